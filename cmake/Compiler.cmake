@@ -1,0 +1,21 @@
+# Warnings are errors for our own targets only; third-party sources keep their defaults.
+function(diskelle_strict target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /WX)
+  else()
+    target_compile_options(${target} PRIVATE
+      -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
+      -Wformat=2 -Wimplicit-fallthrough -Werror)
+  endif()
+endfunction()
+
+if(DISKELLE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32)
+  # Unicode everywhere, a self-contained executable (no MinGW runtime DLLs beside it).
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  add_link_options(-static -static-libgcc -static-libstdc++ -municode)
+endif()

@@ -1,0 +1,120 @@
+#include "app/CommandLine.h"
+
+#include "base/Texts.h"
+#include "settings/RegistryHive.h"
+
+bool IsSwitch(std::string_view argument, std::string_view name) { return EqualsIgnoringCase(argument, name); }
+
+namespace {
+
+bool BeginsWithSlash(const std::string& argument) { return !argument.empty() && argument[0] == '/'; }
+
+}  // namespace
+
+CommandLine::CommandLine(std::vector<std::string> arguments, AppSettings& settings, ICommandLineHost& host)
+    : arguments_(std::move(arguments)), settings_(settings), host_(host) {
+  if (arguments_.empty()) arguments_.emplace_back();
+}
+
+StartDecision CommandLine::Start() {
+  StartDecision decision;
+  if (Count() == 1) {
+    decision.interactive = true;
+    return decision;
+  }
+  if (Count() == 2 && !BeginsWithSlash(At(1)) && host_.OpenAsSource(At(1))) {
+    decision.interactive = true;
+    return decision;
+  }
+  decision.batchMode = true;
+  ApplyBatchSettings();
+  int result = ValidateCommandLine();
+  if (result == 0) result = RunCommandLine();
+  decision.dialogResult = result == -1 ? 2 : 1;
+  if (result == -1) {
+    decision.exitCode = kExitUnusable;
+  } else if (operationStarted_ && outcome_ == OperationOutcome::Failed) {
+    decision.exitCode = kExitOperationFailed;
+  }
+  return decision;
+}
+
+void CommandLine::ApplyBatchSettings() {
+  settings_.m_fdLetter = "A:";
+  settings_.m_suppress = 0;
+  settings_.m_formatDisk = 0;
+  settings_.m_verifyFormat = 1;
+  settings_.m_verifyWrite = 1;
+}
+
+int CommandLine::ValidateCommandLine() {
+  bool fileOperand = false;
+  for (std::size_t i = 1; i < Count(); ++i) {
+    const std::string& argument = At(i);
+    bool hasNext = i + 1 < Count();
+    if ((IsSwitch(argument, "/i") || IsSwitch(argument, "/o")) && hasNext) {
+      // The operand is not skipped: it is examined at its own position too.
+      if (!BeginsWithSlash(At(i + 1))) fileOperand = true;
+    } else if (IsSwitch(argument, "/b")) {
+      settings_.m_fdLetter = "B:";
+    } else if (IsSwitch(argument, "/s")) {
+      settings_.m_suppress = 1;
+    } else if (IsSwitch(argument, "/f")) {
+      settings_.m_formatDisk = 1;
+    } else if (IsSwitch(argument, "/v")) {
+      settings_.m_verifyFormat = 0;
+      settings_.m_verifyWrite = 0;
+    }
+  }
+  if (fileOperand) return 0;
+  host_.ShowCommandLineHelp();
+  return -1;
+}
+
+int CommandLine::RunCommandLine() {
+  std::string description, input, output;
+  for (std::size_t i = 1; i < Count(); ++i) {
+    if (IsSwitch(At(i), "/d") && i < Count() - 1) description = At(++i);
+    if (IsSwitch(At(i), "/i") && i < Count() - 1) input = At(++i);
+    if (IsSwitch(At(i), "/o") && i < Count() - 1) output = At(++i);
+  }
+
+  char operation = 0;
+  for (std::size_t i = 1; i < Count() && operation == 0; ++i) {
+    for (const char* name : {"/w", "/r", "/t", "/c"}) {
+      if (IsSwitch(At(i), name)) operation = name[1];
+    }
+  }
+
+  auto ran = [this](OperationOutcome outcome) {
+    operationStarted_ = true;
+    outcome_ = outcome;
+    return 0;
+  };
+  switch (operation) {
+    case 'w':
+      if (host_.LoadCurrentImage(input) != 0) return -1;
+      return ran(host_.WriteImageToFloppy());
+    case 'r':
+      if (host_.SetCurrentTarget(output) != 0) return -1;
+      host_.SetCurrentDescription(description);
+      return ran(host_.ReadFloppyToImage());
+    case 't':
+      if (host_.LoadCurrentImage(input) != 0) return -1;
+      return ran(host_.CheckCurrentIntegrity());
+    case 'c':
+      if (input.empty() || output.empty()) return -1;
+      if (host_.LoadConversionSource(input) != 0) return -1;
+      if (host_.SetConversionTarget(output) != 0) return -1;
+      if (!description.empty()) host_.SetConversionDescription(description);
+      return ran(host_.RunConversion());
+    default:
+      return 0;
+  }
+}
+
+std::vector<std::string> CommandLineHelpLines() {
+  return {kTextHelpUsage,    kTextHelpInput,    kTextHelpOutput,  kTextHelpDescription, kTextHelpWrite,
+          kTextHelpRead,     kTextHelpTest,     kTextHelpConvert, kTextHelpDriveB,      kTextHelpSuppress,
+          kTextHelpFormat,   kTextHelpNoVerify, kTextHelpForms};
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The POSIX settings store: the registry kept as a REGEDIT4 text file. Every change is made under a lock
+// file on the latest state of the file and saved with temp file + rename, so two processes never lose each
+// other's values and a crash never leaves a half-written hive. A damaged file is kept as "<file>.bad",
+// reported once and read as empty.
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "settings/HiveRegistry.h"
+
+class FileRegistry : public HiveRegistry {
+ public:
+  using DamageReport = std::function<void(const std::string& hivePath, const std::string& keptCopy)>;
+
+  FileRegistry(std::string path, DamageReport onDamaged);
+
+  // $DISKELLE_REGISTRY, else $XDG_CONFIG_HOME/diskelle/registry.reg, else ~/.config/diskelle/registry.reg.
+  static std::string DefaultPath();
+
+ protected:
+  long Inspect(const std::function<long(const RegistryHive&)>& read) override;
+  long Change(const std::function<long(RegistryHive&)>& change) override;
+
+ private:
+  struct FileIdentity {
+    unsigned long long device = 0, inode = 0, size = 0;
+    long long modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+  };
+
+  // The hive as the file holds it now (re-read only when the file changed).
+  RegistryHive& Load();
+  void KeepDamagedCopy(const std::string& text);
+  bool Save(const RegistryHive& hive);
+
+  std::string path_;
+  DamageReport onDamaged_;
+  std::mutex mutex_;
+  std::optional<RegistryHive> hive_;
+  std::optional<FileIdentity> loadedFrom_;  // nullopt: the file did not exist
+  bool damageReported_ = false;
+  bool damagedFileUnsaved_ = false;  // a damaged file we could not copy is never overwritten
+};

@@ -1,0 +1,155 @@
+#include "settings/FileRegistry.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "base/Win32Codes.h"
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string text;
+  char chunk[65536];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > limit) break;
+  }
+  return text;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Writes data to path through a temporary file beside it, so readers see the old or the new file only.
+bool ReplaceFileContents(const std::string& path, const std::string& data) {
+  std::string temp = path + ".tmp." + std::to_string(::getpid());
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+class LockFile {
+ public:
+  explicit LockFile(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~LockFile() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  }
+  LockFile(const LockFile&) = delete;
+  LockFile& operator=(const LockFile&) = delete;
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+FileRegistry::FileRegistry(std::string path, DamageReport onDamaged)
+    : path_(std::move(path)), onDamaged_(std::move(onDamaged)) {}
+
+std::string FileRegistry::DefaultPath() {
+  std::string explicitPath = Env("DISKELLE_REGISTRY");
+  if (!explicitPath.empty()) return explicitPath;
+  std::string config = Env("XDG_CONFIG_HOME");
+  if (config.empty() || config[0] != '/') {
+    std::string home = Env("HOME");
+    if (home.empty()) {
+      if (const passwd* user = ::getpwuid(::getuid())) home = user->pw_dir;
+    }
+    config = home + "/.config";
+  }
+  return config + "/diskelle/registry.reg";
+}
+
+RegistryHive& FileRegistry::Load() {
+  struct stat info {};
+  if (::stat(path_.c_str(), &info) != 0) {
+    hive_.emplace();
+    loadedFrom_.reset();
+    return *hive_;
+  }
+  FileIdentity identity{static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino),
+                        static_cast<unsigned long long>(info.st_size),
+                        static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
+  if (hive_ && loadedFrom_ == identity) return *hive_;
+
+  std::optional<std::string> text = ReadWholeFile(path_, RegistryHive::kMaxTextBytes);
+  std::optional<RegistryHive> parsed = text ? RegistryHive::Parse(*text) : std::nullopt;
+  if (parsed) {
+    hive_ = std::move(parsed);
+    damagedFileUnsaved_ = false;
+  } else {
+    hive_.emplace();
+    if (text) KeepDamagedCopy(*text);
+  }
+  loadedFrom_ = identity;
+  return *hive_;
+}
+
+void FileRegistry::KeepDamagedCopy(const std::string& text) {
+  std::string copy = path_ + ".bad";
+  damagedFileUnsaved_ = !ReplaceFileContents(copy, text);
+  if (!damageReported_ && onDamaged_) onDamaged_(path_, damagedFileUnsaved_ ? std::string() : copy);
+  damageReported_ = true;
+}
+
+bool FileRegistry::Save(const RegistryHive& hive) {
+  if (damagedFileUnsaved_) return false;
+  return ReplaceFileContents(path_, hive.Serialize());
+}
+
+long FileRegistry::Inspect(const std::function<long(const RegistryHive&)>& read) {
+  std::lock_guard guard(mutex_);
+  return read(Load());
+}
+
+long FileRegistry::Change(const std::function<long(RegistryHive&)>& change) {
+  std::lock_guard guard(mutex_);
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
+  LockFile lock(path_ + ".lock");
+  if (!lock.Held()) return kErrorRegistryIoFailed;
+  RegistryHive& hive = Load();
+  long result = change(hive);
+  if (result != kErrorSuccess) return result;
+  if (!Save(hive)) {
+    hive_.reset();  // the change did not reach the file: forget it
+    loadedFrom_.reset();
+    return kErrorRegistryIoFailed;
+  }
+  return kErrorSuccess;
+}
