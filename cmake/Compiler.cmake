@@ -17,5 +17,5 @@ endif()
 if(WIN32)
   # Unicode everywhere, a self-contained executable (no MinGW runtime DLLs beside it).
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-  add_link_options(-static -static-libgcc -static-libstdc++ -municode)
+  add_link_options(-static -static-libgcc -static-libstdc++)
 endif()

@@ -45,5 +45,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::string help;
   for (const std::string& line : CommandLineHelpLines()) help += line + "\n";
   boxes.Show(0, help, MessageIcon::Information);
-  return kExitDone;
+  return Arguments().size() > 1 ? kExitUnusable : kExitDone;
 }
