@@ -1,0 +1,66 @@
+#pragma once
+// The device operations of the track engine, one set per system family: the NT path (over the NT syscall
+// seam: the real OS or a virtual floppy) now, the Windows 9x VWIN32 path later. Each operation shows the
+// message of its failure before it returns; results are 0, -1 and, for FormatTrack, -2 (done, with
+// recreated bad sectors).
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/MessageBoxes.h"
+#include "floppy/Geometry.h"
+#include "settings/Settings.h"
+
+enum class DeviceAccess {
+  Read,       // the read job: GENERIC_READ, FILE_SHARE_READ
+  ReadWrite,  // the write job and formatting: GENERIC_READ | GENERIC_WRITE, share read and write
+};
+
+// What the operations read of the running operation: the drive and the settings that shape their
+// messages, and the image record whose sectors per track name tracks and heads in messages.
+struct DeviceContext {
+  const AppSettings& settings;
+  int32_t imageSectorsPerTrack;
+  IMessageBoxes& boxes;
+};
+
+struct VolumeSpace {
+  bool known = false;  // false when the query failed (both values are then 0)
+  int32_t totalBytes = 0;
+  int32_t freeBytes = 0;
+};
+
+class IFloppyDevice {
+ public:
+  virtual ~IFloppyDevice() = default;
+
+  // Opens the drive named by FDLetter: 0, or -1 after message 107 naming the drive.
+  virtual int Open(DeviceAccess access) = 0;
+  // The medium's geometry (up to 5 requests): 0, or -1 after 57711 / 57667.
+  virtual int GetDiskGeometry(FloppyGeometry& disk) = 0;
+  // Windows 9x only (the NT path has nothing to set): 0, or -1 after its message.
+  virtual int SetMediaType(const FloppyGeometry& image) = 0;
+  // Formats one side of one track; flags (by linear sector index) mark sectors to recreate as bad.
+  virtual int FormatTrack(int track, int head, const FloppyGeometry& image, const std::vector<uint32_t>& badFlags) = 0;
+  // One transfer of bytes at the current position; startSector and count name the sectors in messages
+  // (and address them on Windows 9x).
+  virtual int Read(void* buffer, uint32_t bytes, uint32_t& transferred, int64_t startSector, int count) = 0;
+  virtual int Write(const void* buffer, uint32_t bytes, uint32_t& transferred, int64_t startSector, int count) = 0;
+  // Reads the sectors back into a scratch buffer; nothing is compared.
+  virtual int Verify(uint32_t bytes, int64_t startSector, int count) = 0;
+  // Moves the position by distance bytes (NT: the handle's file pointer; 9x addresses sectors: nothing).
+  virtual void MovePointer(int32_t distance) = 0;
+  virtual void Close() = 0;
+  // Total and free bytes of the drive's file system (GetDiskFreeSpaceEx on "A:"), low 32 bits.
+  virtual VolumeSpace QueryVolumeSpace() = 0;
+};
+
+// Makes the device operations for one job. The front ends choose the factory: the real drive, or a
+// virtual floppy for the drive letters that $DISKELLE_DRIVE_A / $DISKELLE_DRIVE_B name.
+class IFloppyDeviceFactory {
+ public:
+  virtual ~IFloppyDeviceFactory() = default;
+  virtual std::unique_ptr<IFloppyDevice> Create(const DeviceContext& context) = 0;
+};

@@ -1,0 +1,44 @@
+#pragma once
+// The progress fields of a running disk job: written by the job's worker thread, read by the user-interface
+// thread when a posted event arrives. percent and kbDone are single atomic stores; the two texts are
+// guarded so that a reader never sees a half-replaced string.
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class GuardedText {
+ public:
+  void Set(std::string text) {
+    std::lock_guard lock(mutex_);
+    text_ = std::move(text);
+  }
+  std::string Get() const {
+    std::lock_guard lock(mutex_);
+    return text_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::string text_;
+};
+
+struct OperationProgress {
+  std::atomic<uint32_t> percent{0};
+  std::atomic<uint32_t> kbDone{0};
+  GuardedText totalText;  // "%d kB"
+  GuardedText speedText;  // "%.1f" KB per second, or "0"
+  std::atomic<bool> cancelRequested{false};
+  // Byte offsets of the sectors found bad, in the order found: appended only by the worker, read by the
+  // user-interface thread only after the completion event.
+  std::vector<uint32_t> badSectorOffsets;
+
+  void Reset() {
+    percent = 0;
+    kbDone = 0;
+    cancelRequested = false;
+    badSectorOffsets.clear();
+  }
+};

@@ -1,0 +1,20 @@
+#pragma once
+// The three image forms, chosen by the last four characters of the path alone (without regard to case).
+
+#include <cstdint>
+#include <string>
+
+enum class ImageForm { Unknown, Plain, Compressed, SelfExtracting };  // .img, .imz, .exe
+
+ImageForm FormOfPath(const std::string& path);
+
+// The bzip2 stream signature: stream header for block size 9 and the start of the first block's magic.
+inline constexpr char kBzip2Signature[] = "BZh91AY";
+inline constexpr int kBzip2SignatureBytes = 7;
+// Readers search the signature of an .exe image in its first 512 KB.
+inline constexpr int64_t kExeSearchBytes = 0x80000;
+
+// Offset of the first bzip2 signature within the first 512 KB of the file, or -1.
+int64_t FindImageStream(const std::string& path);
+// 1 when the .exe file carries an image stream, else 0.
+int ExeHasImage(const std::string& path);

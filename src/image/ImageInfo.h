@@ -1,0 +1,53 @@
+#pragma once
+// CImageInfo: the image information record shared by the disk operations, the image files and the main
+// window, and its 1024-byte information trailer (the last 1024 bytes of every image file we write).
+
+#include <cstdint>
+#include <string>
+
+#include "base/MessageBoxes.h"
+#include "floppy/Geometry.h"
+
+inline constexpr int kTrailerBytes = 1024;
+
+class CImageInfo {
+ public:
+  int32_t m_imageBytes = 0;    // raw image size; set only by DetectGeometry
+  int32_t m_state = 0;         // 0 nothing chosen, 1 source (LoadInfo), 2 target (SetTarget)
+  int32_t m_hasTrailer = 0;
+  std::string m_path;          // UTF-8
+  std::string m_description;   // UTF-8 here; system code page in the file
+  int32_t m_compressed = 0;    // 1 for .imz and .exe
+  int32_t m_sectorsPerTrack = 0;
+  int32_t m_tracks = 0;
+  uint32_t m_checksum = 0;     // 0: no checksum
+  int32_t m_totalBytes = 0;    // file-system capacity of the floppy it was read from
+  int32_t m_freeBytes = 0;
+
+  FloppyGeometry Geometry() const { return {m_tracks, m_sectorsPerTrack}; }
+
+  // Resets the trailer fields to their defaults and parses the trailer of m_path. 0 (parsed, or no trailer:
+  // m_hasTrailer tells which), -1 (cannot open, or shorter than 1024 bytes), -2 (newer version). No message.
+  int ReadTrailer();
+  // Appends a trailer to m_path, which has none yet; computes and stores the new checksum.
+  // 0, -1 (checksum not computable, message 57696), -2 (append failed, message 57701).
+  int WriteTrailer(IMessageBoxes& boxes);
+  // CRC-32 (zlib) of m_path, without its last 1024 bytes when excludeTrailer. 0, or -1 (cannot open or empty).
+  int ComputeCrc32(bool excludeTrailer, uint32_t& crc) const;
+
+  // 1 and sets m_compressed for a known form (by the last four characters of m_path), else 0.
+  int CheckExtension();
+  // Opens path as a source: 0, or -1..-5 after message 107, 122, 57669, 57682, 57666.
+  int LoadInfo(const std::string& path, IMessageBoxes& boxes);
+  // Accepts path as a destination: 0, or -1 after message 122. The file need not exist.
+  int SetTarget(const std::string& path, IMessageBoxes& boxes);
+  // m_imageBytes, m_sectorsPerTrack and m_tracks from the raw image size (message 124 on a bzip2 error).
+  void DetectGeometry(IMessageBoxes& boxes);
+};
+
+// The description of an image for the open dialog's preview. 0 with a description, -1 cannot read, -2 no
+// trailer, -3 newer version (after message 57666 with the exclamation icon), -4 empty description.
+int ReadDescriptionOnly(const std::string& path, std::string& description, IMessageBoxes& boxes);
+
+// Cuts the last 1024 bytes off the file: 0, or -1 when it cannot be opened for writing.
+int RemoveTrailer(const std::string& path);

@@ -1,0 +1,62 @@
+#pragma once
+// Streams raw image bytes (disk order) into and out of image files of all three forms. The conversion and
+// both disk jobs use these, so each form is written and read in one place.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "base/MessageBoxes.h"
+#include "image/ImageInfo.h"
+#include "settings/Settings.h"
+
+struct ImageWriteOptions {
+  bool compatible = false;                 // a .img gets no trailer
+  const SelfExeSettings* selfExe = nullptr;  // settings block of an .exe (required for .exe)
+  std::string programPath;                 // the file that carries the self-extractor stub (.exe)
+};
+
+// Writes a new image file. Everything goes to a temporary file beside the target, which replaces the target
+// only when Finish has completed the file, trailer included; a writer destroyed or abandoned before that
+// removes the temporary file and leaves a file already at the target path as it was.
+class ImageWriter {
+ public:
+  ImageWriter(IMessageBoxes& boxes, ImageWriteOptions options);
+  ~ImageWriter();
+  ImageWriter(const ImageWriter&) = delete;
+  ImageWriter& operator=(const ImageWriter&) = delete;
+
+  // Creates the file for target.m_path in its form (stub copied for .exe): 0, or -1 after its message.
+  int Open(const std::string& targetPath);
+  // 0, or -1 after message 123.
+  int Write(const void* data, std::size_t bytes);
+  // Ends the image stream, appends the self-extractor data (.exe) and the trailer carrying info's
+  // description, geometry and byte counts, then moves the file into place. info.m_checksum receives the
+  // new checksum. 0, or -1 after its message (the target is then untouched).
+  int Finish(CImageInfo& info);
+  void Abandon();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// Reads the raw image bytes of an image file (.img from its start, .imz its bzip2 stream, .exe its first
+// bzip2 stream).
+class ImageReader {
+ public:
+  explicit ImageReader(IMessageBoxes& boxes);
+  ~ImageReader();
+  ImageReader(const ImageReader&) = delete;
+  ImageReader& operator=(const ImageReader&) = delete;
+
+  // 0, or -1 after message 107 with the path.
+  int Open(const std::string& path);
+  // Up to bytes raw bytes: the number read (0 at the end), or -1 after message 124.
+  int64_t Read(void* data, std::size_t bytes);
+  void Close();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
