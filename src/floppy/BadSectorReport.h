@@ -1,0 +1,25 @@
+#pragma once
+// What the bad-sector report shows: one row per bad sector and three statistics lines. The window only
+// displays this; it changes nothing.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "floppy/Geometry.h"
+
+struct BadSectorRow {
+  std::string sectorText;  // "%d / %d 字节 (%.1f kB)"
+  uint32_t sortKey;        // the byte offset
+  std::string sideText;    // "高" or "低"
+};
+
+struct BadSectorReportModel {
+  std::vector<BadSectorRow> rows;  // sorted by offset, ascending
+  std::string total;               // "%d / %d (%.2f%%)"
+  std::string size;                // "%.1fkB / %.0fkB"
+  std::string distribution;        // "%d 高 (%d%%) - %d 低 (%d%%)"
+};
+
+// geometry is the image record's (after a read the disk's, after a write the image's).
+BadSectorReportModel BuildBadSectorReport(const std::vector<uint32_t>& offsets, const FloppyGeometry& geometry);
