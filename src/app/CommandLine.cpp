@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "base/Texts.h"
-#include "settings/RegistryHive.h"
+#include "base/Strings.h"
 
 bool IsSwitch(std::string_view argument, std::string_view name) { return EqualsIgnoringCase(argument, name); }
 
@@ -27,6 +27,7 @@ StartDecision CommandLine::Start() {
     return decision;
   }
   decision.batchMode = true;
+  host_.EnterBatchMode();
   ApplyBatchSettings();
   int result = ValidateCommandLine();
   if (result == 0) result = RunCommandLine();

@@ -17,6 +17,8 @@ class ICommandLineHost {
  public:
   virtual ~ICommandLineHost() = default;
 
+  // A batch run begins (the operations behave differently in batch mode).
+  virtual void EnterBatchMode() = 0;
   // Opens path as the source image exactly as a dropped file; false after the image layer's message.
   virtual bool OpenAsSource(const std::string& path) = 0;
   // LoadInfo / SetTarget on currentImage: 0, or negative after their own message.

@@ -10,8 +10,6 @@ namespace {
 constexpr const char* kRootNames[] = {"HKEY_CURRENT_USER", "HKEY_CLASSES_ROOT"};
 constexpr std::string_view kHeader = "REGEDIT4";
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // --- writing ---------------------------------------------------------------------------------------------
 
 void AppendQuoted(std::string& out, std::string_view text) {
@@ -123,7 +121,7 @@ std::optional<uint32_t> ReadHexNumber(std::string_view text, std::size_t maxDigi
   if (text.empty() || text.size() > maxDigits) return std::nullopt;
   uint32_t value = 0;
   for (char c : text) {
-    int digit = c >= '0' && c <= '9' ? c - '0' : Lower(c) >= 'a' && Lower(c) <= 'f' ? Lower(c) - 'a' + 10 : -1;
+    int digit = c >= '0' && c <= '9' ? c - '0' : AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f' ? AsciiLower(c) - 'a' + 10 : -1;
     if (digit < 0) return std::nullopt;
     value = value * 16 + static_cast<uint32_t>(digit);
   }
@@ -203,12 +201,7 @@ std::optional<RegistryHive::Value> ParseValueLine(std::string_view line) {
 
 bool CaseInsensitiveLess::operator()(const std::string& a, const std::string& b) const {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return Lower(x) < Lower(y); });
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+                                      [](char x, char y) { return AsciiLower(x) < AsciiLower(y); });
 }
 
 KeyPath MakeKeyPath(const std::string& rootName, std::string_view subKey) {

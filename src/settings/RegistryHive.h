@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Strings.h"
+
 struct CaseInsensitiveLess {
   bool operator()(const std::string& a, const std::string& b) const;
 };
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // "HKEY_CURRENT_USER", "Software", "Kestrix Software", ...
 using KeyPath = std::vector<std::string>;

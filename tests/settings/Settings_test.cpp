@@ -171,6 +171,7 @@ TEST_P(SettingsStore, BatchRunOverridesAreNeverStored) {
   LoadSettings(*registry, 5, app, selfExe);
 
   struct NoOperations : ICommandLineHost {
+    void EnterBatchMode() override {}
     bool OpenAsSource(const std::string&) override { return false; }
     int LoadCurrentImage(const std::string&) override { return 0; }
     int SetCurrentTarget(const std::string&) override { return 0; }

@@ -1,0 +1,135 @@
+#include "app/Application.h"
+
+#include "base/Strings.h"
+#include "base/Texts.h"
+#include "floppy/DiskJobs.h"
+#include "image/Conversion.h"
+
+namespace {
+
+bool OnFloppyDrive(const std::string& path) {
+  return StartsWithIgnoringCase(path, "A:") || StartsWithIgnoringCase(path, "B:");
+}
+
+}  // namespace
+
+Application::Application(const ApplicationServices& services, IApplicationFront& front)
+    : services_(services), front_(front) {}
+
+void Application::LoadAllSettings() {
+  LoadSettings(services_.registry, services_.platform.ntMajorVersion, settings, selfExeSettings);
+}
+
+OperationOutcome Application::ReadFloppyToImage() {
+  IMessageBoxes& boxes = services_.boxes;
+  const std::string& path = currentImage.m_path;
+  if (OnFloppyDrive(path)) {
+    ShowError(boxes, kTextCannotSaveToFloppy);
+    return OperationOutcome::Failed;
+  }
+  if (!settings.m_suppress && settings.m_compatible && EndsWithIgnoringCase(path, ".img")) {
+    ShowInformation(boxes, kTextCompatibleModeActive);
+  }
+  if (settings.m_emergency && (EndsWithIgnoringCase(path, ".imz") || EndsWithIgnoringCase(path, ".exe"))) {
+    ShowError(boxes, kTextEmergencyImgOnly);
+    return OperationOutcome::Failed;
+  }
+  if (!settings.m_suppress && settings.m_emergency) ShowInformation(boxes, kTextEmergencyActive);
+
+  progress.Reset();
+  if (!batchMode) currentImage.m_description = front_.DescriptionFieldText();
+
+  DiskJobEnvironment environment{settings, selfExeSettings, services_.platform.ntMajorVersion, boxes,
+                                 services_.devices, services_.clock, services_.programPath};
+  CDiskReadJob job(environment, currentImage, progress);
+  job.Start(front_.JobEvents());
+  bool succeeded = FinishDiskJob(kReadProgressMessage, settings.m_emergency != 0);
+  return succeeded ? OperationOutcome::Succeeded : OperationOutcome::Failed;
+}
+
+OperationOutcome Application::WriteImageToFloppy() {
+  IMessageBoxes& boxes = services_.boxes;
+  const std::string& path = currentImage.m_path;
+  bool recreate = settings.m_formatDisk && settings.m_recreateBad;
+  if (OnFloppyDrive(path)) {
+    ShowError(boxes, kTextCopyImageToDiskFirst);
+    return OperationOutcome::Failed;
+  }
+  if (recreate && !EndsWithIgnoringCase(path, ".img")) {
+    ShowError(boxes, kTextRecreateImgOnly);
+    return OperationOutcome::Failed;
+  }
+  if (!settings.m_suppress) {
+    if (recreate) ShowInformation(boxes, kTextRecreateActive);
+    if (!AskYesNo(boxes, kTextConfirmOverwriteDisk)) return OperationOutcome::Failed;
+  }
+
+  progress.Reset();
+  DiskJobEnvironment environment{settings, selfExeSettings, services_.platform.ntMajorVersion, boxes,
+                                 services_.devices, services_.clock, services_.programPath};
+  CDiskWriteJob job(environment, currentImage, progress);
+  job.Start(front_.JobEvents());
+  bool succeeded = FinishDiskJob(kWriteProgressMessage, recreate);
+  return succeeded ? OperationOutcome::Succeeded : OperationOutcome::Failed;
+}
+
+bool Application::FinishDiskJob(uint32_t message, bool reportBadSectors) {
+  int result = front_.RunProgress(progress, message);
+  if (result == 1 && settings.m_sound) front_.PlaySuccessSound(batchMode);
+  if (result == 1 && reportBadSectors) {
+    front_.ShowBadSectorReport(BuildBadSectorReport(progress.badSectorOffsets, currentImage.Geometry()));
+  }
+  return result == 1;
+}
+
+OperationOutcome Application::CheckCurrentIntegrity() {
+  return CheckIntegrity(currentImage, services_.boxes) == IntegrityResult::Good ? OperationOutcome::Succeeded
+                                                                               : OperationOutcome::Failed;
+}
+
+OperationOutcome Application::RunConversion() {
+  SaveOptions options;
+  options.suppress = settings.m_suppress != 0;
+  options.write.compatible = settings.m_compatible != 0;
+  options.write.selfExe = &selfExeSettings;
+  options.write.programPath = services_.programPath;
+  ConversionJob job(conversionSource, conversionTarget, options, services_.boxes);
+  job.Start(front_.JobEvents());
+  front_.RunConversionStatus();
+  return job.Succeeded() ? OperationOutcome::Succeeded : OperationOutcome::Failed;
+}
+
+bool Application::OpenAsSource(const std::string& path) {
+  CImageInfo opened;
+  if (opened.LoadInfo(path, services_.boxes) != 0) return false;
+  currentImage = opened;
+  front_.ShowSourceImage();
+  return true;
+}
+
+int Application::LoadCurrentImage(const std::string& path) { return currentImage.LoadInfo(path, services_.boxes); }
+
+int Application::SetCurrentTarget(const std::string& path) { return currentImage.SetTarget(path, services_.boxes); }
+
+void Application::SetCurrentDescription(const std::string& description) { currentImage.m_description = description; }
+
+int Application::LoadConversionSource(const std::string& path) {
+  conversionSource = CImageInfo();
+  return conversionSource.LoadInfo(path, services_.boxes);
+}
+
+int Application::SetConversionTarget(const std::string& path) {
+  conversionTarget = CImageInfo();
+  return conversionTarget.SetTarget(path, services_.boxes);
+}
+
+void Application::SetConversionDescription(const std::string& description) {
+  conversionSource.m_description = description;
+}
+
+void Application::ShowCommandLineHelp() { front_.ShowCommandLineHelp(); }
+
+StartDecision Application::RunCommandLine(std::vector<std::string> arguments) {
+  CommandLine commandLine(std::move(arguments), settings, *this);
+  return commandLine.Start();
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The program's operations as the main window (or the POSIX front end) drives them: the read and write
+// operations with their checks, confirmations, progress, sound and report; conversion; integrity check;
+// the command line. Everything a front end shows on its own (progress and status windows, the report, the
+// help, the sound) it provides through IApplicationFront.
+
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/Platform.h"
+#include "base/Clock.h"
+#include "base/JobEvents.h"
+#include "base/MessageBoxes.h"
+#include "floppy/BadSectorReport.h"
+#include "floppy/FloppyDevice.h"
+#include "floppy/OperationProgress.h"
+#include "image/ImageInfo.h"
+#include "settings/RegistryBackend.h"
+#include "settings/Settings.h"
+
+class IApplicationFront {
+ public:
+  virtual ~IApplicationFront() = default;
+  // Where the jobs post their events (the main window).
+  virtual IJobEvents& JobEvents() = 0;
+  // Shows the progress of the running disk job until its completion event: 1 success, -1 failure or
+  // cancel. The front handles the progress events and the cancel request (progress.cancelRequested).
+  virtual int RunProgress(OperationProgress& progress, uint32_t message) = 0;
+  // Shows the conversion status until the job's end event (wParam 0).
+  virtual void RunConversionStatus() = 0;
+  virtual void PlaySuccessSound(bool waitUntilDone) = 0;
+  virtual void ShowBadSectorReport(const BadSectorReportModel& report) = 0;
+  // The text of the description field of the read half (ignored in batch runs).
+  virtual std::string DescriptionFieldText() = 0;
+  virtual void ShowCommandLineHelp() = 0;
+  // currentImage was opened as the source image.
+  virtual void ShowSourceImage() = 0;
+};
+
+struct ApplicationServices {
+  IRegistryBackend& registry;
+  IMessageBoxes& boxes;
+  IFloppyDeviceFactory& devices;
+  IClock& clock;
+  PlatformInfo platform;
+  std::string programPath;  // carries the self-extractor stub
+};
+
+class Application : public ICommandLineHost {
+ public:
+  Application(const ApplicationServices& services, IApplicationFront& front);
+
+  // Reads all settings (once, at start-up).
+  void LoadAllSettings();
+
+  // The disk operations on currentImage.
+  OperationOutcome ReadFloppyToImage() override;
+  OperationOutcome WriteImageToFloppy() override;
+  OperationOutcome CheckCurrentIntegrity() override;
+
+  // The conversion of the two conversion records.
+  OperationOutcome RunConversion() override;
+
+  void EnterBatchMode() override { batchMode = true; }
+  bool OpenAsSource(const std::string& path) override;
+  int LoadCurrentImage(const std::string& path) override;
+  int SetCurrentTarget(const std::string& path) override;
+  void SetCurrentDescription(const std::string& description) override;
+  int LoadConversionSource(const std::string& path) override;
+  int SetConversionTarget(const std::string& path) override;
+  void SetConversionDescription(const std::string& description) override;
+  void ShowCommandLineHelp() override;
+
+  // The last step of the main window's initialisation (a batch run sets batchMode).
+  StartDecision RunCommandLine(std::vector<std::string> arguments);
+
+  AppSettings settings;
+  SelfExeSettings selfExeSettings;
+  CImageInfo currentImage;
+  CImageInfo conversionSource;
+  CImageInfo conversionTarget;
+  OperationProgress progress;
+  bool batchMode = false;
+
+  const ApplicationServices& Services() const { return services_; }
+
+ private:
+  // Runs a started disk job's progress and the steps after it; true on success.
+  bool FinishDiskJob(uint32_t message, bool reportBadSectors);
+
+  ApplicationServices services_;
+  IApplicationFront& front_;
+};

@@ -1,0 +1,16 @@
+#pragma once
+// The texts of the main window's image information panel for an image record.
+
+#include <string>
+
+#include "image/ImageInfo.h"
+
+struct ImagePanelTexts {
+  std::string geometry;  // "18 扇区/磁轨，80 个磁轨 (1440 kB)" or "N/A"
+  std::string checksum;  // "0x1A2B3C4D" or "N/A"
+  std::string freeSpace; // "%d kB (%d 字节)" or "N/A"
+  std::string totalSize;
+  bool canCheckIntegrity = false;  // the checksum is not 0
+};
+
+ImagePanelTexts DescribeImage(const CImageInfo& image);
