@@ -1,6 +1,7 @@
 #pragma once
 // The three image forms, chosen by the last four characters of the path alone (without regard to case).
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -16,5 +17,7 @@ inline constexpr int64_t kExeSearchBytes = 0x80000;
 
 // Offset of the first bzip2 signature within the first 512 KB of the file, or -1.
 int64_t FindImageStream(const std::string& path);
+// Offset of the first bzip2 signature within data, or -1.
+int64_t FindImageStreamIn(const uint8_t* data, std::size_t size);
 // 1 when the .exe file carries an image stream, else 0.
 int ExeHasImage(const std::string& path);

@@ -9,6 +9,8 @@
 
 #include "base/File.h"
 #include "base/MessageBoxes.h"
+#include "image/ImageForm.h"
+#include "image/ImageInfo.h"
 #include "settings/Settings.h"
 
 // A stub begins with these seven bytes: "MZ" and the usual first header words of an executable.
@@ -18,6 +20,13 @@ inline constexpr int kSettingsBlockBytes = 1024;
 // Opens programPath and positions it at the first byte of the stub (the first stub signature at or after
 // offset 1024). nullopt after message 57682 (cannot open) or 57731 (no stub in the program file).
 std::optional<File> FindStubStart(const std::string& programPath, IMessageBoxes& boxes);
+
+// Readers find the image stream by searching the first 512 KB of an .exe for the bzip2 signature, so a stub
+// must end before the signature's last possible start and must not contain the signature itself.
+inline constexpr int64_t kMaxStubBytes = kExeSearchBytes - kBzip2SignatureBytes;
+// Copies the stub from the positioned program file to target. 0, or -1 after message 57682 (program file
+// unreadable), 57732 (stub too long or containing the signature) or 123 (write failed).
+int CopyStub(File& program, const std::string& programPath, File& target, IMessageBoxes& boxes);
 
 struct ItemOffsets {
   int32_t start = 0;
@@ -32,9 +41,19 @@ struct SettingsBlock {
 
 // The 1024-byte block (text in the system code page, NUL-filled).
 std::string FormatSettingsBlock(const SettingsBlock& block);
-// nullopt when the block is not a settings block of a known version.
+// nullopt when the block is not a settings block of a known version. Reads at most kSettingsBlockBytes
+// bytes; an absent field is 0 or empty.
 std::optional<SettingsBlock> ParseSettingsBlock(const std::string& block);
+// The block of a container of fileBytes bytes, checked against it: nullopt unless every item present lies
+// within the data before the settings block.
+std::optional<SettingsBlock> ParseContainerBlock(const std::string& block, int64_t fileBytes);
+// The checked settings block of the self-extracting image at path (the 1024 bytes ending 1024 bytes before
+// its end).
+std::optional<SettingsBlock> ReadSettingsBlock(const std::string& path);
+// A licence or instruction text of the container, converted from the system code page; nullopt when it
+// cannot be read. Use offsets from ReadSettingsBlock.
+std::optional<std::string> ReadContainerText(const std::string& path, const ItemOffsets& item);
 
 // Appends picture, texts and settings block to the closed file at path. 0, or -1..-6 after messages 112,
-// 57685, 123, 57686 ("0", "1", "2").
+// 57685, 123, 57686 ("0", "1", "2"). After a failure the file holds part of the data: the caller deletes it.
 int WriteSelfExtractorData(const std::string& path, const SelfExeSettings& settings, IMessageBoxes& boxes);

@@ -1,0 +1,98 @@
+#include "image/Conversion.h"
+
+#include "base/File.h"
+#include "base/Texts.h"
+#include "image/ImageForm.h"
+#include "image/RawImageInput.h"
+
+namespace {
+
+// The raw size of a plain image, trailer excluded; nullopt when the file cannot be measured.
+std::optional<uint64_t> PlainImageBytes(const CImageInfo& source) {
+  std::optional<uint64_t> bytes = FileSize(source.m_path);
+  uint64_t trailer = source.m_hasTrailer ? kTrailerBytes : 0;
+  if (!bytes || *bytes < trailer) return std::nullopt;
+  return *bytes - trailer;
+}
+
+}  // namespace
+
+int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes) {
+  buffer.bytes.assign(kImageBufferBytes, 0);
+  buffer.count = 0;
+  bool plain = FormOfPath(source.m_path) == ImageForm::Plain;
+  std::size_t wanted = kImageBufferBytes;
+  if (plain) {
+    std::optional<uint64_t> bytes = PlainImageBytes(source);
+    if (!bytes) {
+      ShowError(boxes, kTextImageReadFailed);
+      return -1;
+    }
+    if (*bytes > kImageBufferBytes) {
+      ShowError(boxes, kTextImageLargerThan2MB);
+      return -1;
+    }
+    wanted = static_cast<std::size_t>(*bytes);
+  }
+  RawImageInput input;
+  int64_t got = input.Open(source.m_path) ? input.Read(buffer.bytes.data(), wanted) : -1;
+  if (got < 0 || (plain && static_cast<std::size_t>(got) != wanted)) {
+    ShowError(boxes, kTextImageReadFailed);
+    return -1;
+  }
+  if (!plain && static_cast<std::size_t>(got) == kImageBufferBytes) {
+    uint8_t more = 0;
+    int64_t extra = input.Read(&more, 1);
+    if (extra != 0) {
+      ShowError(boxes, extra < 0 ? kTextImageReadFailed : kTextImageLargerThan2MB);
+      return -1;
+    }
+  }
+  buffer.count = static_cast<std::size_t>(got);
+  return 0;
+}
+
+int SaveImageFile(const CImageInfo& source, const CImageInfo& target, const ImageBuffer& buffer,
+                  const SaveOptions& options, IMessageBoxes& boxes) {
+  ImageForm form = FormOfPath(target.m_path);
+  if (form == ImageForm::Plain && options.write.compatible && !options.suppress &&
+      !AskYesNo(boxes, kTextCompatibleModeActive)) {
+    return kSaveDeclined;
+  }
+  ImageWriter writer(boxes, options.write);
+  if (writer.Open(target.m_path) != 0) return -1;
+  std::size_t count = buffer.count < buffer.bytes.size() ? buffer.count : buffer.bytes.size();
+  if (writer.Write(buffer.bytes.data(), count) != 0) return -1;
+  // A conversion carries description, geometry and byte counts; the checksum is the new file's own.
+  CImageInfo written = target;
+  written.m_description = source.m_description;
+  written.m_sectorsPerTrack = source.m_sectorsPerTrack;
+  written.m_tracks = source.m_tracks;
+  written.m_totalBytes = source.m_totalBytes;
+  written.m_freeBytes = source.m_freeBytes;
+  return writer.Finish(written);
+}
+
+ConversionJob::ConversionJob(CImageInfo source, CImageInfo target, SaveOptions options, IMessageBoxes& boxes)
+    : source_(std::move(source)), target_(std::move(target)), options_(std::move(options)), boxes_(boxes) {}
+
+ConversionJob::~ConversionJob() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void ConversionJob::Start(IJobEvents& events) {
+  if (thread_.joinable()) return;
+  thread_ = std::thread([this, &events] { Work(events); });
+}
+
+void ConversionJob::Work(IJobEvents& events) {
+  events.Post(kConversionProgressMessage, 1);
+  {
+    ImageBuffer buffer;
+    if (LoadImageFile(source_, buffer, boxes_) == 0) {
+      events.Post(kConversionProgressMessage, 2);
+      succeeded_ = SaveImageFile(source_, target_, buffer, options_, boxes_) == 0;
+    }
+  }
+  events.Post(kConversionProgressMessage, 0);
+}

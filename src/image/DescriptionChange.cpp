@@ -1,0 +1,69 @@
+// The change of description: a new trailer for an existing image, put in place without ever leaving the
+// file without one.
+#include <vector>
+
+#include "base/CodePage.h"
+#include "base/File.h"
+#include "base/Texts.h"
+#include "image/Conversion.h"
+#include "image/Trailer.h"
+
+namespace {
+
+constexpr std::size_t kCopyChunkBytes = 64 * 1024;
+
+// Writes the file's data followed by block into a new file beside it, then puts that file in its place:
+// whatever fails, the old file with its old trailer is still there. 0, -2 (106), -3 (124 or 57701).
+int ReplaceTrailer(const std::string& path, const std::string& block, IMessageBoxes& boxes) {
+  File source = File::Open(path, FileMode::Read);
+  std::optional<uint64_t> size = source ? source.Size() : std::nullopt;
+  if (!size || *size < static_cast<uint64_t>(kTrailerBytes)) {
+    ShowError(boxes, kTextImageReadFailed);
+    return -3;
+  }
+  std::string temp = TempPathBeside(path);
+  File copy = File::Open(temp, FileMode::Create);
+  if (!copy) {
+    ShowError(boxes, kTextCannotCreate, {path});
+    return -2;
+  }
+  auto fail = [&](int textId) {
+    copy.Close();
+    RemoveFile(temp);
+    ShowError(boxes, textId);
+    return -3;
+  };
+  std::vector<uint8_t> chunk(kCopyChunkBytes);
+  for (uint64_t remaining = *size - kTrailerBytes; remaining > 0;) {
+    std::size_t want = remaining < chunk.size() ? static_cast<std::size_t>(remaining) : chunk.size();
+    if (source.Read(chunk.data(), want) != want) return fail(kTextImageReadFailed);
+    if (!copy.Write(chunk.data(), want)) return fail(kTextCannotWriteTrailer);
+    remaining -= want;
+  }
+  source.Close();
+  if (!copy.Write(block.data(), block.size()) || !copy.Close()) return fail(kTextCannotWriteTrailer);
+  if (!RenameOver(temp, path)) return fail(kTextCannotWriteTrailer);
+  return 0;
+}
+
+}  // namespace
+
+int ChangeDescription(CImageInfo& image, const std::string& description, IMessageBoxes& boxes) {
+  if (!image.m_hasTrailer) {
+    ShowError(boxes, kTextConvertToNewFormatFirst);
+    return -1;
+  }
+  if (!File::Open(image.m_path, FileMode::Update)) {
+    ShowError(boxes, kTextCannotCreate, {image.m_path});
+    return -2;
+  }
+  // The data is not rewritten, so the stored checksum stays: recomputing it would vouch for data that may
+  // have been damaged since the image was made.
+  CImageInfo changed = image;
+  changed.m_description = description;
+  std::string block = FormatTrailer(changed);
+  int result = ReplaceTrailer(image.m_path, block, boxes);
+  if (result != 0) return result;
+  image.m_description = FromSystemCodePage(ParseTrailer(reinterpret_cast<const uint8_t*>(block.data())).description);
+  return 0;
+}

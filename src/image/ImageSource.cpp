@@ -1,0 +1,101 @@
+// CImageInfo as a source or a destination: form, checks with their messages, and the geometry of images
+// whose trailer does not give a usable one.
+#include <vector>
+
+#include "base/File.h"
+#include "base/Texts.h"
+#include "image/Conversion.h"
+#include "image/ImageForm.h"
+#include "image/ImageInfo.h"
+#include "image/RawImageInput.h"
+
+namespace {
+
+// A trailer states 0 for both when its geometry is unknown; a damaged one may state anything. Only a
+// geometry that fits an image we can hold is passed on to the disk jobs.
+bool UsableGeometry(int32_t tracks, int32_t sectorsPerTrack) {
+  return tracks > 0 && sectorsPerTrack > 0 &&
+         int64_t{tracks} * sectorsPerTrack * 1024 <= static_cast<int64_t>(kImageBufferBytes);
+}
+
+// The raw size of a compressed image, counted up to one byte more than the largest image we hold (a
+// stream may expand to gigabytes; beyond that the size classifies the same).
+std::optional<int64_t> CompressedImageBytes(const std::string& path) {
+  RawImageInput input;
+  if (!input.Open(path)) return std::nullopt;
+  std::vector<uint8_t> scratch(64 * 1024);
+  int64_t total = 0;
+  while (total <= static_cast<int64_t>(kImageBufferBytes)) {
+    int64_t got = input.Read(scratch.data(), scratch.size());
+    if (got < 0) return std::nullopt;
+    if (got == 0) break;
+    total += got;
+  }
+  return total;
+}
+
+}  // namespace
+
+int CImageInfo::CheckExtension() {
+  switch (FormOfPath(m_path)) {
+    case ImageForm::Plain: m_compressed = 0; return 1;
+    case ImageForm::Compressed:
+    case ImageForm::SelfExtracting: m_compressed = 1; return 1;
+    case ImageForm::Unknown: break;
+  }
+  return 0;
+}
+
+int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
+  m_path = path;
+  m_imageBytes = 0;
+  if (!File::Open(path, FileMode::Read)) {
+    ShowError(boxes, kTextCannotOpen, {path});
+    return -1;
+  }
+  if (!CheckExtension()) {
+    ShowError(boxes, kTextUnsupportedExtension);
+    return -2;
+  }
+  if (FormOfPath(path) == ImageForm::SelfExtracting && !ExeHasImage(path)) {
+    ShowError(boxes, kTextExeWithoutImage);
+    return -3;
+  }
+  switch (ReadTrailer()) {
+    case -1: ShowError(boxes, kTextCannotOpenAntivirus, {path}); return -4;
+    case -2: ShowError(boxes, kTextNewerVersion); return -5;
+    default: break;
+  }
+  if (!UsableGeometry(m_tracks, m_sectorsPerTrack)) DetectGeometry(boxes);
+  m_state = 1;
+  return 0;
+}
+
+int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
+  m_path = path;
+  if (!CheckExtension()) {
+    ShowError(boxes, kTextUnsupportedExtension);
+    return -1;
+  }
+  m_state = 2;
+  return 0;
+}
+
+void CImageInfo::DetectGeometry(IMessageBoxes& boxes) {
+  std::optional<int64_t> bytes;
+  if (FormOfPath(m_path) == ImageForm::Plain) {
+    std::optional<uint64_t> fileBytes = FileSize(m_path);
+    int64_t trailer = m_hasTrailer ? kTrailerBytes : 0;
+    if (fileBytes && static_cast<int64_t>(*fileBytes) >= trailer) bytes = static_cast<int64_t>(*fileBytes) - trailer;
+  } else {
+    bytes = CompressedImageBytes(m_path);
+  }
+  if (!bytes) {
+    ShowError(boxes, kTextImageReadFailed);
+    return;
+  }
+  m_imageBytes = *bytes > INT32_MAX ? INT32_MAX : static_cast<int32_t>(*bytes);
+  FloppyGeometry geometry = ClassifyImageSize(*bytes);
+  m_tracks = geometry.tracks;
+  m_sectorsPerTrack = geometry.sectorsPerTrack;
+}

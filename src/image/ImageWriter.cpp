@@ -1,0 +1,120 @@
+// ImageWriter: a new image file of any form, built beside its target and moved into place only when whole.
+#include <optional>
+
+#include "base/File.h"
+#include "base/Texts.h"
+#include "image/Bzip2File.h"
+#include "image/ImageForm.h"
+#include "image/ImageStream.h"
+#include "image/SelfExtractor.h"
+#include "image/TrailerFile.h"
+
+struct ImageWriter::State {
+  State(IMessageBoxes& b, ImageWriteOptions o) : boxes(b), options(std::move(o)) {}
+
+  // Removes the temporary file; the target is never touched before the final rename.
+  void Discard() {
+    stream.Abandon();
+    file.Close();
+    if (open) RemoveFile(temp);
+    open = false;
+  }
+
+  IMessageBoxes& boxes;
+  ImageWriteOptions options;
+  ImageForm form = ImageForm::Unknown;
+  std::string target;
+  std::string temp;
+  File file;
+  Bzip2Writer stream;
+  bool open = false;
+};
+
+ImageWriter::ImageWriter(IMessageBoxes& boxes, ImageWriteOptions options)
+    : state_(std::make_unique<State>(boxes, std::move(options))) {}
+
+ImageWriter::~ImageWriter() { Abandon(); }
+
+void ImageWriter::Abandon() { state_->Discard(); }
+
+int ImageWriter::Open(const std::string& targetPath) {
+  State& s = *state_;
+  s.Discard();
+  s.target = targetPath;
+  s.form = FormOfPath(targetPath);
+  if (s.form == ImageForm::Unknown) {
+    ShowError(s.boxes, kTextUnsupportedExtension);
+    return -1;
+  }
+  std::optional<File> program;
+  std::string programPath = s.options.programPath.empty() ? OwnProgramPath() : s.options.programPath;
+  if (s.form == ImageForm::SelfExtracting) {
+    program = FindStubStart(programPath, s.boxes);
+    if (!program) return -1;
+  }
+  s.temp = TempPathBeside(targetPath);
+  s.file = File::Open(s.temp, FileMode::Create);
+  if (!s.file) {
+    ShowError(s.boxes, kTextCannotCreate, {targetPath});
+    return -1;
+  }
+  s.open = true;
+  if (program && CopyStub(*program, programPath, s.file, s.boxes) != 0) {
+    s.Discard();
+    return -1;
+  }
+  if (s.form != ImageForm::Plain && !s.stream.Open(s.file.get())) {
+    ShowError(s.boxes, kTextCannotCreate, {targetPath});
+    s.Discard();
+    return -1;
+  }
+  return 0;
+}
+
+int ImageWriter::Write(const void* data, std::size_t bytes) {
+  State& s = *state_;
+  if (!s.open) return -1;
+  bool written = s.form == ImageForm::Plain ? s.file.Write(data, bytes) : s.stream.Write(data, bytes);
+  if (!written) {
+    ShowError(s.boxes, kTextImageWriteFailed);
+    s.Discard();
+    return -1;
+  }
+  return 0;
+}
+
+int ImageWriter::Finish(CImageInfo& info) {
+  State& s = *state_;
+  if (!s.open) return -1;
+  bool ended = s.form == ImageForm::Plain || s.stream.Close();
+  if (!s.file.Close() || !ended) {
+    ShowError(s.boxes, kTextImageWriteFailed);
+    s.Discard();
+    return -1;
+  }
+  if (s.form == ImageForm::SelfExtracting) {
+    static const SelfExeSettings kDefaults;
+    const SelfExeSettings& settings = s.options.selfExe ? *s.options.selfExe : kDefaults;
+    if (WriteSelfExtractorData(s.temp, settings, s.boxes) != 0) {
+      s.Discard();
+      return -1;
+    }
+  }
+  bool withTrailer = !(s.form == ImageForm::Plain && s.options.compatible);
+  if (withTrailer) {
+    if (AppendTrailer(s.temp, s.target, info, s.boxes) != 0) {
+      s.Discard();
+      return -1;
+    }
+  } else {
+    info.m_checksum = 0;
+  }
+  if (!RenameOver(s.temp, s.target)) {
+    ShowError(s.boxes, kTextCannotCreate, {s.target});
+    s.Discard();
+    return -1;
+  }
+  s.open = false;
+  info.m_hasTrailer = withTrailer ? 1 : 0;
+  return 0;
+}

@@ -1,0 +1,17 @@
+// The integrity check: the file's data against the checksum its trailer stores.
+#include "base/Texts.h"
+#include "image/Conversion.h"
+
+IntegrityResult CheckIntegrity(const CImageInfo& image, IMessageBoxes& boxes) {
+  if (!image.m_hasTrailer || image.m_checksum == 0) {
+    ShowError(boxes, kTextNoChecksum);
+    return IntegrityResult::NoChecksum;
+  }
+  uint32_t crc = 0;
+  if (image.ComputeCrc32(true, crc) != 0 || crc != image.m_checksum) {
+    ShowError(boxes, kTextCrcBad);
+    return IntegrityResult::Bad;
+  }
+  ShowInformation(boxes, kTextCrcGood);
+  return IntegrityResult::Good;
+}

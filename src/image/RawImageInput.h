@@ -1,0 +1,27 @@
+#pragma once
+// The raw image bytes of an image file of any form, without messages: the public reader, the loader and the
+// geometry detection each report failures in their own words.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "base/File.h"
+#include "image/Bzip2File.h"
+#include "image/ImageForm.h"
+
+class RawImageInput {
+ public:
+  // .img from its first byte (a trailer is read as data), .imz its bzip2 stream, .exe the first bzip2
+  // stream within its first 512 KB. False when the file cannot be opened, has an unknown form, or holds no
+  // stream that can be started.
+  bool Open(const std::string& path);
+  // Fills data unless the image ends first: the number read (0 at the end), or -1 on a read or stream error.
+  int64_t Read(void* data, std::size_t bytes);
+  void Close();
+
+ private:
+  File file_;
+  Bzip2Reader stream_;
+  bool compressed_ = false;
+};

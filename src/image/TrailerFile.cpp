@@ -1,0 +1,69 @@
+#include "image/TrailerFile.h"
+
+#include <vector>
+
+#include "base/File.h"
+#include "base/Texts.h"
+#include "image/Crc32.h"
+#include "image/Trailer.h"
+
+namespace {
+
+constexpr std::size_t kCrcChunkBytes = 64 * 1024;
+
+}  // namespace
+
+int ReadLastBlock(const std::string& path, uint8_t* block) {
+  File file = File::Open(path, FileMode::Read);
+  if (!file) return -1;
+  std::optional<uint64_t> size = file.Size();
+  if (!size) return -1;
+  if (*size == 0) return -1;
+  if (*size < static_cast<uint64_t>(kTrailerBytes)) return -2;
+  if (!file.Seek(static_cast<int64_t>(*size) - kTrailerBytes, SEEK_SET)) return -1;
+  return file.Read(block, kTrailerBytes) == static_cast<std::size_t>(kTrailerBytes) ? 0 : -1;
+}
+
+int FileCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc) {
+  File file = File::Open(path, FileMode::Read);
+  if (!file) return -1;
+  std::optional<uint64_t> size = file.Size();
+  if (!size) return -1;
+  uint64_t remaining = *size;
+  if (excludeTrailer) {
+    if (remaining < static_cast<uint64_t>(kTrailerBytes)) return -1;
+    remaining -= kTrailerBytes;
+  }
+  if (remaining == 0) return -1;
+  Crc32 sum;
+  std::vector<uint8_t> chunk(kCrcChunkBytes);
+  while (remaining > 0) {
+    std::size_t want = remaining < chunk.size() ? static_cast<std::size_t>(remaining) : chunk.size();
+    std::size_t got = file.Read(chunk.data(), want);
+    if (got != want) return -1;
+    sum.Update(chunk.data(), got);
+    remaining -= got;
+  }
+  crc = sum.Value();
+  return 0;
+}
+
+int AppendTrailer(const std::string& filePath, const std::string& shownPath, CImageInfo& info,
+                  IMessageBoxes& boxes) {
+  uint32_t crc = 0;
+  std::optional<uint64_t> sizeBefore = FileSize(filePath);
+  if (!sizeBefore || FileCrc32(filePath, false, crc) != 0) {
+    ShowError(boxes, kTextCannotComputeCrc, {shownPath});
+    return -1;
+  }
+  info.m_checksum = crc;
+  std::string block = FormatTrailer(info);
+  File file = File::Open(filePath, FileMode::Append);
+  bool written = file && file.Write(block.data(), block.size());
+  if (!file.Close() || !written) {
+    TruncateFile(filePath, *sizeBefore);
+    ShowError(boxes, kTextCannotWriteTrailer);
+    return -2;
+  }
+  return 0;
+}

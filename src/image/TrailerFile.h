@@ -1,0 +1,23 @@
+#pragma once
+// The trailer's file operations shared by CImageInfo and the image writer, which works on a temporary file
+// but names the target in its messages.
+
+#include <cstdint>
+#include <string>
+
+#include "base/MessageBoxes.h"
+#include "image/ImageInfo.h"
+
+// The last kTrailerBytes bytes of the file. 0, -1 cannot open or read (an empty file included), -2 shorter
+// than a trailer.
+int ReadLastBlock(const std::string& path, uint8_t* block);
+
+// CRC-32 of the file, without its last kTrailerBytes when excludeTrailer, read in chunks.
+// 0, or -1 (cannot open or read, or nothing to check).
+int FileCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc);
+
+// Appends the trailer for info to the file at filePath, whose CRC becomes info.m_checksum; messages name
+// shownPath. A failed append is cut off again, so the file never ends in part of a trailer.
+// 0, -1 (57696), -2 (57701).
+int AppendTrailer(const std::string& filePath, const std::string& shownPath, CImageInfo& info,
+                  IMessageBoxes& boxes);
