@@ -12,7 +12,8 @@
 namespace {
 
 // A trailer states 0 for both when its geometry is unknown; a damaged one may state anything. Only a
-// geometry that fits an image we can hold is passed on to the disk jobs.
+// geometry that fits an image we can hold is passed on to the disk jobs; images without a trailer (compatible
+// mode, other tools) take theirs from their size too, as 80 x 18 would misstate every other format.
 bool UsableGeometry(int32_t tracks, int32_t sectorsPerTrack) {
   return tracks > 0 && sectorsPerTrack > 0 &&
          int64_t{tracks} * sectorsPerTrack * 1024 <= static_cast<int64_t>(kImageBufferBytes);
@@ -66,7 +67,7 @@ int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
     case -2: ShowError(boxes, kTextNewerVersion); return -5;
     default: break;
   }
-  if (!UsableGeometry(m_tracks, m_sectorsPerTrack)) DetectGeometry(boxes);
+  if (!m_hasTrailer || !UsableGeometry(m_tracks, m_sectorsPerTrack)) DetectGeometry(boxes);
   m_state = 1;
   return 0;
 }

@@ -7,6 +7,7 @@
 namespace {
 
 constexpr std::string_view kTag = "[FileVersion ";
+constexpr std::size_t kVersion1Description = 32;
 
 }  // namespace
 
@@ -21,7 +22,8 @@ TrailerFields ParseTrailer(const uint8_t* block) {
     return fields;
   }
   if (version == 1) {
-    if (text.size() > 32) fields.description = std::string(text.substr(32));
+    // The first version kept its description at a fixed place, whatever the bytes before it hold.
+    fields.description = std::string(BlockText(block + kVersion1Description, kTrailerBytes - kVersion1Description));
     return fields;
   }
   if (version < 1) return fields;

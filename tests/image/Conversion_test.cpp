@@ -1,0 +1,296 @@
+// Loading, saving and converting images between the three forms.
+#include "image/Conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "ImageTestSupport.h"
+#include "base/Texts.h"
+#include "image/SelfExtractor.h"
+#include "image/Trailer.h"
+#include "support/FakeMessageBoxes.h"
+
+namespace {
+
+const char* Extension(ImageForm form) {
+  switch (form) {
+    case ImageForm::Plain: return ".img";
+    case ImageForm::Compressed: return ".imz";
+    case ImageForm::SelfExtracting: return ".exe";
+    case ImageForm::Unknown: break;
+  }
+  return ".bin";
+}
+
+// The raw image inside a file's bytes, taken apart by hand: the stub of an .exe is the test stub, and its
+// image stream ends where the first item behind it starts (or the settings block, when there is none).
+std::optional<std::string> RawOf(const std::string& file, ImageForm form, bool withTrailer) {
+  std::string body = withTrailer ? file.substr(0, file.size() - kTrailerBytes) : file;
+  if (form == ImageForm::Plain) return body;
+  if (form == ImageForm::Compressed) return Bzip2Decompress(body);
+  std::string stub = TestStub();
+  if (body.compare(0, stub.size(), stub) != 0) return std::nullopt;
+  std::size_t blockAt = body.size() - kSettingsBlockBytes;
+  std::optional<SettingsBlock> block = ParseSettingsBlock(body.substr(blockAt));
+  if (!block) return std::nullopt;
+  std::size_t streamEnd = blockAt;
+  for (const ItemOffsets& item : {block->picture, block->licence, block->instructions}) {
+    if (item.start != 0) streamEnd = std::min(streamEnd, static_cast<std::size_t>(item.start));
+  }
+  return Bzip2Decompress(std::string_view(body).substr(stub.size(), streamEnd - stub.size()));
+}
+
+class Conversion : public ImageFolder {
+ protected:
+  void SetUp() override {
+    ImageFolder::SetUp();
+    program = Path("diskelle-program.bin");
+    WriteProgramFile(program);
+    options.write.programPath = program;
+    options.write.selfExe = &selfExe;
+  }
+
+  // Loads source and saves it as target, as the conversion job does.
+  int Convert(const std::string& source, const std::string& target, FakeMessageBoxes& boxes) {
+    CImageInfo from, to;
+    if (from.LoadInfo(source, boxes) != 0 || to.SetTarget(target, boxes) != 0) return -10;
+    ImageBuffer buffer;
+    if (LoadImageFile(from, buffer, boxes) != 0) return -11;
+    return SaveImageFile(from, to, buffer, options, boxes);
+  }
+
+  std::string program;
+  SelfExeSettings selfExe;
+  SaveOptions options;
+};
+
+TEST_F(Conversion, EveryFormToEveryFormKeepsTheRawBytesAndTheTrailerFields) {
+  const ImageForm forms[] = {ImageForm::Plain, ImageForm::Compressed, ImageForm::SelfExtracting};
+  std::string raw = FloppyBytes(737280, 7);
+  std::string trailer = Block(
+      "[FileVersion 003] [Description \xD7\xAA\xBB\xBB ] test\x01] [SectorsPerTrack 9] [Tracks 80] [TotalBytes 730112] "
+      "[FreeBytes 1024] [Checksum 0x1]");
+  for (ImageForm from : forms) {
+    std::string source = Path(std::string("source") + Extension(from));
+    WriteWhole(source, ImageFileBytes(from, raw, trailer));
+    for (ImageForm to : forms) {
+      std::string target = Path(std::string("target") + Extension(from) + Extension(to));
+      FakeMessageBoxes boxes;
+      ASSERT_EQ(Convert(source, target, boxes), 0) << source << " to " << target;
+      EXPECT_TRUE(boxes.Boxes().empty());
+      std::string file = ReadWhole(target);
+      ASSERT_GT(file.size(), static_cast<std::size_t>(kTrailerBytes));
+      EXPECT_EQ(RawOf(file, to, true), raw) << target;
+      if (to != ImageForm::Plain) {
+        std::size_t streamAt = to == ImageForm::SelfExtracting ? TestStub().size() : 0;
+        EXPECT_EQ(file.compare(streamAt, 7, "BZh91AY"), 0) << target;
+      }
+      TrailerFields fields = ParseTrailer(reinterpret_cast<const uint8_t*>(file.data() + file.size() - kTrailerBytes));
+      EXPECT_EQ(fields.kind, TrailerFields::Kind::Known);
+      EXPECT_EQ(fields.description, "\xD7\xAA\xBB\xBB ] test") << target;  // 转换 in code page 936
+      EXPECT_EQ(fields.sectorsPerTrack, 9);
+      EXPECT_EQ(fields.tracks, 80);
+      EXPECT_EQ(fields.totalBytes, 730112);
+      EXPECT_EQ(fields.freeBytes, 1024);
+      EXPECT_EQ(fields.checksum, ReferenceCrc(std::string_view(file).substr(0, file.size() - kTrailerBytes)));
+    }
+  }
+  // Nothing but the images and the program file: no temporary file stays behind.
+  EXPECT_EQ(FileNames().size(), 3u + 9u + 1u);
+}
+
+TEST_F(Conversion, AnImageIsConvertedOntoItself) {
+  std::string raw = FloppyBytes(368640, 2);
+  for (ImageForm form : {ImageForm::Plain, ImageForm::Compressed, ImageForm::SelfExtracting}) {
+    std::string path = Path(std::string("self") + Extension(form));
+    WriteWhole(path, ImageFileBytes(form, raw, ""));
+    FakeMessageBoxes boxes;
+    ASSERT_EQ(Convert(path, path, boxes), 0) << path;
+    EXPECT_EQ(RawOf(ReadWhole(path), form, true), raw) << path;
+  }
+}
+
+TEST_F(Conversion, CompatibleModeAsksBeforeAnImgWithoutTrailer) {
+  std::string raw = FloppyBytes(368640, 4);
+  std::string source = Path("source.imz");
+  WriteWhole(source, ImageFileBytes(ImageForm::Compressed, raw, Block("[FileVersion 003] [Description d\x01]")));
+  struct Case {
+    const char* target;
+    bool suppress;
+    std::vector<MessageAnswer> answers;
+    int result;
+    std::vector<int> boxes;
+    bool trailer;  // else the file is the raw image alone
+  } cases[] = {
+      {"yes.img", false, {MessageAnswer::Yes}, 0, {kTextCompatibleModeActive}, false},
+      {"no.img", false, {MessageAnswer::No}, kSaveDeclined, {kTextCompatibleModeActive}, false},
+      {"suppressed.img", true, {}, 0, {}, false},
+      {"compressed.imz", false, {}, 0, {}, true},
+      {"self.exe", false, {}, 0, {}, true},
+  };
+  for (const Case& c : cases) {
+    std::string target = Path(c.target);
+    WriteWhole(target, "precious");
+    options.write.compatible = true;
+    options.suppress = c.suppress;
+    FakeMessageBoxes boxes;
+    for (MessageAnswer answer : c.answers) boxes.AnswerNext({answer});
+    EXPECT_EQ(Convert(source, target, boxes), c.result) << c.target;
+    EXPECT_EQ(boxes.Ids(), c.boxes) << c.target;
+    if (!c.boxes.empty()) {
+      EXPECT_EQ(boxes.Boxes()[0].icon, MessageIcon::Question);
+      EXPECT_EQ(boxes.Boxes()[0].text, "'兼容的 IMG' 模式已激活(禁用描述、磁盘空间信息和完整性验证)。");
+    }
+    std::string file = ReadWhole(target);
+    if (c.result == kSaveDeclined) {
+      EXPECT_EQ(file, "precious");
+    } else if (c.trailer) {
+      EXPECT_EQ(RawOf(file, FormOfPath(target), true), raw) << c.target;
+    } else {
+      EXPECT_EQ(file, raw) << c.target;
+    }
+  }
+}
+
+TEST_F(Conversion, NoFailureLeavesAFileAndAnExistingTargetSurvives) {
+  std::string raw = FloppyBytes(368640, 5);
+  std::string source = Path("source.img");
+  WriteWhole(source, raw);
+  std::string empty = Path("empty.img");  // a trailer and no data
+  WriteWhole(empty, Block("[FileVersion 003] [Description \x01]"));
+  std::string noStub = Path("no-stub.bin");
+  WriteWhole(noStub, std::string(5000, 'P'));
+  std::string badStub = Path("bad-stub.bin");
+  WriteWhole(badStub, std::string(1500, 'P') + TestStub() + "BZh91AY" + std::string(100, 's'));
+  std::string longStub = Path("long-stub.bin");
+  WriteWhole(longStub, std::string(1500, 'P') + TestStub() + std::string(0x80000, 's'));
+  std::string folderTarget = Path("folder.imz");
+  std::filesystem::create_directories(std::filesystem::u8path(folderTarget + "/inside"));
+
+  struct Case {
+    const char* name;
+    std::string source;
+    std::string target;
+    std::string programPath;
+    std::string picturePath;  // a custom picture when not empty
+    int textId;
+    std::string text;  // "{target}" and "{program}" are filled in
+  } cases[] = {
+      {"folder missing", source, Path("missing/x.imz"), program, "", kTextCannotCreate, "不能创建 {target}。"},
+      {"no program", source, Path("t1.exe"), Path("missing.bin"), "", kTextCannotOpenAntivirus,
+       "不能打开 {program}。\n冲突的防病毒软件可能会引起这个问题。"},
+      {"no stub", source, Path("t2.exe"), noStub, "", kTextNoStubInProgram,
+       "程序文件中没有包含自解压程序，不能创建自解压映像文件。"},
+      {"signature in stub", source, Path("t3.exe"), badStub, "", kTextInvalidStubInProgram,
+       "程序文件中的自解压程序无效，不能创建自解压映像文件。"},
+      {"stub too long", source, Path("t4.exe"), longStub, "", kTextInvalidStubInProgram,
+       "程序文件中的自解压程序无效，不能创建自解压映像文件。"},
+      {"picture missing", source, Path("t5.exe"), program, Path("missing.bmp"), kTextCannotReadBmp,
+       "不能读取 BMP 文件。"},
+      {"empty image", empty, Path("t6.img"), program, "", kTextCannotComputeCrc,
+       "不能获取 CRC32 检验和给 {target}。"},
+      {"target is a folder", source, folderTarget, program, "", kTextCannotCreate, "不能创建 {target}。"},
+  };
+  for (const Case& c : cases) {
+    bool folder = c.target == folderTarget;
+    if (!folder && c.target.find("missing/") == std::string::npos) WriteWhole(c.target, "precious");
+    std::vector<std::string> before = FileNames();
+    options.write.programPath = c.programPath;
+    selfExe.m_customPicture = c.picturePath.empty() ? 0 : 1;
+    selfExe.m_picturePath = c.picturePath;
+    FakeMessageBoxes boxes;
+    EXPECT_EQ(Convert(c.source, c.target, boxes), -1) << c.name;
+    ASSERT_EQ(boxes.Boxes().size(), 1u) << c.name;
+    EXPECT_EQ(boxes.Boxes()[0].textId, c.textId) << c.name;
+    std::string text = c.text;
+    if (std::size_t at = text.find("{target}"); at != std::string::npos) text.replace(at, 8, c.target);
+    if (std::size_t at = text.find("{program}"); at != std::string::npos) text.replace(at, 9, c.programPath);
+    EXPECT_EQ(boxes.Boxes()[0].text, text) << c.name;
+    EXPECT_EQ(boxes.Boxes()[0].icon, MessageIcon::Error) << c.name;
+    EXPECT_EQ(FileNames(), before) << c.name;
+    if (!folder && c.target.find("missing/") == std::string::npos) {
+      EXPECT_EQ(ReadWhole(c.target), "precious") << c.name;
+    }
+  }
+}
+
+TEST_F(Conversion, LoadRefusesWhatIsNoFloppyImageOrCannotBeRead) {
+  constexpr std::size_t kLimit = kImageBufferBytes;
+  std::string stream = Bzip2Compress(FloppyBytes(368640, 6));
+  std::string damaged = stream;
+  damaged[damaged.size() / 2] ^= 0x20;
+  std::string trailer = Block("[FileVersion 003] [Description d\x01] [SectorsPerTrack 18] [Tracks 80]");
+  struct Case {
+    const char* name;
+    std::string contents;
+    int textId;  // 0: loads, with expectedBytes bytes
+    std::size_t expectedBytes;
+  } cases[] = {
+      {"limit.img", FloppyBytes(kLimit) + trailer, 0, kLimit},
+      {"limit-no-trailer.img", FloppyBytes(kLimit), 0, kLimit},
+      {"above.img", FloppyBytes(kLimit + 1) + trailer, kTextImageLargerThan2MB, 0},
+      {"above-no-trailer.img", FloppyBytes(kLimit + 1), kTextImageLargerThan2MB, 0},
+      {"limit.imz", Bzip2Compress(FloppyBytes(kLimit)) + trailer, 0, kLimit},
+      {"above.imz", Bzip2Compress(FloppyBytes(kLimit + 1)) + trailer, kTextImageLargerThan2MB, 0},
+      {"above.exe", ImageFileBytes(ImageForm::SelfExtracting, FloppyBytes(3 * kLimit), trailer),
+       kTextImageLargerThan2MB, 0},
+      {"damaged.imz", damaged + trailer, kTextImageReadFailed, 0},
+      {"cut.imz", stream.substr(0, stream.size() - 100), kTextImageReadFailed, 0},
+      {"empty-stream.imz", Bzip2Compress("") + trailer, 0, 0},
+  };
+  for (const Case& c : cases) {
+    std::string path = Path(c.name);
+    WriteWhole(path, c.contents);
+    CImageInfo source;
+    FakeMessageBoxes boxes;
+    source.m_path = path;
+    ASSERT_EQ(source.ReadTrailer(), c.contents.size() < 1024u ? -1 : 0) << c.name;
+    ImageBuffer buffer;
+    EXPECT_EQ(LoadImageFile(source, buffer, boxes), c.textId == 0 ? 0 : -1) << c.name;
+    EXPECT_EQ(boxes.Ids(), c.textId == 0 ? std::vector<int>{} : std::vector<int>{c.textId}) << c.name;
+    EXPECT_EQ(buffer.count, c.expectedBytes) << c.name;
+  }
+}
+
+TEST_F(Conversion, JobPostsItsStepsAndReportsTheResult) {
+  std::string raw = FloppyBytes(368640, 8);
+  std::string source = Path("job.img");
+  WriteWhole(source, raw);
+  struct Case {
+    const char* name;
+    std::string sourcePath;
+    std::string target;
+    bool compatible;
+    std::vector<uintptr_t> steps;
+    bool succeeded;
+  } cases[] = {
+      {"converts", source, Path("job.imz"), false, {1, 2, 0}, true},
+      {"load fails", Path("gone.img"), Path("job2.imz"), false, {1, 0}, false},
+      {"declined", source, Path("job3.img"), true, {1, 2, 0}, false},
+  };
+  for (const Case& c : cases) {
+    CImageInfo from, to;
+    from.m_path = c.sourcePath;
+    FakeMessageBoxes boxes;
+    ASSERT_EQ(to.SetTarget(c.target, boxes), 0);
+    options.write.compatible = c.compatible;
+    JobEventQueue events;
+    ConversionJob job(from, to, options, boxes);
+    job.Start(events);
+    std::vector<uintptr_t> steps;
+    for (;;) {
+      std::optional<JobEvent> event = events.WaitNextFor(std::chrono::seconds(60));
+      ASSERT_TRUE(event) << c.name;
+      EXPECT_EQ(event->message, kConversionProgressMessage);
+      steps.push_back(event->wParam);
+      if (event->wParam == 0) break;
+    }
+    EXPECT_EQ(steps, c.steps) << c.name;
+    EXPECT_EQ(job.Succeeded(), c.succeeded) << c.name;
+    EXPECT_EQ(FileExists(c.target), c.succeeded) << c.name;
+  }
+}
+
+}  // namespace
