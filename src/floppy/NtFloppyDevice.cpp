@@ -1,0 +1,147 @@
+#include "floppy/NtFloppyDevice.h"
+
+#include <new>
+
+#include "base/Texts.h"
+#include "base/Win32Codes.h"
+#include "floppy/NtErrors.h"
+#include "floppy/NtFormatRequest.h"
+#include "floppy/NtRecords.h"
+
+namespace {
+
+// The largest medium a floppy drive can report; anything else would make the engine's block and progress
+// arithmetic divide by zero or overflow.
+bool PlausibleGeometry(const FloppyGeometry& disk) {
+  return disk.tracks > 0 && disk.tracks <= 255 && disk.sectorsPerTrack > 0 && disk.sectorsPerTrack <= 255;
+}
+
+}  // namespace
+
+int NtFloppyDevice::Open(DeviceAccess access) {
+  Close();
+  const std::string& letter = context_.settings.m_fdLetter;
+  if (access == DeviceAccess::Read) {
+    handle_ = os_.CreateFileW("\\\\.\\" + letter, kGenericRead, kFileShareRead, kOpenExisting, 0);
+  } else {
+    handle_ = os_.CreateFileW("\\\\.\\" + letter, kGenericRead | kGenericWrite, kFileShareRead | kFileShareWrite,
+                              kOpenExisting, 0);
+  }
+  if (handle_ != kInvalidNtHandle) return 0;
+  ShowError(context_.boxes, kTextCannotOpen, {letter});
+  return -1;
+}
+
+int NtFloppyDevice::GetDiskGeometry(FloppyGeometry& disk) {
+  uint32_t error = 0;
+  for (int attempt = 0; attempt < kGeometryAttempts; ++attempt) {
+    std::array<uint8_t, kDiskGeometryBytes> reply{};
+    uint32_t returned = 0;
+    if (os_.DeviceIoControl(handle_, kIoctlDiskGetDriveGeometry, nullptr, 0, reply.data(), kDiskGeometryBytes,
+                            &returned)) {
+      NtDiskGeometry geometry = DecodeDiskGeometry(reply.data());
+      FloppyGeometry reported{static_cast<int32_t>(static_cast<uint32_t>(geometry.cylinders)),
+                              static_cast<int32_t>(geometry.sectorsPerTrack)};
+      if (PlausibleGeometry(reported)) {
+        disk = reported;
+        return 0;
+      }
+      error = kErrorUnrecognizedMedia;
+      break;
+    }
+    error = os_.GetLastError();
+  }
+  if (error == kErrorNotReady) {
+    ShowError(context_.boxes, kTextNoDisk);
+  } else {
+    ShowError(context_.boxes, kTextCannotDetectDisk, {error});
+  }
+  return -1;
+}
+
+int NtFloppyDevice::FormatTrack(int track, int head, const FloppyGeometry& image,
+                                const std::vector<uint32_t>& badFlags) {
+  NtFormatRequest request = BuildNtFormatRequest(track, head, image, badFlags);
+  uint32_t returned = 0;
+  if (os_.DeviceIoControl(handle_, request.controlCode, request.bytes.data(),
+                          static_cast<uint32_t>(request.bytes.size()), nullptr, 0, &returned)) {
+    return request.recreatesBad ? -2 : 0;
+  }
+  uint32_t error = os_.GetLastError();
+  switch (error) {
+    case kErrorWriteProtect: ShowError(context_.boxes, kTextWriteProtected); break;
+    case kErrorNotReady: ShowError(context_.boxes, kTextNoDisk); break;
+    case kErrorNotSupported: ShowError(context_.boxes, kTextCommandNotSupported); break;
+    default: ShowError(context_.boxes, kTextCannotFormatTrack, {track, head, error}); break;
+  }
+  return -1;
+}
+
+int NtFloppyDevice::Read(void* buffer, uint32_t bytes, uint32_t& transferred, int64_t startSector, int) {
+  transferred = 0;
+  if (os_.ReadFile(handle_, buffer, bytes, &transferred)) return 0;
+  uint32_t error = os_.GetLastError();
+  if (context_.settings.m_emergency == 0) {
+    ShowError(context_.boxes, kTextCannotReadTrack, {TrackOf(startSector), HeadOf(startSector), error});
+  }
+  return -1;
+}
+
+int NtFloppyDevice::Write(const void* buffer, uint32_t bytes, uint32_t& transferred, int64_t startSector, int) {
+  transferred = 0;
+  if (os_.WriteFile(handle_, buffer, bytes, &transferred)) return 0;
+  uint32_t error = os_.GetLastError();
+  // A sector formatted as bad is expected to refuse the write.
+  if (context_.settings.m_formatDisk != 0 && context_.settings.m_recreateBad != 0) return -1;
+  if (error == kErrorWriteProtect) {
+    ShowError(context_.boxes, kTextWriteProtected);
+  } else {
+    ShowError(context_.boxes, kTextCannotWriteTrack, {TrackOf(startSector), HeadOf(startSector), error});
+  }
+  return -1;
+}
+
+int NtFloppyDevice::Verify(uint32_t bytes, int64_t startSector, int count) {
+  uint32_t error = 0;
+  try {
+    std::vector<uint8_t> scratch(bytes);
+    uint32_t read = 0;
+    if (os_.ReadFile(handle_, scratch.data(), bytes, &read)) return 0;
+    error = os_.GetLastError();
+  } catch (const std::bad_alloc&) {
+    error = kErrorNotEnoughMemory;
+  }
+  if (count == 1) {
+    ShowError(context_.boxes, kTextCannotVerifySector, {startSector + 1, error});
+  } else {
+    ShowError(context_.boxes, kTextCannotVerifyTrack, {TrackOf(startSector), HeadOf(startSector), error});
+  }
+  return -1;
+}
+
+void NtFloppyDevice::MovePointer(int32_t distance) { os_.SetFilePointer(handle_, distance, nullptr, kFileCurrent); }
+
+void NtFloppyDevice::Close() {
+  if (handle_ == kInvalidNtHandle) return;
+  os_.CloseHandle(handle_);
+  handle_ = kInvalidNtHandle;
+}
+
+VolumeSpace NtFloppyDevice::QueryVolumeSpace() {
+  uint64_t freeToCaller = 0, total = 0, totalFree = 0;
+  if (!os_.GetDiskFreeSpaceExW(context_.settings.m_fdLetter, &freeToCaller, &total, &totalFree)) return {};
+  // The image record keeps 32-bit sizes: the low halves.
+  auto low = [](uint64_t bytes) { return static_cast<int32_t>(static_cast<uint32_t>(bytes)); };
+  return {true, low(total), low(totalFree)};
+}
+
+int NtFloppyDevice::TrackOf(int64_t sector) const {
+  // An image record without sectors per track must not make a failure message divide by zero.
+  int64_t perTrack = context_.imageSectorsPerTrack > 0 ? context_.imageSectorsPerTrack : 1;
+  return static_cast<int>(sector / perTrack / kHeads);
+}
+
+int NtFloppyDevice::HeadOf(int64_t sector) const {
+  int64_t perTrack = context_.imageSectorsPerTrack > 0 ? context_.imageSectorsPerTrack : 1;
+  return static_cast<int>(sector / perTrack % kHeads);
+}
