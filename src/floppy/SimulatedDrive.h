@@ -1,0 +1,58 @@
+#pragma once
+// The mechanics of a simulated floppy drive over a virtual floppy: sensing the medium, transferring
+// sectors and formatting track sides, each advancing the drive's clock by the DriveTiming model. Results
+// are Win32 error codes as the NT floppy driver reports them (0 = done).
+
+#include <cstdint>
+#include <vector>
+
+#include "floppy/DriveTiming.h"
+#include "floppy/NtRecords.h"
+#include "floppy/VirtualFloppy.h"
+
+// The medium that a format request's NT media type asks for, and what the drive fits on a track of it.
+struct MediaProfile {
+  uint32_t mediaType;
+  DriveKind drive;
+  int32_t cylinders;
+  int32_t sectorsPerTrack;  // of the plain request
+  uint16_t gapLength;       // the driver's own gap for the plain request
+  int32_t trackBytes;       // bytes that pass the head in one revolution at the medium's data rate
+};
+const MediaProfile* FindMediaProfile(uint32_t mediaType);
+
+// Bytes a sector occupies on the track besides its gap: sync, address mark, ID and data fields, CRCs.
+inline constexpr int32_t kSectorRecordBytes = 574;
+
+struct SideFormat {
+  FloppyGeometry medium;  // the geometry the whole disk is being formatted to
+  int cylinder = 0;
+  int head = 0;
+  std::vector<uint16_t> ids;  // in track order, one per slot
+  uint16_t gapLength = 0;
+  int32_t trackBytes = 0;
+};
+
+class SimulatedDrive {
+ public:
+  explicit SimulatedDrive(VirtualFloppy& floppy) : floppy_(floppy) {}
+
+  void SpinUp() { floppy_.clockNanoseconds += kSpinUpNanoseconds; }
+  // Recognises the medium by reading track 0.
+  uint32_t SenseMedium(NtDiskGeometry& reply);
+  // count sectors from a linear sector index; stops at the first sector that fails (those before it are
+  // transferred).
+  uint32_t ReadSectors(int64_t first, uint32_t count, uint8_t* out);
+  uint32_t WriteSectors(int64_t first, uint32_t count, const uint8_t* in);
+  // Lays a side out anew; a format to another geometry first lays out the whole medium anew (ReshapeMedium).
+  // Sectors that do not fit in one revolution with their gaps get no address mark. A geometry or side
+  // outside the medium limits is refused (invalid parameter) before anything moves.
+  uint32_t FormatSide(const SideFormat& format);
+
+ private:
+  uint32_t Transfer(int64_t first, uint32_t count, uint8_t* buffer, bool write);
+  void MoveHead(int cylinder);
+  void Advance(int64_t nanoseconds) { floppy_.clockNanoseconds += nanoseconds; }
+
+  VirtualFloppy& floppy_;
+};

@@ -1,0 +1,37 @@
+#pragma once
+// Floppies for tests: every sector holds bytes that name it, so misplaced data shows.
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "floppy/VirtualFloppy.h"
+
+inline std::vector<uint8_t> SectorPattern(int64_t sector, uint8_t salt = 0) {
+  std::vector<uint8_t> bytes(kSectorBytes);
+  for (int i = 0; i < kSectorBytes; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<uint8_t>(sector * 7 + i + salt);
+  std::memcpy(bytes.data(), &sector, sizeof sector);
+  return bytes;
+}
+
+inline VirtualFloppy PatternedFloppy(const FloppyGeometry& geometry) {
+  VirtualFloppy floppy = NewVirtualFloppy(geometry);
+  for (int64_t sector = 0; sector < floppy.SlotCount(); ++sector) {
+    std::vector<uint8_t> bytes = SectorPattern(sector);
+    std::memcpy(floppy.SlotData(floppy.SlotOfSector(sector)), bytes.data(), bytes.size());
+  }
+  return floppy;
+}
+
+inline void MarkSector(VirtualFloppy& floppy, int64_t sector, uint8_t faults) {
+  floppy.slots[static_cast<std::size_t>(floppy.SlotOfSector(sector))].faults |= faults;
+}
+
+inline std::vector<uint8_t> SectorsOf(const VirtualFloppy& floppy, int64_t first, int count) {
+  std::vector<uint8_t> bytes;
+  for (int64_t sector = first; sector < first + count; ++sector) {
+    const uint8_t* data = floppy.SlotData(floppy.SlotOfSector(sector));
+    bytes.insert(bytes.end(), data, data + kSectorBytes);
+  }
+  return bytes;
+}
