@@ -1,0 +1,24 @@
+#include "ui/DescriptionDlg.h"
+
+#include <utility>
+
+#include "ui/DescriptionDlgRes.h"
+
+CDescriptionDlg::CDescriptionDlg(const DialogContext& context, std::string path, std::string description,
+                                 StoreDescription store)
+    : CMyDialog(IDD_DESCRIPTION, context),
+      path_(std::move(path)),
+      description_(std::move(description)),
+      store_(std::move(store)) {}
+
+bool CDescriptionDlg::OnInitDialog() {
+  CMyDialog::OnInitDialog();
+  SetItemText(IDC_DESCRIPTION_PATH, path_);
+  SetItemText(IDC_DESCRIPTION_TEXT, description_);
+  return true;
+}
+
+void CDescriptionDlg::OnOK() {
+  description_ = ItemText(IDC_DESCRIPTION_TEXT);
+  if (!store_ || store_(description_)) End(IDOK);
+}
