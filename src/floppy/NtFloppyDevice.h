@@ -39,7 +39,8 @@ class NtFloppyDevice final : public IFloppyDevice {
   NtHandle handle_ = kInvalidNtHandle;
 };
 
-// Real drives or virtual floppies, whichever syscalls it is given.
+// Real drives or virtual floppies, whichever syscalls it is given. Its devices use its syscalls: they must
+// not outlive it.
 class NtFloppyDeviceFactory final : public IFloppyDeviceFactory {
  public:
   explicit NtFloppyDeviceFactory(std::unique_ptr<INtSyscalls> os) : os_(std::move(os)) {}

@@ -1,0 +1,38 @@
+#pragma once
+// Which drive a job reaches. $DISKELLE_DRIVE_A and $DISKELLE_DRIVE_B, when set, each name a virtual
+// floppy file (docs/virtual-floppy.md) that stands in for that drive, on every system; the other letter
+// reaches the system's drive, and on a system without floppy drives opening it fails with message 107.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "floppy/FloppyDevice.h"
+#include "floppy/SimulatedNtSyscalls.h"
+
+// The value of an environment variable, nullopt when unset. Tests pass their own.
+using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
+
+// The process environment (UTF-8).
+std::optional<std::string> ProcessEnvironment(const std::string& name);
+
+// The virtual floppy file that stands in for a drive letter ('A' or 'B'), if the environment names one.
+std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment, char letter);
+
+class FloppyDrives final : public IFloppyDeviceFactory {
+ public:
+  FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr<IFloppyDeviceFactory> systemDrives);
+  // The letter is the first character of the FDLetter setting. The device must not outlive this object.
+  std::unique_ptr<IFloppyDevice> Create(const DeviceContext& context) override;
+
+ private:
+  SimulatedNtSyscalls virtualDrives_;
+  std::unique_ptr<IFloppyDeviceFactory> systemDrives_;
+};
+
+// The system's own floppy drives: the OS on Windows, none on POSIX.
+std::unique_ptr<IFloppyDeviceFactory> SystemFloppyDevices();
+
+// What the front ends use: the process environment over the system's drives.
+std::unique_ptr<IFloppyDeviceFactory> ProgramFloppyDevices();

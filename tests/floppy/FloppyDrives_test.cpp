@@ -1,0 +1,136 @@
+#include "floppy/FloppyDrives.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "floppy/AbsentNtSyscalls.h"
+#include "floppy/NtFloppyDevice.h"
+#include "floppy/VirtualFloppyFile.h"
+#include "support/FakeMessageBoxes.h"
+
+namespace {
+
+EnvironmentLookup EnvironmentOf(std::map<std::string, std::string> values) {
+  return [values](const std::string& name) -> std::optional<std::string> {
+    auto found = values.find(name);
+    if (found == values.end()) return std::nullopt;
+    return found->second;
+  };
+}
+
+// Stands for the system's drives: counts the devices it is asked for.
+class CountingFactory : public IFloppyDeviceFactory {
+ public:
+  explicit CountingFactory(int& created) : created_(created) {}
+  std::unique_ptr<IFloppyDevice> Create(const DeviceContext& context) override {
+    ++created_;
+    return std::make_unique<NtFloppyDevice>(absent_, context);
+  }
+
+ private:
+  int& created_;
+  AbsentNtSyscalls absent_;
+};
+
+struct DriveSelection : ::testing::Test {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / "diskelle-drive-selection";
+  AppSettings settings;
+  FakeMessageBoxes boxes;
+  int systemDevices = 0;
+
+  void SetUp() override {
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::string Floppy(const char* name, FloppyGeometry geometry) {
+    std::string path = (dir / name).string();
+    EXPECT_TRUE(SaveVirtualFloppy(path, NewVirtualFloppy(geometry)));
+    return path;
+  }
+  // The geometry the drive of letter reports, or {0, 0} when it does not open.
+  FloppyGeometry Measure(FloppyDrives& drives, const char* letter) {
+    settings.m_fdLetter = letter;
+    std::unique_ptr<IFloppyDevice> device = drives.Create({settings, 18, boxes});
+    FloppyGeometry disk{0, 0};
+    if (device->Open(DeviceAccess::Read) == 0) device->GetDiskGeometry(disk);
+    return disk;
+  }
+};
+
+TEST_F(DriveSelection, TheEnvironmentNamesVirtualFloppiesPerLetter) {
+  struct Case {
+    std::map<std::string, std::string> environment;
+    FloppyGeometry a, b;
+    int systemDevices;
+  } cases[] = {
+      {{}, {0, 0}, {0, 0}, 2},
+      {{{"DISKELLE_DRIVE_A", "A720"}}, {80, 9}, {0, 0}, 1},
+      {{{"DISKELLE_DRIVE_B", "B360"}}, {0, 0}, {40, 9}, 1},
+      {{{"DISKELLE_DRIVE_A", "A720"}, {"DISKELLE_DRIVE_B", "B360"}}, {80, 9}, {40, 9}, 0},
+      {{{"DISKELLE_DRIVE_A", ""}}, {0, 0}, {0, 0}, 2},  // set but empty: not a virtual drive
+      {{{"diskelle_drive_a", "A720"}}, {0, 0}, {0, 0}, 2},
+  };
+  std::string a720 = Floppy("a.vfd", {80, 9}), b360 = Floppy("b.vfd", {40, 9});
+  for (Case& c : cases) {
+    for (auto& [name, value] : c.environment) {
+      if (value == "A720") value = a720;
+      if (value == "B360") value = b360;
+    }
+    systemDevices = 0;
+    FloppyDrives drives(EnvironmentOf(c.environment), std::make_unique<CountingFactory>(systemDevices));
+    EXPECT_EQ(Measure(drives, "A:"), c.a);
+    EXPECT_EQ(Measure(drives, "B:"), c.b);
+    EXPECT_EQ(systemDevices, c.systemDevices);
+  }
+}
+
+TEST_F(DriveSelection, TheLetterIsTheFirstCharacterOfTheSettingInAnyCase) {
+  FloppyDrives drives(EnvironmentOf({{"DISKELLE_DRIVE_B", Floppy("b.vfd", {80, 18})}}),
+                      std::make_unique<CountingFactory>(systemDevices));
+  EXPECT_EQ(Measure(drives, "b:"), (FloppyGeometry{80, 18}));
+  EXPECT_EQ(systemDevices, 0);
+}
+
+TEST_F(DriveSelection, WithoutADriveOpeningFailsNamingIt) {
+  struct Case {
+    std::map<std::string, std::string> environment;
+    const char* letter;
+    const char* text;
+  } cases[] = {
+      {{}, "A:", "不能打开 A:。"},
+      {{}, "B:", "不能打开 B:。"},
+      {{{"DISKELLE_DRIVE_A", "/nonexistent/a.vfd"}}, "A:", "不能打开 A:。"},  // a missing file is no drive
+  };
+  for (const Case& c : cases) {
+    boxes.Clear();
+    FloppyDrives drives(EnvironmentOf(c.environment),
+                        std::make_unique<NtFloppyDeviceFactory>(std::make_unique<AbsentNtSyscalls>()));
+    settings.m_fdLetter = c.letter;
+    std::unique_ptr<IFloppyDevice> device = drives.Create({settings, 18, boxes});
+    EXPECT_EQ(device->Open(DeviceAccess::ReadWrite), -1);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].textId, 107);
+    EXPECT_EQ(boxes.Boxes()[0].text, c.text);
+    EXPECT_FALSE(device->QueryVolumeSpace().known);
+  }
+}
+
+TEST_F(DriveSelection, TheFileIsReadAtEveryOpenSoChangesBetweenJobsCount) {
+  std::string path = Floppy("a.vfd", {80, 9});
+  FloppyDrives drives(EnvironmentOf({{"DISKELLE_DRIVE_A", path}}), std::make_unique<CountingFactory>(systemDevices));
+  EXPECT_EQ(Measure(drives, "A:"), (FloppyGeometry{80, 9}));
+  ASSERT_TRUE(SaveVirtualFloppy(path, NewVirtualFloppy({80, 18})));
+  EXPECT_EQ(Measure(drives, "A:"), (FloppyGeometry{80, 18}));
+  EXPECT_GT(LoadVirtualFloppy(path).floppy->clockNanoseconds, 0);  // the session was saved
+}
+
+TEST(ProcessEnvironment, ReadsTheVariablesOfThisProcess) {
+  EXPECT_TRUE(ProcessEnvironment("PATH").has_value());
+  EXPECT_FALSE(ProcessEnvironment("DISKELLE_SURELY_NOT_SET_4711").has_value());
+  EXPECT_EQ(VirtualDriveFile(ProcessEnvironment, 'Q'), std::nullopt);
+}
+
+}  // namespace
