@@ -17,6 +17,7 @@ bool Bzip2Writer::Open(std::FILE* file) {
   int error = BZ_OK;
   BZFILE* stream = BZ2_bzWriteOpen(&error, file, 9, 0, 30);
   if (error != BZ_OK || !stream) return false;
+  file_ = file;
   stream_ = stream;
   return true;
 }
@@ -35,19 +36,24 @@ bool Bzip2Writer::Write(const void* data, std::size_t bytes) {
   return true;
 }
 
-bool Bzip2Writer::Close() {
+bool Bzip2Writer::Close() { return End(false); }
+
+void Bzip2Writer::Abandon() { End(true); }
+
+bool Bzip2Writer::End(bool abandon) {
   if (!stream_) return false;
   int error = BZ_OK;
-  BZ2_bzWriteClose(&error, stream_, 0, nullptr, nullptr);
+  BZ2_bzWriteClose(&error, stream_, abandon ? 1 : 0, nullptr, nullptr);
+  if (error != BZ_OK) {
+    // After a failed write the library returns without freeing the stream; once the file's error flag is
+    // cleared, an abandoning close frees it. The failure itself has been reported by now.
+    std::clearerr(file_);
+    int ignored = BZ_OK;
+    BZ2_bzWriteClose(&ignored, stream_, 1, nullptr, nullptr);
+  }
   stream_ = nullptr;
+  file_ = nullptr;
   return error == BZ_OK;
-}
-
-void Bzip2Writer::Abandon() {
-  if (!stream_) return;
-  int error = BZ_OK;
-  BZ2_bzWriteClose(&error, stream_, 1, nullptr, nullptr);
-  stream_ = nullptr;
 }
 
 bool Bzip2Reader::Open(std::FILE* file) {

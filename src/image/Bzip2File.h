@@ -23,6 +23,10 @@ class Bzip2Writer {
   void Abandon();
 
  private:
+  // Ends the stream and frees it, also after an I/O error (when the library would keep it).
+  bool End(bool abandon);
+
+  std::FILE* file_ = nullptr;
   void* stream_ = nullptr;
 };
 
