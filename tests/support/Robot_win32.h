@@ -1,0 +1,57 @@
+#pragma once
+// Drives a Windows program from outside, as a user would: starts it, finds its windows, reads what they
+// show (including the rows of a list view in the other process), presses buttons and waits for windows and
+// the process to end. Clicks are posted, never sent, so that a click that opens a modal window cannot block
+// the robot.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/Handle.h"
+
+namespace robot {
+
+class Process {
+ public:
+  // Starts program with arguments (quoted as needed) and the robot's environment plus overrides (name,
+  // value). nullopt when CreateProcessW fails.
+  static std::optional<Process> Start(const std::wstring& program, const std::vector<std::wstring>& arguments,
+                                      const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});
+
+  DWORD Id() const { return id_; }
+  // The exit code once the process has ended within timeoutMs; nullopt while it runs.
+  std::optional<DWORD> WaitForExit(DWORD timeoutMs) const;
+  // Ends a process that a failed test leaves behind.
+  void Kill() const;
+
+ private:
+  UniqueHandle process_;
+  DWORD id_ = 0;
+};
+
+// A visible or hidden top-level window of the process (0: any process) with that class (empty: any) and
+// caption; nullptr when there is none.
+HWND FindTopLevel(DWORD processId, const std::wstring& className, const std::wstring& caption);
+// Polls FindTopLevel until the window appears or timeoutMs have passed.
+HWND WaitForTopLevel(DWORD processId, const std::wstring& className, const std::wstring& caption, DWORD timeoutMs);
+// True when window is gone within timeoutMs.
+bool WaitUntilClosed(HWND window, DWORD timeoutMs);
+
+std::wstring TextOf(HWND window);
+// The text of a dialog's control; a message box's text is control 0xFFFF.
+std::wstring ControlText(HWND dialog, int controlId);
+inline constexpr int kMessageBoxTextId = 0xFFFF;
+
+// The cells of every row of a report list view of any process, row by row.
+std::vector<std::vector<std::wstring>> ListViewRows(HWND list);
+
+// Posts a click to the button (BM_CLICK); false when the dialog has no such control.
+bool ClickButton(HWND dialog, int controlId);
+// Posts WM_COMMAND with the id, as a button, menu or accelerator sends it.
+bool PostCommand(HWND dialog, int commandId);
+
+}  // namespace robot

@@ -1,0 +1,25 @@
+#pragma once
+// Acting on a modal window from inside its own message loop, the way a user's input arrives: the action runs
+// from a thread timer once the loop is running, on the loop's thread.
+
+#include <windows.h>
+
+#include <functional>
+
+#include "ui/MyDialog.h"
+
+// The result RunModalWith gives a dialog that the action left open (it is ended then).
+inline constexpr INT_PTR kLeftOpen = 4242;
+
+// Runs dialog modally and calls act with its window once its loop runs.
+INT_PTR RunModalWith(CMyDialog& dialog, HWND owner, const std::function<void(HWND)>& act);
+
+// Calls act from the next modal loop that runs on this thread (any kind: a property sheet's too).
+void ActInNextLoop(const std::function<void()>& act);
+
+// Dispatches the thread's messages for about ms milliseconds as the modal loops do (the dialogs'
+// PreTranslateMessage, then the keyboard navigation of the message's dialog) and returns.
+void PumpMessages(DWORD ms);
+
+// Dispatches the thread's messages until done() or timeoutMs; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
