@@ -32,7 +32,7 @@ struct BlankParameters {
 };
 
 constexpr BlankParameters kBlank[] = {
-    {360, 2, 112, 0xFD}, {720, 2, 112, 0xF9}, {800, 2, 112, 0xF9},
+    {360, 2, 112, 0xFD},  {720, 2, 112, 0xF9},  {800, 2, 112, 0xF9},
     {1200, 1, 224, 0xF9}, {1440, 1, 224, 0xF0}, {1680, 4, 16, 0xF0},
 };
 

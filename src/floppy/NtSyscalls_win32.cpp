@@ -16,8 +16,8 @@ HANDLE AsHandle(NtHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 static_assert(sizeof(NtHandle) == sizeof(HANDLE));
 
-NtHandle WindowsNtSyscalls::CreateFileW(const std::string& path, uint32_t access, uint32_t share,
-                                        uint32_t disposition, uint32_t flags) {
+NtHandle WindowsNtSyscalls::CreateFileW(const std::string& path, uint32_t access, uint32_t share, uint32_t disposition,
+                                        uint32_t flags) {
   HANDLE handle = ::CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
   return reinterpret_cast<NtHandle>(handle);
 }

@@ -107,8 +107,8 @@ NtHandle SimulatedNtSyscalls::CreateFileW(const std::string& path, uint32_t acce
   return handle;
 }
 
-bool SimulatedNtSyscalls::DeviceIoControl(NtHandle device, uint32_t code, const void* in, uint32_t inBytes,
-                                          void* out, uint32_t outBytes, uint32_t* returned) {
+bool SimulatedNtSyscalls::DeviceIoControl(NtHandle device, uint32_t code, const void* in, uint32_t inBytes, void* out,
+                                          uint32_t outBytes, uint32_t* returned) {
   std::lock_guard lock(mutex_);
   Handle* handle = FindHandle(device);
   if (!handle) return Fail(static_cast<uint32_t>(kErrorInvalidHandle));

@@ -46,9 +46,9 @@ std::vector<uint8_t> EncodeVirtualFloppy(const VirtualFloppy& floppy) {
   Put16(out, 8, kVirtualFloppyVersion);
   Put16(out, 10, kVirtualFloppyHeaderBytes);
   out[12] = static_cast<uint8_t>(floppy.drive);
-  out[13] = static_cast<uint8_t>((floppy.writeProtected ? kFlagWriteProtected : 0) |
-                                 (floppy.diskAbsent ? kFlagDiskAbsent : 0) |
-                                 (floppy.refusesFormat ? kFlagRefusesFormat : 0));
+  out[13] =
+      static_cast<uint8_t>((floppy.writeProtected ? kFlagWriteProtected : 0) |
+                           (floppy.diskAbsent ? kFlagDiskAbsent : 0) | (floppy.refusesFormat ? kFlagRefusesFormat : 0));
   Put32(out, 16, static_cast<uint32_t>(floppy.geometry.tracks));
   Put32(out, 20, static_cast<uint32_t>(floppy.geometry.sectorsPerTrack));
   auto clock = static_cast<uint64_t>(floppy.clockNanoseconds);

@@ -177,9 +177,9 @@ std::string Show(const VirtualFloppy& floppy) {
   line("unwritable", FormatSectorList(unwritable));
   line("not found", FormatSectorList(notFound));
   line("ID 0 slots", std::to_string(idZero));
-  line("file system", space ? "FAT12, " + std::to_string(space->totalBytes) + " bytes, " +
-                                  std::to_string(space->freeBytes) + " free"
-                            : "none");
+  line("file system",
+       space ? "FAT12, " + std::to_string(space->totalBytes) + " bytes, " + std::to_string(space->freeBytes) + " free"
+             : "none");
   line("clock", std::string(clock) + " s simulated");
   return text;
 }

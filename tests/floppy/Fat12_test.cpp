@@ -57,11 +57,11 @@ TEST(Fat12, BlankVolumesHaveTheClassicCapacities) {
 TEST(Fat12, FreeSpaceCountsOnlyZeroEntries) {
   std::vector<uint8_t> volume = BlankFat12Volume({80, 18});
   const int64_t fat = 512;
-  SetEntry(volume, fat, 2, 0x003);       // even entry
-  SetEntry(volume, fat, 3, 0xFFF);       // odd entry
-  SetEntry(volume, fat, 10, 0xFF7);      // a bad cluster is not free
-  SetEntry(volume, fat, 2848, 0x001);    // the last cluster (2847 data clusters: 2..2848)
-  SetEntry(volume, fat, 2849, 0xFFF);    // beyond the last cluster: not counted
+  SetEntry(volume, fat, 2, 0x003);     // even entry
+  SetEntry(volume, fat, 3, 0xFFF);     // odd entry
+  SetEntry(volume, fat, 10, 0xFF7);    // a bad cluster is not free
+  SetEntry(volume, fat, 2848, 0x001);  // the last cluster (2847 data clusters: 2..2848)
+  SetEntry(volume, fat, 2849, 0xFFF);  // beyond the last cluster: not counted
   std::optional<Fat12Space> space = MeasureFat12(ReaderOf(volume), 2880);
   ASSERT_TRUE(space);
   EXPECT_EQ(space->totalBytes, 2847u * 512);

@@ -9,7 +9,8 @@
 
 inline std::vector<uint8_t> SectorPattern(int64_t sector, uint8_t salt = 0) {
   std::vector<uint8_t> bytes(kSectorBytes);
-  for (int i = 0; i < kSectorBytes; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<uint8_t>(sector * 7 + i + salt);
+  for (int i = 0; i < kSectorBytes; ++i)
+    bytes[static_cast<std::size_t>(i)] = static_cast<uint8_t>(sector * 7 + i + salt);
   std::memcpy(bytes.data(), &sector, sizeof sector);
   return bytes;
 }

@@ -56,7 +56,8 @@ TEST_F(DeviceOnDrive, EmergencyReadingStepsOverAnUnreadableSector) {
   drive.MovePointer(36 * 512);
   EXPECT_EQ(drive.Read(side.data(), 18 * 512, transferred, 36, 18), -1);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
-  EXPECT_EQ(boxes.Boxes()[0].text, "不能读取软盘的磁轨 1，磁头 0 (错误: 0x0017)。\n请在 \"紧急读取模式\" 下读取该软盘。");
+  EXPECT_EQ(boxes.Boxes()[0].text,
+            "不能读取软盘的磁轨 1，磁头 0 (错误: 0x0017)。\n请在 \"紧急读取模式\" 下读取该软盘。");
 
   boxes.Clear();
   settings.m_emergency = 1;
@@ -118,11 +119,20 @@ TEST_F(DeviceOnDrive, RefusalsOfTheDriveBecomeTheirMessages) {
   } cases[] = {
       {"write protected", [](VirtualFloppy& f) { f.writeProtected = true; }, {80, 18}, 57668, "软盘有防写入保护。"},
       {"no disk", [](VirtualFloppy& f) { f.diskAbsent = true; }, {80, 18}, 57711, "驱动器中没有软盘。"},
-      {"USB drive", [](VirtualFloppy& f) { f.refusesFormat = true; }, {80, 18}, 57721,
+      {"USB drive",
+       [](VirtualFloppy& f) { f.refusesFormat = true; },
+       {80, 18},
+       57721,
        "软盘驱动器不支持所请求的命令。\n你正在使用的可能是一个不支持所请求命令的 USB 软盘驱动器。"},
-      {"5.25-inch format in a 3.5-inch drive", [](VirtualFloppy&) {}, {80, 15}, 57706,
+      {"5.25-inch format in a 3.5-inch drive",
+       [](VirtualFloppy&) {},
+       {80, 15},
+       57706,
        "不能格式化软盘的磁轨 0，磁头 0 (错误: 0x0057)。"},
-      {"format outside the table", [](VirtualFloppy&) {}, {80, 11}, 57706,
+      {"format outside the table",
+       [](VirtualFloppy&) {},
+       {80, 11},
+       57706,
        "不能格式化软盘的磁轨 0，磁头 0 (错误: 0x0057)。"},
   };
   for (const Case& c : cases) {

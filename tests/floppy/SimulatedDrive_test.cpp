@@ -176,7 +176,8 @@ TEST_F(DriveTest, SectorsThatDoNotFitOnTheTrackAreLost) {
     EXPECT_EQ(floppy.slots[static_cast<std::size_t>(position)].faults, position == 20 ? kSlotNoAddressMark : 0);
   }
   ASSERT_EQ(drive.FormatSide({{80, 21}, 0, 0, ids, 12, 12500}), 0u);
-  for (int position = 0; position < 21; ++position) EXPECT_EQ(floppy.slots[static_cast<std::size_t>(position)].faults, 0);
+  for (int position = 0; position < 21; ++position)
+    EXPECT_EQ(floppy.slots[static_cast<std::size_t>(position)].faults, 0);
 }
 
 TEST_F(DriveTest, FormattingToAnotherGeometryLaysOutTheWholeMediumAnew) {

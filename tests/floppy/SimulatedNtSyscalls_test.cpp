@@ -226,11 +226,11 @@ TEST_F(SyscallTest, TransfersHappenAtTheHandlesPositionInWholeSectors) {
     uint32_t bytes;
     uint32_t error;
   } cases[] = {
-      {100, 512, kErrorInvalidParameter},   // not on a sector boundary
-      {512, 100, kErrorInvalidParameter},   // not whole sectors
+      {100, 512, kErrorInvalidParameter},          // not on a sector boundary
+      {512, 100, kErrorInvalidParameter},          // not whole sectors
       {2879 * 512, 1024, kErrorInvalidParameter},  // beyond the medium
-      {2880 * 512, 512, kErrorInvalidParameter},
-      {2880 * 512, 0, 0},
+      {2880 * 512, 512, kErrorInvalidParameter},   // at the end
+      {2880 * 512, 0, 0},                          // nothing to move
   };
   for (const Case& c : cases) {
     os.SetFilePointer(handle, static_cast<int32_t>(c.position), nullptr, kFileBegin);
@@ -255,9 +255,12 @@ TEST_F(SyscallTest, FailedSectorsReportTheirWin32Errors) {
     uint32_t error;
   } cases[] = {
       {36, false, kErrorCrc},  // a track-side read fails with its worst sector
-      {37, false, kErrorCrc},          {37, true, 0},
-      {38, true, kErrorWriteFault},    {38, false, 0},
-      {40, false, kErrorSectorNotFound}, {40, true, kErrorSectorNotFound},
+      {37, false, kErrorCrc},
+      {37, true, 0},
+      {38, true, kErrorWriteFault},
+      {38, false, 0},
+      {40, false, kErrorSectorNotFound},
+      {40, true, kErrorSectorNotFound},
   };
   NtHandle handle = Open();
   std::vector<uint8_t> buffer(18 * 512);
@@ -265,7 +268,8 @@ TEST_F(SyscallTest, FailedSectorsReportTheirWin32Errors) {
     os.SetFilePointer(handle, static_cast<int32_t>(c.sector * 512), nullptr, kFileBegin);
     uint32_t bytes = c.sector == 36 ? 18 * 512 : 512;
     uint32_t done = 0;
-    bool ok = c.write ? os.WriteFile(handle, buffer.data(), bytes, &done) : os.ReadFile(handle, buffer.data(), bytes, &done);
+    bool ok =
+        c.write ? os.WriteFile(handle, buffer.data(), bytes, &done) : os.ReadFile(handle, buffer.data(), bytes, &done);
     EXPECT_EQ(ok, c.error == 0) << c.sector;
     if (!ok) {
       EXPECT_EQ(os.GetLastError(), c.error) << c.sector;

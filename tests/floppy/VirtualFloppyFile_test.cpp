@@ -44,9 +44,11 @@ TEST(VirtualFloppyFile, LayoutOfTheSmallestFloppy) {
   std::vector<uint8_t> bytes = EncodeVirtualFloppy(floppy);
   ASSERT_EQ(bytes.size(), 64u + 2 * 4 + 2 * 512);
   const std::vector<uint8_t> header = {
-      'D', 'K', 'V', 'F', 'L', 'O', 'P', 'Y', 1, 0, 64, 0, 2, 0x02, 0, 0,  // magic, version, size, drive, flags
-      1, 0, 0, 0, 1, 0, 0, 0, 0x05, 0x04, 0x03, 0x02, 0x01, 0, 0, 0,    // tracks, sectors, clock
-      0, 0, 0, 0,                                                         // head cylinder
+      'D',  'K',  'V',  'F',  'L',  'O',  'P', 'Y',
+      1,    0,    64,   0,    2,    0x02, 0,   0,  // magic, version, size, drive, flags
+      1,    0,    0,    0,    1,    0,    0,   0,
+      0x05, 0x04, 0x03, 0x02, 0x01, 0,    0,   0,  // tracks, sectors, clock
+      0,    0,    0,    0,                         // head cylinder
   };
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 36), header);
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 64, bytes.begin() + 72),

@@ -98,9 +98,9 @@ TEST_F(ToolTest, CreatesEveryFormatWithAnEmptyFileSystem) {
 
 TEST_F(ToolTest, ShowsFlagsFaultsAndTime) {
   std::string path = PathOf("bad.vfd");
-  ASSERT_EQ(Run({"create", path, "--format", "1440", "--bad", "37,100-103", "--write-protect", "--no-disk",
-                 "--no-format"}),
-            kToolDone);
+  ASSERT_EQ(
+      Run({"create", path, "--format", "1440", "--bad", "37,100-103", "--write-protect", "--no-disk", "--no-format"}),
+      kToolDone);
   VirtualFloppy floppy = *LoadVirtualFloppy(path).floppy;
   floppy.slots[(5 * 2 + 1) * 18 + 3].id = 0;  // as a recreation leaves it
   floppy.clockNanoseconds = 48'400'000'000;
@@ -129,8 +129,7 @@ TEST_F(ToolTest, RawImagesGoInAndComeOutInDiskOrder) {
       raw.insert(raw.end(), bytes.begin(), bytes.end());
     }
     Put(PathOf("in.img"), raw);
-    ASSERT_EQ(Run({"create", PathOf("raw.vfd"), "--format", format, "--from", PathOf("in.img"), "--force"}),
-              kToolDone)
+    ASSERT_EQ(Run({"create", PathOf("raw.vfd"), "--format", format, "--from", PathOf("in.img"), "--force"}), kToolDone)
         << err;
     VirtualFloppy floppy = *LoadVirtualFloppy(PathOf("raw.vfd")).floppy;
     EXPECT_EQ(SectorsOf(floppy, 37, 1), SectorPattern(37, 5));
