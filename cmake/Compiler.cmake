@@ -25,3 +25,10 @@ if(DISKELLE_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+if(WIN32 AND CMAKE_RC_COMPILER MATCHES "windres")
+  # windres writes no dependency file itself; its preprocessor does, so that the resources are built again
+  # when a file they include changes (texts.def, a dialog's .rc, the manifest's .rc line).
+  set(CMAKE_RC_COMPILE_OBJECT
+      "<CMAKE_RC_COMPILER> -O coff <DEFINES> <INCLUDES> <FLAGS> --preprocessor-arg=-MD --preprocessor-arg=-MQ<OBJECT> --preprocessor-arg=-MF<DEP_FILE> <SOURCE> <OBJECT>")
+endif()
