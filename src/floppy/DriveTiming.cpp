@@ -21,3 +21,8 @@ int64_t WaitForSlotNanoseconds(int64_t clock, int64_t revolution, int position, 
   int64_t start = SlotStartNanoseconds(revolution, position, slotsPerTrack);
   return (start - angle + revolution) % revolution;
 }
+
+int64_t PhysicalPassNanoseconds(const FloppyGeometry& medium) {
+  if (medium.tracks <= 0) return 0;
+  return medium.tracks * kHeads * RevolutionNanoseconds(medium) + (medium.tracks - 1) * SeekNanoseconds(0, 1);
+}

@@ -23,3 +23,6 @@ int64_t SeekNanoseconds(int fromCylinder, int toCylinder);
 int64_t SlotStartNanoseconds(int64_t revolution, int position, int slotsPerTrack);
 // From clock until slot position next comes under the head (0 when it is just starting).
 int64_t WaitForSlotNanoseconds(int64_t clock, int64_t revolution, int position, int slotsPerTrack);
+// The least time any pass over the whole medium can take: one revolution per track side and a step to each
+// next track (no waiting for sectors, no spin-up).
+int64_t PhysicalPassNanoseconds(const FloppyGeometry& medium);

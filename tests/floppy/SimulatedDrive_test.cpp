@@ -39,6 +39,11 @@ TEST(DriveTiming, SpindleHeadAndSlots) {
   for (const Wait& w : waits) {
     EXPECT_EQ(WaitForSlotNanoseconds(w.clock, kRevolution, w.position, w.slots), w.nanoseconds) << w.clock;
   }
+
+  EXPECT_EQ(PhysicalPassNanoseconds({80, 18}), 160 * kRevolution + 79 * 18 * kMs);
+  EXPECT_EQ(PhysicalPassNanoseconds({40, 9}), 80 * kRevolution + 39 * 18 * kMs);
+  EXPECT_EQ(PhysicalPassNanoseconds({80, 15}), 160 * int64_t{166'666'667} + 79 * 18 * kMs);
+  EXPECT_EQ(PhysicalPassNanoseconds({0, 18}), 0);
 }
 
 struct DriveTest : ::testing::Test {

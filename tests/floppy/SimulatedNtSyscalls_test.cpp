@@ -276,26 +276,6 @@ TEST_F(SyscallTest, FailedSectorsReportTheirWin32Errors) {
     }
   }
   os.CloseHandle(handle);
-
-  store->floppy.writeProtected = true;
-  handle = Open();
-  uint32_t done = 0;
-  EXPECT_FALSE(os.WriteFile(handle, buffer.data(), 512, &done));
-  EXPECT_EQ(os.GetLastError(), static_cast<uint32_t>(kErrorWriteProtect));
-  EXPECT_FALSE(Format(handle, kIoctlDiskFormatTracks, EncodeFormatParameters({2, 0, 0, 0, 0})));
-  EXPECT_EQ(os.GetLastError(), static_cast<uint32_t>(kErrorWriteProtect));
-  os.CloseHandle(handle);
-
-  store->floppy.diskAbsent = true;
-  handle = Open();  // the device opens without a disk, as a real drive's does
-  ASSERT_NE(handle, kInvalidNtHandle);
-  EXPECT_FALSE(os.ReadFile(handle, buffer.data(), 512, &done));
-  EXPECT_EQ(os.GetLastError(), static_cast<uint32_t>(kErrorNotReady));
-  uint8_t reply[24];
-  uint32_t returned = 0;
-  EXPECT_FALSE(os.DeviceIoControl(handle, kIoctlDiskGetDriveGeometry, nullptr, 0, reply, 24, &returned));
-  EXPECT_EQ(os.GetLastError(), static_cast<uint32_t>(kErrorNotReady));
-  os.CloseHandle(handle);
 }
 
 TEST_F(SyscallTest, FilePointerMovesLikeTheOsMovesIt) {
