@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include <cwctype>
+#include <cwchar>
 
 namespace robot {
 namespace {
