@@ -20,8 +20,9 @@ struct ImageBuffer {
   std::size_t count = 0;
 };
 
-// Reads the raw image of source into buffer. 0, or -1 after message 124 (read error), or after message
-// 57730 when the raw image is larger than 2 MB (it is no floppy image; cutting it would lose data).
+// Reads the raw image of source into buffer. 0, or -1 after message 124 (read error, damaged or cut stream),
+// or after message 57730 when the raw image is larger than 2 MB (it is no floppy image; cutting it would lose
+// data).
 int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes);
 
 struct SaveOptions {
@@ -63,5 +64,7 @@ IntegrityResult CheckIntegrity(const CImageInfo& image, IMessageBoxes& boxes);
 // Replaces the trailer of the loaded image with one carrying description (the record must come from
 // LoadInfo). -1 after 57692 when the file has no trailer (nothing shown, the caller stops); -2 after 106
 // when the file cannot be opened for writing (the dialog stays open); 0 when the new trailer was written;
-// -3 after the trailer's own message. The file never ends up without a trailer.
+// -3 after 124 or 57701. The data and the trailer go into a new file beside the image, which replaces it
+// only when complete, so the file never ends up without a trailer. The stored checksum is kept: the data
+// is not rewritten, and a new checksum would vouch for data that may have been damaged since.
 int ChangeDescription(CImageInfo& image, const std::string& description, IMessageBoxes& boxes);

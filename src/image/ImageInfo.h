@@ -30,23 +30,29 @@ class CImageInfo {
   // m_hasTrailer tells which), -1 (cannot open, or shorter than 1024 bytes), -2 (newer version). No message.
   int ReadTrailer();
   // Appends a trailer to m_path, which has none yet; computes and stores the new checksum.
-  // 0, -1 (checksum not computable, message 57696), -2 (append failed, message 57701).
+  // 0, -1 (checksum not computable, message 57696), -2 (append failed, message 57701; the part of the block
+  // that was written is cut off again).
   int WriteTrailer(IMessageBoxes& boxes);
   // CRC-32 (zlib) of m_path, without its last 1024 bytes when excludeTrailer. 0, or -1 (cannot open or empty).
   int ComputeCrc32(bool excludeTrailer, uint32_t& crc) const;
 
   // 1 and sets m_compressed for a known form (by the last four characters of m_path), else 0.
   int CheckExtension();
-  // Opens path as a source: 0, or -1..-5 after message 107, 122, 57669, 57682, 57666.
+  // Opens path as a source: 0, or -1..-5 after message 107, 122, 57669, 57682, 57666. An image without a
+  // trailer, or whose trailer states no usable geometry (0 x 0, a count below 1, more than 2 MB of sectors),
+  // takes its geometry from its size.
   int LoadInfo(const std::string& path, IMessageBoxes& boxes);
   // Accepts path as a destination: 0, or -1 after message 122. The file need not exist.
   int SetTarget(const std::string& path, IMessageBoxes& boxes);
-  // m_imageBytes, m_sectorsPerTrack and m_tracks from the raw image size (message 124 on a bzip2 error).
+  // m_imageBytes, m_sectorsPerTrack and m_tracks from the raw image size (a trailer is not counted; a
+  // compressed image is counted up to just past 2 MB). Message 124 when the image cannot be read to its end
+  // (damaged or cut stream included); the geometry then stays as it was.
   void DetectGeometry(IMessageBoxes& boxes);
 };
 
-// The description of an image for the open dialog's preview. 0 with a description, -1 cannot read, -2 no
-// trailer, -3 newer version (after message 57666 with the exclamation icon), -4 empty description.
+// The description of an image for the open dialog's preview. 0 with a description, -1 cannot read (or an
+// empty file), -2 no trailer (a file shorter than one included), -3 newer version (after message 57666 with
+// the exclamation icon), -4 empty description.
 int ReadDescriptionOnly(const std::string& path, std::string& description, IMessageBoxes& boxes);
 
 // Cuts the last 1024 bytes off the file: 0, or -1 when it cannot be opened for writing.

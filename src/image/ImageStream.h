@@ -26,13 +26,17 @@ class ImageWriter {
   ImageWriter(const ImageWriter&) = delete;
   ImageWriter& operator=(const ImageWriter&) = delete;
 
-  // Creates the file for target.m_path in its form (stub copied for .exe): 0, or -1 after its message.
+  // Creates the file for targetPath in its form (stub copied for .exe, from options.programPath or, when that
+  // is empty, the running program): 0, or -1 after message 122 (unknown form), 106 (cannot create), or the
+  // stub's 57682, 57731, 57732, 123. Messages name the target, never the temporary file.
   int Open(const std::string& targetPath);
   // 0, or -1 after message 123.
   int Write(const void* data, std::size_t bytes);
   // Ends the image stream, appends the self-extractor data (.exe) and the trailer carrying info's
   // description, geometry and byte counts, then moves the file into place. info.m_checksum receives the
-  // new checksum. 0, or -1 after its message (the target is then untouched).
+  // new checksum (0 without a trailer). 0, or -1 after its message (the self-extractor data's, the trailer's,
+  // 123 when the stream cannot be ended, 106 when the file cannot be moved into place); the target is then
+  // untouched and the temporary file gone.
   int Finish(CImageInfo& info);
   void Abandon();
 
@@ -52,7 +56,8 @@ class ImageReader {
 
   // 0, or -1 after message 107 with the path.
   int Open(const std::string& path);
-  // Up to bytes raw bytes: the number read (0 at the end), or -1 after message 124.
+  // Up to bytes raw bytes: the number read (0 at the end), or -1 after message 124 (read error, or a damaged
+  // or cut bzip2 stream: a shorter image must never pass for the whole one).
   int64_t Read(void* data, std::size_t bytes);
   void Close();
 
