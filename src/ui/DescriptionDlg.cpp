@@ -15,7 +15,10 @@ bool CDescriptionDlg::OnInitDialog() {
   CMyDialog::OnInitDialog();
   SetItemText(IDC_DESCRIPTION_PATH, path_);
   SetItemText(IDC_DESCRIPTION_TEXT, description_);
-  return true;
+  // The description is what the user came to change: the caret starts there, not in the read-only path.
+  ::SetFocus(Item(IDC_DESCRIPTION_TEXT));
+  ::SendMessageW(Item(IDC_DESCRIPTION_TEXT), EM_SETSEL, 0, -1);
+  return false;
 }
 
 void CDescriptionDlg::OnOK() {

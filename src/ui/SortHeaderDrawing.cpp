@@ -14,22 +14,21 @@ void DrawLine(HDC dc, int colourIndex, POINT from, POINT to) {
   ::DeleteObject(pen);
 }
 
-// Lit from the top left: the sides facing it are drawn in the highlight colour.
+// An engraved triangle: outlined in the shadow colour, with the highlight one pixel below and right of the
+// sides that face away from the light, so that it shows on light and dark button faces alike.
 void DrawTriangle(HDC dc, const RECT& item, int quarter, bool ascending) {
   int left = item.right - 3 * quarter;
   int right = item.right - quarter;
   int middle = (left + right) / 2;
   int top = item.top + quarter;
   int bottom = item.bottom - quarter;
-  if (ascending) {
-    DrawLine(dc, COLOR_BTNSHADOW, {middle, top}, {left, bottom});
-    DrawLine(dc, COLOR_BTNHIGHLIGHT, {left, bottom}, {right, bottom});
-    DrawLine(dc, COLOR_BTNHIGHLIGHT, {right, bottom}, {middle, top});
-  } else {
-    DrawLine(dc, COLOR_BTNSHADOW, {left, top}, {right, top});
-    DrawLine(dc, COLOR_BTNSHADOW, {left, top}, {middle, bottom});
-    DrawLine(dc, COLOR_BTNHIGHLIGHT, {middle, bottom}, {right, top});
-  }
+  POINT apex = ascending ? POINT{middle, top} : POINT{middle, bottom};
+  int base = ascending ? bottom : top;
+  DrawLine(dc, COLOR_BTNHIGHLIGHT, {apex.x + 1, apex.y + 1}, {right + 1, base + 1});
+  if (ascending) DrawLine(dc, COLOR_BTNHIGHLIGHT, {left + 1, base + 1}, {right + 2, base + 1});
+  DrawLine(dc, COLOR_BTNSHADOW, apex, {left, base});
+  DrawLine(dc, COLOR_BTNSHADOW, apex, {right, base});
+  DrawLine(dc, COLOR_BTNSHADOW, {left, base}, {right + 1, base});
 }
 
 UINT AlignmentOf(int format) {

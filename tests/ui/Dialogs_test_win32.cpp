@@ -121,18 +121,21 @@ TEST(DescriptionDialog, OkStoresTheEditedDescriptionAndAFailedStoreKeepsTheDialo
   EXPECT_EQ(dialog.Description(), "新的描述");
 }
 
-TEST(DescriptionDialog, CancelStoresNothingAndThePathCannotBeEdited) {
+TEST(DescriptionDialog, StartsInTheDescriptionAndCancelStoresNothing) {
   UiSettings ui;
   int stores = 0;
   CDescriptionDlg dialog(ui.Context(), "a.img", "描述", [&](const std::string&) { return ++stores > 0; });
   bool pathReadOnly = false;
+  bool focusInDescription = false;
   INT_PTR result = RunModalWith(dialog, nullptr, [&](HWND w) {
     pathReadOnly = ::GetWindowLongPtrW(::GetDlgItem(w, IDC_DESCRIPTION_PATH), GWL_STYLE) & ES_READONLY;
+    focusInDescription = ::GetFocus() == ::GetDlgItem(w, IDC_DESCRIPTION_TEXT);
     ::SendDlgItemMessageW(w, IDCANCEL, BM_CLICK, 0, 0);
   });
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_EQ(stores, 0);
   EXPECT_TRUE(pathReadOnly);
+  EXPECT_TRUE(focusInDescription);
 }
 
 TEST(ConversionDialog, ShowsTheJobsStageIgnoresEscAndClosesAtTheEnd) {

@@ -22,6 +22,14 @@ TEST_F(MyDialogTest, EndingDuringInitialisationNeverShowsTheDialog) {
   EXPECT_EQ(dialog.Window(), nullptr);
 }
 
+TEST_F(MyDialogTest, ADialogWithoutTemplateFailsToRun) {
+  class Missing : public CMyDialog {
+   public:
+    explicit Missing(const DialogContext& context) : CMyDialog(4711, context) {}
+  } dialog(ui.Context());
+  EXPECT_EQ(dialog.RunModal(nullptr), kDialogFailed);
+}
+
 struct EndingCase {
   const char* name;
   std::function<void(HWND)> act;

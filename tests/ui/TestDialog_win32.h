@@ -21,6 +21,7 @@ class TestDialog : public CMyDialog {
   std::function<void(TestDialog&)> onInit;
   std::function<bool(int id)> onCommand;
   std::function<bool(MSG&)> preTranslate;
+  std::function<void(UINT, WPARAM)> onMessage;
   bool everShown = false;
 
   using CMyDialog::CenterOverOwner;
@@ -38,6 +39,7 @@ class TestDialog : public CMyDialog {
   }
   std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == WM_SHOWWINDOW && wParam) everShown = true;
+    if (onMessage) onMessage(message, wParam);
     return CMyDialog::WindowProc(message, wParam, lParam);
   }
 };
