@@ -15,8 +15,8 @@ namespace {
 // geometry that fits an image we can hold is passed on to the disk jobs; images without a trailer (compatible
 // mode, other tools) take theirs from their size too, as 80 x 18 would misstate every other format.
 bool UsableGeometry(int32_t tracks, int32_t sectorsPerTrack) {
-  return tracks > 0 && sectorsPerTrack > 0 &&
-         int64_t{tracks} * sectorsPerTrack * 1024 <= static_cast<int64_t>(kImageBufferBytes);
+  constexpr int64_t kMostSectorPairs = static_cast<int64_t>(kImageBufferBytes) / (kHeads * kSectorBytes);
+  return tracks > 0 && sectorsPerTrack > 0 && int64_t{tracks} * sectorsPerTrack <= kMostSectorPairs;
 }
 
 // The raw size of a compressed image, counted up to one byte more than the largest image we hold (a
