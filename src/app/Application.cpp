@@ -130,6 +130,6 @@ void Application::SetConversionDescription(const std::string& description) {
 void Application::ShowCommandLineHelp() { front_.ShowCommandLineHelp(); }
 
 StartDecision Application::RunCommandLine(std::vector<std::string> arguments) {
-  CommandLine commandLine(std::move(arguments), settings, *this);
+  CommandLine commandLine(std::move(arguments), settings, *this, services_.pathStyle);
   return commandLine.Start();
 }

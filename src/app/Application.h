@@ -45,6 +45,7 @@ struct ApplicationServices {
   IClock& clock;
   PlatformInfo platform;
   std::string programPath;  // carries the self-extractor stub
+  PathStyle pathStyle = PathStyle::Windows;
 };
 
 class Application : public ICommandLineHost {

@@ -5,14 +5,15 @@
 
 bool IsSwitch(std::string_view argument, std::string_view name) { return EqualsIgnoringCase(argument, name); }
 
-namespace {
+bool LooksLikeSwitch(std::string_view argument, PathStyle style) {
+  if (argument.empty() || argument[0] != '/') return false;
+  if (style == PathStyle::Windows) return true;
+  return argument.find_first_of("/.", 1) == std::string_view::npos;
+}
 
-bool BeginsWithSlash(const std::string& argument) { return !argument.empty() && argument[0] == '/'; }
-
-}  // namespace
-
-CommandLine::CommandLine(std::vector<std::string> arguments, AppSettings& settings, ICommandLineHost& host)
-    : arguments_(std::move(arguments)), settings_(settings), host_(host) {
+CommandLine::CommandLine(std::vector<std::string> arguments, AppSettings& settings, ICommandLineHost& host,
+                         PathStyle style)
+    : arguments_(std::move(arguments)), settings_(settings), host_(host), style_(style) {
   if (arguments_.empty()) arguments_.emplace_back();
 }
 
@@ -22,7 +23,7 @@ StartDecision CommandLine::Start() {
     decision.interactive = true;
     return decision;
   }
-  if (Count() == 2 && !BeginsWithSlash(At(1)) && host_.OpenAsSource(At(1))) {
+  if (Count() == 2 && !LooksLikeSwitch(At(1), style_) && host_.OpenAsSource(At(1))) {
     decision.interactive = true;
     return decision;
   }
@@ -55,7 +56,7 @@ int CommandLine::ValidateCommandLine() {
     bool hasNext = i + 1 < Count();
     if ((IsSwitch(argument, "/i") || IsSwitch(argument, "/o")) && hasNext) {
       // The operand is not skipped: it is examined at its own position too.
-      if (!BeginsWithSlash(At(i + 1))) fileOperand = true;
+      if (!LooksLikeSwitch(At(i + 1), style_)) fileOperand = true;
     } else if (IsSwitch(argument, "/b")) {
       settings_.m_fdLetter = "B:";
     } else if (IsSwitch(argument, "/s")) {

@@ -55,10 +55,17 @@ struct StartDecision {
 // A switch is one of the known switches, compared without regard to case; nothing else is a switch.
 bool IsSwitch(std::string_view argument, std::string_view name);
 
+// Whether an argument that begins with '/' can still be a path. On Windows it cannot; POSIX paths begin
+// with '/', so there an argument looks like a switch only when it has no further '/' and no '.'
+// ("/w", "/input"), and "/home/u/disk.img" or "/a.img" are paths.
+enum class PathStyle { Windows, Posix };
+bool LooksLikeSwitch(std::string_view argument, PathStyle style);
+
 class CommandLine {
  public:
   // arguments[0] is the program path.
-  CommandLine(std::vector<std::string> arguments, AppSettings& settings, ICommandLineHost& host);
+  CommandLine(std::vector<std::string> arguments, AppSettings& settings, ICommandLineHost& host,
+              PathStyle style = PathStyle::Windows);
 
   // The last step of the main window's initialisation: interactive use, an image opened for interactive
   // use, or a batch run of one operation.
@@ -79,6 +86,7 @@ class CommandLine {
   std::vector<std::string> arguments_;
   AppSettings& settings_;
   ICommandLineHost& host_;
+  PathStyle style_;
   bool operationStarted_ = false;
   OperationOutcome outcome_ = OperationOutcome::Succeeded;
 };

@@ -12,6 +12,10 @@ bool IsYes(const std::string& line) {
 
 MessageAnswer TerminalMessageBoxes::Show(int, const std::string& text, MessageIcon icon) {
   std::lock_guard lock(mutex_);
+  if (progressLineOpen_) {
+    std::fprintf(err_, "\n");
+    progressLineOpen_ = false;
+  }
   switch (icon) {
     case MessageIcon::Error:
     case MessageIcon::Exclamation:

@@ -16,11 +16,15 @@ class TerminalMessageBoxes : public IMessageBoxes {
 
   // Output that must not interleave with a box (the progress line) takes this lock.
   std::mutex& OutputLock() { return mutex_; }
+  // While a progress line is open, a box starts on a line of its own.
+  void SetProgressLineOpen(bool open) { progressLineOpen_ = open; }
+  bool ProgressLineOpen() const { return progressLineOpen_; }
 
  private:
   std::FILE* in_;
   std::FILE* out_;
   std::FILE* err_;
   bool interactive_;
+  bool progressLineOpen_ = false;
   std::mutex mutex_;
 };

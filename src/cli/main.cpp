@@ -1,16 +1,55 @@
-// diskelle: the POSIX command line front end.
+// diskelle: the POSIX command line front end. Same switches and operations as diskelle.exe.
 #include <unistd.h>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "app/CommandLine.h"
+#include "app/Application.h"
+#include "base/Clock.h"
+#include "base/File.h"
+#include "base/Format.h"
+#include "base/Texts.h"
+#include "floppy/FloppyDrives.h"
+#include "cli/TerminalFront.h"
 #include "cli/TerminalMessageBoxes.h"
+#include "settings/FileRegistry.h"
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int) {
+  interrupted = true;
+  std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv, argv + argc);
+  bool terminal = ::isatty(2) != 0;
   TerminalMessageBoxes boxes(stdin, stdout, stderr, ::isatty(0) != 0);
-  for (const std::string& line : CommandLineHelpLines()) std::printf("%s\n", line.c_str());
-  return arguments.size() > 1 ? kExitUnusable : kExitDone;
+  FileRegistry registry(FileRegistry::DefaultPath(), [&](const std::string& hive, const std::string& kept) {
+    std::string text = kept.empty() ? FormatText(kTextSettingsFileDamagedKept, {hive})
+                                    : FormatText(kTextSettingsFileDamaged, {hive, kept});
+    boxes.Show(0, text, MessageIcon::Exclamation);
+  });
+  std::unique_ptr<IFloppyDeviceFactory> devices = ProgramFloppyDevices();
+  SystemClock clock;
+  ApplicationServices services{registry, boxes, *devices, clock, DetectPlatform(), OwnProgramPath(), PathStyle::Posix};
+  TerminalFront front(boxes, stdout, stderr, terminal, interrupted);
+  Application application(services, front);
+  front.SetApplication(application);
+  application.LoadAllSettings();
+
+  if (arguments.size() <= 1) {
+    front.PrintHelp(stdout);
+    return kExitDone;
+  }
+  std::signal(SIGINT, OnInterrupt);
+  StartDecision decision = application.RunCommandLine(arguments);
+  return decision.exitCode;
 }

@@ -84,6 +84,8 @@ int CDiskReadJob::Run() {
   image_.m_freeBytes = space.known ? space.freeBytes : 0;
   if (Cancelled()) return -1;
 
+  // The data phase names tracks in its messages by the record's sectors per track, known only now.
+  device_ = NewDevice();
   if (device_->Open(DeviceAccess::Read) != 0) return -1;
   ImageWriteOptions options;
   options.compatible = settings.m_compatible != 0;

@@ -188,6 +188,31 @@ TEST(CommandLine, InteractiveStartsLeaveSettingsAlone) {
   }
 }
 
+TEST(CommandLine, PosixPathsAreOperandsNotSwitches) {
+  struct StyleCase {
+    std::vector<std::string> args;
+    PathStyle style;
+    std::vector<std::string> calls;
+    int exitCode;
+  } cases[] = {
+      {{"/r", "/o", "/home/u/disk.imz"}, PathStyle::Posix, {"batch", "target /home/u/disk.imz", "describe ", "read"}, 0},
+      {{"/r", "/o", "/home/u/disk.imz"}, PathStyle::Windows, {"batch", "help"}, 2},
+      {{"/abs/a.img"}, PathStyle::Posix, {"open /abs/a.img"}, 0},
+      {{"/abs/a.img"}, PathStyle::Windows, {"batch", "help"}, 2},
+      {{"/i", "/w"}, PathStyle::Posix, {"batch", "help"}, 2},
+      {{"/i", "/input", "/w"}, PathStyle::Posix, {"batch", "help"}, 2},
+      {{"/i", "/a.img", "/t"}, PathStyle::Posix, {"batch", "load /a.img"}, 2},
+  };
+  for (const StyleCase& c : cases) {
+    FakeHost host;
+    AppSettings settings;
+    CommandLine commandLine(WithProgram(c.args), settings, host, c.style);
+    StartDecision decision = commandLine.Start();
+    EXPECT_EQ(host.log, c.calls) << c.args[0] << " " << (c.style == PathStyle::Posix ? "posix" : "windows");
+    EXPECT_EQ(decision.exitCode, c.exitCode) << c.args[0];
+  }
+}
+
 TEST(CommandLine, HelpHasTheDialogsLines) {
   std::vector<std::string> lines = CommandLineHelpLines();
   ASSERT_EQ(lines.size(), 13u);

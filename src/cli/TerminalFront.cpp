@@ -1,0 +1,132 @@
+#include "cli/TerminalFront.h"
+
+#include <chrono>
+
+#include "app/ImagePanel.h"
+#include "base/Format.h"
+#include "base/Texts.h"
+
+namespace {
+
+// Pads text to columns on a terminal, where CJK characters take two columns.
+std::string PadToColumns(const std::string& text, int columns) {
+  int width = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    width += length >= 3 ? 2 : 1;
+    i += static_cast<std::size_t>(length);
+  }
+  return width >= columns ? text : text + std::string(static_cast<std::size_t>(columns - width), ' ');
+}
+
+}  // namespace
+
+TerminalFront::TerminalFront(TerminalMessageBoxes& boxes, std::FILE* out, std::FILE* err, bool terminal,
+                             const std::atomic<bool>& cancel)
+    : boxes_(boxes), out_(out), err_(err), terminal_(terminal), cancel_(cancel) {}
+
+void TerminalFront::DrawProgress(const std::string& status, const std::string& speed, uint32_t percent) {
+  if (!terminal_) return;
+  std::lock_guard lock(boxes_.OutputLock());
+  constexpr int kBarWidth = 30;
+  int filled = static_cast<int>(percent > 100 ? 100 : percent) * kBarWidth / 100;
+  std::string bar(static_cast<std::size_t>(filled), '#');
+  bar.append(static_cast<std::size_t>(kBarWidth - filled), '-');
+  std::fprintf(err_, "\r\033[K%s [%s] %3u%%  %s", status.c_str(), bar.c_str(), percent, speed.c_str());
+  std::fflush(err_);
+  boxes_.SetProgressLineOpen(true);
+}
+
+void TerminalFront::EndProgressLine() {
+  std::lock_guard lock(boxes_.OutputLock());
+  if (!boxes_.ProgressLineOpen()) return;
+  std::fprintf(err_, "\n");
+  std::fflush(err_);
+  boxes_.SetProgressLineOpen(false);
+}
+
+int TerminalFront::RunProgress(OperationProgress& progress, uint32_t message) {
+  bool cancelShown = false;
+  for (;;) {
+    std::optional<JobEvent> event = events_.WaitNextFor(std::chrono::milliseconds(200));
+    if (cancel_.load() && !cancelShown) {
+      progress.cancelRequested = true;
+      DrawProgress(kTextCancelling, "", 100);
+      cancelShown = true;
+    }
+    if (!event || event->message != message) continue;
+    if (event->wParam == kJobSucceeded || event->wParam == kJobFailed) {
+      EndProgressLine();
+      return event->wParam == kJobSucceeded ? 1 : -1;
+    }
+    if (cancelShown) continue;
+    std::string total = progress.totalText.Get();
+    std::string speed = progress.speedText.Get();
+    uint32_t kb = progress.kbDone.load();
+    if (event->wParam == kJobSideFormatted) {
+      DrawProgress(FormatText(kTextFormattingFloppy, {total}), FormatText(kTextKbFormatted, {kb, speed}),
+                   progress.percent.load());
+    } else {
+      int status = message == kReadProgressMessage ? kTextReadingFloppy : kTextWritingFloppy;
+      DrawProgress(FormatText(TextOf(status), {total}), FormatText(TextOf(kTextKbCopied), {kb, speed}),
+                   progress.percent.load());
+    }
+  }
+}
+
+void TerminalFront::RunConversionStatus() {
+  for (;;) {
+    JobEvent event = events_.WaitNext();
+    if (event.message != kConversionProgressMessage) continue;
+    if (event.wParam == 0) break;
+    if (terminal_) {
+      std::lock_guard lock(boxes_.OutputLock());
+      std::fprintf(err_, "%s\n", TextOf(event.wParam == 1 ? kTextReadingImageFile : kTextWritingImageFile));
+      std::fflush(err_);
+    }
+  }
+}
+
+void TerminalFront::PlaySuccessSound(bool) {
+  if (!terminal_) return;
+  std::lock_guard lock(boxes_.OutputLock());
+  std::fputc('\a', err_);
+  std::fflush(err_);
+}
+
+void TerminalFront::ShowBadSectorReport(const BadSectorReportModel& report) {
+  std::lock_guard lock(boxes_.OutputLock());
+  std::fprintf(out_, "%s\n", kTextReportCaption);
+  std::fprintf(out_, "  %s %s\n  %s %s\n  %s %s\n", kTextReportTotalLabel, report.total.c_str(), kTextReportSizeLabel,
+               report.size.c_str(), kTextReportDistributionLabel, report.distribution.c_str());
+  constexpr int kSectorColumn = 32;
+  if (!report.rows.empty()) {
+    std::fprintf(out_, "  %s %s\n", PadToColumns(kTextReportColumnSector, kSectorColumn).c_str(), kTextReportColumnSide);
+  }
+  for (const BadSectorRow& row : report.rows) {
+    std::fprintf(out_, "  %s %s\n", PadToColumns(row.sectorText, kSectorColumn).c_str(), row.sideText.c_str());
+  }
+  std::fflush(out_);
+}
+
+void TerminalFront::PrintHelp(std::FILE* stream) {
+  std::lock_guard lock(boxes_.OutputLock());
+  for (const std::string& line : CommandLineHelpLines()) std::fprintf(stream, "%s\n", line.c_str());
+  std::fflush(stream);
+}
+
+void TerminalFront::ShowCommandLineHelp() { PrintHelp(err_); }
+
+void TerminalFront::ShowSourceImage() {
+  if (!application_) return;
+  const CImageInfo& image = application_->currentImage;
+  ImagePanelTexts panel = DescribeImage(image);
+  std::lock_guard lock(boxes_.OutputLock());
+  std::fprintf(out_, "%s: %s\n", kTextFileNameLabel, image.m_path.c_str());
+  if (!image.m_description.empty()) std::fprintf(out_, "%s %s\n", kTextDescriptionLabel, image.m_description.c_str());
+  std::fprintf(out_, "%s: %s\n%s: %s\n%s: %s\n%s: %s\n", kTextPanelPhysical, panel.geometry.c_str(),
+               kTextPanelChecksumLabel, panel.checksum.c_str(), kTextPanelFreeLabel, panel.freeSpace.c_str(),
+               kTextPanelTotalLabel, panel.totalSize.c_str());
+  std::fflush(out_);
+}

@@ -1,0 +1,41 @@
+#pragma once
+// What the POSIX front end shows in place of windows: a progress line on the terminal while a job runs,
+// the conversion status, the bad-sector report as a table, the help, and the loaded image's information.
+
+#include <atomic>
+#include <cstdio>
+
+#include "app/Application.h"
+#include "base/JobEvents.h"
+#include "cli/TerminalMessageBoxes.h"
+
+class TerminalFront : public IApplicationFront {
+ public:
+  // cancel is set from the interrupt signal (Ctrl-C) and turns into a cancel request of the running job.
+  TerminalFront(TerminalMessageBoxes& boxes, std::FILE* out, std::FILE* err, bool terminal,
+                const std::atomic<bool>& cancel);
+  void SetApplication(const Application& application) { application_ = &application; }
+
+  IJobEvents& JobEvents() override { return events_; }
+  int RunProgress(OperationProgress& progress, uint32_t message) override;
+  void RunConversionStatus() override;
+  void PlaySuccessSound(bool waitUntilDone) override;
+  void ShowBadSectorReport(const BadSectorReportModel& report) override;
+  std::string DescriptionFieldText() override { return {}; }
+  void ShowCommandLineHelp() override;
+  void ShowSourceImage() override;
+
+  void PrintHelp(std::FILE* stream);
+
+ private:
+  void DrawProgress(const std::string& status, const std::string& speed, uint32_t percent);
+  void EndProgressLine();
+
+  TerminalMessageBoxes& boxes_;
+  std::FILE* out_;
+  std::FILE* err_;
+  bool terminal_;
+  const std::atomic<bool>& cancel_;
+  const Application* application_ = nullptr;
+  JobEventQueue events_;
+};
