@@ -1,5 +1,7 @@
 #include "ui/DialogAppearance.h"
 
+#include <commctrl.h>
+
 #include "base/Texts.h"
 
 namespace {
@@ -8,6 +10,7 @@ constexpr int kMaxTipWidth = 300;
 constexpr int kAutoPopMs = 30000;
 constexpr UINT kFirstRelayedMessage = WM_MOUSEMOVE;
 constexpr UINT kLastRelayedMessage = WM_MBUTTONDBLCLK;
+constexpr UINT_PTR kSubclassId = 0x545450;
 
 bool IsGroupBox(HWND window) {
   wchar_t className[16] = {};
@@ -30,11 +33,29 @@ HWND ControlUnder(HWND dialog, POINT point) {
   return frame;
 }
 
+// Before it shows, a tooltip asks which window is under the mouse and shows only if that window is the tool.
+// Disabled controls and statics let the mouse through to the dialog, and a combo box's edit field is not the
+// combo box: the answer is the dialog's control there, the same one the relayed mouse messages name.
+LRESULT CALLBACK TipProcedure(HWND tip, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR dialog) {
+  if (message == TTM_WINDOWFROMPOINT && lParam) {
+    auto owner = reinterpret_cast<HWND>(dialog);
+    POINT point = *reinterpret_cast<const POINT*>(lParam);
+    HWND under = ::WindowFromPoint(point);
+    if (under && (under == owner || ::IsChild(owner, under))) {
+      ::ScreenToClient(under, &point);
+      if (HWND control = ToolOwnerOf(owner, under, point)) return reinterpret_cast<LRESULT>(control);
+    }
+  }
+  return ::DefSubclassProc(tip, message, wParam, lParam);
+}
+
 }  // namespace
 
 void DialogAppearance::Apply(HWND dialog, const DialogContext& context) {
   font_.Create(TahomaLike(reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0))));
-  toolTip_.Create(dialog);
+  if (HWND tip = toolTip_.Create(dialog)) {
+    ::SetWindowSubclass(tip, &TipProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(dialog));
+  }
   toolTip_.Activate(true);
   toolTip_.SetMaxTipWidth(kMaxTipWidth);
   toolTip_.SetDelayTimes(0, kAutoPopMs, 0);

@@ -24,14 +24,26 @@ void ActInNextLoop(const std::function<void()>& act) {
   ::SetTimer(nullptr, 0, 1, &RunPendingAction);
 }
 
-INT_PTR RunModalWith(CMyDialog& dialog, HWND owner, const std::function<void(HWND)>& act) {
-  ActInNextLoop([&dialog, &act] {
-    act(dialog.Window());
-    if (!dialog.Ended()) dialog.End(kLeftOpen);
-  });
+INT_PTR RunModalWithSteps(CMyDialog& dialog, HWND owner, const std::vector<std::function<void(HWND)>>& steps) {
+  // Timer messages come after every posted message: the loop has handled what a step posted when the next
+  // step's timer arrives.
+  std::function<void(std::size_t)> runStep = [&](std::size_t index) {
+    if (dialog.Ended() || !dialog.Window()) return;
+    if (index == steps.size()) {
+      dialog.End(kLeftOpen);
+      return;
+    }
+    steps[index](dialog.Window());
+    ActInNextLoop([&runStep, index] { runStep(index + 1); });
+  };
+  ActInNextLoop([&runStep] { runStep(0); });
   INT_PTR result = dialog.RunModal(owner);
   PendingAction() = nullptr;
   return result;
+}
+
+INT_PTR RunModalWith(CMyDialog& dialog, HWND owner, const std::function<void(HWND)>& act) {
+  return RunModalWithSteps(dialog, owner, {act});
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 #include "ui/MyDialog.h"
 
@@ -13,6 +14,8 @@ inline constexpr INT_PTR kLeftOpen = 4242;
 
 // Runs dialog modally and calls act with its window once its loop runs.
 INT_PTR RunModalWith(CMyDialog& dialog, HWND owner, const std::function<void(HWND)>& act);
+// The same with several steps; the dialog's own loop handles what a step posted before the next step runs.
+INT_PTR RunModalWithSteps(CMyDialog& dialog, HWND owner, const std::vector<std::function<void(HWND)>>& steps);
 
 // Calls act from the next modal loop that runs on this thread (any kind: a property sheet's too).
 void ActInNextLoop(const std::function<void()>& act);

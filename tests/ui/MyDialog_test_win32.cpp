@@ -30,6 +30,7 @@ TEST_F(MyDialogTest, ADialogWithoutTemplateFailsToRun) {
   EXPECT_EQ(dialog.RunModal(nullptr), kDialogFailed);
 }
 
+// Keys and the close box are posted: the dialog's own loop handles them after the action.
 struct EndingCase {
   const char* name;
   std::function<void(HWND)> act;
@@ -44,22 +45,15 @@ TEST_F(MyDialogTest, TheUsersWaysOfClosingEndWithTheirButtonsId) {
        [](HWND w) {
          ::SetFocus(::GetDlgItem(w, IDC_TEST_EDIT));
          ::PostMessageW(::GetDlgItem(w, IDC_TEST_EDIT), WM_KEYDOWN, VK_RETURN, 0);
-         PumpMessages(50);
        },
        IDOK},
       {"Esc key",
        [](HWND w) {
          ::SetFocus(::GetDlgItem(w, IDC_TEST_EDIT));
          ::PostMessageW(::GetDlgItem(w, IDC_TEST_EDIT), WM_KEYDOWN, VK_ESCAPE, 0);
-         PumpMessages(50);
        },
        IDCANCEL},
-      {"close box",
-       [](HWND w) {
-         ::SendMessageW(w, WM_CLOSE, 0, 0);
-         PumpMessages(50);
-       },
-       IDCANCEL},
+      {"close box", [](HWND w) { ::PostMessageW(w, WM_CLOSE, 0, 0); }, IDCANCEL},
   };
   for (const EndingCase& c : cases) {
     TestDialog dialog(ui.Context());
@@ -112,12 +106,12 @@ TEST_F(MyDialogTest, PreTranslateMessageSeesAControlsKeysBeforeTheControl) {
     return true;
   };
   std::string typed;
-  RunModalWith(dialog, nullptr, [&](HWND w) {
-    HWND edit = ::GetDlgItem(w, IDC_TEST_EDIT);
-    for (wchar_t c : {L'x', L'y', L'x', L'z'}) ::PostMessageW(edit, WM_CHAR, c, 1);
-    PumpMessages(50);
-    typed = ReadWindowText(edit);
-  });
+  RunModalWithSteps(dialog, nullptr,
+                    {[](HWND w) {
+                       HWND edit = ::GetDlgItem(w, IDC_TEST_EDIT);
+                       for (wchar_t c : {L'x', L'y', L'x', L'z'}) ::PostMessageW(edit, WM_CHAR, c, 1);
+                     },
+                     [&](HWND w) { typed = ReadWindowText(::GetDlgItem(w, IDC_TEST_EDIT)); }});
   EXPECT_EQ(typed, "yz");
   EXPECT_EQ(swallowed, 2);
 }

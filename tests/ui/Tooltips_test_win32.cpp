@@ -70,12 +70,15 @@ TEST_F(TooltipsTest, MouseMessagesAreRelayedAsComingFromTheControlTheyAreAbout) 
   });
 }
 
-// The tooltip a mouse move over control brings up, if any (the current tool's window).
-HWND TipShownFor(HWND dialog, HWND tip, int controlId) {
-  HWND control = ::GetDlgItem(dialog, controlId);
-  RECT rect = WindowRectOf(control);
-  ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-  ::PostMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+// The tool whose tooltip a mouse move over window brings up, nullptr when none shows. The move is posted to
+// receiver, the window that gets the mouse there (a disabled control's dialog).
+HWND TipShownOver(HWND tip, HWND window, HWND receiver) {
+  ::SendMessageW(tip, TTM_POP, 0, 0);
+  RECT rect = WindowRectOf(window);
+  POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  ::SetCursorPos(point.x, point.y);
+  ::ScreenToClient(receiver, &point);
+  ::PostMessageW(receiver, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
   PumpUntil([tip] { return ::IsWindowVisible(tip) != FALSE; }, 500);
   TOOLINFOW info{};
   info.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -85,17 +88,26 @@ HWND TipShownFor(HWND dialog, HWND tip, int controlId) {
   return reinterpret_cast<HWND>(info.uId);
 }
 
-TEST_F(TooltipsTest, TheToolTipsSettingSilencesTooltipsAtOnce) {
+// Each step moves the mouse onto another control, so that each is a new chance for a tooltip to show.
+TEST_F(TooltipsTest, TooltipsShowOverTheirControlsUnlessSwitchedOff) {
   TestDialog dialog(ui.Context());
   RunModalWith(dialog, nullptr, [&](HWND w) {
     HWND tip = dialog.Appearance().Tips().Window();
-    EXPECT_EQ(TipShownFor(w, tip, IDC_TEST_BUTTON), ::GetDlgItem(w, IDC_TEST_BUTTON));
+    HWND button = ::GetDlgItem(w, IDC_TEST_BUTTON);
+    HWND combo = ::GetDlgItem(w, IDC_TEST_COMBO);
+    HWND disabled = ::GetDlgItem(w, IDC_TEST_DISABLED_STATIC);
+    HWND notifying = ::GetDlgItem(w, IDC_TEST_NOTIFY_STATIC);
+    EXPECT_EQ(TipShownOver(tip, button, button), button);
+    EXPECT_EQ(TipShownOver(tip, disabled, w), disabled) << "a disabled control's mouse goes to the dialog";
+    HWND comboEdit = ::GetWindow(combo, GW_CHILD);
+    EXPECT_EQ(TipShownOver(tip, comboEdit, comboEdit), combo) << "the edit field inside the combo box";
     ui.settings.m_toolTips = 0;
-    ::ShowWindow(tip, SW_HIDE);
-    EXPECT_EQ(TipShownFor(w, tip, IDC_TEST_BUTTON), nullptr);
+    EXPECT_EQ(TipShownOver(tip, notifying, notifying), nullptr) << "ToolTips off";
     ui.settings.m_toolTips = 1;
     dialog.EnableToolTips(false);
-    EXPECT_EQ(TipShownFor(w, tip, IDC_TEST_BUTTON), nullptr) << "the dialog's own switch";
+    EXPECT_EQ(TipShownOver(tip, button, button), nullptr) << "the dialog's own switch off";
+    dialog.EnableToolTips(true);
+    EXPECT_EQ(TipShownOver(tip, notifying, notifying), notifying) << "both on again";
   });
 }
 
