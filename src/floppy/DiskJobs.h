@@ -58,7 +58,7 @@ class DiskJob {
   void SetTotal(const FloppyGeometry& geometry);
   std::unique_ptr<IFloppyDevice> NewDevice();
 
-  const DiskJobEnvironment& environment_;
+  const DiskJobEnvironment environment_;  // a copy: callers may pass a temporary
   CImageInfo& image_;
   OperationProgress& progress_;
   IJobEvents* events_ = nullptr;

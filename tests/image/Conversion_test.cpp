@@ -6,7 +6,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "ImageTestSupport.h"
+#include "support/ImageTestSupport.h"
 #include "base/Texts.h"
 #include "image/SelfExtractor.h"
 #include "image/Trailer.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ImageTestSupport.h"
+#include "support/ImageTestSupport.h"
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"

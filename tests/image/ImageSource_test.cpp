@@ -2,7 +2,7 @@
 // images that do not state a usable one.
 #include <gtest/gtest.h>
 
-#include "ImageTestSupport.h"
+#include "support/ImageTestSupport.h"
 #include "base/Texts.h"
 #include "image/ImageForm.h"
 #include "image/ImageInfo.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ImageTestSupport.h"
+#include "support/ImageTestSupport.h"
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Trailer.h"

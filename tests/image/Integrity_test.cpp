@@ -1,7 +1,7 @@
 // The integrity check and the change of description of existing images.
 #include <gtest/gtest.h>
 
-#include "ImageTestSupport.h"
+#include "support/ImageTestSupport.h"
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "ImageTestSupport.h"
+#include "support/ImageTestSupport.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
 #include "support/FakeMessageBoxes.h"

@@ -1,7 +1,7 @@
 // The trailer on files: reading, appending, removing, the CRC-32 and the preview's description reader.
 #include <gtest/gtest.h>
 
-#include "ImageTestSupport.h"
+#include "support/ImageTestSupport.h"
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/ImageInfo.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ImageTestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace {
 

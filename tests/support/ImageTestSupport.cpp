@@ -1,4 +1,4 @@
-#include "ImageTestSupport.h"
+#include "support/ImageTestSupport.h"
 
 #include <bzlib.h>
 

@@ -1,0 +1,412 @@
+// The track engine over the simulated drive: whole disks in every format and image form, emergency reading,
+// recreation of bad sectors, formatting progress, every refusal, and cancellation in each phase.
+#include "floppy/DiskJobs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <cstring>
+
+#include "base/Format.h"
+#include "floppy/FloppyFixtures.h"
+#include "floppy/NtFloppyDevice.h"
+#include "floppy/SimulatedNtSyscalls.h"
+#include "image/ImageStream.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
+
+namespace {
+
+const FloppyGeometry kFormats[] = {{40, 9}, {80, 9}, {80, 10}, {80, 15}, {80, 18}, {80, 21}};
+const char* const kForms[] = {".img", ".imz", ".exe"};
+
+// -1 when equal, else the offset of the first difference (the size of the shorter one when it is a prefix);
+// large images make poor failure messages when compared whole.
+int64_t FirstDifference(const std::string& a, const std::string& b) {
+  std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return static_cast<int64_t>(i);
+  }
+  return a.size() == b.size() ? -1 : static_cast<int64_t>(n);
+}
+
+class TickingClock : public IClock {
+ public:
+  int64_t NowSeconds() override { return seconds += 1; }
+  int64_t seconds = 1000;
+};
+
+// Keeps the percent each event was posted with (the worker may be further on when the event is read), and
+// presses Cancel at an exact event: the simulated drive is so fast that a reader of the queue would be late.
+class CapturingQueue : public JobEventQueue {
+ public:
+  CapturingQueue(OperationProgress& progress, int cancelAtEvent) : progress_(progress), cancelAt_(cancelAtEvent) {}
+  void Post(uint32_t message, uintptr_t wParam) override {
+    {
+      std::lock_guard lock(mutex_);
+      percents_.push_back(progress_.percent.load());
+      if (static_cast<int>(percents_.size()) == cancelAt_) progress_.cancelRequested = true;
+    }
+    JobEventQueue::Post(message, wParam);
+  }
+  std::vector<uint32_t> Percents() {
+    std::lock_guard lock(mutex_);
+    return percents_;
+  }
+
+ private:
+  OperationProgress& progress_;
+  int cancelAt_;
+  std::mutex mutex_;
+  std::vector<uint32_t> percents_;
+};
+
+class Engine : public ImageFolder {
+ protected:
+  void SetUp() override {
+    ImageFolder::SetUp();
+    programPath = Path("diskelle-program.exe");
+    WriteProgramFile(programPath);
+  }
+
+  // Puts floppy into drive A: of a fresh simulated system.
+  void Insert(VirtualFloppy floppy) {
+    store = std::make_shared<MemoryFloppyStore>(std::move(floppy));
+    auto os = std::make_unique<SimulatedNtSyscalls>();
+    os->Attach('A', store);
+    devices = std::make_unique<NtFloppyDeviceFactory>(std::move(os));
+  }
+
+  DiskJobEnvironment Environment() {
+    return {settings, selfExe, ntMajorVersion, boxes, *devices, clock, programPath};
+  }
+
+  // Runs the job on its worker thread like the program does; returns every event it posted.
+  std::vector<JobEvent> RunJob(DiskJob& job, int cancelAfterEvents = -1) {
+    CapturingQueue queue(progress, cancelAfterEvents);
+    job.Start(queue);
+    std::vector<JobEvent> events;
+    for (;;) {
+      std::optional<JobEvent> event = queue.WaitNextFor(std::chrono::seconds(120));
+      if (!event) {
+        ADD_FAILURE() << "the job never finished";
+        return events;
+      }
+      events.push_back(*event);
+      if (event->wParam == kJobSucceeded || event->wParam == kJobFailed) {
+        postedPercents = queue.Percents();
+        return events;
+      }
+    }
+  }
+
+  int ReadDisk(const std::string& path, int cancelAfterEvents = -1) {
+    bool cancelled = progress.cancelRequested.load();
+    progress.Reset();
+    progress.cancelRequested = cancelled;
+    image = CImageInfo();
+    image.SetTarget(path, boxes);
+    image.m_description = "Setup";
+    CDiskReadJob job(Environment(), image, progress);
+    std::vector<JobEvent> events = RunJob(job, cancelAfterEvents);
+    return events.back().wParam == kJobSucceeded ? 0 : -1;
+  }
+
+  int WriteDisk(const std::string& path, std::vector<JobEvent>* seen = nullptr, int cancelAfterEvents = -1) {
+    progress.Reset();
+    image = CImageInfo();
+    if (image.LoadInfo(path, boxes) != 0) return -99;
+    CDiskWriteJob job(Environment(), image, progress);
+    std::vector<JobEvent> events = RunJob(job, cancelAfterEvents);
+    if (seen) *seen = events;
+    return events.back().wParam == kJobSucceeded ? 0 : -1;
+  }
+
+  // The raw bytes an image file carries, through the product's own reader.
+  std::string RawOf(const std::string& path) {
+    ImageReader reader(boxes);
+    EXPECT_EQ(reader.Open(path), 0);
+    std::string raw(0x200000, '\0');
+    int64_t got = reader.Read(raw.data(), raw.size());
+    raw.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return raw;
+  }
+
+  std::string DiskBytes(const FloppyGeometry& geometry) {
+    std::vector<uint8_t> bytes = SectorsOf(store->floppy, 0, static_cast<int>(geometry.TotalSectors()));
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  AppSettings settings;
+  SelfExeSettings selfExe;
+  uint32_t ntMajorVersion = 5;
+  FakeMessageBoxes boxes;
+  TickingClock clock;
+  OperationProgress progress;
+  std::vector<uint32_t> postedPercents;
+  CImageInfo image;
+  std::string programPath;
+  std::shared_ptr<MemoryFloppyStore> store;
+  std::unique_ptr<IFloppyDeviceFactory> devices;
+};
+
+TEST_F(Engine, ReadsAndWritesEveryFormatInEveryForm) {
+  settings.m_formatDisk = 1;  // writes format and verify first
+  for (const FloppyGeometry& geometry : kFormats) {
+    for (const char* form : kForms) {
+      SCOPED_TRACE(std::to_string(geometry.SizeKb()) + form);
+      Insert(PatternedFloppy(geometry));
+      std::string original = DiskBytes(geometry);
+      std::string path = Path("disk" + std::to_string(geometry.SizeKb()) + form);
+      ASSERT_EQ(ReadDisk(path), 0);
+      EXPECT_EQ(FirstDifference(RawOf(path).substr(0, original.size()), original), -1);
+      EXPECT_EQ(progress.percent.load(), 100u);
+      EXPECT_TRUE(progress.badSectorOffsets.empty());
+
+      CImageInfo loaded;
+      ASSERT_EQ(loaded.LoadInfo(path, boxes), 0);
+      EXPECT_EQ(loaded.Geometry(), geometry);
+      EXPECT_EQ(loaded.m_description, "Setup");
+      EXPECT_NE(loaded.m_checksum, 0u);
+
+      VirtualFloppy blank = NewVirtualFloppy(geometry);
+      std::memset(blank.data.data(), 0xE5, blank.data.size());
+      Insert(std::move(blank));
+      ASSERT_EQ(WriteDisk(path), 0);
+      EXPECT_EQ(FirstDifference(DiskBytes(geometry), original), -1);
+      EXPECT_TRUE(boxes.Boxes().empty());
+    }
+  }
+}
+
+TEST_F(Engine, ReadProgressAndTotals) {
+  Insert(PatternedFloppy({80, 18}));
+  image.SetTarget(Path("p.img"), boxes);
+  CDiskReadJob job(Environment(), image, progress);
+  std::vector<JobEvent> events = RunJob(job);
+  ASSERT_EQ(events.size(), 161u);  // one per track side, then success
+  for (std::size_t i = 0; i + 1 < events.size(); ++i) EXPECT_EQ(events[i].message, kReadProgressMessage);
+  EXPECT_EQ(events.back().wParam, kJobSucceeded);
+  EXPECT_EQ(progress.totalText.Get(), "1440 kB");
+  EXPECT_EQ(progress.kbDone.load(), 1440u);
+  EXPECT_EQ(progress.speedText.Get(), FormatText("%.1f", {1440.0 / 160}));  // the clock ticks once per block
+}
+
+TEST_F(Engine, EmergencyReadPutsMarkersWhereSectorsFailed) {
+  settings.m_emergency = 1;
+  settings.m_compatible = 1;
+  VirtualFloppy floppy = PatternedFloppy({80, 18});
+  MarkSector(floppy, 37, kSlotUnreadable);
+  Insert(floppy);
+  std::string path = Path("rescued.img");
+  ASSERT_EQ(ReadDisk(path), 0);
+  std::string raw = ReadWhole(path);
+  ASSERT_EQ(raw.size(), 1474560u);  // compatible mode: the raw image alone
+  EXPECT_EQ(progress.badSectorOffsets, std::vector<uint32_t>{18944});
+  std::string marker(512, '\0');
+  marker.replace(0, 22, "BAD SECTOR DUMMY BLOCK");
+  EXPECT_EQ(raw.substr(18944, 512), marker);
+  std::string expected = DiskBytes({80, 18});
+  expected.replace(18944, 512, marker);
+  EXPECT_EQ(FirstDifference(raw, expected), -1);
+  EXPECT_TRUE(boxes.Boxes().empty());  // an unreadable sector is no failure in this mode
+
+  // Without bad sectors the emergency image equals the normal one.
+  Insert(PatternedFloppy({80, 18}));
+  ASSERT_EQ(ReadDisk(Path("clean.img")), 0);
+  EXPECT_TRUE(progress.badSectorOffsets.empty());
+  EXPECT_EQ(FirstDifference(ReadWhole(Path("clean.img")), DiskBytes({80, 18})), -1);
+}
+
+// Only the extended format request carries sector IDs: formats that use it get real bad sectors again;
+// the others get the marker blocks written as data, and the image comes back whole all the same.
+TEST_F(Engine, RecreatesTheBadSectorsOfAnEmergencyImage) {
+  for (const FloppyGeometry& geometry : {FloppyGeometry{80, 18}, FloppyGeometry{80, 21}, FloppyGeometry{80, 10}}) {
+    SCOPED_TRACE(geometry.SizeKb());
+    bool extended = FindFloppyFormat(geometry)->extendedRequest;
+    settings = AppSettings();
+    settings.m_emergency = 1;
+    VirtualFloppy damaged = PatternedFloppy(geometry);
+    MarkSector(damaged, 37, kSlotUnreadable);
+    MarkSector(damaged, 500, kSlotUnreadable);
+    Insert(damaged);
+    std::string path = Path("emergency" + std::to_string(geometry.SizeKb()) + ".img");
+    ASSERT_EQ(ReadDisk(path), 0);
+
+    settings.m_emergency = 0;
+    settings.m_formatDisk = 1;
+    settings.m_recreateBad = 1;
+    Insert(NewVirtualFloppy(geometry));
+    std::vector<JobEvent> events;
+    ASSERT_EQ(WriteDisk(path, &events), 0);  // verification on: recreated sides are not verified
+    std::vector<uint32_t> recreated;
+    if (extended) recreated = {37 * 512, 500 * 512};
+    EXPECT_EQ(progress.badSectorOffsets, recreated);
+    for (int64_t sector = 0; sector < geometry.TotalSectors(); ++sector) {
+      const uint8_t* data = store->floppy.ReadableSector(sector);
+      bool bad = sector == 37 || sector == 500;
+      if (bad && extended) {
+        EXPECT_EQ(data, nullptr) << sector;
+        continue;
+      }
+      ASSERT_NE(data, nullptr) << sector;
+      EXPECT_EQ(bad ? IsBadSectorMarker(data) : std::memcmp(data, SectorPattern(sector).data(), kSectorBytes) == 0,
+                true)
+          << sector;
+    }
+  }
+}
+
+TEST_F(Engine, FormatProgressRunsFromZeroTo99Percent) {
+  settings.m_formatDisk = 1;
+  Insert(PatternedFloppy({80, 18}));
+  ASSERT_EQ(ReadDisk(Path("f.img")), 0);
+  std::vector<JobEvent> events;
+  ASSERT_EQ(WriteDisk(Path("f.img"), &events), 0);
+  std::vector<uint32_t> formatted;
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    if (events[i].wParam == kJobSideFormatted) formatted.push_back(postedPercents[i]);
+  }
+  ASSERT_EQ(formatted.size(), 160u);
+  EXPECT_EQ(formatted.front(), 0u);
+  EXPECT_EQ(formatted[1], 0u);   // track 0 head 1: 50 / 80
+  EXPECT_EQ(formatted[2], 1u);   // track 1 head 0: 100 / 80
+  EXPECT_EQ(formatted.back(), 99u);
+  EXPECT_EQ(events.front().wParam, kJobSideFormatted);
+  EXPECT_EQ(events[160].wParam, kJobProgress);  // then the data phase
+  EXPECT_EQ(events.back().wParam, kJobSucceeded);
+}
+
+struct FailureCase {
+  const char* title;
+  std::function<void(VirtualFloppy&)> prepare;
+  std::function<void(AppSettings&, uint32_t&)> configure;
+  std::vector<int> boxIds;
+  const char* firstText;  // nullptr: not checked
+};
+
+TEST_F(Engine, WriteFailuresShowTheirMessages) {
+  const FailureCase cases[] = {
+      {"write protected", [](VirtualFloppy& f) { f.writeProtected = true; }, [](AppSettings&, uint32_t&) {},
+       {57668}, "软盘有防写入保护。"},
+      {"no disk", [](VirtualFloppy& f) { f.diskAbsent = true; }, [](AppSettings&, uint32_t&) {}, {57711},
+       "驱动器中没有软盘。"},
+      {"drive refuses formatting", [](VirtualFloppy& f) { f.refusesFormat = true; },
+       [](AppSettings& s, uint32_t&) { s.m_formatDisk = 1; }, {57721}, nullptr},
+      {"disk formatted for another size", [](VirtualFloppy& f) { f = NewVirtualFloppy({80, 21}); },
+       [](AppSettings&, uint32_t&) {}, {57676}, "该软盘与映像文件不匹配。\n软盘需要被格式化为 1440 KB。"},
+      {"5.25-inch disk", [](VirtualFloppy& f) { f = NewVirtualFloppy({80, 15}); }, [](AppSettings&, uint32_t&) {},
+       {57675}, "该软盘与映像文件不匹配。\n您需要有一个 3.5\" 软盘。"},
+      {"recreation without bad sectors in the image", [](VirtualFloppy&) {},
+       [](AppSettings& s, uint32_t&) {
+         s.m_formatDisk = 1;
+         s.m_recreateBad = 1;
+       },
+       {57714}, nullptr},
+      {"unwritable sector", [](VirtualFloppy& f) { MarkSector(f, 40, kSlotUnwritable); },
+       [](AppSettings&, uint32_t&) {}, {118},
+       "不能写入软盘的磁轨 1，磁头 0 (错误: 0x001D)。\n请在写入前先尝试格式化该软盘。"},
+      {"unreadable after writing", [](VirtualFloppy& f) { MarkSector(f, 40, kSlotUnreadable); },
+       [](AppSettings&, uint32_t&) {}, {57715},
+       "不能验证软盘的磁轨 1，磁头 0 (错误: 0x0017)。\n你必须更换该软盘。"},
+  };
+  Insert(PatternedFloppy({80, 18}));
+  std::string path = Path("source.imz");
+  ASSERT_EQ(ReadDisk(path), 0);
+  for (const FailureCase& c : cases) {
+    SCOPED_TRACE(c.title);
+    settings = AppSettings();
+    ntMajorVersion = 5;
+    c.configure(settings, ntMajorVersion);
+    VirtualFloppy floppy = PatternedFloppy({80, 18});
+    c.prepare(floppy);
+    Insert(floppy);
+    boxes.Clear();
+    EXPECT_EQ(WriteDisk(path), -1);
+    EXPECT_EQ(boxes.Ids(), c.boxIds);
+    if (c.firstText && !boxes.Boxes().empty()) {
+      EXPECT_EQ(boxes.Boxes()[0].text, c.firstText);
+    }
+  }
+}
+
+TEST_F(Engine, FormatsThatWindows9xCannotMakeAreRefusedBeforeTheDrive) {
+  settings.m_formatDisk = 1;
+  ntMajorVersion = 0;
+  Insert(PatternedFloppy({80, 21}));
+  settings.m_formatDisk = 0;
+  ASSERT_EQ(ReadDisk(Path("big.img")), 0);
+  settings.m_formatDisk = 1;
+  store->floppy.writeProtected = true;  // the drive is never reached
+  EXPECT_EQ(WriteDisk(Path("big.img")), -1);
+  EXPECT_EQ(boxes.Ids(), std::vector<int>{1053});
+}
+
+TEST_F(Engine, FailedOrCancelledReadsLeaveNoImageAndKeepAnOldOne) {
+  struct Case {
+    const char* title;
+    int cancelAfterEvents;
+    bool unreadable;
+  } cases[] = {{"cancelled before the transfer", 0, false},
+               {"cancelled halfway", 40, false},
+               {"unreadable sector", -1, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    VirtualFloppy floppy = PatternedFloppy({80, 18});
+    if (c.unreadable) MarkSector(floppy, 36, kSlotUnreadable);
+    Insert(floppy);
+    std::string path = Path("kept.imz");
+    WriteWhole(path, "an older image the user still has");
+    boxes.Clear();
+    progress.Reset();
+    progress.cancelRequested = c.cancelAfterEvents == 0;
+    EXPECT_EQ(ReadDisk(path, c.cancelAfterEvents), -1);
+    EXPECT_EQ(ReadWhole(path), "an older image the user still has");
+    EXPECT_EQ(FileNames(), (std::vector<std::string>{"diskelle-program.exe", "kept.imz"}));
+    if (c.unreadable) {
+      ASSERT_EQ(boxes.Ids(), std::vector<int>{119});
+      EXPECT_EQ(boxes.Boxes()[0].text,
+                "不能读取软盘的磁轨 1，磁头 0 (错误: 0x0017)。\n请在 \"紧急读取模式\" 下读取该软盘。");
+    } else {
+      EXPECT_TRUE(boxes.Boxes().empty());  // cancelling is silent
+    }
+  }
+}
+
+TEST_F(Engine, CancelledWritesStopInEachPhase) {
+  Insert(PatternedFloppy({80, 18}));
+  ASSERT_EQ(ReadDisk(Path("c.img")), 0);
+  for (int cancelAfter : {5, 170}) {  // while formatting, while writing
+    SCOPED_TRACE(cancelAfter);
+    settings.m_formatDisk = 1;
+    Insert(NewVirtualFloppy({80, 18}));
+    progress.Reset();
+    boxes.Clear();
+    std::vector<JobEvent> events;
+    EXPECT_EQ(WriteDisk(Path("c.img"), &events, cancelAfter), -1);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_LT(events.size(), 330u);  // stopped well before the end
+  }
+}
+
+TEST_F(Engine, WritesZerosWhereTheImageEndsInsideABlock) {
+  settings.m_compatible = 1;
+  Insert(PatternedFloppy({80, 18}));
+  std::string path = Path("short.img");
+  ASSERT_EQ(ReadDisk(path), 0);
+  std::string raw = ReadWhole(path);
+  raw.resize(raw.size() - 100);  // the last sector lacks its last 100 bytes
+  WriteWhole(path, raw);
+  VirtualFloppy target = NewVirtualFloppy({80, 18});
+  std::memset(target.data.data(), 0xAA, target.data.size());
+  Insert(std::move(target));
+  ASSERT_EQ(WriteDisk(path), 0);
+  std::string disk = DiskBytes({80, 18});
+  EXPECT_EQ(FirstDifference(disk.substr(0, raw.size()), raw), -1);
+  EXPECT_EQ(disk.substr(raw.size()), std::string(100, '\0'));
+}
+
+}  // namespace
