@@ -4,6 +4,7 @@
 // are Win32 error codes as the NT floppy driver reports them (0 = done).
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "floppy/DriveTiming.h"
@@ -37,7 +38,7 @@ class SimulatedDrive {
  public:
   explicit SimulatedDrive(VirtualFloppy& floppy) : floppy_(floppy) {}
 
-  void SpinUp() { floppy_.clockNanoseconds += kSpinUpNanoseconds; }
+  void SpinUp() { Advance(kSpinUpNanoseconds); }
   // Recognises the medium by reading track 0.
   uint32_t SenseMedium(NtDiskGeometry& reply);
   // count sectors from a linear sector index; stops at the first sector that fails (those before it are
@@ -52,7 +53,11 @@ class SimulatedDrive {
  private:
   uint32_t Transfer(int64_t first, uint32_t count, uint8_t* buffer, bool write);
   void MoveHead(int cylinder);
-  void Advance(int64_t nanoseconds) { floppy_.clockNanoseconds += nanoseconds; }
+  // A file may carry any clock up to the largest value: the clock stops there rather than overflow.
+  void Advance(int64_t nanoseconds) {
+    int64_t& now = floppy_.clockNanoseconds;
+    now = nanoseconds > std::numeric_limits<int64_t>::max() - now ? std::numeric_limits<int64_t>::max() : now + nanoseconds;
+  }
 
   VirtualFloppy& floppy_;
 };
