@@ -4,33 +4,19 @@
 // is the children's peak resident set.
 //   convert <folder>                 the benchmark
 //   convert --to <source> <target>   one conversion (what the benchmark runs)
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "Fat12Floppy.h"
+#include "Median.h"
+#include "StderrMessageBoxes.h"
 #include "base/File.h"
 #include "image/Conversion.h"
 
-extern char** environ;
-
 namespace {
-
-class StderrMessageBoxes : public IMessageBoxes {
- public:
-  MessageAnswer Show(int, const std::string& text, MessageIcon) override {
-    std::fprintf(stderr, "%s\n", text.c_str());
-    return MessageAnswer::No;
-  }
-};
 
 int ConvertOnce(const std::string& sourcePath, const std::string& targetPath) {
   StderrMessageBoxes boxes;
@@ -43,52 +29,12 @@ int ConvertOnce(const std::string& sourcePath, const std::string& targetPath) {
   return SaveImageFile(source, target, buffer, options, boxes) == 0 ? 0 : 1;
 }
 
-struct Run {
-  double seconds = 0;
-  long peakKb = 0;
-};
-
-// Runs argv (stdout into outputPath when given) and waits for it.
-Run Time(const std::vector<std::string>& argv, const std::string& outputPath = {}) {
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (!outputPath.empty()) {
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  }
-  auto start = std::chrono::steady_clock::now();
-  pid_t child = 0;
-  if (posix_spawnp(&child, args[0], &actions, nullptr, args.data(), environ) != 0) {
-    std::fprintf(stderr, "cannot start %s\n", args[0]);
-    std::exit(1);
-  }
-  int status = 0;
-  rusage usage{};
-  ::wait4(child, &status, 0, &usage);
-  Run run;
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.peakKb = usage.ru_maxrss;
-  posix_spawn_file_actions_destroy(&actions);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s failed\n", args[0]);
-    std::exit(1);
-  }
-  return run;
-}
-
 std::string ReadAll(const std::string& path) {
   File file = File::Open(path, FileMode::Read);
   std::string bytes;
   char chunk[65536];
   for (std::size_t got; file && (got = file.Read(chunk, sizeof chunk)) > 0;) bytes.append(chunk, got);
   return bytes;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 int Benchmark(const std::string& folder) {
@@ -105,10 +51,10 @@ int Benchmark(const std::string& folder) {
   std::vector<double> ours[2], theirs[2];
   long peakKb = 0;
   for (int round = 0; round < kRounds; ++round) {
-    Run compress = Time({self, "--to", img, imz});
-    theirs[0].push_back(Time({"bzip2", "-9", "-c", img}, bz).seconds);
-    Run decompress = Time({self, "--to", imz, back});
-    theirs[1].push_back(Time({"bzip2", "-d", "-c", bz}, bzBack).seconds);
+    ChildRun compress = RunChild({self, "--to", img, imz});
+    theirs[0].push_back(RunChild({"bzip2", "-9", "-c", img}, bz).seconds);
+    ChildRun decompress = RunChild({self, "--to", imz, back});
+    theirs[1].push_back(RunChild({"bzip2", "-d", "-c", bz}, bzBack).seconds);
     ours[0].push_back(compress.seconds);
     ours[1].push_back(decompress.seconds);
     peakKb = std::max({peakKb, compress.peakKb, decompress.peakKb});

@@ -1,0 +1,34 @@
+#include "DiskJobRun.h"
+
+#include <memory>
+
+#include "StderrMessageBoxes.h"
+#include "base/Clock.h"
+#include "floppy/DiskJobs.h"
+
+int RunDiskJob(DiskJobKind kind, const AppSettings& settings, IFloppyDeviceFactory& devices,
+               const std::string& imagePath, std::vector<uint32_t>* badSectorOffsets) {
+  StderrMessageBoxes boxes;
+  SelfExeSettings selfExe;
+  SystemClock clock;
+  const DiskJobEnvironment environment{settings, selfExe, 5, boxes, devices, clock, {}};
+  CImageInfo image;
+  int opened = kind == DiskJobKind::Read ? image.SetTarget(imagePath, boxes) : image.LoadInfo(imagePath, boxes);
+  if (opened != 0) return -1;
+  OperationProgress progress;
+  std::unique_ptr<DiskJob> job;
+  if (kind == DiskJobKind::Read) {
+    job = std::make_unique<CDiskReadJob>(environment, image, progress);
+  } else {
+    job = std::make_unique<CDiskWriteJob>(environment, image, progress);
+  }
+  JobEventQueue events;
+  job->Start(events);
+  for (;;) {
+    JobEvent event = events.WaitNext();
+    if (event.wParam != kJobSucceeded && event.wParam != kJobFailed) continue;
+    job.reset();  // joins the worker: the progress fields are final
+    if (badSectorOffsets) *badSectorOffsets = progress.badSectorOffsets;
+    return event.wParam == kJobSucceeded ? 0 : -1;
+  }
+}
