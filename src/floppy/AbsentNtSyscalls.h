@@ -3,7 +3,7 @@
 // fails for a drive letter that does not exist.
 
 #include "base/Win32Codes.h"
-#include "floppy/NtErrors.h"
+#include "base/Win32Codes.h"
 #include "floppy/NtSyscalls.h"
 
 class AbsentNtSyscalls final : public INtSyscalls {

@@ -4,7 +4,7 @@
 
 #include "base/Texts.h"
 #include "base/Win32Codes.h"
-#include "floppy/NtErrors.h"
+#include "base/Win32Codes.h"
 #include "floppy/NtFormatRequest.h"
 #include "floppy/NtRecords.h"
 

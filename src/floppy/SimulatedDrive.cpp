@@ -5,7 +5,7 @@
 
 #include "base/Win32Codes.h"
 #include "floppy/DriveTiming.h"
-#include "floppy/NtErrors.h"
+#include "base/Win32Codes.h"
 
 const MediaProfile* FindMediaProfile(uint32_t mediaType) {
   static constexpr MediaProfile kProfiles[] = {

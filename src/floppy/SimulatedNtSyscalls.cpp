@@ -2,7 +2,7 @@
 
 #include "base/Win32Codes.h"
 #include "floppy/Fat12.h"
-#include "floppy/NtErrors.h"
+#include "base/Win32Codes.h"
 #include "floppy/NtRecords.h"
 #include "floppy/SimulatedDrive.h"
 #include "floppy/VirtualFloppyFile.h"

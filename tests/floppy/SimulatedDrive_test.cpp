@@ -5,7 +5,7 @@
 #include "FloppyFixtures.h"
 #include "base/Win32Codes.h"
 #include "floppy/DriveTiming.h"
-#include "floppy/NtErrors.h"
+#include "base/Win32Codes.h"
 
 namespace {
 
