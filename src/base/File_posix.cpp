@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,7 +55,26 @@ bool IsReadOnlyFile(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
-bool RenameOver(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
+namespace {
+
+bool SyncPath(const std::string& path, int flags) {
+  int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = ::fsync(fd) == 0;
+  return ::close(fd) == 0 && synced;
+}
+
+}  // namespace
+
+bool RenameOver(const std::string& from, const std::string& to) {
+  // The data must be on the disk before the name points at it, or a power cut could leave the user with
+  // an empty file under the old name.
+  if (!SyncPath(from, O_RDONLY)) return false;
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  std::size_t slash = to.rfind('/');
+  SyncPath(slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash), O_RDONLY | O_DIRECTORY);
+  return true;
+}
 
 bool TruncateFile(const std::string& path, uint64_t size) {
   return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;

@@ -51,6 +51,13 @@ bool IsReadOnlyFile(const std::string& path) {
 bool RemoveFile(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
 
 bool RenameOver(const std::string& from, const std::string& to) {
+  // The data must be on the disk before the name points at it, or a power cut could leave the user with
+  // an empty file under the old name.
+  HANDLE file = ::CreateFileW(Wide(from).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool flushed = ::FlushFileBuffers(file) != 0;
+  ::CloseHandle(file);
+  if (!flushed) return false;
   return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
