@@ -29,8 +29,9 @@ ImageForm FormOfPath(const std::string& path) {
 
 int64_t FindImageStreamIn(const uint8_t* data, std::size_t size) {
   if (size < static_cast<std::size_t>(kBzip2SignatureBytes)) return -1;
+  const std::string& signature = Bzip2Signature();
   for (std::size_t i = 0; i + kBzip2SignatureBytes <= size; ++i) {
-    if (data[i] == 'B' && std::memcmp(data + i, kBzip2Signature, kBzip2SignatureBytes) == 0) {
+    if (data[i] == static_cast<uint8_t>(signature[0]) && std::memcmp(data + i, signature.data(), kBzip2SignatureBytes) == 0) {
       return static_cast<int64_t>(i);
     }
   }

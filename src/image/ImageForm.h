@@ -5,13 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "image/Signatures.h"
+
 enum class ImageForm { Unknown, Plain, Compressed, SelfExtracting };  // .img, .imz, .exe
 
 ImageForm FormOfPath(const std::string& path);
 
-// The bzip2 stream signature: stream header for block size 9 and the start of the first block's magic.
-inline constexpr char kBzip2Signature[] = "BZh91AY";
-inline constexpr int kBzip2SignatureBytes = 7;
 // Readers search the signature of an .exe image in its first 512 KB.
 inline constexpr int64_t kExeSearchBytes = 0x80000;
 

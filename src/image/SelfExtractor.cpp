@@ -73,14 +73,16 @@ std::optional<File> FindStubStart(const std::string& programPath, IMessageBoxes&
   }
   // The signature's first byte occurs in it only once, so after a mismatch the byte that broke the match is
   // the only place where the next match can begin.
-  constexpr int kLength = sizeof kStubSignature;
+  constexpr int kLength = kStubSignatureBytes;
+  const std::string& signature = StubSignature();
+  auto at = [&signature](int i) { return static_cast<int>(static_cast<uint8_t>(signature[static_cast<std::size_t>(i)])); };
   int matched = 0;
   int c;
   while (matched < kLength && (c = std::fgetc(program.get())) != EOF) {
-    if (c == kStubSignature[matched]) {
+    if (c == at(matched)) {
       ++matched;
     } else {
-      matched = c == kStubSignature[0] ? 1 : 0;
+      matched = c == at(0) ? 1 : 0;
     }
   }
   if (matched < kLength) {

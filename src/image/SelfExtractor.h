@@ -13,8 +13,6 @@
 #include "image/ImageInfo.h"
 #include "settings/Settings.h"
 
-// A stub begins with these seven bytes: "MZ" and the usual first header words of an executable.
-inline constexpr uint8_t kStubSignature[7] = {0x4D, 0x5A, 0x90, 0x00, 0x03, 0x00, 0x00};
 inline constexpr int kSettingsBlockBytes = 1024;
 
 // Opens programPath and positions it at the first byte of the stub (the first stub signature at or after

@@ -200,7 +200,7 @@ TEST(SettingsBlock, ItemsMustLieBeforeTheBlock) {
 class Container : public ImageFolder {};
 
 TEST_F(Container, StubIsFoundAtItsFirstSignatureFrom1024On) {
-  const std::string sig(reinterpret_cast<const char*>(kStubSignature), sizeof kStubSignature);
+  const std::string sig = StubSignature();
   const std::string stub = TestStub();
   struct Case {
     const char* name;

@@ -81,7 +81,7 @@ std::string FloppyBytes(std::size_t size, uint32_t seed) {
 }
 
 std::string TestStub() {
-  std::string stub(reinterpret_cast<const char*>(kStubSignature), sizeof kStubSignature);
+  std::string stub = StubSignature();
   // Near misses of both signatures that a search must not take for the real ones.
   constexpr std::string_view kBody("stub body: BZh1 BZh91A MZ\x90\x00\x03\x00 ", 30);
   while (stub.size() < 3000) stub += kBody;

@@ -1,0 +1,240 @@
+// The POSIX front end end to end: the real `diskelle` and `vfloppy` programs run as a user runs them, with
+// virtual floppies in the drives and a private settings file.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "base/File.h"
+#include "image/Signatures.h"
+#include "support/ImageTestSupport.h"
+
+extern char** environ;
+
+namespace {
+
+struct ProgramRun {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+std::string Drain(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+  ::close(fd);
+  return text;
+}
+
+class Cli : public ImageFolder {
+ protected:
+  void SetUp() override {
+    ImageFolder::SetUp();
+    env["DISKELLE_REGISTRY"] = Path("settings.reg");
+  }
+
+  // Runs program with arguments and this test's environment; stdin is empty (no terminal: questions are
+  // answered No).
+  ProgramRun Exec(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> args;
+    for (std::string& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    std::map<std::string, std::string> all;
+    for (char** e = environ; *e; ++e) {
+      std::string entry(*e);
+      std::size_t equals = entry.find('=');
+      if (equals != std::string::npos) all[entry.substr(0, equals)] = entry.substr(equals + 1);
+    }
+    for (const auto& [name, value] : env) all[name] = value;
+    all.erase("DISKELLE_DRIVE_A");
+    all.erase("DISKELLE_DRIVE_B");
+    for (const auto& [name, value] : drives) all[name] = value;
+    std::vector<std::string> entries;
+    for (const auto& [name, value] : all) entries.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& e : entries) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    int out[2], err[2];
+    EXPECT_EQ(::pipe(out), 0);
+    EXPECT_EQ(::pipe(err), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    pid_t pid = 0;
+    ProgramRun run;
+    int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ::close(err[1]);
+    EXPECT_EQ(spawned, 0) << program;
+    run.out = Drain(out[0]);
+    run.err = Drain(err[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return run;
+  }
+
+  ProgramRun Diskelle(const std::vector<std::string>& arguments) { return Exec(DISKELLE_CLI, arguments); }
+  ProgramRun Vfloppy(const std::vector<std::string>& arguments) { return Exec(VFLOPPY, arguments); }
+
+  std::string NewFloppy(const std::string& name, std::vector<std::string> options) {
+    std::string path = Path(name);
+    std::vector<std::string> arguments{"create", path};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    ProgramRun made = Vfloppy(arguments);
+    EXPECT_EQ(made.exitCode, 0) << made.err;
+    return path;
+  }
+
+  std::string RawOf(const std::string& floppy) {
+    std::string raw = Path("dump.bin");
+    EXPECT_EQ(Vfloppy({"dump", floppy, raw}).exitCode, 0);
+    return ReadWhole(raw);
+  }
+
+  void StoreSettings(const std::string& values) {
+    WriteWhole(Path("settings.reg"),
+               "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Kestrix Software\\Diskelle\\Settings]\n" + values);
+  }
+
+  std::map<std::string, std::string> env;
+  std::map<std::string, std::string> drives;
+};
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST_F(Cli, HelpAndUnusableCommandLines) {
+  ProgramRun none = Diskelle({});
+  EXPECT_EQ(none.exitCode, 0);
+  EXPECT_EQ(none.out.rfind("<程序> /i <输入文件> | /o <输出文件> [参数]\n", 0), 0u);
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string errorText;  // before the help, if any
+  } cases[] = {
+      {{"/i"}, ""},
+      {{"/i", "/w"}, ""},
+      {{Path("missing.img")}, "不能打开 " + Path("missing.img") + "。\n"},
+      {{"/t", "/i", Path("notes.txt")}, ""},
+  };
+  WriteWhole(Path("notes.txt"), "not an image");
+  for (const Case& c : cases) {
+    ProgramRun run = Diskelle(c.args);
+    EXPECT_EQ(run.exitCode, 2) << c.args[0];
+    if (c.args[0] == "/t") {
+      EXPECT_EQ(run.err, "只支持扩展名为 IMG、IMY 和 EXE 的文件。\n");
+    } else {
+      EXPECT_EQ(run.err.rfind(c.errorText + "<程序>", 0), 0u) << run.err;
+    }
+  }
+}
+
+TEST_F(Cli, ReadsChecksConvertsAndWritesBack) {
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "720", "--fill", "zero"});
+  std::string image = Path("disk.imz");
+  ProgramRun read = Diskelle({"/r", "/o", image, "/d", "归档 disk 1"});
+  ASSERT_EQ(read.exitCode, 0) << read.err;
+  EXPECT_EQ(read.err, "");
+
+  ProgramRun shown = Diskelle({image});
+  EXPECT_EQ(shown.exitCode, 0);
+  EXPECT_TRUE(Contains(shown.out, "描述: 归档 disk 1\n")) << shown.out;
+  EXPECT_TRUE(Contains(shown.out, "物理参数: 9 扇区/磁轨，80 个磁轨 (720 kB)\n")) << shown.out;
+
+  ProgramRun checked = Diskelle({"/t", "/i", image});
+  EXPECT_EQ(checked.exitCode, 0);
+  EXPECT_EQ(checked.out, "CRC32 检查成功。\n");
+
+  std::string plain = Path("disk.img");
+  ProgramRun converted = Diskelle({"/c", "/i", image, "/o", plain, "/d", "converted"});
+  ASSERT_EQ(converted.exitCode, 0) << converted.err;
+  EXPECT_TRUE(Contains(Diskelle({plain}).out, "描述: converted\n"));
+
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("b.vfd", {"--format", "720", "--fill", "random"});
+  ProgramRun declined = Diskelle({"/i", plain, "/w"});  // no terminal: the overwrite question is answered No
+  EXPECT_EQ(declined.exitCode, 1);
+  EXPECT_TRUE(Contains(declined.err, "您肯定想要这样做吗? [是(Y)/否(N)] 否(N)"));
+  EXPECT_NE(RawOf(Path("b.vfd")), RawOf(Path("a.vfd")));
+
+  ProgramRun written = Diskelle({"/s", "/i", plain, "/w"});
+  EXPECT_EQ(written.exitCode, 0) << written.err;
+  EXPECT_EQ(RawOf(Path("b.vfd")), RawOf(Path("a.vfd")));
+}
+
+TEST_F(Cli, DamagedImagesAndDrivesFailWithTheirMessages) {
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "1440", "--fill", "zero"});
+  std::string image = Path("disk.img");
+  ASSERT_EQ(Diskelle({"/r", "/o", image}).exitCode, 0);
+  std::string bytes = ReadWhole(image);
+  bytes[4000] ^= 0x5A;
+  WriteWhole(image, bytes);
+  ProgramRun bad = Diskelle({"/t", "/i", image});
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_EQ(bad.err, "CRC32 检查失败。\n");
+
+  drives.clear();
+  ProgramRun noDrive = Diskelle({"/r", "/o", Path("x.img")});
+  EXPECT_EQ(noDrive.exitCode, 1);
+  EXPECT_EQ(noDrive.err, "不能打开 A:。\n");
+  EXPECT_FALSE(FileExists(Path("x.img")));
+
+  drives["DISKELLE_DRIVE_B"] = NewFloppy("p.vfd", {"--format", "1440", "--fill", "zero", "--write-protect"});
+  ProgramRun protectedDisk = Diskelle({"/b", "/s", "/i", image, "/w"});
+  EXPECT_EQ(protectedDisk.exitCode, 1);
+  EXPECT_EQ(protectedDisk.err, "软盘有防写入保护。\n");
+
+  ProgramRun noStub = Diskelle({"/c", "/i", image, "/o", Path("self.exe")});
+  EXPECT_EQ(noStub.exitCode, 1);
+  EXPECT_EQ(noStub.err, "程序文件中没有包含自解压程序，不能创建自解压映像文件。\n");
+  EXPECT_FALSE(FileExists(Path("self.exe")));
+}
+
+// The program searches its own file for the self-extractor stub: it must not find its own constants.
+TEST_F(Cli, ProgramFileCarriesNeitherSignature) {
+  std::string program = ReadWhole(DISKELLE_CLI);
+  ASSERT_GT(program.size(), 100000u);
+  EXPECT_EQ(program.find(StubSignature(), 1024), std::string::npos);
+  EXPECT_EQ(program.find(Bzip2Signature()), std::string::npos);
+}
+
+TEST_F(Cli, EmergencyReadPrintsTheReport) {
+  StoreSettings("\"Emergency\"=dword:00000001\n\"Suppress\"=dword:00000001\n");
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("bad.vfd", {"--format", "1440", "--fill", "zero", "--bad", "37"});
+  ProgramRun run = Diskelle({"/r", "/o", Path("rescued.img")});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "坏扇区报告\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "总共: 1 / 2880 (0.03%)\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "分配: 0 高 (0%) - 1 低 (100%)\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "38 / 18944 字节 (18.5 kB)")) << run.out;
+  std::string raw = ReadWhole(Path("rescued.img"));
+  EXPECT_EQ(raw.substr(18944, 22), "BAD SECTOR DUMMY BLOCK");
+
+  ProgramRun refused = Diskelle({"/r", "/o", Path("rescued.IMZ")});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.err, "当 '紧急读取' 模式激活后，你只能作为 IMG 来保存映像文件。\n");
+}
+
+TEST_F(Cli, DamagedSettingsAreReportedKeptAndReplacedByDefaults) {
+  WriteWhole(Path("settings.reg"), "REGEDIT4\n[HKEY_CURRENT_USER\\Software\ntruncated");
+  ProgramRun run = Diskelle({});
+  EXPECT_EQ(run.exitCode, 0);
+  std::string hive = Path("settings.reg");
+  EXPECT_EQ(run.err, "设置文件 " + hive + " 已损坏，已将其保存为 " + hive + ".bad，并使用默认设置。\n");
+  EXPECT_EQ(ReadWhole(hive + ".bad"), "REGEDIT4\n[HKEY_CURRENT_USER\\Software\ntruncated");
+  EXPECT_EQ(ReadWhole(hive).rfind("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]", 0), 0u);
+}
+
+}  // namespace
