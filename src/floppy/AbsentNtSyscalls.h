@@ -3,7 +3,6 @@
 // fails for a drive letter that does not exist.
 
 #include "base/Win32Codes.h"
-#include "base/Win32Codes.h"
 #include "floppy/NtSyscalls.h"
 
 class AbsentNtSyscalls final : public INtSyscalls {

@@ -1,5 +1,6 @@
 #include "floppy/FloppyDrives.h"
 
+#include "floppy/DelayedNtSyscalls.h"
 #include "floppy/NtFloppyDevice.h"
 
 namespace {
@@ -17,6 +18,19 @@ std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment
   return path;
 }
 
+std::optional<std::chrono::milliseconds> VirtualDriveDelay(const EnvironmentLookup& environment) {
+  std::optional<std::string> text = environment("DISKELLE_DRIVE_DELAY_MS");
+  constexpr int kMaxDelayMs = 10000;
+  if (!text || text->empty() || text->size() > 5) return std::nullopt;
+  int value = 0;
+  for (char c : *text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > kMaxDelayMs) return std::nullopt;
+  return std::chrono::milliseconds(value);
+}
+
 FloppyDrives::FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr<IFloppyDeviceFactory> systemDrives)
     : systemDrives_(std::move(systemDrives)) {
   for (char letter : {'A', 'B'}) {
@@ -24,11 +38,15 @@ FloppyDrives::FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr
       virtualDrives_.Attach(letter, std::make_shared<VirtualFloppyFileStore>(*path));
     }
   }
+  if (std::optional<std::chrono::milliseconds> delay = VirtualDriveDelay(environment)) {
+    delayedDrives_ = std::make_unique<DelayedNtSyscalls>(virtualDrives_, *delay);
+  }
 }
 
 std::unique_ptr<IFloppyDevice> FloppyDrives::Create(const DeviceContext& context) {
   if (virtualDrives_.HasDrive(DriveLetter(context.settings.m_fdLetter))) {
-    return std::make_unique<NtFloppyDevice>(virtualDrives_, context);
+    INtSyscalls& drives = delayedDrives_ ? *delayedDrives_ : static_cast<INtSyscalls&>(virtualDrives_);
+    return std::make_unique<NtFloppyDevice>(drives, context);
   }
   return systemDrives_->Create(context);
 }

@@ -3,6 +3,7 @@
 // floppy file (docs/virtual-floppy.md) that stands in for that drive, on every system; the other letter
 // reaches the system's drive, and on a system without floppy drives opening it fails with message 107.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,10 @@ std::optional<std::string> ProcessEnvironment(const std::string& name);
 // The virtual floppy file that stands in for a drive letter ('A' or 'B'), if the environment names one.
 std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment, char letter);
 
+// $DISKELLE_DRIVE_DELAY_MS, a whole number from 1 to 10000: every read, write and format request of a virtual
+// drive waits that long, so that a job can be watched and cancelled. nullopt when unset or not such a number.
+std::optional<std::chrono::milliseconds> VirtualDriveDelay(const EnvironmentLookup& environment);
+
 class FloppyDrives final : public IFloppyDeviceFactory {
  public:
   FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr<IFloppyDeviceFactory> systemDrives);
@@ -28,6 +33,7 @@ class FloppyDrives final : public IFloppyDeviceFactory {
 
  private:
   SimulatedNtSyscalls virtualDrives_;
+  std::unique_ptr<INtSyscalls> delayedDrives_;  // over virtualDrives_, when a delay is asked for
   std::unique_ptr<IFloppyDeviceFactory> systemDrives_;
 };
 

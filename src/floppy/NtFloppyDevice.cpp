@@ -4,7 +4,6 @@
 
 #include "base/Texts.h"
 #include "base/Win32Codes.h"
-#include "base/Win32Codes.h"
 #include "floppy/NtFormatRequest.h"
 #include "floppy/NtRecords.h"
 

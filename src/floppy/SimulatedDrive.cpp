@@ -5,7 +5,6 @@
 
 #include "base/Win32Codes.h"
 #include "floppy/DriveTiming.h"
-#include "base/Win32Codes.h"
 
 const MediaProfile* FindMediaProfile(uint32_t mediaType) {
   static constexpr MediaProfile kProfiles[] = {

@@ -2,7 +2,6 @@
 
 #include "base/Win32Codes.h"
 #include "floppy/Fat12.h"
-#include "base/Win32Codes.h"
 #include "floppy/NtRecords.h"
 #include "floppy/SimulatedDrive.h"
 #include "floppy/VirtualFloppyFile.h"

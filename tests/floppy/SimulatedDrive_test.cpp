@@ -5,7 +5,6 @@
 #include "FloppyFixtures.h"
 #include "base/Win32Codes.h"
 #include "floppy/DriveTiming.h"
-#include "base/Win32Codes.h"
 
 namespace {
 

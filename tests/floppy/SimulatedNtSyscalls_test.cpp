@@ -7,7 +7,6 @@
 #include "FloppyFixtures.h"
 #include "base/Win32Codes.h"
 #include "floppy/Fat12.h"
-#include "base/Win32Codes.h"
 #include "floppy/NtRecords.h"
 
 namespace {
