@@ -78,7 +78,8 @@ bool CInstanceChecker::PublishWindow() {
   return true;
 }
 
-HWND CInstanceChecker::ActivateOtherInstance(const std::string& text) {
+HWND CInstanceChecker::ActivateOtherInstance(const std::string& text, bool* accepted) {
+  if (accepted) *accepted = false;
   HANDLE section = ::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, MappingName().c_str());
   if (!section) return nullptr;
   void* view = ::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 4);
@@ -99,7 +100,8 @@ HWND CInstanceChecker::ActivateOtherInstance(const std::string& text) {
       data.dwData = 0;
       data.cbData = static_cast<DWORD>(text.size() + 1);
       data.lpData = const_cast<char*>(text.c_str());
-      ::SendMessageW(window, WM_COPYDATA, 1, reinterpret_cast<LPARAM>(&data));
+      LRESULT reply = ::SendMessageW(window, WM_COPYDATA, 1, reinterpret_cast<LPARAM>(&data));
+      if (accepted) *accepted = reply != FALSE;
     }
   }
   ::UnmapViewOfFile(view);

@@ -22,8 +22,9 @@ class CInstanceChecker {
   bool OtherInstanceExists() const;
   // Makes this process the running instance: true, or false when nothing was published.
   bool PublishWindow();
-  // Brings the running instance forward and hands it text (UTF-8): its window, or nullptr.
-  HWND ActivateOtherInstance(const std::string& text);
+  // Brings the running instance forward and hands it text (UTF-8): its window, or nullptr. accepted (if
+  // given) tells whether the running instance took the text (its handler answered TRUE).
+  HWND ActivateOtherInstance(const std::string& text, bool* accepted = nullptr);
 
  private:
   HANDLE localMutex_;

@@ -1,49 +1,46 @@
-// diskelle.exe: start-up of the Windows program.
+// diskelle.exe: start-up of the Windows program. The main dialog is the only window loop; when it closes
+// (or a batch run inside its initialisation ends it), the process ends with the run's exit code.
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/CommandLine.h"
+#include "app/Application.h"
+#include "app/MainDlg_win32.h"
+#include "app/MainWindowFront_win32.h"
 #include "app/Platform.h"
-#include "base/Texts.h"
-#include "base/Utf.h"
+#include "app/ProgramArguments_win32.h"
+#include "app/SecondInstance_win32.h"
+#include "base/Clock.h"
+#include "base/File.h"
 #include "base/WindowsMessageBoxes.h"
-#include "settings/Settings.h"
+#include "floppy/FloppyDrives.h"
 #include "settings/WindowsRegistry.h"
 
-namespace {
-
-std::vector<std::string> Arguments() {
-  int count = 0;
-  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  std::vector<std::string> arguments;
-  for (int i = 0; i < count; ++i) {
-    arguments.push_back(Utf16ToUtf8(std::u16string(argv[i], argv[i] + ::lstrlenW(argv[i]))));
-  }
-  ::LocalFree(argv);
-  return arguments;
-}
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  // Lets other programs see by its name that Diskelle runs; never waited on.
+  // Lets other programs see by its name that Diskelle runs; never waited on, open until the process ends.
   ::CreateMutexW(nullptr, FALSE, L"{F604751D-2FB6-42af-944A-BACEE21E1970}");
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);
 
-  PlatformInfo platform = DetectPlatform();
   WindowsRegistry registry;
-  AppSettings settings;
-  SelfExeSettings selfExeSettings;
-  LoadSettings(registry, platform.ntMajorVersion, settings, selfExeSettings);
-
   WindowsMessageBoxes boxes;
-  std::string help;
-  for (const std::string& line : CommandLineHelpLines()) help += line + "\n";
-  boxes.Show(0, help, MessageIcon::Information);
-  return Arguments().size() > 1 ? kExitUnusable : kExitDone;
+  std::unique_ptr<IFloppyDeviceFactory> devices = ProgramFloppyDevices();
+  SystemClock clock;
+  ApplicationServices services{registry, boxes, *devices, clock, DetectPlatform(), OwnProgramPath(), PathStyle::Windows};
+  MainWindowFront front;
+  Application application(services, front);
+  application.LoadAllSettings();
+  // Next here: the weekly update check and, on the first start of a new version, the question about the
+  // file associations (they come with the update-check dialog and the association registration).
+
+  std::vector<std::string> arguments = ProgramArguments();
+  CMainDlg dialog(application, front, boxes, arguments);
+  CInstanceChecker& checker = dialog.InstanceChecker();
+  checker.WaitForStartupLock();
+  if (checker.OtherInstanceExists()) return HandOverToRunningInstance(checker, arguments);
+  if (dialog.RunModal(nullptr) == kDialogFailed) return kExitOperationFailed;
+  return dialog.Decision().exitCode;
 }

@@ -1,0 +1,69 @@
+#include "app/MainWindowFront_win32.h"
+
+#include <mmsystem.h>
+
+#include "app/MainDlgRes.h"
+#include "app/MainDlg_win32.h"
+#include "ui/BadSectorDlg.h"
+#include "ui/CommandLineHelpDlg.h"
+#include "ui/WideText.h"
+
+void MainWindowFront::Attach(CMainDlg& dialog) {
+  dialog_ = &dialog;
+  events_.emplace(dialog.Window());
+}
+
+IJobEvents& MainWindowFront::JobEvents() {
+  // Operations start only once the main window exists; should one start earlier, its events go nowhere.
+  if (!events_) events_.emplace(nullptr);
+  return *events_;
+}
+
+// The events name their own message; the dialog takes the texts of reading or writing from each.
+int MainWindowFront::RunProgress(OperationProgress& progress, uint32_t) {
+  CProgressDlg dialog(dialog_->Context(), progress);
+  progressDlg_ = &dialog;
+  INT_PTR result = dialog.RunModal(dialog_->Window());
+  progressDlg_ = nullptr;
+  if (result != 1 && result != -1) {
+    // The window failed before the job ended: nobody can cancel it any more, so stop it now.
+    progress.cancelRequested = true;
+    return -1;
+  }
+  return static_cast<int>(result);
+}
+
+void MainWindowFront::RunConversionStatus() {
+  CConversionDlg dialog(dialog_->Context());
+  conversionDlg_ = &dialog;
+  dialog.RunModal(dialog_->Window());
+  conversionDlg_ = nullptr;
+}
+
+void MainWindowFront::OnJobMessage(UINT message, WPARAM wParam) {
+  if (message == kConversionProgressMessage) {
+    if (conversionDlg_) conversionDlg_->OnConversionEvent(wParam);
+  } else if (progressDlg_) {
+    progressDlg_->OnJobEvent(message, wParam);
+  }
+}
+
+void MainWindowFront::PlaySuccessSound(bool waitUntilDone) {
+  // Without an audio device PlaySound fails at once; the operation has succeeded all the same.
+  ::PlaySoundW(MAKEINTRESOURCEW(IDW_SUCCESS_SOUND), ::GetModuleHandleW(nullptr),
+               SND_RESOURCE | SND_NODEFAULT | (waitUntilDone ? SND_SYNC : SND_ASYNC));
+}
+
+void MainWindowFront::ShowBadSectorReport(const BadSectorReportModel& report) {
+  CBadSectorDlg dialog(dialog_->Context(), report);
+  dialog.RunModal(dialog_->Window());
+}
+
+std::string MainWindowFront::DescriptionFieldText() { return dialog_->ItemText(IDC_TARGET_DESCRIPTION); }
+
+void MainWindowFront::ShowCommandLineHelp() {
+  CCommandLineHelpDlg dialog(dialog_->Context());
+  dialog.RunModal(dialog_->Window());
+}
+
+void MainWindowFront::ShowSourceImage() { dialog_->ShowSourceImage(); }

@@ -1,0 +1,275 @@
+#include "Scenario_win32.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/File.h"
+#include "base/Utf.h"
+#include "floppy/Fat12.h"
+#include "floppy/FloppyFixtures.h"
+#include "floppy/VirtualFloppyFile.h"
+#include "image/ImageInfo.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
+
+namespace scenario {
+namespace {
+
+constexpr wchar_t kProductKey[] = L"Software\\Kestrix Software";
+constexpr wchar_t kSettingsKey[] = L"Software\\Kestrix Software\\Diskelle\\Settings";
+constexpr int kMainWindowMarkerId = 1111;  // the read group box: only the main window has it
+
+std::wstring ExecutablePath() {
+  std::wstring path = Utf16(DISKELLE_EXE);
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  return path;
+}
+
+struct Search {
+  DWORD processId;
+  const std::function<bool(HWND)>* matches;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<Search*>(parameter);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && (*search->matches)(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const std::function<bool(HWND)>& matches) {
+  Search search{processId, &matches, {}};
+  ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool IsDialog(HWND window) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  return kDialogClass == name;
+}
+
+}  // namespace
+
+std::string Utf8(const std::wstring& text) { return Utf16ToUtf8(std::u16string(text.begin(), text.end())); }
+
+std::wstring Utf16(const std::string& text) {
+  std::u16string wide = Utf8ToUtf16(text);
+  return std::wstring(wide.begin(), wide.end());
+}
+
+HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& matches, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        std::vector<HWND> windows = TopLevelWindows(processId, [&](HWND w) { return IsDialog(w) && matches(w); });
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+bool IsMainWindow(HWND window) { return ::GetDlgItem(window, kMainWindowMarkerId) != nullptr; }
+
+bool IsMessageBox(HWND window) { return ::GetDlgItem(window, robot::kMessageBoxTextId) != nullptr; }
+
+HWND FindMainWindow(DWORD processId) {
+  std::vector<HWND> windows = TopLevelWindows(processId, [](HWND w) { return IsDialog(w) && IsMainWindow(w); });
+  return windows.empty() ? nullptr : windows.front();
+}
+
+HWND WaitForMainWindow(DWORD processId) {
+  return WaitForDialog(processId, [](HWND w) { return IsMainWindow(w) && ::IsWindowVisible(w); });
+}
+
+HWND WaitForMessageBox(DWORD processId) {
+  return WaitForDialog(processId, [](HWND w) { return IsMessageBox(w) && ::IsWindowVisible(w); });
+}
+
+HWND WaitForCaption(DWORD processId, const std::wstring& caption) {
+  return WaitForDialog(processId, [&](HWND w) { return robot::TextOf(w) == caption && ::IsWindowVisible(w); });
+}
+
+std::vector<HWND> VisibleWindows(DWORD processId) {
+  return TopLevelWindows(processId, [](HWND w) { return ::IsWindowVisible(w) != FALSE; });
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition()) return true;
+    if (::GetTickCount64() >= deadline) return false;
+    ::Sleep(20);
+  }
+}
+
+bool Enabled(HWND dialog, int id) {
+  HWND control = ::GetDlgItem(dialog, id);
+  return control && ::IsWindowEnabled(control);
+}
+
+bool Visible(HWND dialog, int id) {
+  HWND control = ::GetDlgItem(dialog, id);
+  return control && ::IsWindowVisible(control);
+}
+
+std::wstring Text(HWND dialog, int id) { return robot::ControlText(dialog, id); }
+
+RECT ClientRect(HWND dialog, int id) {
+  RECT rect{};
+  ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
+  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+RECT ClientArea(HWND window) {
+  RECT rect{};
+  ::GetClientRect(window, &rect);
+  return rect;
+}
+
+SIZE WindowSize(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+bool FocusControl(HWND dialog, int id) {
+  HWND control = ::GetDlgItem(dialog, id);
+  if (!control) return false;
+  ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus == control;
+}
+
+bool PressKey(HWND window, WPARAM key) { return ::PostMessageW(window, WM_KEYDOWN, key, 1) != FALSE; }
+
+bool TypeText(HWND dialog, int id, const std::wstring& text) {
+  HWND control = ::GetDlgItem(dialog, id);
+  return control && ::SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) != FALSE;
+}
+
+bool ChooseInFileDialog(HWND fileDialog, const std::wstring& path) {
+  // The file name field: a combo box (cmb13) on newer systems, an edit (edt1) on older ones and Wine.
+  for (int id : {0x47c, 0x480}) {
+    if (HWND field = ::GetDlgItem(fileDialog, id)) {
+      ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+      return robot::ClickButton(fileDialog, IDOK);
+    }
+  }
+  return false;
+}
+
+void DiskelleScenario::SetUp() {
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::wstring folder = std::wstring(temp) + L"软盘 场景 " + Utf16(test->test_suite_name()) + L"." + Utf16(test->name());
+  folder_ = Utf8(folder);
+  for (const std::string& name : FileNames()) RemoveFile(Path(name));
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+}
+
+void DiskelleScenario::TearDown() {
+  for (robot::Process& process : processes_) {
+    if (!process.WaitForExit(0)) {
+      ADD_FAILURE() << "a diskelle.exe was still running at the end of the scenario";
+      process.Kill();
+      process.WaitForExit(kWaitMs);
+    }
+  }
+  if (!HasFailure()) {
+    for (const std::string& name : FileNames()) RemoveFile(Path(name));
+    ::RemoveDirectoryW(Utf16(folder_).c_str());
+  }
+}
+
+std::vector<std::string> DiskelleScenario::FileNames() const {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW((Utf16(folder_) + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(Utf8(name));
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void DiskelleScenario::StoreSetting(const wchar_t* name, DWORD value) {
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, REG_DWORD, &value, sizeof value), ERROR_SUCCESS);
+}
+
+std::optional<DWORD> DiskelleScenario::StoredSetting(const wchar_t* key, const wchar_t* name) const {
+  DWORD value = 0, size = sizeof value;
+  if (::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+VirtualFloppy DiskelleScenario::InsertFloppy() {
+  FloppyGeometry geometry{80, 18};
+  VirtualFloppy floppy = PatternedFloppy(geometry);
+  std::vector<uint8_t> volume = BlankFat12Volume(geometry);
+  constexpr int kSystemSectors = 33;  // boot sector, two FATs, root directory
+  for (int64_t sector = 0; sector < kSystemSectors; ++sector) {
+    std::memcpy(floppy.SlotData(floppy.SlotOfSector(sector)), volume.data() + sector * kSectorBytes, kSectorBytes);
+  }
+  InsertFloppy(floppy);
+  return floppy;
+}
+
+void DiskelleScenario::InsertFloppy(const VirtualFloppy& floppy) {
+  ASSERT_TRUE(SaveVirtualFloppy(Path("a.vfd"), floppy));
+}
+
+VirtualFloppy DiskelleScenario::FloppyInDrive() const {
+  VirtualFloppyLoad load = LoadVirtualFloppy(Path("a.vfd"));
+  EXPECT_TRUE(load.floppy) << load.problem;
+  return load.floppy.value_or(VirtualFloppy{});
+}
+
+std::string DiskelleScenario::FloppyFileBytes() const { return ReadWhole(Path("a.vfd")); }
+
+std::string DiskelleScenario::MakeImage(const std::string& name, const std::string& raw,
+                                        const std::string& description) {
+  std::string path = Path(name);
+  WriteWhole(path, raw);
+  CImageInfo image;
+  image.m_path = path;
+  image.m_description = description;
+  image.m_sectorsPerTrack = 18;
+  image.m_tracks = 80;
+  image.m_totalBytes = 1457664;
+  image.m_freeBytes = 1000000;
+  FakeMessageBoxes boxes;
+  EXPECT_EQ(image.WriteTrailer(boxes), 0);
+  return path;
+}
+
+robot::Process& DiskelleScenario::Start(const std::vector<std::wstring>& arguments, const Environment& environment) {
+  Environment all = {{L"DISKELLE_DRIVE_A", WidePath("a.vfd")}, {L"DISKELLE_DRIVE_B", L""},
+                     {L"DISKELLE_DRIVE_DELAY_MS", L""}};
+  for (const auto& entry : environment) all.push_back(entry);
+  std::optional<robot::Process> process = robot::Process::Start(ExecutablePath(), arguments, all);
+  if (!process) ADD_FAILURE() << "diskelle.exe did not start: " << Utf8(ExecutablePath());
+  processes_.push_back(process ? std::move(*process) : robot::Process());
+  return processes_.back();
+}
+
+void DiskelleScenario::Answer(HWND box, int button) {
+  ASSERT_TRUE(robot::PostCommand(box, button));
+  ASSERT_TRUE(robot::WaitUntilClosed(box, kWaitMs));
+}
+
+}  // namespace scenario

@@ -1,0 +1,97 @@
+#pragma once
+// What every scenario needs: diskelle.exe started as a user starts it (arguments, a virtual floppy in
+// drive A:, settings stored beforehand), its windows found and read as a user sees them, files made and
+// checked in a folder of the scenario's own. Each scenario begins with no stored settings.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "floppy/VirtualFloppy.h"
+#include "support/Robot_win32.h"
+
+namespace scenario {
+
+inline constexpr DWORD kWaitMs = 20000;
+inline const std::wstring kDialogClass = L"#32770";
+
+using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
+
+// A top-level dialog of the process that satisfies the predicate, waited for; nullptr after timeoutMs.
+HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& matches, DWORD timeoutMs = kWaitMs);
+// Its main window (visible or not), its message box, a dialog by caption.
+bool IsMainWindow(HWND window);
+bool IsMessageBox(HWND window);
+HWND FindMainWindow(DWORD processId);
+HWND WaitForMainWindow(DWORD processId);
+HWND WaitForMessageBox(DWORD processId);
+HWND WaitForCaption(DWORD processId, const std::wstring& caption);
+// Every top-level window of the process that is visible.
+std::vector<HWND> VisibleWindows(DWORD processId);
+
+// Waits until condition holds (checked every 20 ms); false after timeoutMs.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs);
+
+// What a user sees of a control.
+bool Enabled(HWND dialog, int id);
+bool Visible(HWND dialog, int id);
+std::wstring Text(HWND dialog, int id);
+// The control's rectangle in the client coordinates of dialog.
+RECT ClientRect(HWND dialog, int id);
+RECT ClientArea(HWND window);
+SIZE WindowSize(HWND window);
+
+// Gives the control the keyboard focus, as a click or Tab would (the dialog moves it itself).
+bool FocusControl(HWND dialog, int id);
+// Posts a key press (key down) to the window, as the keyboard delivers it to the focused control.
+bool PressKey(HWND window, WPARAM key);
+// Types text into a control (WM_SETTEXT), as a user replaces its contents.
+bool TypeText(HWND dialog, int id, const std::wstring& text);
+// Chooses path in an open or save dialog of the system and confirms it.
+bool ChooseInFileDialog(HWND fileDialog, const std::wstring& path);
+
+std::string Utf8(const std::wstring& text);
+std::wstring Utf16(const std::string& text);
+
+class DiskelleScenario : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A path (UTF-8) in the scenario's folder, whose name has Chinese characters and a blank.
+  std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
+  std::wstring WidePath(const std::string& name) const { return Utf16(Path(name)); }
+  std::vector<std::string> FileNames() const;
+
+  // Settings (Software\Kestrix Software\Diskelle\Settings) as the user left them in an earlier session.
+  void StoreSetting(const wchar_t* name, DWORD value);
+  std::optional<DWORD> StoredSetting(const wchar_t* key, const wchar_t* name) const;
+
+  // A 1.44 MB disk with a FAT12 volume and sector-numbered data in its free area, as drive A:.
+  VirtualFloppy InsertFloppy();
+  void InsertFloppy(const VirtualFloppy& floppy);
+  VirtualFloppy FloppyInDrive() const;
+  std::string FloppyFileBytes() const;
+
+  // An image file (with trailer) of raw, described; returns its path.
+  std::string MakeImage(const std::string& name, const std::string& raw, const std::string& description);
+
+  // Starts diskelle.exe with the floppy in drive A: and the extra environment.
+  robot::Process& Start(const std::vector<std::wstring>& arguments, const Environment& environment = {});
+  // Answers a message box with the button and waits for it to close.
+  void Answer(HWND box, int button);
+  std::optional<DWORD> WaitForExit(const robot::Process& process) const { return process.WaitForExit(kWaitMs); }
+
+ private:
+  std::string folder_;
+  std::deque<robot::Process> processes_;  // references to them stay valid
+};
+
+}  // namespace scenario
