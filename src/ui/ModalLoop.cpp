@@ -15,9 +15,14 @@ bool PreTranslateForDialogs(MSG& message) {
 bool RunModalLoop(const std::function<bool()>& finished, const std::function<bool(MSG&)>& navigate) {
   while (!finished()) {
     MSG message;
-    BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
-    if (got == -1) return false;
-    if (got == 0) {
+    // Messages sent by other threads and processes are handled inside PeekMessage. Such a handler can
+    // run a nested loop (a message box) that takes the message which finishes this loop, so the loop
+    // looks again before it waits; GetMessage would go on waiting for a message that has already come.
+    if (!::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (!finished()) ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      continue;
+    }
+    if (message.message == WM_QUIT) {
       ::PostQuitMessage(static_cast<int>(message.wParam));
       return false;
     }

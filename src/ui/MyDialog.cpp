@@ -47,9 +47,6 @@ void CMyDialog::End(INT_PTR result) {
   if (ended_) return;
   ended_ = true;
   result_ = result;
-  // The loop sees the end after its next message. End may come from inside a nested loop (a message box
-  // shown while this dialog runs) that took the message which caused it: wake the loop so it looks again.
-  if (Window()) ::PostMessageW(Window(), WM_NULL, 0, 0);
 }
 
 bool CMyDialog::PreTranslateMessage(MSG& message) {

@@ -79,6 +79,7 @@ TEST_F(BatchRead, AnEmergencyReadReportsTheUnreadableSector) {
   HWND notice = WaitForMessageBox(process.Id());
   ASSERT_NE(notice, nullptr);
   EXPECT_EQ(Text(notice, robot::kMessageBoxTextId), Utf16(TextOf(kTextEmergencyActive)));
+  EXPECT_TRUE(MessageBoxHasIcon(notice)) << "an information box shows its icon";
   Answer(notice, IDOK);
 
   HWND report = WaitForCaption(process.Id(), Utf16(kTextReportCaption));

@@ -95,6 +95,14 @@ HWND WaitForCaption(DWORD processId, const std::wstring& caption) {
   return WaitForDialog(processId, [&](HWND w) { return robot::TextOf(w) == caption && ::IsWindowVisible(w); });
 }
 
+bool MessageBoxHasIcon(HWND box) {
+  for (int id : {0x14, 0x440}) {
+    HWND icon = ::GetDlgItem(box, id);
+    if (icon && ::IsWindowVisible(icon) && ::SendMessageW(icon, STM_GETICON, 0, 0) != 0) return true;
+  }
+  return false;
+}
+
 std::vector<HWND> VisibleWindows(DWORD processId) {
   return TopLevelWindows(processId, [](HWND w) { return ::IsWindowVisible(w) != FALSE; });
 }
