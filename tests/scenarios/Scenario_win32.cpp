@@ -91,8 +91,9 @@ HWND WaitForMessageBox(DWORD processId) {
   return WaitForDialog(processId, [](HWND w) { return IsMessageBox(w) && ::IsWindowVisible(w); });
 }
 
-HWND WaitForCaption(DWORD processId, const std::wstring& caption) {
-  return WaitForDialog(processId, [&](HWND w) { return robot::TextOf(w) == caption && ::IsWindowVisible(w); });
+HWND WaitForCaption(DWORD processId, const std::wstring& caption, DWORD timeoutMs) {
+  return WaitForDialog(
+      processId, [&](HWND w) { return robot::TextOf(w) == caption && ::IsWindowVisible(w); }, timeoutMs);
 }
 
 bool MessageBoxHasIcon(HWND box) {

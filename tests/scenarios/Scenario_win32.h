@@ -32,7 +32,7 @@ bool IsMessageBox(HWND window);
 HWND FindMainWindow(DWORD processId);
 HWND WaitForMainWindow(DWORD processId);
 HWND WaitForMessageBox(DWORD processId);
-HWND WaitForCaption(DWORD processId, const std::wstring& caption);
+HWND WaitForCaption(DWORD processId, const std::wstring& caption, DWORD timeoutMs = kWaitMs);
 // Whether a message box shows an icon (the system's icon control: 0x14 on Windows, 0x440 on Wine).
 bool MessageBoxHasIcon(HWND box);
 // Every top-level window of the process that is visible.

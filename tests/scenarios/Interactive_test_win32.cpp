@@ -1,0 +1,137 @@
+// Working in the main window with its file dialogs: changing a description, reading a disk into a target
+// chosen in the save dialog, checking the loaded image.
+#include "Scenario_win32.h"
+
+#include "app/MainDlgRes.h"
+#include "base/Texts.h"
+#include "image/ImageInfo.h"
+#include "floppy/FloppyFixtures.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
+#include "ui/DescriptionDlgRes.h"
+#include "ui/ProgressDlgRes.h"
+
+namespace scenario {
+namespace {
+
+class Interactive : public DiskelleScenario {
+ protected:
+  HWND StartInteractive(robot::Process*& process, const std::vector<std::wstring>& arguments = {}) {
+    process = &Start(arguments);
+    return WaitForMainWindow(process->Id());
+  }
+  void Close(const robot::Process& process, HWND main) {
+    ASSERT_TRUE(::PostMessageW(main, WM_CLOSE, 0, 0));
+    EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
+  }
+  // Runs a command that begins with a file dialog and chooses path in it.
+  void ChooseThrough(const robot::Process& process, const wchar_t* title, const std::string& path) {
+    HWND dialog = WaitForCaption(process.Id(), title);
+    ASSERT_NE(dialog, nullptr) << Utf8(title);
+    ASSERT_TRUE(ChooseInFileDialog(dialog, Utf16(path)));
+    ASSERT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+  }
+};
+
+CImageInfo Loaded(const std::string& path) {
+  FakeMessageBoxes boxes;
+  CImageInfo image;
+  EXPECT_EQ(image.LoadInfo(path, boxes), 0) << path;
+  return image;
+}
+
+TEST_F(Interactive, ChangingTheDescriptionWritesANewTrailerAndKeepsTheData) {
+  InsertFloppy();
+  std::string raw = FloppyBytes(1474560, 8);
+  std::string path = MakeImage("描述 盘.img", raw, "旧的描述");
+  uint32_t checksum = Loaded(path).m_checksum;
+  robot::Process* process = nullptr;
+  HWND main = StartInteractive(process);
+  ASSERT_NE(main, nullptr);
+
+  ASSERT_TRUE(robot::PostCommand(main, ID_CHANGE_DESCRIPTION));
+  ChooseThrough(*process, L"打开映像文件", path);
+  HWND dialog = WaitForCaption(process->Id(), Utf16(kTextDescriptionDlgCaption));
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(Text(dialog, IDC_DESCRIPTION_PATH), Utf16(path));
+  EXPECT_EQ(Text(dialog, IDC_DESCRIPTION_TEXT), L"旧的描述");
+  ASSERT_TRUE(TypeText(dialog, IDC_DESCRIPTION_TEXT, L"新的 描述，改过了"));
+  ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
+  ASSERT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+
+  CImageInfo changed = Loaded(path);
+  EXPECT_EQ(changed.m_description, "新的 描述，改过了");
+  EXPECT_EQ(changed.m_checksum, checksum);
+  std::string file = ReadWhole(path);
+  EXPECT_EQ(file.size(), raw.size() + 1024);
+  EXPECT_TRUE(file.compare(0, raw.size(), raw) == 0) << "the data before the trailer changed";
+  Close(*process, main);
+}
+
+TEST_F(Interactive, AnImageWithoutTrailerMustBeConvertedBeforeItsDescriptionChanges) {
+  InsertFloppy();
+  std::string path = Path("无尾.img");
+  WriteWhole(path, FloppyBytes(1474560, 8));
+  robot::Process* process = nullptr;
+  HWND main = StartInteractive(process);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(robot::PostCommand(main, ID_CHANGE_DESCRIPTION));
+  ChooseThrough(*process, L"打开映像文件", path);
+  HWND box = WaitForMessageBox(process->Id());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(Text(box, robot::kMessageBoxTextId), Utf16(TextOf(kTextConvertToNewFormatFirst)));
+  Answer(box, IDOK);
+  EXPECT_EQ(WaitForCaption(process->Id(), Utf16(kTextDescriptionDlgCaption), 0), nullptr);
+  Close(*process, main);
+}
+
+TEST_F(Interactive, EnterInTheDescriptionReadsTheDiskIntoTheTargetChosen) {
+  VirtualFloppy floppy = InsertFloppy();
+  std::string target = Path("窗口 读出.img");
+  robot::Process* process = nullptr;
+  HWND main = StartInteractive(process);
+  ASSERT_NE(main, nullptr);
+
+  ASSERT_TRUE(robot::ClickButton(main, IDC_CHOOSE_TARGET));
+  ChooseThrough(*process, L"保存映像文件", target);
+  ASSERT_TRUE(WaitUntil([&] { return Text(main, IDC_TARGET_PATH) == Utf16(target); }));
+  EXPECT_TRUE(Enabled(main, IDC_READ_START));
+  EXPECT_TRUE(Visible(main, IDC_TARGET_DESCRIPTION));
+  EXPECT_EQ(Text(main, IDC_TARGET_DESCRIPTION), Utf16(kTextDescriptionPrompt));
+  GUITHREADINFO focus{};
+  focus.cbSize = sizeof focus;
+  ASSERT_TRUE(::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &focus));
+  EXPECT_EQ(focus.hwndFocus, ::GetDlgItem(main, IDC_TARGET_DESCRIPTION)) << "the description is next to type";
+
+  ASSERT_TRUE(TypeText(main, IDC_TARGET_DESCRIPTION, L"窗口里 输入的"));
+  ASSERT_TRUE(PressKey(::GetDlgItem(main, IDC_TARGET_DESCRIPTION), VK_RETURN));
+  ASSERT_TRUE(WaitUntil([&] { return ReadWhole(target).size() == 1474560 + 1024; }));
+  // The read has ended once the main window takes input again.
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE; }));
+  EXPECT_TRUE(::IsWindowVisible(main)) << "Enter must not end the main window";
+  EXPECT_EQ(Loaded(target).m_description, "窗口里 输入的");
+  std::vector<uint8_t> disk = SectorsOf(floppy, 0, 2880);
+  EXPECT_TRUE(ReadWhole(target).compare(0, disk.size(), std::string(disk.begin(), disk.end())) == 0);
+  Close(*process, main);
+  EXPECT_EQ(StoredSetting(L"Software\\Kestrix Software\\Diskelle\\Settings", L"LastUsedExt"), std::optional<DWORD>(2))
+      << "the .img target is remembered for the next save dialog";
+}
+
+TEST_F(Interactive, TheIntegrityButtonChecksTheLoadedImage) {
+  StoreSetting(L"AdvancedMode", 1);
+  InsertFloppy();
+  std::string path = MakeImage("查 一下.img", FloppyBytes(1474560, 12), "");
+  robot::Process* process = nullptr;
+  HWND main = StartInteractive(process, {Utf16(path)});
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(Enabled(main, IDC_INTEGRITY));
+  ASSERT_TRUE(robot::ClickButton(main, IDC_INTEGRITY));
+  HWND box = WaitForMessageBox(process->Id());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(Text(box, robot::kMessageBoxTextId), Utf16(TextOf(kTextCrcGood)));
+  Answer(box, IDOK);
+  Close(*process, main);
+}
+
+}  // namespace
+}  // namespace scenario
