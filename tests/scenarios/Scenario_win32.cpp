@@ -175,32 +175,47 @@ bool ChooseInFileDialog(HWND fileDialog, const std::wstring& path) {
   return false;
 }
 
-void DiskelleScenario::SetUp() {
+Workspace::Workspace(const std::string& name) {
   ::RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
   wchar_t temp[MAX_PATH] = {};
   ::GetTempPathW(MAX_PATH, temp);
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::wstring folder = std::wstring(temp) + L"软盘 场景 " + Utf16(test->test_suite_name()) + L"." + Utf16(test->name());
+  std::wstring folder = std::wstring(temp) + L"软盘 场景 " + Utf16(name);
   folder_ = Utf8(folder);
-  for (const std::string& name : FileNames()) RemoveFile(Path(name));
+  for (const std::string& file : FileNames()) RemoveFile(Path(file));
   ::CreateDirectoryW(folder.c_str(), nullptr);
 }
 
-void DiskelleScenario::TearDown() {
+Workspace::~Workspace() {
+  EndProcesses();
+  if (keepFiles_) return;
+  for (const std::string& name : FileNames()) RemoveFile(Path(name));
+  ::RemoveDirectoryW(Utf16(folder_).c_str());
+}
+
+bool Workspace::EndProcesses() {
+  bool ended = true;
   for (robot::Process& process : processes_) {
     if (!process.WaitForExit(0)) {
-      ADD_FAILURE() << "a diskelle.exe was still running at the end of the scenario";
+      ended = false;
       process.Kill();
       process.WaitForExit(kWaitMs);
     }
   }
-  if (!HasFailure()) {
-    for (const std::string& name : FileNames()) RemoveFile(Path(name));
-    ::RemoveDirectoryW(Utf16(folder_).c_str());
-  }
+  return ended;
 }
 
-std::vector<std::string> DiskelleScenario::FileNames() const {
+DiskelleScenario::DiskelleScenario()
+    : Workspace([] {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        return std::string(test->test_suite_name()) + "." + test->name();
+      }()) {}
+
+void DiskelleScenario::TearDown() {
+  EXPECT_TRUE(EndProcesses()) << "a diskelle.exe was still running at the end of the scenario";
+  if (HasFailure()) KeepFiles();
+}
+
+std::vector<std::string> Workspace::FileNames() const {
   std::vector<std::string> names;
   WIN32_FIND_DATAW found;
   HANDLE search = ::FindFirstFileW((Utf16(folder_) + L"\\*").c_str(), &found);
@@ -214,11 +229,11 @@ std::vector<std::string> DiskelleScenario::FileNames() const {
   return names;
 }
 
-void DiskelleScenario::StoreSetting(const wchar_t* name, DWORD value) {
+void Workspace::StoreSetting(const wchar_t* name, DWORD value) {
   ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, REG_DWORD, &value, sizeof value), ERROR_SUCCESS);
 }
 
-std::optional<DWORD> DiskelleScenario::StoredSetting(const wchar_t* key, const wchar_t* name) const {
+std::optional<DWORD> Workspace::StoredSetting(const wchar_t* key, const wchar_t* name) const {
   DWORD value = 0, size = sizeof value;
   if (::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
     return std::nullopt;
@@ -226,7 +241,7 @@ std::optional<DWORD> DiskelleScenario::StoredSetting(const wchar_t* key, const w
   return value;
 }
 
-VirtualFloppy DiskelleScenario::InsertFloppy() {
+VirtualFloppy Workspace::InsertFloppy() {
   FloppyGeometry geometry{80, 18};
   VirtualFloppy floppy = PatternedFloppy(geometry);
   std::vector<uint8_t> volume = BlankFat12Volume(geometry);
@@ -238,19 +253,19 @@ VirtualFloppy DiskelleScenario::InsertFloppy() {
   return floppy;
 }
 
-void DiskelleScenario::InsertFloppy(const VirtualFloppy& floppy) {
+void Workspace::InsertFloppy(const VirtualFloppy& floppy) {
   ASSERT_TRUE(SaveVirtualFloppy(Path("a.vfd"), floppy));
 }
 
-VirtualFloppy DiskelleScenario::FloppyInDrive() const {
+VirtualFloppy Workspace::FloppyInDrive() const {
   VirtualFloppyLoad load = LoadVirtualFloppy(Path("a.vfd"));
   EXPECT_TRUE(load.floppy) << load.problem;
   return load.floppy.value_or(VirtualFloppy{});
 }
 
-std::string DiskelleScenario::FloppyFileBytes() const { return ReadWhole(Path("a.vfd")); }
+std::string Workspace::FloppyFileBytes() const { return ReadWhole(Path("a.vfd")); }
 
-std::string DiskelleScenario::MakeImage(const std::string& name, const std::string& raw,
+std::string Workspace::MakeImage(const std::string& name, const std::string& raw,
                                         const std::string& description) {
   std::string path = Path(name);
   WriteWhole(path, raw);
@@ -266,7 +281,7 @@ std::string DiskelleScenario::MakeImage(const std::string& name, const std::stri
   return path;
 }
 
-robot::Process& DiskelleScenario::Start(const std::vector<std::wstring>& arguments, const Environment& environment) {
+robot::Process& Workspace::Start(const std::vector<std::wstring>& arguments, const Environment& environment) {
   Environment all = {{L"DISKELLE_DRIVE_A", WidePath("a.vfd")}, {L"DISKELLE_DRIVE_B", L""},
                      {L"DISKELLE_DRIVE_DELAY_MS", L""}};
   for (const auto& entry : environment) all.push_back(entry);
@@ -276,7 +291,7 @@ robot::Process& DiskelleScenario::Start(const std::vector<std::wstring>& argumen
   return processes_.back();
 }
 
-void DiskelleScenario::Answer(HWND box, int button) {
+void Workspace::Answer(HWND box, int button) {
   ASSERT_TRUE(robot::PostCommand(box, button));
   ASSERT_TRUE(robot::WaitUntilClosed(box, kWaitMs));
 }

@@ -62,15 +62,22 @@ bool ChooseInFileDialog(HWND fileDialog, const std::wstring& path);
 std::string Utf8(const std::wstring& text);
 std::wstring Utf16(const std::string& text);
 
-class DiskelleScenario : public ::testing::Test {
- protected:
-  void SetUp() override;
-  void TearDown() override;
+// A folder of its own with a virtual floppy for drive A:, images, stored settings, and the diskelle.exe
+// processes started from it. Settings are cleared when it is made; processes still running when it goes
+// are ended.
+class Workspace {
+ public:
+  explicit Workspace(const std::string& name);
+  ~Workspace();
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
 
-  // A path (UTF-8) in the scenario's folder, whose name has Chinese characters and a blank.
+  // A path (UTF-8) in the folder, whose name has Chinese characters and a blank.
   std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
   std::wstring WidePath(const std::string& name) const { return Utf16(Path(name)); }
   std::vector<std::string> FileNames() const;
+  // Leaves the files in place when the folder goes (for a look after a failure).
+  void KeepFiles() { keepFiles_ = true; }
 
   // Settings (Software\Kestrix Software\Diskelle\Settings) as the user left them in an earlier session.
   void StoreSetting(const wchar_t* name, DWORD value);
@@ -90,10 +97,20 @@ class DiskelleScenario : public ::testing::Test {
   // Answers a message box with the button and waits for it to close.
   void Answer(HWND box, int button);
   std::optional<DWORD> WaitForExit(const robot::Process& process) const { return process.WaitForExit(kWaitMs); }
+  // Whether every process started has ended (those still running are ended).
+  bool EndProcesses();
 
  private:
   std::string folder_;
+  bool keepFiles_ = false;
   std::deque<robot::Process> processes_;  // references to them stay valid
+};
+
+// Each scenario in a workspace named after it; a scenario that leaves diskelle.exe running fails.
+class DiskelleScenario : public ::testing::Test, public Workspace {
+ protected:
+  DiskelleScenario();
+  void TearDown() override;
 };
 
 }  // namespace scenario

@@ -1,0 +1,147 @@
+#include "Showcase_win32.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "Scenario_win32.h"
+#include "app/MainDlgRes.h"
+#include "base/Texts.h"
+#include "floppy/FloppyFixtures.h"
+#include "support/ImageTestSupport.h"
+#include "ui/ProgressDlgRes.h"
+
+namespace scenario {
+namespace {
+
+constexpr DWORD kPaintMs = 700;          // for the window to be drawn on the X display
+constexpr DWORD kCaptureWaitMs = 60000;  // for the script to take the picture
+
+std::string SampleImage(Workspace& workspace) {
+  return workspace.MakeImage("Windows 98 启动盘.img", FloppyBytes(1474560, 98), "Windows 98 启动盘 (第二版)");
+}
+
+HWND Main(Workspace& workspace, const std::vector<std::wstring>& arguments) {
+  return WaitForMainWindow(workspace.Start(arguments).Id());
+}
+
+void ThroughFileDialog(const robot::Process& process, const wchar_t* title, const std::string& path) {
+  HWND dialog = WaitForCaption(process.Id(), title);
+  if (dialog && ChooseInFileDialog(dialog, Utf16(path))) robot::WaitUntilClosed(dialog, kWaitMs);
+}
+
+// Each stage brings diskelle.exe into one state and returns the window to photograph.
+using Stage = std::function<HWND(Workspace&)>;
+
+const std::map<std::string, Stage>& Stages() {
+  static const std::map<std::string, Stage> stages = {
+      {"main", [](Workspace& w) { return Main(w, {}); }},
+      {"main-advanced",
+       [](Workspace& w) {
+         w.StoreSetting(L"AdvancedMode", 1);
+         return Main(w, {});
+       }},
+      {"main-image", [](Workspace& w) { return Main(w, {Utf16(SampleImage(w))}); }},
+      {"main-advanced-image",
+       [](Workspace& w) {
+         w.StoreSetting(L"AdvancedMode", 1);
+         w.StoreSetting(L"Emergency", 1);
+         return Main(w, {Utf16(SampleImage(w))});
+       }},
+      {"main-target",
+       [](Workspace& w) {
+         robot::Process& process = w.Start({});
+         HWND main = WaitForMainWindow(process.Id());
+         if (!main || !robot::ClickButton(main, IDC_CHOOSE_TARGET)) return HWND{};
+         ThroughFileDialog(process, L"保存映像文件", w.Path("新的映像.imz"));
+         WaitUntil([&] { return Visible(main, IDC_TARGET_DESCRIPTION); });
+         return main;
+       }},
+      {"progress",
+       [](Workspace& w) {
+         robot::Process& process = w.Start({L"/r", L"/o", w.WidePath("读出.imz")}, {{L"DISKELLE_DRIVE_DELAY_MS", L"150"}});
+         HWND progress = WaitForDialog(process.Id(), [](HWND d) { return ::GetDlgItem(d, IDC_PROGRESS_STATUS) != nullptr; });
+         WaitUntil([&] { return ::SendDlgItemMessageW(progress, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0) >= 20; });
+         return progress;
+       }},
+      {"report",
+       [](Workspace& w) {
+         w.StoreSetting(L"Emergency", 1);
+         VirtualFloppy floppy = w.InsertFloppy();
+         for (int64_t sector : {37, 38, 700, 1441, 2879}) MarkSector(floppy, sector, kSlotUnreadable);
+         w.InsertFloppy(floppy);
+         robot::Process& process = w.Start({L"/r", L"/o", w.WidePath("紧急.img")});
+         if (HWND notice = WaitForMessageBox(process.Id())) w.Answer(notice, IDOK);
+         return WaitForCaption(process.Id(), Utf16(kTextReportCaption));
+       }},
+      {"help",
+       [](Workspace& w) {
+         robot::Process& process = w.Start({});
+         HWND main = WaitForMainWindow(process.Id());
+         if (!main || !robot::PostCommand(main, ID_COMMAND_LINE_HELP)) return HWND{};
+         return WaitForCaption(process.Id(), Utf16(kTextHelpCaption));
+       }},
+      {"description",
+       [](Workspace& w) {
+         std::string image = SampleImage(w);
+         robot::Process& process = w.Start({});
+         HWND main = WaitForMainWindow(process.Id());
+         if (!main || !robot::PostCommand(main, ID_CHANGE_DESCRIPTION)) return HWND{};
+         ThroughFileDialog(process, L"打开映像文件", image);
+         return WaitForCaption(process.Id(), Utf16(kTextDescriptionDlgCaption));
+       }},
+      {"open",
+       [](Workspace& w) {
+         SampleImage(w);
+         // The open dialog starts in the program's working folder: the workspace.
+         ::SetCurrentDirectoryW(w.WidePath("").c_str());
+         robot::Process& process = w.Start({});
+         HWND main = WaitForMainWindow(process.Id());
+         if (!main) return HWND{};
+         robot::ClickButton(main, IDC_CHOOSE_SOURCE);
+         HWND dialog = WaitForCaption(process.Id(), L"打开映像文件");
+         HWND view = dialog ? ::FindWindowExW(::FindWindowExW(dialog, nullptr, L"SHELLDLL_DefView", nullptr), nullptr,
+                                              L"SysListView32", nullptr)
+                            : nullptr;
+         if (view) {
+           ::PostMessageW(view, WM_KEYDOWN, VK_HOME, 1);
+           ::PostMessageW(view, WM_KEYDOWN, VK_SPACE, 1);
+         }
+         return dialog;
+       }},
+  };
+  return stages;
+}
+
+}  // namespace
+
+std::vector<std::string> ShowcaseNames() {
+  std::vector<std::string> names;
+  for (const auto& [name, stage] : Stages()) names.push_back(name);
+  return names;
+}
+
+int RunShowcase(const std::string& name, const std::string& readyFile) {
+  auto stage = Stages().find(name);
+  if (stage == Stages().end()) return 2;
+  // The pointer rests in a corner: a tooltip would cover what the picture is to show.
+  ::SetCursorPos(0, 0);
+  Workspace workspace("截图 " + name);
+  workspace.InsertFloppy();
+  HWND window = stage->second(workspace);
+  if (!window) return 1;
+  ::Sleep(kPaintMs);
+  RECT rect;
+  ::GetWindowRect(window, &rect);
+  std::wstring ready = Utf16(readyFile);
+  std::ofstream(ready.c_str()) << rect.left << ' ' << rect.top << ' ' << rect.right - rect.left << ' '
+                               << rect.bottom - rect.top << '\n';
+  // The script removes the file once it has the picture.
+  WaitUntil([&] { return ::GetFileAttributesW(ready.c_str()) == INVALID_FILE_ATTRIBUTES; }, kCaptureWaitMs);
+  return 0;
+}
+
+}  // namespace scenario
