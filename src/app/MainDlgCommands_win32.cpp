@@ -42,7 +42,7 @@ void CMainDlg::OnChooseTarget() {
   ShowTargetImage();
   RememberExtension(path);
   // In compatible mode there is no description to type: the read button is next.
-  FocusItem(::IsWindowVisible(Item(IDC_TARGET_DESCRIPTION)) ? IDC_TARGET_DESCRIPTION : IDC_READ_START);
+  FocusItem(ItemShown(IDC_TARGET_DESCRIPTION) ? IDC_TARGET_DESCRIPTION : IDC_READ_START);
 }
 
 void CMainDlg::OnChooseSource() {

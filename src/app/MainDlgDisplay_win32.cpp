@@ -38,6 +38,9 @@ void CMainDlg::EnableItem(int id, bool on) const { ::EnableWindow(Item(id), on ?
 
 void CMainDlg::ShowItem(int id, bool on) const { ::ShowWindow(Item(id), on ? SW_SHOW : SW_HIDE); }
 
+// The control's own visibility, whether or not the main window is shown.
+bool CMainDlg::ItemShown(int id) const { return (::GetWindowLongPtrW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+
 void CMainDlg::FocusItem(int id) const {
   ::SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
 }
@@ -94,7 +97,7 @@ void CMainDlg::ShowTargetImage() {
   EnableItem(IDC_TARGET_PATH, true);
   EnableItem(IDC_READ_START, true);
   // A visible field keeps what the user typed after an earlier choice.
-  if (!::IsWindowVisible(Item(IDC_TARGET_DESCRIPTION))) SetItemText(IDC_TARGET_DESCRIPTION, kTextDescriptionPrompt);
+  if (!ItemShown(IDC_TARGET_DESCRIPTION)) SetItemText(IDC_TARGET_DESCRIPTION, kTextDescriptionPrompt);
   ShowItem(IDC_TARGET_DESCRIPTION, application_.settings.m_compatible == 0);
   SetItemText(IDC_SOURCE_PATH, "");
   SetItemText(IDC_SOURCE_DESCRIPTION, "");

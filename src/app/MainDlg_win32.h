@@ -94,6 +94,7 @@ class CMainDlg : public CMyDialog {
 
   void EnableItem(int id, bool on) const;
   void ShowItem(int id, bool on) const;
+  bool ItemShown(int id) const;
   void SetFormIcon(HICON icon);
   void EmptyPanel();
   void FocusItem(int id) const;

@@ -4,6 +4,7 @@
 
 #include "app/MainDlgRes.h"
 #include "base/Texts.h"
+#include "image/Conversion.h"
 #include "image/ImageInfo.h"
 #include "floppy/FloppyFixtures.h"
 #include "support/FakeMessageBoxes.h"
@@ -130,6 +131,95 @@ TEST_F(Interactive, TheIntegrityButtonChecksTheLoadedImage) {
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(Text(box, robot::kMessageBoxTextId), Utf16(TextOf(kTextCrcGood)));
   Answer(box, IDOK);
+  Close(*process, main);
+}
+
+TEST_F(Interactive, TheSaveDialogRefusesAReadOnlyFileAndAsksBeforeReplacingOne) {
+  InsertFloppy();
+  std::string locked = MakeImage("只读.img", FloppyBytes(1474560, 1), "");
+  std::string existing = MakeImage("已有.img", FloppyBytes(1474560, 2), "");
+  ASSERT_TRUE(::SetFileAttributesW(Utf16(locked).c_str(), FILE_ATTRIBUTE_READONLY));
+  struct Case {
+    std::string path;
+    std::wstring message;
+    int answer;
+    bool chosen;
+  } cases[] = {
+      {locked, Utf16(locked + " 是只读属性。"), IDOK, false},
+      {existing, Utf16(existing + " 已经存在。\n你想要替换它吗？"), IDNO, false},
+      {existing, Utf16(existing + " 已经存在。\n你想要替换它吗？"), IDYES, true},
+  };
+  robot::Process* process = nullptr;
+  HWND main = StartInteractive(process);
+  ASSERT_NE(main, nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf8(c.message));
+    ASSERT_TRUE(robot::ClickButton(main, IDC_CHOOSE_TARGET));
+    ChooseThrough(*process, L"保存映像文件", c.path);
+    HWND box = WaitForMessageBox(process->Id());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Text(box, robot::kMessageBoxTextId), c.message);
+    Answer(box, c.answer);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE; }));
+    EXPECT_EQ(Text(main, IDC_TARGET_PATH), c.chosen ? Utf16(c.path) : L"");
+    EXPECT_EQ(Enabled(main, IDC_READ_START), c.chosen);
+  }
+  Close(*process, main);
+  ::SetFileAttributesW(Utf16(locked).c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadWhole(existing).size(), 1474560u + 1024) << "choosing a target writes nothing yet";
+}
+
+TEST_F(Interactive, TheWindowReturnsWhereTheUserLeftIt) {
+  InsertFloppy();
+  robot::Process* process = nullptr;
+  HWND main = StartInteractive(process);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(::SetWindowPos(main, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  Close(*process, main);
+  EXPECT_EQ(StoredSetting(L"Software\\Kestrix Software\\Diskelle\\Init", L"HorizPos"), std::optional<DWORD>(123));
+  main = StartInteractive(process);
+  ASSERT_NE(main, nullptr);
+  RECT rect;
+  ::GetWindowRect(main, &rect);
+  EXPECT_EQ(rect.left, 123);
+  EXPECT_EQ(rect.top, 77);
+  Close(*process, main);
+}
+
+TEST_F(Interactive, ConvertingThroughTheMenuAsksForTheSourceAndTheDestination) {
+  InsertFloppy();
+  std::string raw = FloppyBytes(1474560, 21);
+  std::string source = MakeImage("菜单 源.img", raw, "菜单里转换的");
+  std::string target = Path("菜单 目标.imz");
+  robot::Process* process = nullptr;
+  HWND main = StartInteractive(process);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(robot::PostCommand(main, ID_CONVERT_IMAGE));
+  ChooseThrough(*process, L"打开映像文件", source);
+  ChooseThrough(*process, L"保存映像文件", target);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE && !ReadWhole(target).empty(); }));
+  CImageInfo converted = Loaded(target);
+  EXPECT_EQ(converted.m_description, "菜单里转换的");
+  FakeMessageBoxes boxes;
+  EXPECT_EQ(CheckIntegrity(converted, boxes), IntegrityResult::Good);
+  ImageBuffer buffer;
+  ASSERT_EQ(LoadImageFile(converted, buffer, boxes), 0);
+  EXPECT_TRUE(std::string(buffer.bytes.begin(), buffer.bytes.begin() + static_cast<std::ptrdiff_t>(buffer.count)) == raw);
+  Close(*process, main);
+  EXPECT_EQ(StoredSetting(L"Software\\Kestrix Software\\Diskelle\\Settings", L"LastUsedExt"), std::optional<DWORD>(1));
+}
+
+TEST_F(Interactive, OfThreeDroppedFilesOnlyTheFirstIsOpened) {
+  InsertFloppy();
+  std::vector<std::string> files = {MakeImage("拖 1.img", FloppyBytes(1474560, 31), "第一个"),
+                                    MakeImage("拖 2.img", FloppyBytes(1474560, 32), "第二个"),
+                                    MakeImage("拖 3.img", FloppyBytes(1474560, 33), "第三个")};
+  robot::Process* process = nullptr;
+  HWND main = StartInteractive(process);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(DropFiles(main, {Utf16(files[0]), Utf16(files[1]), Utf16(files[2])}));
+  ASSERT_TRUE(WaitUntil([&] { return Text(main, IDC_SOURCE_PATH) == Utf16(files[0]); }));
+  EXPECT_EQ(Text(main, IDC_SOURCE_DESCRIPTION), L"第一个");
   Close(*process, main);
 }
 

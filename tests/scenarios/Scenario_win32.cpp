@@ -1,5 +1,7 @@
 #include "Scenario_win32.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -162,6 +164,27 @@ bool PressKey(HWND window, WPARAM key) { return ::PostMessageW(window, WM_KEYDOW
 bool TypeText(HWND dialog, int id, const std::wstring& text) {
   HWND control = ::GetDlgItem(dialog, id);
   return control && ::SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) != FALSE;
+}
+
+bool DropFiles(HWND window, const std::vector<std::wstring>& paths) {
+  std::wstring names;
+  for (const std::wstring& path : paths) names += path + L'\0';
+  names += L'\0';
+  std::vector<char> block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  header.fWide = TRUE;
+  std::memcpy(block.data(), &header, sizeof header);
+  std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(window, &processId);
+  UniqueHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
+  if (!process.Valid()) return false;
+  // A fixed block in the other process stands for the drop's memory handle; the program releases it.
+  void* remote = ::VirtualAllocEx(process.Get(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  SIZE_T written = 0;
+  if (!remote || !::WriteProcessMemory(process.Get(), remote, block.data(), block.size(), &written)) return false;
+  return ::PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != FALSE;
 }
 
 bool ChooseInFileDialog(HWND fileDialog, const std::wstring& path) {

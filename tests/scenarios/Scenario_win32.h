@@ -56,6 +56,8 @@ bool FocusControl(HWND dialog, int id);
 bool PressKey(HWND window, WPARAM key);
 // Types text into a control (WM_SETTEXT), as a user replaces its contents.
 bool TypeText(HWND dialog, int id, const std::wstring& text);
+// Drops files on the window as the shell does (WM_DROPFILES with the list in the window's process).
+bool DropFiles(HWND window, const std::vector<std::wstring>& paths);
 // Chooses path in an open or save dialog of the system and confirms it.
 bool ChooseInFileDialog(HWND fileDialog, const std::wstring& path);
 
