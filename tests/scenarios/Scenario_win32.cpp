@@ -21,14 +21,6 @@ constexpr wchar_t kProductKey[] = L"Software\\Kestrix Software";
 constexpr wchar_t kSettingsKey[] = L"Software\\Kestrix Software\\Diskelle\\Settings";
 constexpr int kMainWindowMarkerId = 1111;  // the read group box: only the main window has it
 
-std::wstring ExecutablePath() {
-  std::wstring path = Utf16(DISKELLE_EXE);
-  for (wchar_t& c : path) {
-    if (c == L'/') c = L'\\';
-  }
-  return path;
-}
-
 struct Search {
   DWORD processId;
   const std::function<bool(HWND)>* matches;
@@ -56,6 +48,14 @@ bool IsDialog(HWND window) {
 }
 
 }  // namespace
+
+std::wstring DiskelleExecutable() {
+  std::wstring path = Utf16(DISKELLE_EXE);
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  return path;
+}
 
 std::string Utf8(const std::wstring& text) { return Utf16ToUtf8(std::u16string(text.begin(), text.end())); }
 
@@ -308,8 +308,8 @@ robot::Process& Workspace::Start(const std::vector<std::wstring>& arguments, con
   Environment all = {{L"DISKELLE_DRIVE_A", WidePath("a.vfd")}, {L"DISKELLE_DRIVE_B", L""},
                      {L"DISKELLE_DRIVE_DELAY_MS", L""}};
   for (const auto& entry : environment) all.push_back(entry);
-  std::optional<robot::Process> process = robot::Process::Start(ExecutablePath(), arguments, all);
-  if (!process) ADD_FAILURE() << "diskelle.exe did not start: " << Utf8(ExecutablePath());
+  std::optional<robot::Process> process = robot::Process::Start(DiskelleExecutable(), arguments, all);
+  if (!process) ADD_FAILURE() << "diskelle.exe did not start: " << Utf8(DiskelleExecutable());
   processes_.push_back(process ? std::move(*process) : robot::Process());
   return processes_.back();
 }

@@ -24,6 +24,9 @@ inline const std::wstring kDialogClass = L"#32770";
 
 using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
 
+// The diskelle.exe of this build (its path comes from the build as DISKELLE_EXE).
+std::wstring DiskelleExecutable();
+
 // A top-level dialog of the process that satisfies the predicate, waited for; nullptr after timeoutMs.
 HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& matches, DWORD timeoutMs = kWaitMs);
 // Its main window (visible or not), its message box, a dialog by caption.
