@@ -23,14 +23,15 @@ IJobEvents& MainWindowFront::JobEvents() {
 int MainWindowFront::RunProgress(OperationProgress& progress, uint32_t) {
   CProgressDlg dialog(dialog_->Context(), progress);
   progressDlg_ = &dialog;
+  jobEnded_ = false;
   INT_PTR result = dialog.RunModal(dialog_->Window());
   progressDlg_ = nullptr;
-  if (result != 1 && result != -1) {
-    // The window failed before the job ended: nobody can cancel it any more, so stop it now.
+  if (!jobEnded_) {
+    // The window failed before the job ended: nobody can cancel the job any more, so stop it now.
     progress.cancelRequested = true;
     return -1;
   }
-  return static_cast<int>(result);
+  return result == 1 ? 1 : -1;
 }
 
 void MainWindowFront::RunConversionStatus() {
@@ -44,6 +45,7 @@ void MainWindowFront::OnJobMessage(UINT message, WPARAM wParam) {
   if (message == kConversionProgressMessage) {
     if (conversionDlg_) conversionDlg_->OnConversionEvent(wParam);
   } else if (progressDlg_) {
+    if (wParam == kJobSucceeded || wParam == kJobFailed) jobEnded_ = true;
     progressDlg_->OnJobEvent(message, wParam);
   }
 }

@@ -35,5 +35,6 @@ class MainWindowFront : public IApplicationFront {
   CMainDlg* dialog_ = nullptr;
   std::optional<WindowJobEvents> events_;
   CProgressDlg* progressDlg_ = nullptr;
+  bool jobEnded_ = false;  // the running disk job has reported its end
   CConversionDlg* conversionDlg_ = nullptr;
 };
