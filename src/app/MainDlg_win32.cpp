@@ -153,4 +153,5 @@ void CMainDlg::OnDestroy() {
   SaveWindowPlacement(Registry(), true, true, kInitKey);
   StoreSettings(Registry(), application_.settings, {"LastUsedExt"});
   SetFormIcon(nullptr);
+  windowsBoxes_.SetOwner(nullptr);
 }

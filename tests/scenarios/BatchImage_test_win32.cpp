@@ -81,21 +81,20 @@ TEST_F(BatchImage, EveryKindOfCommandLineEndsWithItsExitCode) {
   std::string image = MakeImage("a.img", FloppyBytes(kDiskBytes, 1), "");
   std::string missing = Path("不存在.img");
   std::wstring help = Utf16(kTextHelpCaption);
+  std::wstring cannotOpen = Utf16(FormatText(TextOf(kTextCannotOpen), {missing}));
+  std::wstring unsupported = Utf16(TextOf(kTextUnsupportedExtension));
   struct Case {
     const char* what;
     std::vector<std::wstring> arguments;
     std::vector<Expected> windows;
     DWORD exitCode;
   } cases[] = {
-      {"missing input", {L"/i", Utf16(missing), L"/t"}, {{true, Utf16(FormatText(TextOf(kTextCannotOpen), {missing})), IDOK}}, 2},
-      {"one argument that is no image",
-       {Utf16(missing)},
-       {{true, Utf16(FormatText(TextOf(kTextCannotOpen), {missing})), IDOK}, {false, help, IDOK}},
-       2},
+      {"missing input", {L"/i", Utf16(missing), L"/t"}, {{true, cannotOpen, IDOK}}, 2},
+      {"one argument that is no image", {Utf16(missing)}, {{true, cannotOpen, IDOK}, {false, help, IDOK}}, 2},
       {"an operand that is a switch", {L"/i", L"/w"}, {{false, help, IDOK}}, 2},
       {"no operation", {L"/i", Utf16(image)}, {}, 0},
       {"conversion without output", {L"/c", L"/i", Utf16(image)}, {}, 2},
-      {"unknown output form", {L"/r", L"/o", WidePath("x.txt")}, {{true, Utf16(TextOf(kTextUnsupportedExtension)), IDOK}}, 2},
+      {"unknown output form", {L"/r", L"/o", WidePath("x.txt")}, {{true, unsupported, IDOK}}, 2},
       {"switches in capitals", {L"/I", Utf16(image), L"/T"}, {{true, Utf16(TextOf(kTextCrcGood)), IDOK}}, 0},
   };
   InsertFloppy();

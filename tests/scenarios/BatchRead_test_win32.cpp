@@ -56,8 +56,8 @@ TEST_F(BatchRead, TheProgressWindowShowsTheReadAndCancellingLeavesNoFile) {
       << "a batch run keeps its main window hidden";
   // Each track side takes 700 ms: the texts stay long enough to be read.
   ASSERT_TRUE(WaitUntil([&] { return Text(progress, IDC_PROGRESS_STATUS) == L"正在读取软盘 (1440 kB)"; }));
-  EXPECT_TRUE(std::regex_match(Utf8(Text(progress, IDC_PROGRESS_SPEED)), std::regex(R"(\d+ KB 已被复制 \([0-9.]+ KB/秒\))")))
-      << Utf8(Text(progress, IDC_PROGRESS_SPEED));
+  std::string speed = Utf8(Text(progress, IDC_PROGRESS_SPEED));
+  EXPECT_TRUE(std::regex_match(speed, std::regex(R"(\d+ KB 已被复制 \([0-9.]+ KB/秒\))"))) << speed;
   EXPECT_TRUE(std::regex_match(Utf8(robot::TextOf(progress)), std::regex(R"(进展 \[\d+%\])")));
 
   ::SendMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

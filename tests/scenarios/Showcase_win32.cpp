@@ -62,8 +62,10 @@ const std::map<std::string, Stage>& Stages() {
        }},
       {"progress",
        [](Workspace& w) {
-         robot::Process& process = w.Start({L"/r", L"/o", w.WidePath("读出.imz")}, {{L"DISKELLE_DRIVE_DELAY_MS", L"150"}});
-         HWND progress = WaitForDialog(process.Id(), [](HWND d) { return ::GetDlgItem(d, IDC_PROGRESS_STATUS) != nullptr; });
+         Environment slowDrive = {{L"DISKELLE_DRIVE_DELAY_MS", L"150"}};
+         robot::Process& process = w.Start({L"/r", L"/o", w.WidePath("读出.imz")}, slowDrive);
+         HWND progress =
+             WaitForDialog(process.Id(), [](HWND d) { return ::GetDlgItem(d, IDC_PROGRESS_STATUS) != nullptr; });
          WaitUntil([&] { return ::SendDlgItemMessageW(progress, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0) >= 20; });
          return progress;
        }},

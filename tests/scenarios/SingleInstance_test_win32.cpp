@@ -54,6 +54,19 @@ TEST_F(SingleInstance, ASecondStartHandsItsImageToTheRunningWindow) {
   CloseFirst(*first, main);
 }
 
+TEST_F(SingleInstance, ASecondStartWithoutArgumentsOnlyBringsTheRunningWindowForward) {
+  InsertFloppy();
+  std::string path = MakeImage("已加载.img", FloppyBytes(1474560, 3), "");
+  robot::Process& first = Start({Utf16(path)});
+  HWND main = WaitForMainWindow(first.Id());
+  ASSERT_NE(main, nullptr);
+  robot::Process& second = Start({});
+  EXPECT_EQ(WaitForExit(second), std::optional<DWORD>(0));
+  EXPECT_EQ(Text(main, IDC_SOURCE_PATH), Utf16(path)) << "the loaded image stays";
+  EXPECT_EQ(WaitForDialog(first.Id(), IsMessageBox, 0), nullptr);
+  CloseFirst(first, main);
+}
+
 TEST_F(SingleInstance, ASecondCommandLineIsRefusedAndNothingIsWritten) {
   InsertFloppy();
   std::string before = FloppyFileBytes();
