@@ -20,8 +20,6 @@ struct ModeLayout {
 constexpr ModeLayout kAdvancedLayout{527, 437, 500, 111};
 constexpr ModeLayout kNormalLayout{435, 304, 407, 111};
 
-int Scaled(int pixels, float scale) { return static_cast<int>(static_cast<float>(pixels) * scale); }
-
 int FormIconId(ImageForm form) {
   switch (form) {
     case ImageForm::Plain: return IDI_IMAGE_IMG;
@@ -121,12 +119,10 @@ void CMainDlg::ShowImageInfo() {
 void CMainDlg::ApplyAdvancedMode() {
   bool advanced = application_.settings.m_advancedMode != 0;
   const ModeLayout& layout = advanced ? kAdvancedLayout : kNormalLayout;
-  float sx = ScaleX(), sy = ScaleY();
   constexpr UINT kSizeOnly = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
-  ::SetWindowPos(Window(), nullptr, 0, 0, Scaled(layout.windowWidth, sx), Scaled(layout.windowHeight, sy), kSizeOnly);
+  ::SetWindowPos(Window(), nullptr, 0, 0, ScaledX(layout.windowWidth), ScaledY(layout.windowHeight), kSizeOnly);
   for (int group : {IDC_READ_GROUP, IDC_WRITE_GROUP}) {
-    ::SetWindowPos(Item(group), nullptr, 0, 0, Scaled(layout.groupWidth, sx), Scaled(layout.groupHeight, sy),
-                   kSizeOnly);
+    ::SetWindowPos(Item(group), nullptr, 0, 0, ScaledX(layout.groupWidth), ScaledY(layout.groupHeight), kSizeOnly);
   }
   ShowItem(IDC_CONVERT, advanced);
   ShowItem(IDC_INTEGRITY, advanced);

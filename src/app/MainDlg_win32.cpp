@@ -20,8 +20,6 @@ constexpr int kPictureWidth = 32;
 constexpr int kPictureHeight = 76;
 constexpr COLORREF kPictureTransparent = RGB(255, 255, 255);
 
-int Scaled(int pixels, float scale) { return static_cast<int>(static_cast<float>(pixels) * scale); }
-
 }  // namespace
 
 CMainDlg::CMainDlg(Application& application, MainWindowFront& front, WindowsMessageBoxes& boxes,
@@ -135,13 +133,13 @@ void CMainDlg::Paint() {
     int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
     ::DrawIcon(dc, x, y, applicationIcon_.Get());
   } else if (HDC pictures = ::CreateCompatibleDC(dc)) {
-    float sx = ScaleX(), sy = ScaleY();
-    for (auto [bitmap, top] : {std::pair{readPicture_.Get(), kReadPictureTop}, {writePicture_.Get(), kWritePictureTop}}) {
+    const std::pair<HBITMAP, int> pictureTops[] = {{readPicture_.Get(), kReadPictureTop},
+                                                   {writePicture_.Get(), kWritePictureTop}};
+    for (auto [bitmap, top] : pictureTops) {
       if (!bitmap) continue;
       HGDIOBJ previous = ::SelectObject(pictures, bitmap);
-      ::GdiTransparentBlt(dc, Scaled(kPictureLeft, sx), Scaled(top, sy), Scaled(kPictureWidth, sx),
-                          Scaled(kPictureHeight, sy), pictures, 0, 0, kPictureWidth, kPictureHeight,
-                          kPictureTransparent);
+      ::GdiTransparentBlt(dc, ScaledX(kPictureLeft), ScaledY(top), ScaledX(kPictureWidth), ScaledY(kPictureHeight),
+                          pictures, 0, 0, kPictureWidth, kPictureHeight, kPictureTransparent);
       ::SelectObject(pictures, previous);
     }
     ::DeleteDC(pictures);

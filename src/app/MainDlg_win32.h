@@ -92,6 +92,9 @@ class CMainDlg : public CMyDialog {
   void OnConvertChosenFiles();
   void OnCheckChosenFile();
 
+  // Design pixels at the window's size, truncated toward zero.
+  int ScaledX(int pixels) const { return static_cast<int>(static_cast<float>(pixels) * ScaleX()); }
+  int ScaledY(int pixels) const { return static_cast<int>(static_cast<float>(pixels) * ScaleY()); }
   void EnableItem(int id, bool on) const;
   void ShowItem(int id, bool on) const;
   bool ItemShown(int id) const;
