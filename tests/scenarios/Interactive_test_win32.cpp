@@ -209,6 +209,45 @@ TEST_F(Interactive, ConvertingThroughTheMenuAsksForTheSourceAndTheDestination) {
   EXPECT_EQ(StoredSetting(L"Software\\Kestrix Software\\Diskelle\\Settings", L"LastUsedExt"), std::optional<DWORD>(1));
 }
 
+// The description preview below the open dialog's own controls (in its child dialog).
+HWND PreviewOf(HWND openDialog) {
+  for (HWND child = nullptr; (child = ::FindWindowExW(openDialog, child, L"#32770", nullptr)) != nullptr;) {
+    if (::GetDlgItem(child, IDC_PREVIEW_TEXT)) return child;
+  }
+  return nullptr;
+}
+
+TEST_F(Interactive, TheOpenDialogPreviewsTheDescriptionOfTheSelectedImage) {
+  InsertFloppy();
+  MakeImage("预览.img", FloppyBytes(1474560, 41), "预览里的 描述");
+  // The open dialog starts in the program's working folder.
+  wchar_t previous[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(::SetCurrentDirectoryW(WidePath("").c_str()));
+  robot::Process* process = nullptr;
+  HWND main = StartInteractive(process);
+  ::SetCurrentDirectoryW(previous);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(robot::ClickButton(main, IDC_CHOOSE_SOURCE));
+  HWND dialog = WaitForCaption(process->Id(), L"打开映像文件");
+  ASSERT_NE(dialog, nullptr);
+  HWND preview = PreviewOf(dialog);
+  ASSERT_NE(preview, nullptr);
+  EXPECT_FALSE(Visible(preview, IDC_PREVIEW_TEXT)) << "nothing is selected yet";
+  HWND view = ::FindWindowExW(::FindWindowExW(dialog, nullptr, L"SHELLDLL_DefView", nullptr), nullptr,
+                              L"SysListView32", nullptr);
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(PressKey(view, VK_HOME));
+  ASSERT_TRUE(PressKey(view, VK_SPACE));
+  ASSERT_TRUE(WaitUntil([&] { return Visible(preview, IDC_PREVIEW_TEXT); }));
+  EXPECT_EQ(Text(preview, IDC_PREVIEW_TEXT), L"预览里的 描述");
+  EXPECT_TRUE(Visible(preview, IDC_PREVIEW_LABEL));
+  ASSERT_TRUE(robot::PostCommand(dialog, IDCANCEL));
+  ASSERT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+  EXPECT_EQ(Text(main, IDC_SOURCE_PATH), L"") << "cancelling the dialog changes nothing";
+  Close(*process, main);
+}
+
 TEST_F(Interactive, OfThreeDroppedFilesOnlyTheFirstIsOpened) {
   InsertFloppy();
   std::vector<std::string> files = {MakeImage("拖 1.img", FloppyBytes(1474560, 31), "第一个"),
