@@ -49,12 +49,12 @@ TEST_F(BatchRead, ReadsTheWholeDiskIntoTheImageWithTheDescriptionGiven) {
 
 TEST_F(BatchRead, TheProgressWindowShowsTheReadAndCancellingLeavesNoFile) {
   InsertFloppy();
-  robot::Process& process = Start({L"/r", L"/o", WidePath("取消.imz")}, {{L"DISKELLE_DRIVE_DELAY_MS", L"700"}});
+  robot::Process& process = Start({L"/r", L"/o", WidePath("取消.imz")}, {{L"DISKELLE_DRIVE_DELAY_MS", L"1500"}});
   HWND progress = WaitForDialog(process.Id(), IsProgressWindow);
   ASSERT_NE(progress, nullptr);
   EXPECT_TRUE(FindMainWindow(process.Id()) && !::IsWindowVisible(FindMainWindow(process.Id())))
       << "a batch run keeps its main window hidden";
-  // Each track side takes 700 ms: the texts stay long enough to be read.
+  // Each track side takes 1.5 s: the texts stay long enough to be read.
   ASSERT_TRUE(WaitUntil([&] { return Text(progress, IDC_PROGRESS_STATUS) == L"正在读取软盘 (1440 kB)"; }));
   std::string speed = Utf8(Text(progress, IDC_PROGRESS_SPEED));
   EXPECT_TRUE(std::regex_match(speed, std::regex(R"(\d+ KB 已被复制 \([0-9.]+ KB/秒\))"))) << speed;
