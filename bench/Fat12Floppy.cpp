@@ -14,7 +14,7 @@ constexpr int kFirstDataSector = 1 + 2 * kFatSectors + kRootSectors;
 
 class Random {
  public:
-  explicit Random(uint32_t seed) : state_(seed) {}
+  explicit Random(uint32_t start) : state_(start) {}
   uint32_t Next() {
     state_ ^= state_ << 13;
     state_ ^= state_ >> 17;

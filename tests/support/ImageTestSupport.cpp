@@ -64,9 +64,9 @@ void WriteWhole(const std::string& path, std::string_view bytes) {
   ASSERT_TRUE(file.Close());
 }
 
-std::string FloppyBytes(std::size_t size, uint32_t seed) {
+std::string FloppyBytes(std::size_t size, uint32_t variant) {
   std::string bytes(size, '\0');
-  uint32_t state = seed * 2654435761u + 1;
+  uint32_t state = variant * 2654435761u + 1;
   auto next = [&state] {
     state = state * 1664525u + 1013904223u;
     return static_cast<char>(state >> 24);
@@ -75,7 +75,7 @@ std::string FloppyBytes(std::size_t size, uint32_t seed) {
   // Sector 0 looks like a boot sector; then a third text, a third code-like noise, the rest free space.
   bytes.replace(0, 11, "\xEB\x3C\x90MSDOS5.0", 11);
   std::size_t third = size / 3;
-  for (std::size_t i = 512; i < third && i < size; ++i) bytes[i] = text[(i + seed) % text.size()];
+  for (std::size_t i = 512; i < third && i < size; ++i) bytes[i] = text[(i + variant) % text.size()];
   for (std::size_t i = third; i < 2 * third; ++i) bytes[i] = (i % 7 == 0) ? '\0' : next();
   return bytes;
 }

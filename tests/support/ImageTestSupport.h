@@ -28,7 +28,7 @@ std::string ReadWhole(const std::string& path);
 void WriteWhole(const std::string& path, std::string_view bytes);
 
 // size bytes that look like a used floppy: a boot sector, text, code-like bytes and zero-filled free space.
-std::string FloppyBytes(std::size_t size, uint32_t seed = 1);
+std::string FloppyBytes(std::size_t size, uint32_t variant = 1);
 
 // A stub (the seven stub bytes, then a body without the bzip2 signature) and a program file that carries it
 // behind 1500 bytes of its own; returns the stub.
