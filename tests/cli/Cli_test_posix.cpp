@@ -1,10 +1,5 @@
 // The POSIX front end end to end: the real `diskelle` and `vfloppy` programs run as a user runs them, with
 // virtual floppies in the drives and a private settings file.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -15,106 +10,11 @@
 #include "base/File.h"
 #include "image/Signatures.h"
 #include "support/ImageTestSupport.h"
-
-extern char** environ;
+#include "support/ProgramsFixture_posix.h"
 
 namespace {
 
-struct ProgramRun {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string Drain(int fd) {
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
-  ::close(fd);
-  return text;
-}
-
-class Cli : public ImageFolder {
- protected:
-  void SetUp() override {
-    ImageFolder::SetUp();
-    env["DISKELLE_REGISTRY"] = Path("settings.reg");
-  }
-
-  // Runs program with arguments and this test's environment; stdin is empty (no terminal: questions are
-  // answered No).
-  ProgramRun Exec(const std::string& program, const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv{program};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> args;
-    for (std::string& a : argv) args.push_back(a.data());
-    args.push_back(nullptr);
-    std::map<std::string, std::string> all;
-    for (char** e = environ; *e; ++e) {
-      std::string entry(*e);
-      std::size_t equals = entry.find('=');
-      if (equals != std::string::npos) all[entry.substr(0, equals)] = entry.substr(equals + 1);
-    }
-    for (const auto& [name, value] : env) all[name] = value;
-    all.erase("DISKELLE_DRIVE_A");
-    all.erase("DISKELLE_DRIVE_B");
-    for (const auto& [name, value] : drives) all[name] = value;
-    std::vector<std::string> entries;
-    for (const auto& [name, value] : all) entries.push_back(name + "=" + value);
-    std::vector<char*> envp;
-    for (std::string& e : entries) envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    int out[2], err[2];
-    EXPECT_EQ(::pipe(out), 0);
-    EXPECT_EQ(::pipe(err), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    pid_t pid = 0;
-    ProgramRun run;
-    int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ::close(err[1]);
-    EXPECT_EQ(spawned, 0) << program;
-    run.out = Drain(out[0]);
-    run.err = Drain(err[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
-  }
-
-  ProgramRun Diskelle(const std::vector<std::string>& arguments) { return Exec(DISKELLE_CLI, arguments); }
-  ProgramRun Vfloppy(const std::vector<std::string>& arguments) { return Exec(VFLOPPY, arguments); }
-
-  std::string NewFloppy(const std::string& name, std::vector<std::string> options) {
-    std::string path = Path(name);
-    std::vector<std::string> arguments{"create", path};
-    arguments.insert(arguments.end(), options.begin(), options.end());
-    ProgramRun made = Vfloppy(arguments);
-    EXPECT_EQ(made.exitCode, 0) << made.err;
-    return path;
-  }
-
-  std::string RawOf(const std::string& floppy) {
-    std::string raw = Path("dump.bin");
-    EXPECT_EQ(Vfloppy({"dump", floppy, raw}).exitCode, 0);
-    return ReadWhole(raw);
-  }
-
-  void StoreSettings(const std::string& values) {
-    WriteWhole(Path("settings.reg"),
-               "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Kestrix Software\\Diskelle\\Settings]\n" + values);
-  }
-
-  std::map<std::string, std::string> env;
-  std::map<std::string, std::string> drives;
-};
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+using Cli = ProgramsTest;
 
 TEST_F(Cli, HelpAndUnusableCommandLines) {
   ProgramRun none = Diskelle({});

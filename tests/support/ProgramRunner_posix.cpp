@@ -1,0 +1,131 @@
+#include "support/ProgramRunner_posix.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <grp.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+std::string Drain(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);) {
+    if (n > 0) text.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return text;
+}
+
+std::vector<std::string> Environment(const ProgramOptions& options) {
+  std::map<std::string, std::string> all;
+  for (char** e = environ; *e; ++e) {
+    std::string entry(*e);
+    std::size_t equals = entry.find('=');
+    if (equals == std::string::npos || entry.rfind("DISKELLE_", 0) == 0) continue;
+    all[entry.substr(0, equals)] = entry.substr(equals + 1);
+  }
+  for (const auto& [name, value] : options.env) all[name] = value;
+  std::vector<std::string> entries;
+  for (const auto& [name, value] : all) entries.push_back(name + "=" + value);
+  return entries;
+}
+
+}  // namespace
+
+ProgramRun RunProgramWith(const std::string& program, const std::vector<std::string>& arguments,
+                          const ProgramOptions& options, const std::function<void(pid_t)>& whileRunning) {
+  std::vector<std::string> argv{program};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  std::vector<char*> args;
+  for (std::string& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  std::vector<std::string> entries = Environment(options);
+  std::vector<char*> envp;
+  for (std::string& e : entries) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  int in[2], out[2], err[2];
+  ProgramRun run;
+  if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return run;
+  gid_t group = 0;
+  if (options.user) {
+    const passwd* account = ::getpwuid(*options.user);
+    group = account ? account->pw_gid : static_cast<gid_t>(*options.user);
+  }
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    // Only async-signal-safe calls from here on.
+    ::dup2(in[0], 0);
+    if (!options.stdoutPath.empty()) {
+      int file = ::open(options.stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (file < 0) ::_exit(126);
+      ::dup2(file, 1);
+    } else {
+      ::dup2(out[1], 1);
+    }
+    ::dup2(err[1], 2);
+    ::setpgid(0, 0);
+    if (options.fileSizeLimit) {
+      ::signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (options.user && ::geteuid() == 0) {
+      if (::setgroups(0, nullptr) != 0 || ::setgid(group) != 0 || ::setuid(*options.user) != 0) ::_exit(126);
+    }
+    ::execve(program.c_str(), args.data(), envp.data());
+    ::_exit(127);
+  }
+  ::close(in[0]);
+  ::close(out[1]);
+  ::close(err[1]);
+  if (pid < 0) {
+    ::close(in[1]);
+    ::close(out[0]);
+    ::close(err[0]);
+    return run;
+  }
+  // Input, output and errors move at once: a program that fills one pipe while we wait on another would hang.
+  std::thread feeder([fd = in[1], text = options.input] {
+    ::signal(SIGPIPE, SIG_IGN);
+    std::size_t done = 0;
+    while (done < text.size()) {
+      ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+  });
+  std::thread outReader([&run, fd = out[0]] { run.out = Drain(fd); });
+  if (whileRunning) whileRunning(pid);
+  run.err = Drain(err[0]);
+  outReader.join();
+  feeder.join();
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return run;
+}
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const ProgramOptions& options) {
+  return RunProgramWith(program, arguments, options, nullptr);
+}
+
+std::optional<uid_t> UnprivilegedUser() {
+  if (::geteuid() != 0) return std::nullopt;
+  const passwd* nobody = ::getpwnam("nobody");
+  return nobody ? std::optional<uid_t>(nobody->pw_uid) : std::nullopt;
+}
