@@ -1,6 +1,10 @@
 #include "base/File.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstring>
+
+#include "base/FileSystem.h"
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -20,10 +24,173 @@ bool File::Close() {
 
 bool FileExists(const std::string& path) { return FileSize(path).has_value(); }
 
-std::string TempPathBeside(const std::string& target) {
-  static std::atomic<unsigned> counter{0};
-  for (;;) {
-    std::string candidate = target + ".~dk" + std::to_string(counter++) + ".partial";
-    if (!FileExists(candidate)) return candidate;
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    handle_ = other.handle_;
+    other.handle_ = kNone;
   }
+  return *this;
+}
+
+// --- temporary files of saves in progress -------------------------------------------------------------
+
+namespace {
+
+// Fixed slots, so that a signal handler can walk them without locks or allocation.
+struct UnfinishedSave {
+  std::atomic<bool> taken{false};
+  std::atomic<bool> live{false};
+  char path[4096] = {};
+};
+constexpr int kUnfinishedSlots = 64;
+UnfinishedSave unfinished[kUnfinishedSlots];
+
+int RegisterUnfinished(const std::string& path) {
+  if (path.size() >= sizeof unfinished[0].path) return -1;
+  for (int i = 0; i < kUnfinishedSlots; ++i) {
+    bool expected = false;
+    if (!unfinished[i].taken.compare_exchange_strong(expected, true)) continue;
+    std::memcpy(unfinished[i].path, path.c_str(), path.size() + 1);
+    unfinished[i].live.store(true, std::memory_order_release);
+    return i;
+  }
+  return -1;
+}
+
+void UnregisterUnfinished(const std::string& path) {
+  for (UnfinishedSave& slot : unfinished) {
+    if (slot.live.load(std::memory_order_acquire) && path == slot.path) {
+      slot.live.store(false, std::memory_order_release);
+      slot.taken.store(false, std::memory_order_release);
+      return;
+    }
+  }
+}
+
+// Distinct in every process and every call, without a global generator behind a lock.
+std::string RandomTag() {
+  static std::atomic<uint64_t> state{static_cast<uint64_t>(
+      std::chrono::high_resolution_clock::now().time_since_epoch().count()) ^ reinterpret_cast<uintptr_t>(&state)};
+  uint64_t x = state.fetch_add(0x9E3779B97F4A7C15ull) + 0x9E3779B97F4A7C15ull;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  x ^= x >> 31;
+  static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string tag;
+  for (int i = 0; i < 8; ++i, x /= 36) tag += kDigits[x % 36];
+  return tag;
+}
+
+// A name beside target that is short whatever the target's length (a name of 255 bytes must still get
+// one) and never ends in an image extension.
+std::string TempNameBeside(const std::string& target) {
+  std::size_t separator = target.find_last_of(kPathSeparators);
+  std::string folder = separator == std::string::npos ? std::string() : target.substr(0, separator + 1);
+  std::string name = separator == std::string::npos ? target : target.substr(separator + 1);
+  constexpr std::size_t kKeptNameBytes = 64;
+  if (name.size() > kKeptNameBytes) {
+    std::size_t cut = kKeptNameBytes;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;  // whole UTF-8 characters
+    name.resize(cut);
+  }
+  return folder + name + ".~dk" + RandomTag() + ".partial";
+}
+
+}  // namespace
+
+void RemoveUnfinishedSaves() {
+  for (UnfinishedSave& slot : unfinished) {
+    if (slot.live.load(std::memory_order_acquire)) RemoveFileNow(slot.path);
+  }
+}
+
+// --- saving -------------------------------------------------------------------------------------------
+
+FileSave::Start FileSave::Begin(const std::string& target) {
+  Abandon();
+  error_ = FileError::None;
+  target_ = ResolveLinks(target);
+  switch (KindOfPath(target_)) {
+    case PathKind::Other: return Start::NotRegular;
+    case PathKind::Regular:
+      if (IsReadOnlyFile(target_)) return Start::ReadOnly;
+      break;
+    case PathKind::Missing: break;
+  }
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate = TempNameBeside(target_);
+    // Registered before it exists: a signal between the two must not leave it behind.
+    int slot = RegisterUnfinished(candidate);
+    std::FILE* opened = nullptr;
+    CreateResult created = CreateNewFile(candidate, opened, error_);
+    if (created == CreateResult::Created) {
+      temp_ = candidate;
+      file_ = File(opened);
+      return Start::Ready;
+    }
+    if (slot >= 0) UnregisterUnfinished(candidate);
+    if (created == CreateResult::Failed) return Start::CannotCreate;
+  }
+  error_ = FileError::Other;
+  return Start::CannotCreate;
+}
+
+bool FileSave::Commit() {
+  if (temp_.empty()) return false;
+  bool ok = file_ ? SyncOpenFile(file_.get(), error_) : SyncClosedFile(temp_, error_);
+  if (!file_.Close() && ok) {
+    ok = false;
+    error_ = FileError::Other;
+  }
+  if (ok && KindOfPath(target_) == PathKind::Regular) CopyModeAndOwner(target_, temp_);
+  if (ok && !RenameOver(temp_, target_, error_)) ok = false;
+  if (!ok) {
+    Abandon();
+    return false;
+  }
+  SyncFolderOf(target_);
+  UnregisterUnfinished(temp_);
+  temp_.clear();
+  return true;
+}
+
+void FileSave::Abandon() {
+  file_.Close();
+  if (temp_.empty()) return;
+  RemoveFile(temp_);
+  UnregisterUnfinished(temp_);
+  temp_.clear();
+}
+
+bool FileSave::Write(const void* bytes, std::size_t size) {
+  if (file_ && file_.Write(bytes, size)) return true;
+  error_ = CurrentFileError();
+  return false;
+}
+
+bool CopyToNewFile(const std::string& from, const std::string& to) {
+  File source = File::Open(from, FileMode::Read);
+  if (!source) return false;
+  std::FILE* opened = nullptr;
+  FileError error = FileError::None;
+  if (CreateNewFile(to, opened, error) != CreateResult::Created) return false;
+  File copy(opened);
+  bool copied = true;
+  char chunk[64 * 1024];
+  for (std::size_t got; copied && (got = source.Read(chunk, sizeof chunk)) > 0;) copied = copy.Write(chunk, got);
+  copied = copied && !std::ferror(source.get()) && SyncOpenFile(copy.get(), error);
+  copied = copy.Close() && copied;
+  if (!copied) RemoveFile(to);
+  return copied;
+}
+
+FileSave::Start SaveWholeFile(const std::string& target, const void* bytes, std::size_t size, FileError* error) {
+  FileSave save;
+  FileSave::Start start = save.Begin(target);
+  if (start == FileSave::Start::Ready && !(save.Write(bytes, size) && save.Commit())) {
+    start = FileSave::Start::CannotCreate;
+  }
+  if (error) *error = save.Error();
+  return start;
 }

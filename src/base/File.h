@@ -8,8 +8,8 @@
 #include <string>
 
 enum class FileMode {
-  Read,    // "rb"
-  Create,  // "wb": create or truncate
+  Read,    // "rb"; only regular files open (a FIFO or a device would block or never end)
+  Create,  // "wb": create or truncate (tests and tools; the program saves through FileSave)
   Update,  // "r+b": existing file, read and write
   Append,  // "ab"
 };
@@ -36,18 +36,95 @@ class File {
   bool Close();
 
  private:
+  friend class FileSave;
+  friend bool CopyToNewFile(const std::string& from, const std::string& to);
   explicit File(std::FILE* file) : file_(file) {}
   std::FILE* file_ = nullptr;
 };
 
+// Why a save failed, as far as the system tells.
+enum class FileError { None, NoSpace, Denied, Other };
+
 std::optional<uint64_t> FileSize(const std::string& path);
 bool FileExists(const std::string& path);
+// A file this user may not change (no write permission, or the read-only attribute).
 bool IsReadOnlyFile(const std::string& path);
 bool RemoveFile(const std::string& path);
-// Renames from over to, replacing to if it exists; readers see the old or the new file, never a mix.
-bool RenameOver(const std::string& from, const std::string& to);
 bool TruncateFile(const std::string& path, uint64_t size);
-// A path in the same folder as target that no file has yet; it never ends in an image extension.
-std::string TempPathBeside(const std::string& target);
+// The file a path finally names once symbolic links are followed (the path itself where there are none).
+std::string ResolveLinks(const std::string& path);
+
+// The one way the program saves a file. The new contents go to a temporary file created exclusively beside
+// the real target (links followed), which replaces the target only when complete and on the disk, with the
+// target's mode (and owner, where allowed). Until then the target is untouched, and a save that fails or is
+// abandoned removes its temporary file, also when a signal ends the program.
+class FileSave {
+ public:
+  enum class Start { Ready, NotRegular, ReadOnly, CannotCreate };
+
+  FileSave() = default;
+  ~FileSave() { Abandon(); }
+  FileSave(const FileSave&) = delete;
+  FileSave& operator=(const FileSave&) = delete;
+
+  // Refuses a target that exists but is not a regular file (a device, a FIFO, a folder) or that this user may
+  // not change; otherwise creates the temporary file, open for writing at its start.
+  Start Begin(const std::string& target);
+  File& Out() { return file_; }
+  // Writes to Out(), noting why a write failed.
+  bool Write(const void* bytes, std::size_t size);
+  // For steps that reopen the new file by name (appending a trailer) once Out() is closed.
+  const std::string& TempPath() const { return temp_; }
+  // The file the save replaces: the target with its links followed.
+  const std::string& ResolvedTarget() const { return target_; }
+  // Closes Out(), puts the data on the disk and the file in place. False (see Error()) leaves the target as it
+  // was and the temporary file removed.
+  bool Commit();
+  void Abandon();
+  FileError Error() const { return error_; }
+
+ private:
+  std::string target_;
+  std::string temp_;
+  File file_;
+  FileError error_ = FileError::None;
+};
+
+// A whole new file of bytes saved through FileSave: Start::Ready when it is in place.
+FileSave::Start SaveWholeFile(const std::string& target, const void* bytes, std::size_t size,
+                              FileError* error = nullptr);
+
+// Copies the file at from, byte for byte, to a new file named to: false when to exists already (it is never
+// replaced) or the copy fails (nothing is left at to then).
+bool CopyToNewFile(const std::string& from, const std::string& to);
+
+// An exclusive lock on an existing file, held until released or until the process ends. Every process that
+// uses this class sees it (an advisory lock on POSIX); readers that do not ask are not hindered. The lock
+// belongs to the file, not to its name: to keep it across a FileSave of the locked file, lock the save's
+// temporary file before Commit and release the old lock after it.
+class FileLock {
+ public:
+  enum class Result { Locked, Busy, Missing, Failed };
+
+  FileLock() = default;
+  ~FileLock() { Release(); }
+  FileLock(FileLock&& other) noexcept : handle_(other.handle_) { other.handle_ = kNone; }
+  FileLock& operator=(FileLock&& other) noexcept;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  // Takes the lock without waiting: Busy when another holder has it.
+  Result Acquire(const std::string& path);
+  bool Held() const { return handle_ != kNone; }
+  void Release();
+
+ private:
+  static constexpr intptr_t kNone = -1;
+  intptr_t handle_ = kNone;
+};
+
+// Temporary files of saves in progress, removed by RemoveUnfinishedSaves. The POSIX front ends call it from
+// their signal handlers: it is async-signal-safe.
+void RemoveUnfinishedSaves();
 // The running program's own executable file.
 std::string OwnProgramPath();

@@ -1,10 +1,15 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 
 #include "base/File.h"
+#include "base/FileSystem.h"
+
+const char* const kPathSeparators = "/";
 
 namespace {
 
@@ -18,9 +23,27 @@ const char* ModeString(FileMode mode) {
   return "rb";
 }
 
+std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
 File File::Open(const std::string& path, FileMode mode) {
+  if (mode == FileMode::Read) {
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer forever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat info {};
+    if (fd < 0) return File();
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+      ::close(fd);
+      return File();
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) ::close(fd);
+    return File(file);
+  }
   std::FILE* file = std::fopen(path.c_str(), ModeString(mode));
   if (file) {
     struct stat info {};
@@ -50,38 +73,143 @@ std::optional<uint64_t> FileSize(const std::string& path) {
 
 bool IsReadOnlyFile(const std::string& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  if (::stat(path.c_str(), &info) != 0) return false;
+  // The mode bits count even for root, who may write anything: a file nobody may write is read-only.
+  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
-namespace {
-
-bool SyncPath(const std::string& path, int flags) {
-  int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-  if (fd < 0) return false;
-  bool synced = ::fsync(fd) == 0;
-  return ::close(fd) == 0 && synced;
-}
-
-}  // namespace
-
-bool RenameOver(const std::string& from, const std::string& to) {
-  // The data must be on the disk before the name points at it, or a power cut could leave the user with
-  // an empty file under the old name.
-  if (!SyncPath(from, O_RDONLY)) return false;
-  if (::rename(from.c_str(), to.c_str()) != 0) return false;
-  std::size_t slash = to.rfind('/');
-  SyncPath(slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash), O_RDONLY | O_DIRECTORY);
-  return true;
-}
-
 bool TruncateFile(const std::string& path, uint64_t size) {
   return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
+}
+
+std::string ResolveLinks(const std::string& path) {
+  std::string current = path;
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    char target[PATH_MAX];
+    ssize_t length = ::readlink(current.c_str(), target, sizeof target - 1);
+    if (length <= 0) return current;
+    std::string next(target, static_cast<std::size_t>(length));
+    current = next[0] == '/' ? next : FolderOf(current) + "/" + next;
+  }
+  return current;  // a loop: whatever is created there fails with its own error
 }
 
 std::string OwnProgramPath() {
   char buffer[PATH_MAX];
   ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+}
+
+// --- FileSystem.h ----------------------------------------------------------------------------------------
+
+FileError CurrentFileError() {
+  switch (errno) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return FileError::NoSpace;
+    case EACCES:
+    case EPERM:
+    case EROFS: return FileError::Denied;
+    default: return FileError::Other;
+  }
+}
+
+PathKind KindOfPath(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return errno == ENOENT ? PathKind::Missing : PathKind::Other;
+  return S_ISREG(info.st_mode) ? PathKind::Regular : PathKind::Other;
+}
+
+CreateResult CreateNewFile(const std::string& path, std::FILE*& file, FileError& error) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd < 0) {
+    if (errno == EEXIST) return CreateResult::Exists;
+    error = CurrentFileError();
+    return CreateResult::Failed;
+  }
+  file = ::fdopen(fd, "wb");
+  if (!file) {
+    error = CurrentFileError();
+    ::close(fd);
+    ::unlink(path.c_str());
+    return CreateResult::Failed;
+  }
+  return CreateResult::Created;
+}
+
+bool SyncOpenFile(std::FILE* file, FileError& error) {
+  if (std::fflush(file) != 0 || ::fsync(::fileno(file)) != 0) {
+    error = CurrentFileError();
+    return false;
+  }
+  return true;
+}
+
+bool SyncClosedFile(const std::string& path, FileError& error) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  bool synced = fd >= 0 && ::fsync(fd) == 0;
+  if (!synced) error = CurrentFileError();
+  if (fd >= 0) ::close(fd);
+  return synced;
+}
+
+void CopyModeAndOwner(const std::string& model, const std::string& file) {
+  struct stat info {};
+  if (::stat(model.c_str(), &info) != 0) return;
+  // The owner first: changing it may clear set-id bits that the mode then puts back. Only root and the
+  // owner's own groups may change it; elsewhere the file stays the saver's.
+  if (::lchown(file.c_str(), info.st_uid, info.st_gid) != 0) {
+    [[maybe_unused]] int ignored = ::lchown(file.c_str(), static_cast<uid_t>(-1), info.st_gid);
+  }
+  ::chmod(file.c_str(), info.st_mode & 07777);
+}
+
+bool RenameOver(const std::string& from, const std::string& to, FileError& error) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  error = CurrentFileError();
+  return false;
+}
+
+void SyncFolderOf(const std::string& path) {
+  int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+void RemoveFileNow(const char* path) { ::unlink(path); }
+
+// --- FileLock ---------------------------------------------------------------------------------------------
+
+FileLock::Result FileLock::Acquire(const std::string& path) {
+  Release();
+  // The holder may rename a new file over the one we opened: a lock on a file that no longer has the name
+  // would guard nothing, so try again on the file the name has now.
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT ? Result::Missing : Result::Failed;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      bool busy = errno == EWOULDBLOCK;
+      ::close(fd);
+      return busy ? Result::Busy : Result::Failed;
+    }
+    struct stat held {}, named {};
+    if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino) {
+      handle_ = fd;
+      return Result::Locked;
+    }
+    ::close(fd);
+  }
+  return Result::Busy;
+}
+
+void FileLock::Release() {
+  if (handle_ == kNone) return;
+  ::close(static_cast<int>(handle_));  // closing releases the lock
+  handle_ = kNone;
 }

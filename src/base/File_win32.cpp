@@ -1,9 +1,13 @@
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 
 #include "base/File.h"
+#include "base/FileSystem.h"
 #include "base/Utf.h"
+
+const char* const kPathSeparators = "/\\";
 
 namespace {
 
@@ -22,9 +26,30 @@ const wchar_t* ModeString(FileMode mode) {
   return L"rb";
 }
 
+FileError ErrorOf(DWORD code) {
+  switch (code) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return FileError::NoSpace;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION: return FileError::Denied;
+    default: return FileError::Other;
+  }
+}
+
+bool SameFile(HANDLE a, HANDLE b) {
+  BY_HANDLE_FILE_INFORMATION first{}, second{};
+  return ::GetFileInformationByHandle(a, &first) && ::GetFileInformationByHandle(b, &second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}
+
 }  // namespace
 
-File File::Open(const std::string& path, FileMode mode) { return File(::_wfopen(Wide(path).c_str(), ModeString(mode))); }
+File File::Open(const std::string& path, FileMode mode) {
+  if (mode == FileMode::Read && KindOfPath(path) != PathKind::Regular) return File();
+  return File(::_wfopen(Wide(path).c_str(), ModeString(mode)));
+}
 
 bool File::Seek(int64_t offset, int whence) { return ::_fseeki64(file_, offset, whence) == 0; }
 
@@ -39,7 +64,7 @@ std::optional<uint64_t> File::Size() const {
 std::optional<uint64_t> FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return std::nullopt;
   return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
@@ -49,17 +74,6 @@ bool IsReadOnlyFile(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
-
-bool RenameOver(const std::string& from, const std::string& to) {
-  // The data must be on the disk before the name points at it, or a power cut could leave the user with
-  // an empty file under the old name.
-  HANDLE file = ::CreateFileW(Wide(from).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool flushed = ::FlushFileBuffers(file) != 0;
-  ::CloseHandle(file);
-  if (!flushed) return false;
-  return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
 
 bool TruncateFile(const std::string& path, uint64_t size) {
   HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -71,9 +85,147 @@ bool TruncateFile(const std::string& path, uint64_t size) {
   return ok;
 }
 
+// Links are rare on the systems the program targets, and replacing one replaces the link itself there.
+std::string ResolveLinks(const std::string& path) { return path; }
+
 std::string OwnProgramPath() {
   wchar_t buffer[32768];
   DWORD length = ::GetModuleFileNameW(nullptr, buffer, 32768);
   if (length == 0 || length >= 32768) return {};
   return Utf16ToUtf8(std::u16string(buffer, buffer + length));
+}
+
+// --- FileSystem.h ----------------------------------------------------------------------------------------
+
+FileError CurrentFileError() { return ErrorOf(::GetLastError()); }
+
+PathKind KindOfPath(const std::string& path) {
+  // Device names ("\\.\A:", "NUL", "CON") are never files to replace or read as images.
+  if (path.rfind("\\\\.\\", 0) == 0 || path.rfind("\\\\?\\GLOBALROOT", 0) == 0) return PathKind::Other;
+  DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing : PathKind::Other;
+  }
+  if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return PathKind::Other;
+  HANDLE file = ::CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return PathKind::Other;
+  DWORD type = ::GetFileType(file);
+  ::CloseHandle(file);
+  return type == FILE_TYPE_DISK ? PathKind::Regular : PathKind::Other;
+}
+
+CreateResult CreateNewFile(const std::string& path, std::FILE*& file, FileError& error) {
+  HANDLE handle = ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) return CreateResult::Exists;
+    error = ErrorOf(code);
+    return CreateResult::Failed;
+  }
+  int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+  if (fd < 0) {
+    ::CloseHandle(handle);
+    ::DeleteFileW(Wide(path).c_str());
+    error = FileError::Other;
+    return CreateResult::Failed;
+  }
+  file = ::_fdopen(fd, "wb");
+  if (!file) {
+    ::_close(fd);
+    ::DeleteFileW(Wide(path).c_str());
+    error = FileError::Other;
+    return CreateResult::Failed;
+  }
+  return CreateResult::Created;
+}
+
+bool SyncOpenFile(std::FILE* file, FileError& error) {
+  if (std::fflush(file) != 0) {
+    error = FileError::Other;
+    return false;
+  }
+  HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file)));
+  if (handle == INVALID_HANDLE_VALUE || !::FlushFileBuffers(handle)) {
+    error = CurrentFileError();
+    return false;
+  }
+  return true;
+}
+
+bool SyncClosedFile(const std::string& path, FileError& error) {
+  HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  bool flushed = file != INVALID_HANDLE_VALUE && ::FlushFileBuffers(file);
+  if (!flushed) error = CurrentFileError();
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  return flushed;
+}
+
+// A new file gets the folder's permissions; the read-only attribute of a target was refused before.
+void CopyModeAndOwner(const std::string&, const std::string&) {}
+
+bool RenameOver(const std::string& from, const std::string& to, FileError& error) {
+  if (::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  error = CurrentFileError();
+  return false;
+}
+
+// MOVEFILE_WRITE_THROUGH has already put the rename on the disk.
+void SyncFolderOf(const std::string&) {}
+
+void RemoveFileNow(const char* path) { ::DeleteFileW(Wide(path).c_str()); }
+
+// --- FileLock ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// A byte far beyond any real file's end: locking it keeps other lockers out without stopping anyone,
+// the holder's own other handles included, from reading the data.
+constexpr DWORD kLockOffsetLow = 0xFFFFFFFEu;
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFFu;
+
+HANDLE OpenForLock(const std::string& path) {
+  return ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+}  // namespace
+
+FileLock::Result FileLock::Acquire(const std::string& path) {
+  Release();
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    HANDLE file = OpenForLock(path);
+    if (file == INVALID_HANDLE_VALUE) {
+      DWORD error = ::GetLastError();
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Result::Missing : Result::Failed;
+    }
+    OVERLAPPED at{};
+    at.Offset = kLockOffsetLow;
+    at.OffsetHigh = kLockOffsetHigh;
+    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+      DWORD error = ::GetLastError();
+      ::CloseHandle(file);
+      return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? Result::Busy : Result::Failed;
+    }
+    // As on POSIX: the name may have moved on to a new file meanwhile.
+    HANDLE named = OpenForLock(path);
+    bool same = named != INVALID_HANDLE_VALUE && SameFile(file, named);
+    if (named != INVALID_HANDLE_VALUE) ::CloseHandle(named);
+    if (same) {
+      handle_ = reinterpret_cast<intptr_t>(file);
+      return Result::Locked;
+    }
+    ::CloseHandle(file);
+  }
+  return Result::Busy;
+}
+
+void FileLock::Release() {
+  if (handle_ == kNone) return;
+  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));  // closing releases the lock
+  handle_ = kNone;
 }

@@ -21,6 +21,7 @@ inline constexpr long kErrorGenFailure = 31;
 inline constexpr long kErrorSharingViolation = 32;
 inline constexpr long kErrorNotSupported = 50;
 inline constexpr long kErrorInvalidParameter = 87;
+inline constexpr long kErrorDiskFull = 112;
 inline constexpr long kErrorInsufficientBuffer = 122;
 inline constexpr long kErrorNegativeSeek = 131;
 inline constexpr long kErrorMoreData = 234;

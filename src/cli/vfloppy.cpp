@@ -3,13 +3,20 @@
 #include <string>
 #include <vector>
 
+#include "cli/Signals.h"
 #include "floppy/VirtualFloppyTool.h"
 
 int main(int argc, char** argv) {
+  InstallSignalHandlers(nullptr);
   std::vector<std::string> arguments(argv + 1, argv + argc);
   std::string out, err;
   int status = RunVirtualFloppyTool(arguments, out, err);
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  // Output nobody received (a full disk, a closed pipe) is a failed run, not a silent one.
+  bool delivered = std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0;
+  if (!delivered) {
+    err += "vfloppy: cannot write standard output\n";
+    if (status == kToolDone) status = kToolFailed;
+  }
   std::fwrite(err.data(), 1, err.size(), stderr);
   return status;
 }

@@ -52,7 +52,9 @@ class IFloppyDevice {
   virtual int Verify(uint32_t bytes, int64_t startSector, int count) = 0;
   // Moves the position by distance bytes (NT: the handle's file pointer; 9x addresses sectors: nothing).
   virtual void MovePointer(int32_t distance) = 0;
-  virtual void Close() = 0;
+  // Ends the phase: 0, or -1 after its message when what was written could not be kept (a virtual floppy
+  // whose file cannot be saved). Closing a closed device does nothing.
+  virtual int Close() = 0;
   // Total and free bytes of the drive's file system (GetDiskFreeSpaceEx on "A:"), low 32 bits.
   virtual VolumeSpace QueryVolumeSpace() = 0;
 };

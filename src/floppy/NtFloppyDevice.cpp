@@ -67,6 +67,8 @@ int NtFloppyDevice::FormatTrack(int track, int head, const FloppyGeometry& image
     return request.recreatesBad ? -2 : 0;
   }
   uint32_t error = os_.GetLastError();
+  // Drivers that format only with the plain request (USB drives) do not know the extended one at all.
+  if (error == kErrorInvalidFunction && request.controlCode == kIoctlDiskFormatTracksEx) error = kErrorNotSupported;
   switch (error) {
     case kErrorWriteProtect: ShowError(context_.boxes, kTextWriteProtected); break;
     case kErrorNotReady: ShowError(context_.boxes, kTextNoDisk); break;
@@ -120,10 +122,13 @@ int NtFloppyDevice::Verify(uint32_t bytes, int64_t startSector, int count) {
 
 void NtFloppyDevice::MovePointer(int32_t distance) { os_.SetFilePointer(handle_, distance, nullptr, kFileCurrent); }
 
-void NtFloppyDevice::Close() {
-  if (handle_ == kInvalidNtHandle) return;
-  os_.CloseHandle(handle_);
+int NtFloppyDevice::Close() {
+  if (handle_ == kInvalidNtHandle) return 0;
+  bool closed = os_.CloseHandle(handle_);
   handle_ = kInvalidNtHandle;
+  if (closed) return 0;
+  ShowError(context_.boxes, kTextCannotFinishWriting, {os_.GetLastError()});
+  return -1;
 }
 
 VolumeSpace NtFloppyDevice::QueryVolumeSpace() {

@@ -24,7 +24,7 @@ class NtFloppyDevice final : public IFloppyDevice {
   int Write(const void* buffer, uint32_t bytes, uint32_t& transferred, int64_t startSector, int count) override;
   int Verify(uint32_t bytes, int64_t startSector, int count) override;
   void MovePointer(int32_t distance) override;
-  void Close() override;
+  int Close() override;
   VolumeSpace QueryVolumeSpace() override;
 
   static constexpr int kGeometryAttempts = 5;

@@ -13,6 +13,13 @@ thread_local uint32_t tLastError = 0;
 constexpr uint32_t kFileEnd = 2;
 constexpr uint32_t kFormatExRecordBytes = 28;  // sizeof(FORMAT_EX_PARAMETERS) with its one-element ID array
 
+// Whether a write or format request that ended with error may have changed the medium: requests refused
+// before the head moved change nothing.
+bool ChangesMedium(uint32_t error) {
+  return error != static_cast<uint32_t>(kErrorWriteProtect) && error != static_cast<uint32_t>(kErrorNotReady) &&
+         error != static_cast<uint32_t>(kErrorNotSupported);
+}
+
 char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // "\\.\A:" names drive A's device; anything else is not one of ours.
@@ -40,12 +47,38 @@ bool SharingAllows(uint32_t access, uint32_t share, uint32_t otherAccess, uint32
 }  // namespace
 
 std::optional<VirtualFloppy> VirtualFloppyFileStore::Load(uint32_t& error) {
+  switch (lock_.Acquire(path_)) {
+    case FileLock::Result::Locked: break;
+    case FileLock::Result::Busy: error = static_cast<uint32_t>(kErrorSharingViolation); return std::nullopt;
+    case FileLock::Result::Missing: error = static_cast<uint32_t>(kErrorFileNotFound); return std::nullopt;
+    case FileLock::Result::Failed: error = static_cast<uint32_t>(kErrorAccessDenied); return std::nullopt;
+  }
   VirtualFloppyLoad load = LoadVirtualFloppy(path_);
-  if (!load.floppy) error = load.missing ? static_cast<uint32_t>(kErrorFileNotFound) : kErrorFileCorrupt;
+  if (!load.floppy) {
+    lock_.Release();
+    error = load.missing ? static_cast<uint32_t>(kErrorFileNotFound) : kErrorFileCorrupt;
+    return std::nullopt;
+  }
+  if (IsReadOnlyFile(path_)) load.floppy->writeProtected = true;
   return std::move(load.floppy);
 }
 
-bool VirtualFloppyFileStore::Save(const VirtualFloppy& floppy) { return SaveVirtualFloppy(path_, floppy); }
+uint32_t VirtualFloppyFileStore::Save(const VirtualFloppy& floppy) {
+  std::vector<uint8_t> bytes = EncodeVirtualFloppy(floppy);
+  FileSave save;
+  FileLock next;
+  bool saved = save.Begin(path_) == FileSave::Start::Ready && save.Write(bytes.data(), bytes.size()) &&
+               next.Acquire(save.TempPath()) == FileLock::Result::Locked && save.Commit();
+  if (saved) {
+    lock_ = std::move(next);  // the session goes on with the file that now has the name
+    return 0;
+  }
+  switch (save.Error()) {
+    case FileError::NoSpace: return static_cast<uint32_t>(kErrorDiskFull);
+    case FileError::Denied: return static_cast<uint32_t>(kErrorAccessDenied);
+    default: return static_cast<uint32_t>(kErrorWriteFault);
+  }
+}
 
 void SimulatedNtSyscalls::Attach(char letter, std::shared_ptr<IVirtualFloppyStore> store) {
   std::lock_guard lock(mutex_);
@@ -98,7 +131,6 @@ NtHandle SimulatedNtSyscalls::CreateFileW(const std::string& path, uint32_t acce
     }
   }
   SimulatedDrive(*state.floppy).SpinUp();
-  state.changed = true;
   ++state.handles;
   NtHandle handle = nextHandle_;
   nextHandle_ += 4;
@@ -125,7 +157,6 @@ bool SimulatedNtSyscalls::DeviceIoControl(NtHandle device, uint32_t code, const 
     if (!out || outBytes < kDiskGeometryBytes) return Fail(kErrorInsufficientBuffer);
     NtDiskGeometry reply;
     uint32_t error = SimulatedDrive(*drive.floppy).SenseMedium(reply);
-    drive.changed = true;
     if (error != 0) return Fail(error);
     auto bytes = EncodeDiskGeometry(reply);
     std::copy(bytes.begin(), bytes.end(), static_cast<uint8_t*>(out));
@@ -176,7 +207,7 @@ bool SimulatedNtSyscalls::FormatTracks(Handle& handle, uint32_t code, const uint
       side.cylinder = static_cast<int>(cylinder);
       side.head = static_cast<int>(head);
       uint32_t error = SimulatedDrive(floppy).FormatSide(side);
-      drive.changed = true;
+      if (ChangesMedium(error)) drive.mediumChanged = true;
       if (error != 0) return Fail(error);
     }
   }
@@ -211,7 +242,7 @@ bool SimulatedNtSyscalls::Transfer(NtHandle file, uint8_t* buffer, uint32_t byte
   int64_t first = handle->position / kSectorBytes;
   uint32_t count = bytes / kSectorBytes;
   uint32_t error = write ? mechanics.WriteSectors(first, count, buffer) : mechanics.ReadSectors(first, count, buffer);
-  drive.changed = true;
+  if (write && ChangesMedium(error)) drive.mediumChanged = true;
   if (error != 0) return Fail(error);
   handle->position += bytes;
   *done = bytes;
@@ -259,10 +290,16 @@ bool SimulatedNtSyscalls::CloseHandle(NtHandle value) {
   Drive& drive = drives_[handle->letter];
   handles_.erase(value);
   --drive.handles;
-  // A floppy whose save failed stays loaded, so that nothing is lost and the next close tries again.
-  if (drive.changed && drive.store->Save(*drive.floppy)) drive.changed = false;
-  if (drive.handles == 0 && !drive.changed) drive.floppy.reset();
-  return drive.changed ? Fail(static_cast<uint32_t>(kErrorWriteFault)) : true;
+  uint32_t saveError = 0;
+  if (drive.mediumChanged) {
+    saveError = drive.store->Save(*drive.floppy);
+    if (saveError == 0) drive.mediumChanged = false;
+  }
+  if (drive.handles == 0 && !drive.mediumChanged) {
+    drive.store->End(*drive.floppy);
+    drive.floppy.reset();
+  }
+  return saveError != 0 ? Fail(saveError) : true;
 }
 
 bool SimulatedNtSyscalls::GetDiskFreeSpaceExW(const std::string& root, uint64_t* freeToCaller, uint64_t* total,
@@ -274,9 +311,11 @@ bool SimulatedNtSyscalls::GetDiskFreeSpaceExW(const std::string& root, uint64_t*
   std::optional<VirtualFloppy> loaded;
   const VirtualFloppy* floppy = drive->second.floppy ? &*drive->second.floppy : nullptr;
   if (!floppy) {
+    // A session of its own, as the system's query opens the volume.
     uint32_t error = static_cast<uint32_t>(kErrorFileNotFound);
     loaded = drive->second.store->Load(error);
     if (!loaded) return Fail(error);
+    drive->second.store->End(*loaded);
     floppy = &*loaded;
   }
   if (floppy->diskAbsent) return Fail(static_cast<uint32_t>(kErrorNotReady));

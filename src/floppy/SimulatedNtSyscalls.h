@@ -5,8 +5,10 @@
 // code and its access bits, input and output lengths, every record field, 512-byte alignment), so a
 // wrong request fails here as it would on a real drive. GetLastError is kept per thread.
 //
-// A drive's floppy is loaded from its store when the first handle opens and saved when a handle closes
-// after a change (every open spins the motor up, so every session changes the clock).
+// A drive's floppy is loaded from its store when the first handle opens (a session begins), saved when a
+// handle closes after the medium changed, and let go when the last handle closes: a session that only read
+// writes nothing back. A floppy whose save failed stays loaded (and its session open), so that nothing is
+// lost and the next close tries again.
 
 #include <cstdint>
 #include <map>
@@ -15,26 +17,34 @@
 #include <optional>
 #include <string>
 
+#include "base/File.h"
 #include "floppy/NtSyscalls.h"
 #include "floppy/VirtualFloppy.h"
 
 class IVirtualFloppyStore {
  public:
   virtual ~IVirtualFloppyStore() = default;
-  // The floppy, or nullopt with the Win32 error that opening the drive reports.
+  // Begins a session with the drive: the floppy, or nullopt with the Win32 error that opening the drive
+  // reports (kErrorSharingViolation while another process has the drive).
   virtual std::optional<VirtualFloppy> Load(uint32_t& error) = 0;
-  virtual bool Save(const VirtualFloppy& floppy) = 0;
+  // Stores a changed medium within the session: 0, or the Win32 error of the failure.
+  virtual uint32_t Save(const VirtualFloppy& floppy) = 0;
+  // Ends the session. floppy is the drive as it is now: time has passed even where nothing changed.
+  virtual void End(const VirtualFloppy& floppy) = 0;
 };
 
-// A virtual floppy file.
+// A virtual floppy file. A session holds the file's lock, so that one process at a time has the drive, as
+// with a real one; a file this user may not write is a write-protected disk.
 class VirtualFloppyFileStore final : public IVirtualFloppyStore {
  public:
   explicit VirtualFloppyFileStore(std::string path) : path_(std::move(path)) {}
   std::optional<VirtualFloppy> Load(uint32_t& error) override;
-  bool Save(const VirtualFloppy& floppy) override;
+  uint32_t Save(const VirtualFloppy& floppy) override;
+  void End(const VirtualFloppy&) override { lock_.Release(); }
 
  private:
   std::string path_;
+  FileLock lock_;
 };
 
 // A floppy held in memory: tests read and change it between sessions.
@@ -42,11 +52,12 @@ class MemoryFloppyStore final : public IVirtualFloppyStore {
  public:
   explicit MemoryFloppyStore(VirtualFloppy initial) : floppy(std::move(initial)) {}
   std::optional<VirtualFloppy> Load(uint32_t&) override { return floppy; }
-  bool Save(const VirtualFloppy& saved) override {
+  uint32_t Save(const VirtualFloppy& saved) override {
     floppy = saved;
     ++saves;
-    return true;
+    return 0;
   }
+  void End(const VirtualFloppy& now) override { floppy = now; }
 
   VirtualFloppy floppy;
   int saves = 0;
@@ -74,7 +85,7 @@ class SimulatedNtSyscalls final : public INtSyscalls {
   struct Drive {
     std::shared_ptr<IVirtualFloppyStore> store;
     std::optional<VirtualFloppy> floppy;  // while handles are open, or while a save is owed
-    bool changed = false;
+    bool mediumChanged = false;
     int handles = 0;
   };
   struct Handle {

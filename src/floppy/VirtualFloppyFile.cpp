@@ -143,11 +143,5 @@ VirtualFloppyLoad LoadVirtualFloppy(const std::string& path) {
 
 bool SaveVirtualFloppy(const std::string& path, const VirtualFloppy& floppy) {
   std::vector<uint8_t> bytes = EncodeVirtualFloppy(floppy);
-  std::string temp = TempPathBeside(path);
-  File file = File::Open(temp, FileMode::Create);
-  bool written = file && file.Write(bytes.data(), bytes.size());
-  written = file.Close() && written;
-  if (written && RenameOver(temp, path)) return true;
-  RemoveFile(temp);
-  return false;
+  return SaveWholeFile(path, bytes.data(), bytes.size()) == FileSave::Start::Ready;
 }

@@ -25,5 +25,5 @@ struct VirtualFloppyLoad {
 };
 VirtualFloppyLoad LoadVirtualFloppy(const std::string& path);
 
-// Writes a file beside path and renames it over path: readers see the old or the new floppy, never a mix.
+// Saves the floppy through FileSave: readers see the old or the new floppy, never a mix.
 bool SaveVirtualFloppy(const std::string& path, const VirtualFloppy& floppy);

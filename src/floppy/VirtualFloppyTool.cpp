@@ -77,6 +77,17 @@ bool ParseCreate(const std::vector<std::string>& arguments, CreateOptions& optio
   return true;
 }
 
+// Why a save did not happen, in words; empty when it did.
+std::string SaveProblem(FileSave::Start start) {
+  switch (start) {
+    case FileSave::Start::Ready: return {};
+    case FileSave::Start::NotRegular: return "not a regular file; only files are replaced";
+    case FileSave::Start::ReadOnly: return "read-only";
+    case FileSave::Start::CannotCreate: break;
+  }
+  return "cannot write (disk full, or no permission in its folder?)";
+}
+
 // Puts disk-order bytes onto the medium, sector by sector where each sector's ID lies.
 void PutSectors(VirtualFloppy& floppy, const std::vector<uint8_t>& bytes) {
   for (int64_t sector = 0; sector < floppy.SlotCount(); ++sector) {
@@ -97,6 +108,12 @@ int Create(const std::vector<std::string>& arguments, std::string& out, std::str
   }
   if (!options.force && FileExists(options.path)) {
     err = "create: " + options.path + " exists (--force replaces it)\n";
+    return kToolFailed;
+  }
+  // A drive in use keeps its disk: a program that has it would otherwise write its own back over ours.
+  FileLock drive;
+  if (drive.Acquire(options.path) == FileLock::Result::Busy) {
+    err = "create: " + options.path + " is in use by another program (a drive with a job running)\n";
     return kToolFailed;
   }
   std::vector<uint8_t> bytes;
@@ -127,8 +144,9 @@ int Create(const std::vector<std::string>& arguments, std::string& out, std::str
   floppy.writeProtected = options.writeProtect;
   floppy.diskAbsent = options.noDisk;
   floppy.refusesFormat = options.noFormat;
-  if (!SaveVirtualFloppy(options.path, floppy)) {
-    err = "create: cannot write " + options.path + "\n";
+  std::vector<uint8_t> encoded = EncodeVirtualFloppy(floppy);
+  if (std::string problem = SaveProblem(SaveWholeFile(options.path, encoded.data(), encoded.size())); !problem.empty()) {
+    err = "create: " + options.path + ": " + problem + "\n";
     return kToolFailed;
   }
   out = "created " + options.path + "\n";
@@ -184,20 +202,21 @@ std::string Show(const VirtualFloppy& floppy) {
   return text;
 }
 
-int Dump(const VirtualFloppy& floppy, const std::string& path, std::string& err) {
+int Dump(const VirtualFloppy& floppy, const std::string& path, std::string& out, std::string& err) {
   std::vector<uint8_t> bytes(static_cast<std::size_t>(floppy.geometry.TotalBytes()), 0);
   for (int64_t sector = 0; sector < floppy.SlotCount(); ++sector) {
     int64_t slot = floppy.SlotOfSector(sector);
     if (slot >= 0) std::memcpy(bytes.data() + sector * kSectorBytes, floppy.SlotData(slot), kSectorBytes);
   }
-  std::string temp = TempPathBeside(path);
-  File file = File::Open(temp, FileMode::Create);
-  bool written = file && file.Write(bytes.data(), bytes.size());
-  written = file.Close() && written;
-  if (written && RenameOver(temp, path)) return kToolDone;
-  RemoveFile(temp);
-  err = "dump: cannot write " + path + "\n";
-  return kToolFailed;
+  if (path == "-") {
+    out.assign(bytes.begin(), bytes.end());
+    return kToolDone;
+  }
+  if (std::string problem = SaveProblem(SaveWholeFile(path, bytes.data(), bytes.size())); !problem.empty()) {
+    err = "dump: " + path + ": " + problem + "\n";
+    return kToolFailed;
+  }
+  return kToolDone;
 }
 
 }  // namespace
@@ -207,7 +226,7 @@ std::string VirtualFloppyToolUsage() {
          "  vfloppy create FILE --format 360|720|800|1200|1440|1680 [--from RAW] [--fill zero|random]\n"
          "                      [--bad LIST] [--write-protect] [--no-disk] [--no-format] [--force]\n"
          "  vfloppy show FILE\n"
-         "  vfloppy dump FILE RAW\n"
+         "  vfloppy dump FILE RAW|-\n"
          "\n"
          "create   a formatted disk in a drive that takes it. --fill zero (the default) puts an empty FAT12\n"
          "         volume on it, --fill random random bytes (no file system), --from RAW the sectors of a raw\n"
@@ -215,7 +234,8 @@ std::string VirtualFloppyToolUsage() {
          "         CRC error, writes with a write fault). --write-protect, --no-disk: as named; --no-format:\n"
          "         the drive refuses to format (as USB drives do). An existing FILE is kept unless --force.\n"
          "show     geometry, flags, bad and unaddressable sectors, file system and simulated time.\n"
-         "dump     the sectors in disk order as a raw image; sectors that cannot be found are zeros.\n"
+         "dump     the sectors in disk order as a raw image (- writes them to standard output); sectors that\n"
+         "         cannot be found are zeros.\n"
          "\n"
          "LIST     linear sector indexes counted from 0 in disk order (track 0 head 0, track 0 head 1, ...),\n"
          "         separated by commas, with inclusive ranges: 37,100-103\n";
@@ -227,7 +247,7 @@ int RunVirtualFloppyTool(const std::vector<std::string>& arguments, std::string&
   if ((command == "show" && arguments.size() == 2) || (command == "dump" && arguments.size() == 3)) {
     std::optional<VirtualFloppy> floppy = Load(command, arguments[1], err);
     if (!floppy) return kToolFailed;
-    if (command == "dump") return Dump(*floppy, arguments[2], err);
+    if (command == "dump") return Dump(*floppy, arguments[2], out, err);
     out = Show(*floppy);
     return kToolDone;
   }

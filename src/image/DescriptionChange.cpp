@@ -16,20 +16,18 @@ constexpr std::size_t kCopyChunkBytes = 64 * 1024;
 // whatever fails, the old file with its old trailer is still there. 0, -2 (106), -3 (124 or 57701).
 int ReplaceTrailer(const std::string& path, const std::string& block, IMessageBoxes& boxes) {
   File source = File::Open(path, FileMode::Read);
-  std::optional<uint64_t> size = source ? source.Size() : std::nullopt;
+  FileSave save;
+  if (!source || save.Begin(path) != FileSave::Start::Ready) {
+    ShowError(boxes, kTextCannotCreate, {path});
+    return -2;
+  }
+  std::optional<uint64_t> size = source.Size();
   if (!size || *size < static_cast<uint64_t>(kTrailerBytes)) {
     ShowError(boxes, kTextImageReadFailed);
     return -3;
   }
-  std::string temp = TempPathBeside(path);
-  File copy = File::Open(temp, FileMode::Create);
-  if (!copy) {
-    ShowError(boxes, kTextCannotCreate, {path});
-    return -2;
-  }
   auto fail = [&](int textId) {
-    copy.Close();
-    RemoveFile(temp);
+    save.Abandon();
     ShowError(boxes, textId);
     return -3;
   };
@@ -37,12 +35,11 @@ int ReplaceTrailer(const std::string& path, const std::string& block, IMessageBo
   for (uint64_t remaining = *size - kTrailerBytes; remaining > 0;) {
     std::size_t want = remaining < chunk.size() ? static_cast<std::size_t>(remaining) : chunk.size();
     if (source.Read(chunk.data(), want) != want) return fail(kTextImageReadFailed);
-    if (!copy.Write(chunk.data(), want)) return fail(kTextCannotWriteTrailer);
+    if (!save.Write(chunk.data(), want)) return fail(kTextCannotWriteTrailer);
     remaining -= want;
   }
   source.Close();
-  if (!copy.Write(block.data(), block.size()) || !copy.Close()) return fail(kTextCannotWriteTrailer);
-  if (!RenameOver(temp, path)) return fail(kTextCannotWriteTrailer);
+  if (!save.Write(block.data(), block.size()) || !save.Commit()) return fail(kTextCannotWriteTrailer);
   return 0;
 }
 
@@ -52,10 +49,6 @@ int ChangeDescription(CImageInfo& image, const std::string& description, IMessag
   if (!image.m_hasTrailer) {
     ShowError(boxes, kTextConvertToNewFormatFirst);
     return -1;
-  }
-  if (!File::Open(image.m_path, FileMode::Update)) {
-    ShowError(boxes, kTextCannotCreate, {image.m_path});
-    return -2;
   }
   // The data is not rewritten, so the stored checksum stays: recomputing it would vouch for data that may
   // have been damaged since the image was made.

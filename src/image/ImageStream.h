@@ -27,16 +27,17 @@ class ImageWriter {
   ImageWriter& operator=(const ImageWriter&) = delete;
 
   // Creates the file for targetPath in its form (stub copied for .exe, from options.programPath or, when that
-  // is empty, the running program): 0, or -1 after message 122 (unknown form), 106 (cannot create), or the
-  // stub's 57682, 57731, 57732, 123. Messages name the target, never the temporary file.
+  // is empty, the running program): 0, or -1 after message 122 (unknown form), 125 (a read-only target),
+  // the not-a-regular-file message (a device, a FIFO, a folder), 106 (cannot create), or the stub's 57682,
+  // 57731, 57732, 123. Messages name the target, never the temporary file.
   int Open(const std::string& targetPath);
   // 0, or -1 after message 123.
   int Write(const void* data, std::size_t bytes);
   // Ends the image stream, appends the self-extractor data (.exe) and the trailer carrying info's
   // description, geometry and byte counts, then moves the file into place. info.m_checksum receives the
   // new checksum (0 without a trailer). 0, or -1 after its message (the self-extractor data's, the trailer's,
-  // 123 when the stream cannot be ended, 106 when the file cannot be moved into place); the target is then
-  // untouched and the temporary file gone.
+  // 123 when the stream cannot be ended or the file cannot be put on the disk and in place); the target is
+  // then untouched and the temporary file gone.
   int Finish(CImageInfo& info);
   void Abandon();
 
@@ -45,8 +46,8 @@ class ImageWriter {
   std::unique_ptr<State> state_;
 };
 
-// Reads the raw image bytes of an image file (.img from its start, .imz its bzip2 stream, .exe its first
-// bzip2 stream).
+// Reads the raw image bytes of an image file (.img from its start to the end of its data, .imz its bzip2
+// stream, .exe its first bzip2 stream).
 class ImageReader {
  public:
   explicit ImageReader(IMessageBoxes& boxes);
@@ -54,8 +55,9 @@ class ImageReader {
   ImageReader(const ImageReader&) = delete;
   ImageReader& operator=(const ImageReader&) = delete;
 
-  // 0, or -1 after message 107 with the path.
-  int Open(const std::string& path);
+  // The image at image.m_path, whose m_hasTrailer says where a plain image's data ends. 0, or -1 after
+  // message 107 with the path.
+  int Open(const CImageInfo& image);
   // Up to bytes raw bytes: the number read (0 at the end), or -1 after message 124 (read error, or a damaged
   // or cut bzip2 stream: a shorter image must never pass for the whole one).
   int64_t Read(void* data, std::size_t bytes);

@@ -15,8 +15,7 @@ struct ImageWriter::State {
   // Removes the temporary file; the target is never touched before the final rename.
   void Discard() {
     stream.Abandon();
-    file.Close();
-    if (open) RemoveFile(temp);
+    save.Abandon();
     open = false;
   }
 
@@ -24,8 +23,7 @@ struct ImageWriter::State {
   ImageWriteOptions options;
   ImageForm form = ImageForm::Unknown;
   std::string target;
-  std::string temp;
-  File file;
+  FileSave save;
   Bzip2Writer stream;
   bool open = false;
 };
@@ -52,18 +50,18 @@ int ImageWriter::Open(const std::string& targetPath) {
     program = FindStubStart(programPath, s.boxes);
     if (!program) return -1;
   }
-  s.temp = TempPathBeside(targetPath);
-  s.file = File::Open(s.temp, FileMode::Create);
-  if (!s.file) {
-    ShowError(s.boxes, kTextCannotCreate, {targetPath});
-    return -1;
+  switch (s.save.Begin(targetPath)) {
+    case FileSave::Start::Ready: break;
+    case FileSave::Start::NotRegular: ShowError(s.boxes, kTextNotRegularFile, {targetPath}); return -1;
+    case FileSave::Start::ReadOnly: ShowError(s.boxes, kTextFileReadOnly, {targetPath}); return -1;
+    case FileSave::Start::CannotCreate: ShowError(s.boxes, kTextCannotCreate, {targetPath}); return -1;
   }
   s.open = true;
-  if (program && CopyStub(*program, programPath, s.file, s.boxes) != 0) {
+  if (program && CopyStub(*program, programPath, s.save.Out(), s.boxes) != 0) {
     s.Discard();
     return -1;
   }
-  if (s.form != ImageForm::Plain && !s.stream.Open(s.file.get())) {
+  if (s.form != ImageForm::Plain && !s.stream.Open(s.save.Out().get())) {
     ShowError(s.boxes, kTextCannotCreate, {targetPath});
     s.Discard();
     return -1;
@@ -74,7 +72,7 @@ int ImageWriter::Open(const std::string& targetPath) {
 int ImageWriter::Write(const void* data, std::size_t bytes) {
   State& s = *state_;
   if (!s.open) return -1;
-  bool written = s.form == ImageForm::Plain ? s.file.Write(data, bytes) : s.stream.Write(data, bytes);
+  bool written = s.form == ImageForm::Plain ? s.save.Out().Write(data, bytes) : s.stream.Write(data, bytes);
   if (!written) {
     ShowError(s.boxes, kTextImageWriteFailed);
     s.Discard();
@@ -87,7 +85,7 @@ int ImageWriter::Finish(CImageInfo& info) {
   State& s = *state_;
   if (!s.open) return -1;
   bool ended = s.form == ImageForm::Plain || s.stream.Close();
-  if (!s.file.Close() || !ended) {
+  if (!s.save.Out().Close() || !ended) {
     ShowError(s.boxes, kTextImageWriteFailed);
     s.Discard();
     return -1;
@@ -95,22 +93,23 @@ int ImageWriter::Finish(CImageInfo& info) {
   if (s.form == ImageForm::SelfExtracting) {
     static const SelfExeSettings kDefaults;
     const SelfExeSettings& settings = s.options.selfExe ? *s.options.selfExe : kDefaults;
-    if (WriteSelfExtractorData(s.temp, settings, s.boxes) != 0) {
+    if (WriteSelfExtractorData(s.save.TempPath(), settings, s.boxes) != 0) {
       s.Discard();
       return -1;
     }
   }
   bool withTrailer = !(s.form == ImageForm::Plain && s.options.compatible);
   if (withTrailer) {
-    if (AppendTrailer(s.temp, s.target, info, s.boxes) != 0) {
+    if (AppendTrailer(s.save.TempPath(), s.target, info, s.boxes) != 0) {
       s.Discard();
       return -1;
     }
   } else {
     info.m_checksum = 0;
   }
-  if (!RenameOver(s.temp, s.target)) {
-    ShowError(s.boxes, kTextCannotCreate, {s.target});
+  // Putting the data on the disk is the last write that can fail (a full disk may say so only now).
+  if (!s.save.Commit()) {
+    ShowError(s.boxes, kTextImageWriteFailed);
     s.Discard();
     return -1;
   }

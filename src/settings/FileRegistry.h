@@ -1,8 +1,8 @@
 #pragma once
 // The POSIX settings store: the registry kept as a REGEDIT4 text file. Every change is made under a lock
 // file on the latest state of the file and saved with temp file + rename, so two processes never lose each
-// other's values and a crash never leaves a half-written hive. A damaged file is kept as "<file>.bad",
-// reported once and read as empty.
+// other's values and a crash never leaves a half-written hive. A damaged file is kept, byte for byte, as
+// "<file>.bad" (or "<file>.bad.2", ... when earlier copies exist), reported once and read as empty.
 
 #include <functional>
 #include <optional>
@@ -32,7 +32,8 @@ class FileRegistry : public HiveRegistry {
 
   // The hive as the file holds it now (re-read only when the file changed).
   RegistryHive& Load();
-  void KeepDamagedCopy(const std::string& text);
+  void KeepDamagedCopy();
+  static constexpr int kMaxDamagedCopies = 100;
   bool Save(const RegistryHive& hive);
 
   std::string path_;

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/File.h"
 #include "base/Win32Codes.h"
 
 namespace {
@@ -30,31 +31,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t li
     if (text.size() > limit) break;
   }
   return text;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Writes data to path through a temporary file beside it, so readers see the old or the new file only.
-bool ReplaceFileContents(const std::string& path, const std::string& data) {
-  std::string temp = path + ".tmp." + std::to_string(::getpid());
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
 }
 
 class LockFile {
@@ -114,22 +90,29 @@ RegistryHive& FileRegistry::Load() {
     damagedFileUnsaved_ = false;
   } else {
     hive_.emplace();
-    if (text) KeepDamagedCopy(*text);
+    if (text) KeepDamagedCopy();
   }
   loadedFrom_ = identity;
   return *hive_;
 }
 
-void FileRegistry::KeepDamagedCopy(const std::string& text) {
-  std::string copy = path_ + ".bad";
-  damagedFileUnsaved_ = !ReplaceFileContents(copy, text);
+void FileRegistry::KeepDamagedCopy() {
+  // An exact copy under a name of its own: an earlier damaged copy is never overwritten, a large file never cut.
+  std::string copy;
+  damagedFileUnsaved_ = true;
+  for (int number = 1; number <= kMaxDamagedCopies && damagedFileUnsaved_; ++number) {
+    copy = path_ + ".bad" + (number == 1 ? std::string() : "." + std::to_string(number));
+    if (FileExists(copy)) continue;
+    damagedFileUnsaved_ = !CopyToNewFile(path_, copy);
+  }
   if (!damageReported_ && onDamaged_) onDamaged_(path_, damagedFileUnsaved_ ? std::string() : copy);
   damageReported_ = true;
 }
 
 bool FileRegistry::Save(const RegistryHive& hive) {
   if (damagedFileUnsaved_) return false;
-  return ReplaceFileContents(path_, hive.Serialize());
+  std::string text = hive.Serialize();
+  return SaveWholeFile(path_, text.data(), text.size()) == FileSave::Start::Ready;
 }
 
 long FileRegistry::Inspect(const std::function<long(const RegistryHive&)>& read) {

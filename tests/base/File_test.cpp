@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 
 namespace {
 
@@ -29,20 +30,52 @@ class FileSeam : public ::testing::Test {
   std::string dir;
 };
 
-TEST_F(FileSeam, ReplacesTruncatesAndMeasures) {
+TEST_F(FileSeam, SavesReplaceOnlyWhenCommittedAndLeaveNoTemporaryFile) {
   std::string target = dir + "/软盘 image.img";  // non-ASCII paths reach the system intact
-  std::string temp = TempPathBeside(target);
-  EXPECT_EQ(temp.rfind(target, 0), 0u);
-  EXPECT_FALSE(temp.ends_with(".img"));
-  EXPECT_NE(TempPathBeside(target), temp);
-
   Write(target, "old");
-  Write(temp, "new contents");
-  EXPECT_TRUE(RenameOver(temp, target));
-  EXPECT_FALSE(FileExists(temp));
-  EXPECT_EQ(Read(target), "new contents");
-  EXPECT_EQ(FileSize(target), 12u);
+  auto folderHolds = [&] {
+    auto entries = std::filesystem::directory_iterator(std::filesystem::path(dir));
+    return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
+  };
+  {
+    FileSave save;
+    ASSERT_EQ(save.Begin(target), FileSave::Start::Ready);
+    EXPECT_FALSE(save.TempPath().ends_with(".img"));
+    ASSERT_TRUE(save.Write("new contents", 12));
+    EXPECT_EQ(Read(target), "old");  // untouched until the commit
+    EXPECT_EQ(folderHolds(), 2u);
+  }  // abandoned
+  EXPECT_EQ(Read(target), "old");
+  EXPECT_EQ(folderHolds(), 1u);
 
+  FileSave save;
+  ASSERT_EQ(save.Begin(target), FileSave::Start::Ready);
+  ASSERT_TRUE(save.Write("new contents", 12));
+  ASSERT_TRUE(save.Out().Close());  // steps that append by name close it first
+  File appended = File::Open(save.TempPath(), FileMode::Append);
+  ASSERT_TRUE(appended.Write("!", 1));
+  ASSERT_TRUE(appended.Close());
+  ASSERT_TRUE(save.Commit());
+  EXPECT_EQ(Read(target), "new contents!");
+  EXPECT_EQ(folderHolds(), 1u);
+  EXPECT_EQ(FileSize(target), 13u);
+
+  // A name as long as a folder allows still gets a temporary name beside it.
+  std::string longName = dir + "/" + std::string(250, 'n') + ".img";
+  EXPECT_EQ(SaveWholeFile(longName, "x", 1), FileSave::Start::Ready);
+  EXPECT_EQ(Read(longName), "x");
+
+  EXPECT_EQ(SaveWholeFile(dir, "x", 1), FileSave::Start::NotRegular);  // a folder is never replaced
+  EXPECT_EQ(SaveWholeFile(dir + "/missing/a.img", "x", 1), FileSave::Start::CannotCreate);
+
+  EXPECT_TRUE(CopyToNewFile(target, dir + "/copy"));
+  EXPECT_FALSE(CopyToNewFile(longName, dir + "/copy"));  // never replaces
+  EXPECT_EQ(Read(dir + "/copy"), "new contents!");
+}
+
+TEST_F(FileSeam, TruncatesAppendsAndMeasures) {
+  std::string target = dir + "/a.img";
+  Write(target, "new contents");
   EXPECT_TRUE(TruncateFile(target, 3));
   EXPECT_EQ(Read(target), "new");
   File appended = File::Open(target, FileMode::Append);
@@ -57,6 +90,30 @@ TEST_F(FileSeam, ReplacesTruncatesAndMeasures) {
   EXPECT_TRUE(RemoveFile(target));
   EXPECT_FALSE(FileExists(target));
   EXPECT_FALSE(OwnProgramPath().empty());
+}
+
+TEST_F(FileSeam, OneLockHolderAtATimeAndTheLockFollowsASave) {
+  std::string path = dir + "/a.vfd";
+  FileLock missing;
+  EXPECT_EQ(missing.Acquire(path), FileLock::Result::Missing);
+  Write(path, "disk 1");
+  FileLock first, second;
+  ASSERT_EQ(first.Acquire(path), FileLock::Result::Locked);
+  EXPECT_EQ(second.Acquire(path), FileLock::Result::Busy);
+  EXPECT_EQ(Read(path), "disk 1");  // readers are not hindered
+
+  // The holder saves a new file: it locks the new one before it takes the name.
+  FileSave save;
+  ASSERT_EQ(save.Begin(path), FileSave::Start::Ready);
+  ASSERT_TRUE(save.Write("disk 2", 6));
+  FileLock next;
+  ASSERT_EQ(next.Acquire(save.TempPath()), FileLock::Result::Locked);
+  ASSERT_TRUE(save.Commit());
+  first = std::move(next);
+  EXPECT_EQ(second.Acquire(path), FileLock::Result::Busy);
+  first.Release();
+  EXPECT_EQ(second.Acquire(path), FileLock::Result::Locked);
+  EXPECT_EQ(Read(path), "disk 2");
 }
 
 }  // namespace

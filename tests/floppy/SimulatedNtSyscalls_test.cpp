@@ -339,13 +339,14 @@ class FailingStore : public IVirtualFloppyStore {
     if (missing) error = kErrorFileCorrupt;
     return missing ? std::nullopt : std::optional<VirtualFloppy>(floppy_);
   }
-  bool Save(const VirtualFloppy& floppy) override {
-    if (failSaves) return false;
+  uint32_t Save(const VirtualFloppy& floppy) override {
+    if (failSaves) return static_cast<uint32_t>(kErrorDiskFull);
     floppy_ = floppy;
-    return true;
+    return 0;
   }
+  void End(const VirtualFloppy&) override { ++ends; }
   bool missing = false, failSaves = false;
-  int loads = 0;
+  int loads = 0, ends = 0;
 
  private:
   VirtualFloppy floppy_;
@@ -361,7 +362,8 @@ TEST(SimulatedNtSyscalls, AFailedSaveKeepsTheFloppyForTheNextClose) {
   uint32_t done = 0;
   ASSERT_TRUE(os.WriteFile(handle, data.data(), 512, &done));
   EXPECT_FALSE(os.CloseHandle(handle));
-  EXPECT_EQ(os.GetLastError(), static_cast<uint32_t>(kErrorWriteFault));
+  EXPECT_EQ(os.GetLastError(), static_cast<uint32_t>(kErrorDiskFull));  // the store's reason
+  EXPECT_EQ(store->ends, 0);  // the session (and a file's lock) goes on until the floppy is saved
 
   store->failSaves = false;
   handle = os.CreateFileW("\\\\.\\B:", kGenericRead, 1, kOpenExisting, 0);

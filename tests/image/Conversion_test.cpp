@@ -191,7 +191,7 @@ TEST_F(Conversion, NoFailureLeavesAFileAndAnExistingTargetSurvives) {
        "不能读取 BMP 文件。"},
       {"empty image", empty, Path("t6.img"), program, "", kTextCannotComputeCrc,
        "不能获取 CRC32 检验和给 {target}。"},
-      {"target is a folder", source, folderTarget, program, "", kTextCannotCreate, "不能创建 {target}。"},
+      {"target is a folder", source, folderTarget, program, "", kTextNotRegularFile, "{target} 不是普通文件，不能替换它。"},
   };
   for (const Case& c : cases) {
     bool folder = c.target == folderTarget;
