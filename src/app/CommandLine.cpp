@@ -105,7 +105,10 @@ int CommandLine::RunCommandLine() {
       if (host_.LoadCurrentImage(input) != 0) return -1;
       return ran(host_.CheckCurrentIntegrity());
     case 'c':
-      if (input.empty() || output.empty()) return -1;
+      if (input.empty() || output.empty()) {
+        host_.ShowCommandLineHelp();
+        return -1;
+      }
       if (host_.LoadConversionSource(input) != 0) return -1;
       if (host_.SetConversionTarget(output) != 0) return -1;
       if (!description.empty()) host_.SetConversionDescription(description);

@@ -2,23 +2,31 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "image/Conversion.h"
 
 namespace {
 
+// Sizes and geometry come from a trailer anyone can write: only what an image we can hold may state is
+// shown, anything else (negative, too large, more free than total) is unknown.
+bool PossibleBytes(int32_t bytes) { return bytes > 0 && static_cast<std::size_t>(bytes) <= kImageBufferBytes; }
+
 std::string Bytes(int32_t bytes) {
-  return bytes != 0 ? FormatText(kTextPanelBytes, {bytes >> 10, bytes}) : std::string(kTextPanelNone);
+  return PossibleBytes(bytes) ? FormatText(kTextPanelBytes, {bytes >> 10, bytes}) : std::string(kTextPanelNone);
 }
 
 }  // namespace
 
 ImagePanelTexts DescribeImage(const CImageInfo& image) {
   ImagePanelTexts texts;
-  texts.geometry = image.m_sectorsPerTrack != 0 && image.m_tracks != 0
-                       ? FormatText(kTextPanelGeometry, {image.m_sectorsPerTrack, image.m_tracks,
-                                                         image.m_sectorsPerTrack * image.m_tracks})
-                       : std::string(kTextPanelNone);
+  FloppyGeometry geometry = image.Geometry();
+  bool possibleGeometry = geometry.tracks > 0 && geometry.sectorsPerTrack > 0 &&
+                          geometry.TotalSectors() <= static_cast<int64_t>(kImageBufferBytes / kSectorBytes);
+  texts.geometry = possibleGeometry ? FormatText(kTextPanelGeometry, {geometry.sectorsPerTrack, geometry.tracks,
+                                                                      geometry.SizeKb()})
+                                    : std::string(kTextPanelNone);
   texts.checksum = image.m_checksum != 0 ? FormatText(kTextPanelChecksum, {image.m_checksum}) : std::string(kTextPanelNone);
-  texts.freeSpace = Bytes(image.m_freeBytes);
+  bool freeFits = !PossibleBytes(image.m_totalBytes) || image.m_freeBytes <= image.m_totalBytes;
+  texts.freeSpace = freeFits ? Bytes(image.m_freeBytes) : std::string(kTextPanelNone);
   texts.totalSize = Bytes(image.m_totalBytes);
   texts.canCheckIntegrity = image.m_checksum != 0;
   return texts;

@@ -67,8 +67,12 @@ std::string Print(const std::string& spec, T value) {
 }  // namespace
 
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
+  return FormatText(format, std::span<const FormatArg>(args.begin(), args.size()));
+}
+
+std::string FormatText(std::string_view format, std::span<const FormatArg> args) {
   std::string out;
-  const FormatArg* next = args.begin();
+  auto next = args.begin();
   std::size_t i = 0;
   while (i < format.size()) {
     char c = format[i];

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,7 @@ class FormatArg {
   FormatArg(std::string_view value) : kind_(Kind::Text), text_(value) {}
   FormatArg(const std::string& value) : kind_(Kind::Text), text_(value) {}
 
+  bool IsText() const { return kind_ == Kind::Text; }
   long long AsSigned() const;
   unsigned long long AsUnsigned() const;
   double AsReal() const;
@@ -37,3 +39,4 @@ class FormatArg {
 };
 
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args = {});
+std::string FormatText(std::string_view format, std::span<const FormatArg> args);

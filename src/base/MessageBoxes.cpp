@@ -1,11 +1,24 @@
 #include "base/MessageBoxes.h"
 
+#include <vector>
+
 #include "base/Texts.h"
 
 namespace {
 
 MessageAnswer ShowText(IMessageBoxes& boxes, MessageIcon icon, int textId, std::initializer_list<FormatArg> args) {
-  return boxes.Show(textId, FormatText(TextOf(textId), args), icon);
+  std::vector<std::string> shownTexts;
+  shownTexts.reserve(args.size());  // the arguments below point into it: it must never move
+  std::vector<FormatArg> shown;
+  for (const FormatArg& arg : args) {
+    if (!arg.IsText()) {
+      shown.push_back(arg);
+      continue;
+    }
+    shownTexts.push_back(boxes.ShownArgument(arg.AsText()));
+    shown.emplace_back(shownTexts.back());
+  }
+  return boxes.Show(textId, FormatText(TextOf(textId), std::span<const FormatArg>(shown)), icon);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "base/Format.h"
 
@@ -17,6 +18,9 @@ class IMessageBoxes {
   // Question boxes offer Yes and No; all others only OK. textId is the string-table id (0 for none).
   // May be called from worker threads.
   virtual MessageAnswer Show(int textId, const std::string& text, MessageIcon icon) = 0;
+  // A text argument of a message (a path, a description: texts from files and arguments) as this seam can
+  // show it safely; a terminal must not receive their control characters raw.
+  virtual std::string ShownArgument(std::string_view text) const { return std::string(text); }
 };
 
 // The string-table text of textId filled with args, shown with the given icon.

@@ -5,6 +5,8 @@
 #include "app/ImagePanel.h"
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "cli/TerminalHelp.h"
+#include "cli/TerminalText.h"
 
 namespace {
 
@@ -23,8 +25,8 @@ std::string PadToColumns(const std::string& text, int columns) {
 }  // namespace
 
 TerminalFront::TerminalFront(TerminalMessageBoxes& boxes, std::FILE* out, std::FILE* err, bool terminal,
-                             const std::atomic<bool>& cancel)
-    : boxes_(boxes), out_(out), err_(err), terminal_(terminal), cancel_(cancel) {}
+                             const std::atomic<bool>& cancel, std::string programName)
+    : boxes_(boxes), out_(out), err_(err), terminal_(terminal), cancel_(cancel), programName_(std::move(programName)) {}
 
 void TerminalFront::DrawProgress(const std::string& status, const std::string& speed, uint32_t percent) {
   if (!terminal_) return;
@@ -112,8 +114,16 @@ void TerminalFront::ShowBadSectorReport(const BadSectorReportModel& report) {
 
 void TerminalFront::PrintHelp(std::FILE* stream) {
   std::lock_guard lock(boxes_.OutputLock());
-  for (const std::string& line : CommandLineHelpLines()) std::fprintf(stream, "%s\n", line.c_str());
+  for (const std::string& line : TerminalHelpLines(programName_)) std::fprintf(stream, "%s\n", line.c_str());
   std::fflush(stream);
+}
+
+int TerminalFront::CloseOutput(int exitCode) {
+  bool failed = std::ferror(out_) != 0;
+  if (std::fclose(out_) != 0) failed = true;
+  if (!failed) return exitCode;
+  boxes_.Show(0, kTextCannotWriteStandardOutput, MessageIcon::Error);
+  return exitCode == kExitDone ? kExitOperationFailed : exitCode;
 }
 
 void TerminalFront::ShowCommandLineHelp() { PrintHelp(err_); }
@@ -123,8 +133,10 @@ void TerminalFront::ShowSourceImage() {
   const CImageInfo& image = application_->currentImage;
   ImagePanelTexts panel = DescribeImage(image);
   std::lock_guard lock(boxes_.OutputLock());
-  std::fprintf(out_, "%s: %s\n", kTextFileNameLabel, image.m_path.c_str());
-  if (!image.m_description.empty()) std::fprintf(out_, "%s %s\n", kTextDescriptionLabel, image.m_description.c_str());
+  std::fprintf(out_, "%s: %s\n", kTextFileNameLabel, TerminalSafe(image.m_path).c_str());
+  if (!image.m_description.empty()) {
+    std::fprintf(out_, "%s %s\n", kTextDescriptionLabel, TerminalSafe(image.m_description).c_str());
+  }
   std::fprintf(out_, "%s: %s\n%s: %s\n%s: %s\n%s: %s\n", kTextPanelPhysical, panel.geometry.c_str(),
                kTextPanelChecksumLabel, panel.checksum.c_str(), kTextPanelFreeLabel, panel.freeSpace.c_str(),
                kTextPanelTotalLabel, panel.totalSize.c_str());

@@ -13,7 +13,7 @@ class TerminalFront : public IApplicationFront {
  public:
   // cancel is set from the interrupt signal (Ctrl-C) and turns into a cancel request of the running job.
   TerminalFront(TerminalMessageBoxes& boxes, std::FILE* out, std::FILE* err, bool terminal,
-                const std::atomic<bool>& cancel);
+                const std::atomic<bool>& cancel, std::string programName);
   void SetApplication(const Application& application) { application_ = &application; }
 
   IJobEvents& JobEvents() override { return events_; }
@@ -26,6 +26,9 @@ class TerminalFront : public IApplicationFront {
   void ShowSourceImage() override;
 
   void PrintHelp(std::FILE* stream);
+  // Closes the results' stream at the end of the run: the exit code, or 1 after a message when anything
+  // written to it did not arrive (a full disk, a closed pipe), unless the run had failed already.
+  int CloseOutput(int exitCode);
 
  private:
   void DrawProgress(const std::string& status, const std::string& speed, uint32_t percent);
@@ -36,6 +39,7 @@ class TerminalFront : public IApplicationFront {
   std::FILE* err_;
   bool terminal_;
   const std::atomic<bool>& cancel_;
+  std::string programName_;
   const Application* application_ = nullptr;
   JobEventQueue events_;
 };

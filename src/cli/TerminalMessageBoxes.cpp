@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "cli/TerminalText.h"
+
 namespace {
 
 bool IsYes(const std::string& line) {
@@ -9,6 +11,8 @@ bool IsYes(const std::string& line) {
 }
 
 }  // namespace
+
+std::string TerminalMessageBoxes::ShownArgument(std::string_view text) const { return TerminalSafe(text); }
 
 MessageAnswer TerminalMessageBoxes::Show(int, const std::string& text, MessageIcon icon) {
   std::lock_guard lock(mutex_);

@@ -13,6 +13,7 @@ class TerminalMessageBoxes : public IMessageBoxes {
       : in_(in), out_(out), err_(err), interactive_(interactive) {}
 
   MessageAnswer Show(int textId, const std::string& text, MessageIcon icon) override;
+  std::string ShownArgument(std::string_view text) const override;
 
   // Output that must not interleave with a box (the progress line) takes this lock.
   std::mutex& OutputLock() { return mutex_; }

@@ -14,6 +14,8 @@
 #include "base/Texts.h"
 #include "floppy/FloppyDrives.h"
 #include "cli/TerminalFront.h"
+#include "cli/TerminalHelp.h"
+#include "cli/TerminalText.h"
 #include "cli/TerminalMessageBoxes.h"
 #include "settings/FileRegistry.h"
 
@@ -33,23 +35,23 @@ int main(int argc, char** argv) {
   bool terminal = ::isatty(2) != 0;
   TerminalMessageBoxes boxes(stdin, stdout, stderr, ::isatty(0) != 0);
   FileRegistry registry(FileRegistry::DefaultPath(), [&](const std::string& hive, const std::string& kept) {
-    std::string text = kept.empty() ? FormatText(kTextSettingsFileDamagedKept, {hive})
-                                    : FormatText(kTextSettingsFileDamaged, {hive, kept});
+    std::string text = kept.empty() ? FormatText(kTextSettingsFileDamagedKept, {TerminalSafe(hive)})
+                                    : FormatText(kTextSettingsFileDamaged, {TerminalSafe(hive), TerminalSafe(kept)});
     boxes.Show(0, text, MessageIcon::Exclamation);
   });
   std::unique_ptr<IFloppyDeviceFactory> devices = ProgramFloppyDevices();
   SystemClock clock;
   ApplicationServices services{registry, boxes, *devices, clock, DetectPlatform(), OwnProgramPath(), PathStyle::Posix};
-  TerminalFront front(boxes, stdout, stderr, terminal, interrupted);
+  TerminalFront front(boxes, stdout, stderr, terminal, interrupted, ProgramName(arguments));
   Application application(services, front);
   front.SetApplication(application);
   application.LoadAllSettings();
 
-  if (arguments.size() <= 1) {
+  if (arguments.size() <= 1 || AsksForHelp(arguments)) {
     front.PrintHelp(stdout);
-    return kExitDone;
+    return front.CloseOutput(kExitDone);
   }
   std::signal(SIGINT, OnInterrupt);
   StartDecision decision = application.RunCommandLine(arguments);
-  return decision.exitCode;
+  return front.CloseOutput(decision.exitCode);
 }

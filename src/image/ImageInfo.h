@@ -38,16 +38,17 @@ class CImageInfo {
 
   // 1 and sets m_compressed for a known form (by the last four characters of m_path), else 0.
   int CheckExtension();
-  // Opens path as a source: 0, or -1..-5 after message 107, 122, 57669, 57682, 57666. An image without a
-  // trailer, or whose trailer states no usable geometry (0 x 0, a count below 1, more than 2 MB of sectors),
-  // takes its geometry from its size.
+  // Opens path as a source: 0, or -1..-5 after message 107, 122, 57669, 57682 (a file shorter than a
+  // trailer: "not an image"), 57666, or -6 after 124. An image without a trailer, or whose trailer states no
+  // usable geometry (0 x 0, a count below 1, more than 2 MB of sectors), takes its geometry from its size;
+  // when that size cannot be measured, nothing may go on with a made-up geometry.
   int LoadInfo(const std::string& path, IMessageBoxes& boxes);
   // Accepts path as a destination: 0, or -1 after message 122. The file need not exist.
   int SetTarget(const std::string& path, IMessageBoxes& boxes);
   // m_imageBytes, m_sectorsPerTrack and m_tracks from the raw image size (a trailer is not counted; a
-  // compressed image is counted up to just past 2 MB). Message 124 when the image cannot be read to its end
-  // (damaged or cut stream included); the geometry then stays as it was.
-  void DetectGeometry(IMessageBoxes& boxes);
+  // compressed image is counted up to just past 2 MB). False after message 124 when the image cannot be
+  // read to its end (damaged or cut stream included); the geometry then stays as it was.
+  bool DetectGeometry(IMessageBoxes& boxes);
 };
 
 // The description of an image for the open dialog's preview. 0 with a description, -1 cannot read (or an

@@ -63,11 +63,18 @@ int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
     return -3;
   }
   switch (ReadTrailer()) {
-    case -1: ShowError(boxes, kTextCannotOpenAntivirus, {path}); return -4;
+    case -1:
+      if (std::optional<uint64_t> size = FileSize(path); size && *size < static_cast<uint64_t>(kTrailerBytes)) {
+        // Every image we write ends in a trailer, and no floppy is that small: an empty or cut file.
+        boxes.Show(0, FormatText(kTextNotAnImageFile, {boxes.ShownArgument(path)}), MessageIcon::Error);
+      } else {
+        ShowError(boxes, kTextCannotOpenAntivirus, {path});
+      }
+      return -4;
     case -2: ShowError(boxes, kTextNewerVersion); return -5;
     default: break;
   }
-  if (!m_hasTrailer || !UsableGeometry(m_tracks, m_sectorsPerTrack)) DetectGeometry(boxes);
+  if ((!m_hasTrailer || !UsableGeometry(m_tracks, m_sectorsPerTrack)) && !DetectGeometry(boxes)) return -6;
   m_state = 1;
   return 0;
 }
@@ -82,7 +89,7 @@ int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
   return 0;
 }
 
-void CImageInfo::DetectGeometry(IMessageBoxes& boxes) {
+bool CImageInfo::DetectGeometry(IMessageBoxes& boxes) {
   std::optional<int64_t> bytes;
   if (FormOfPath(m_path) == ImageForm::Plain) {
     std::optional<uint64_t> fileBytes = FileSize(m_path);
@@ -93,10 +100,11 @@ void CImageInfo::DetectGeometry(IMessageBoxes& boxes) {
   }
   if (!bytes) {
     ShowError(boxes, kTextImageReadFailed);
-    return;
+    return false;
   }
   m_imageBytes = *bytes > INT32_MAX ? INT32_MAX : static_cast<int32_t>(*bytes);
   FloppyGeometry geometry = ClassifyImageSize(*bytes);
   m_tracks = geometry.tracks;
   m_sectorsPerTrack = geometry.sectorsPerTrack;
+  return true;
 }

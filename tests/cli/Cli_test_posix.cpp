@@ -19,7 +19,16 @@ using Cli = ProgramsTest;
 TEST_F(Cli, HelpAndUnusableCommandLines) {
   ProgramRun none = Diskelle({});
   EXPECT_EQ(none.exitCode, 0);
-  EXPECT_EQ(none.out.rfind("<程序> /i <输入文件> | /o <输出文件> [参数]\n", 0), 0u);
+  EXPECT_EQ(none.out.rfind("diskelle /i <输入文件> | /o <输出文件> [参数]\n", 0), 0u);
+  EXPECT_TRUE(Contains(none.out, "\n环境变量:\n  $DISKELLE_DRIVE_A, $DISKELLE_DRIVE_B  ")) << none.out;
+  EXPECT_TRUE(Contains(none.out, "\n  $DISKELLE_CODEPAGE  ")) << none.out;
+  EXPECT_TRUE(Contains(none.out, "\n退出状态:\n  0  ")) << none.out;
+  for (const char* asked : {"--help", "-h", "/?"}) {
+    ProgramRun help = Diskelle({asked});
+    EXPECT_EQ(help.exitCode, 0) << asked;
+    EXPECT_EQ(help.out, none.out) << asked;
+    EXPECT_EQ(help.err, "") << asked;
+  }
 
   struct Case {
     std::vector<std::string> args;
@@ -29,17 +38,72 @@ TEST_F(Cli, HelpAndUnusableCommandLines) {
       {{"/i", "/w"}, ""},
       {{Path("missing.img")}, "不能打开 " + Path("missing.img") + "。\n"},
       {{"/t", "/i", Path("notes.txt")}, ""},
+      {{"/c", "/i", Path("notes.txt")}, ""},
+      {{"/o", Path("out.img"), "/c"}, ""},
   };
   WriteWhole(Path("notes.txt"), "not an image");
   for (const Case& c : cases) {
     ProgramRun run = Diskelle(c.args);
     EXPECT_EQ(run.exitCode, 2) << c.args[0];
     if (c.args[0] == "/t") {
-      EXPECT_EQ(run.err, "只支持扩展名为 IMG、IMY 和 EXE 的文件。\n");
+      EXPECT_EQ(run.err, "只支持扩展名为 IMG、IMZ 和 EXE 的文件。\n");
     } else {
-      EXPECT_EQ(run.err.rfind(c.errorText + "<程序>", 0), 0u) << run.err;
+      EXPECT_EQ(run.err.rfind(c.errorText + "diskelle /i", 0), 0u) << run.err;
     }
   }
+}
+
+TEST_F(Cli, ResultsThatNeverReachStandardOutputFailTheRun) {
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "720", "--fill", "zero"});
+  std::string image = Path("disk.img");
+  ASSERT_EQ(Diskelle({"/r", "/o", image}).exitCode, 0);
+  ProgramOptions full;
+  full.stdoutPath = "/dev/full";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{}, {image}, {"/t", "/i", image}}) {
+    ProgramRun run = Diskelle(args, full);
+    EXPECT_EQ(run.exitCode, 1) << args.size();
+    EXPECT_EQ(run.err, "不能写入到标准输出。\n") << args.size();
+  }
+}
+
+TEST_F(Cli, FilesThatAreNoImagesSaySoAndNothingGoesOnWithAMadeUpGeometry) {
+  WriteWhole(Path("empty.img"), "");
+  WriteWhole(Path("short.imz"), std::string(1000, 'x'));
+  WriteWhole(Path("cut.imz"), Bzip2Compress(FloppyBytes(737280)).substr(0, 4000));  // no trailer
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+    bool help;
+  } cases[] = {
+      {{"/t", "/i", Path("empty.img")}, Path("empty.img") + " 不是映像文件。\n", false},
+      {{"/t", "/i", Path("short.imz")}, Path("short.imz") + " 不是映像文件。\n", false},
+      {{"/t", "/i", Path("cut.imz")}, "不能读取映像文件。\n", false},
+      {{"/c", "/i", Path("cut.imz"), "/o", Path("out.img")}, "不能读取映像文件。\n", false},
+      {{Path("cut.imz")}, "不能读取映像文件。\n", true},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = Diskelle(c.args);
+    EXPECT_EQ(run.exitCode, 2) << c.args.back();
+    ASSERT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
+    std::string after = run.err.substr(c.message.size());
+    EXPECT_EQ(after.empty() ? "" : after.substr(0, 11), c.help ? "diskelle /i" : "") << run.err;
+    EXPECT_EQ(run.out, "") << c.args.back();
+  }
+  EXPECT_FALSE(FileExists(Path("out.img")));
+}
+
+TEST_F(Cli, TextsFromFilesAndArgumentsReachTheTerminalEscaped) {
+  std::string image = Path("esc\x1b[2J.img");
+  WriteWhole(image, ImageFileBytes(ImageForm::Plain, FloppyBytes(737280),
+                                   Block("[FileVersion 003] [Description \x1b]0;title\x07 two\nlines\x01] "
+                                         "[SectorsPerTrack 9] [Tracks 80]")));
+  ProgramRun shown = Diskelle({image});
+  EXPECT_EQ(shown.exitCode, 0) << shown.err;
+  EXPECT_TRUE(Contains(shown.out, "文件名: " + Path("esc\\x1b[2J.img") + "\n")) << shown.out;
+  EXPECT_TRUE(Contains(shown.out, "\n描述: \\x1b]0;title\\x07 two\\nlines\n")) << shown.out;
+
+  ProgramRun missing = Diskelle({"/t", "/i", Path("gone\r\n\x9b.img")});
+  EXPECT_EQ(missing.err, "不能打开 " + Path("gone\\r\\n\\x9b.img") + "。\n");
 }
 
 TEST_F(Cli, ReadsChecksConvertsAndWritesBack) {
@@ -91,6 +155,8 @@ TEST_F(Cli, DamagedImagesAndDrivesFailWithTheirMessages) {
   EXPECT_EQ(noDrive.err, "不能打开 A:。\n");
   EXPECT_FALSE(FileExists(Path("x.img")));
 
+  bytes[4000] ^= 0x5A;  // intact again: a damaged image is refused before the drive is asked
+  WriteWhole(image, bytes);
   drives["DISKELLE_DRIVE_B"] = NewFloppy("p.vfd", {"--format", "1440", "--fill", "zero", "--write-protect"});
   ProgramRun protectedDisk = Diskelle({"/b", "/s", "/i", image, "/w"});
   EXPECT_EQ(protectedDisk.exitCode, 1);

@@ -72,13 +72,15 @@ TEST_F(ImageSource, LoadInfoRefusals) {
     std::string text;
   } cases[] = {
       {"missing.img", "-", -1, kTextCannotOpen, "不能打开 {path}。"},
-      {"image.txt", raw, -2, kTextUnsupportedExtension, "只支持扩展名为 IMG、IMY 和 EXE 的文件。"},
+      {"image.txt", raw, -2, kTextUnsupportedExtension, "只支持扩展名为 IMG、IMZ 和 EXE 的文件。"},
       {"no-stream.exe", TestStub() + std::string(5000, 'x'), -3, kTextExeWithoutImage,
        "该 EXE 文件中没有包含任何映像文件。"},
-      {"short.img", std::string(1023, 'x'), -4, kTextCannotOpenAntivirus,
-       "不能打开 {path}。\n冲突的防病毒软件可能会引起这个问题。"},
+      {"short.img", std::string(1023, 'x'), -4, 0, "{path} 不是映像文件。"},
+      {"empty.imz", "", -4, 0, "{path} 不是映像文件。"},
       {"newer.imz", ImageFileBytes(ImageForm::Compressed, raw, Block("[FileVersion 004]")), -5, kTextNewerVersion,
        "该映像文件是用一个较新版本的 Diskelle 所制作的。\n你必须先取得一个新版本之后才能继续！"},
+      // Without a trailer the size decides the geometry: a stream cut short has none to measure.
+      {"cut.imz", Bzip2Compress(raw).substr(0, 1500), -6, kTextImageReadFailed, "不能读取映像文件。"},
   };
   for (const Case& c : cases) {
     std::string path = Path(c.name);
@@ -154,17 +156,16 @@ TEST_F(ImageSource, LoadInfoTakesTheTrailerOrTheSizeForGeometry) {
   }
 }
 
-TEST_F(ImageSource, GeometryOfADamagedStreamStaysAsItWas) {
+TEST_F(ImageSource, ADamagedStreamWithoutStatedGeometryIsRefusedWithOneMessage) {
   std::string stream = Bzip2Compress(FloppyBytes(368640));
   stream[stream.size() / 2] ^= 0x55;
   std::string path = Path("damaged.imz");
   WriteWhole(path, stream + Block("[FileVersion 003] [Description d\x01] [SectorsPerTrack 0] [Tracks 0]"));
   CImageInfo info;
   FakeMessageBoxes boxes;
-  EXPECT_EQ(info.LoadInfo(path, boxes), 0);
+  EXPECT_EQ(info.LoadInfo(path, boxes), -6);
   EXPECT_EQ(boxes.Ids(), std::vector<int>{kTextImageReadFailed});
-  EXPECT_EQ(info.m_sectorsPerTrack, 0);
-  EXPECT_EQ(info.m_tracks, 0);
+  EXPECT_EQ(info.m_state, 0);
 }
 
 TEST_F(ImageSource, SetTargetAcceptsKnownFormsOnly) {

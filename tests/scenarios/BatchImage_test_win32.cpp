@@ -93,7 +93,7 @@ TEST_F(BatchImage, EveryKindOfCommandLineEndsWithItsExitCode) {
       {"one argument that is no image", {Utf16(missing)}, {{true, cannotOpen, IDOK}, {false, help, IDOK}}, 2},
       {"an operand that is a switch", {L"/i", L"/w"}, {{false, help, IDOK}}, 2},
       {"no operation", {L"/i", Utf16(image)}, {}, 0},
-      {"conversion without output", {L"/c", L"/i", Utf16(image)}, {}, 2},
+      {"conversion without output", {L"/c", L"/i", Utf16(image)}, {{false, help, IDOK}}, 2},
       {"unknown output form", {L"/r", L"/o", WidePath("x.txt")}, {{true, unsupported, IDOK}}, 2},
       {"switches in capitals", {L"/I", Utf16(image), L"/T"}, {{true, Utf16(TextOf(kTextCrcGood)), IDOK}}, 0},
   };

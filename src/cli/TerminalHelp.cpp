@@ -1,0 +1,35 @@
+#include "cli/TerminalHelp.h"
+
+#include "app/CommandLine.h"
+#include "base/Format.h"
+#include "base/Texts.h"
+#include "cli/TerminalText.h"
+
+bool AsksForHelp(const std::vector<std::string>& arguments) {
+  if (arguments.size() != 2) return false;
+  const std::string& argument = arguments[1];
+  return argument == "--help" || argument == "-h" || argument == "/?";
+}
+
+std::string ProgramName(const std::vector<std::string>& arguments) {
+  std::string path = arguments.empty() ? std::string() : arguments[0];
+  std::string name = path.substr(path.find_last_of('/') + 1);
+  return name.empty() ? "diskelle" : name;
+}
+
+std::vector<std::string> TerminalHelpLines(const std::string& programName) {
+  std::vector<std::string> lines = CommandLineHelpLines();
+  lines.front() = FormatText(kTextHelpUsageNamed, {TerminalSafe(programName)});
+  lines.emplace_back();
+  lines.emplace_back(kTextHelpEnvironment);
+  for (const char* variable : {kTextHelpEnvironmentDrives, kTextHelpEnvironmentDelay, kTextHelpEnvironmentRegistry,
+                               kTextHelpEnvironmentCodePage}) {
+    lines.push_back(std::string("  ") + variable);
+  }
+  lines.emplace_back();
+  lines.emplace_back(kTextHelpExitStatus);
+  for (const char* code : {kTextHelpExitDone, kTextHelpExitFailed, kTextHelpExitUnusable}) {
+    lines.push_back(std::string("  ") + code);
+  }
+  return lines;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The POSIX program's help: the command-line help under the name the program was called by, followed by
+// the environment variables it reads and its exit codes.
+
+#include <string>
+#include <vector>
+
+// "--help", "-h" or "/?" as the only argument.
+bool AsksForHelp(const std::vector<std::string>& arguments);
+
+// The name the program was called by: the last part of argument 0.
+std::string ProgramName(const std::vector<std::string>& arguments);
+
+std::vector<std::string> TerminalHelpLines(const std::string& programName);
