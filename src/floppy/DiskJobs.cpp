@@ -4,6 +4,7 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "image/WholeImageCheck.h"
 
 bool IsBadSectorMarker(const uint8_t* block) {
   return std::memcmp(block, kBadSectorMarker, kBadSectorMarkerBytes) == 0;
@@ -149,10 +150,8 @@ bool CDiskWriteJob::Recreating() const {
 int CDiskWriteJob::Run() {
   const AppSettings& settings = environment_.settings;
   const FloppyGeometry image = image_.Geometry();
-  if (settings.m_formatDisk) {
-    if (settings.m_recreateBad && ScanImageForBadSectors() != 0) return -1;
-    if (FormatAllTracks() != 0) return -1;
-  }
+  if (CheckImage() != 0 || Cancelled()) return -1;
+  if (settings.m_formatDisk && FormatAllTracks() != 0) return -1;
 
   device_ = NewDevice();
   if (device_->Open(DeviceAccess::ReadWrite) != 0) return -1;
@@ -165,7 +164,7 @@ int CDiskWriteJob::Run() {
 
   if (device_->Open(DeviceAccess::ReadWrite) != 0) return -1;
   reader_ = std::make_unique<ImageReader>(environment_.boxes);
-  if (reader_->Open(image_.m_path) != 0) return -1;
+  if (reader_->Open(image_) != 0) return -1;
 
   StartClock();
   uint64_t done = 0;
@@ -205,21 +204,21 @@ int CDiskWriteJob::WriteBlock(int64_t startSector, int count, uint64_t& done) {
   return 0;
 }
 
-int CDiskWriteJob::ScanImageForBadSectors() {
-  ImageReader scan(environment_.boxes);
-  if (scan.Open(image_.m_path) != 0) return -1;
-  uint8_t block[kSectorBytes];
-  bool any = false;
+// Nothing reaches the drive before the whole image has been read: a damaged or oversized image found halfway
+// would leave the disk destroyed. The bad-sector scan rides on the same pass.
+int CDiskWriteJob::CheckImage() {
   badSectorFlags_.clear();
-  for (;;) {
-    int64_t got = scan.Read(block, kSectorBytes);
-    if (got < kSectorBytes) break;
-    bool marker = IsBadSectorMarker(block);
-    any = any || marker;
-    badSectorFlags_.push_back(marker ? 1 : 0);
+  bool any = false;
+  ImageBlockVisitor scan;
+  if (Recreating()) {
+    scan = [this, &any](const uint8_t* block) {
+      bool marker = IsBadSectorMarker(block);
+      any = any || marker;
+      badSectorFlags_.push_back(marker ? 1 : 0);
+    };
   }
-  scan.Close();
-  if (!any) {
+  if (CheckWholeImage(image_, environment_.boxes, scan) != 0) return -1;
+  if (Recreating() && !any) {
     ShowInformation(environment_.boxes, kTextNoBadSectorsInImage);
     return -1;
   }

@@ -1,8 +1,9 @@
 #pragma once
 // The track engine: CDiskReadJob moves a whole disk into an image file, CDiskWriteJob an image file onto a
-// disk (with optional format, verification and recreation of bad sectors). Each runs on a worker thread of
-// its own, writes the progress fields and posts an event after every block; the cancel flag is tested after
-// every block. Only one block (a track side, or a sector) is held at a time.
+// disk (with optional format, verification and recreation of bad sectors) once the whole image has been
+// read and checked. Each runs on a worker thread of its own, writes the progress fields and posts an event
+// after every block; the cancel flag is tested after every block. Only one block (a track side, a sector, or
+// a chunk of the check) is held at a time.
 
 #include <cstdint>
 #include <memory>
@@ -96,14 +97,14 @@ class CDiskWriteJob : public DiskJob {
   ~CDiskWriteJob() override;
   int Run() override;
 
-  // Recorded by ScanImageForBadSectors: one flag per 512-byte block of the image, 1 = marker block.
+  // Recorded by CheckImage when recreating: one flag per 512-byte block of the image, 1 = marker block.
   const std::vector<uint32_t>& BadSectorFlags() const { return badSectorFlags_; }
 
  private:
   void Close(bool failed) override;
   uint32_t ProgressMessage() const override { return kWriteProgressMessage; }
   bool Recreating() const;
-  int ScanImageForBadSectors();
+  int CheckImage();
   int FormatAllTracks();
   int WriteBlock(int64_t startSector, int count, uint64_t& done);
 

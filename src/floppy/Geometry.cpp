@@ -4,11 +4,11 @@
 
 const std::vector<FloppyFormat>& FloppyFormats() {
   static const std::vector<FloppyFormat> formats = {
-      {360, 40, 9, 368640, kMediaF5_360_512, false, 0, false, 0x27, 0x09, true},
-      {720, 80, 9, 737280, kMediaF3_720_512, false, 0, false, 0x4F, 0x09, true},
+      {360, 40, 9, 368640, kMediaF5_360_512, false, 0x50, false, 0x27, 0x09, true},
+      {720, 80, 9, 737280, kMediaF3_720_512, false, 0x50, false, 0x4F, 0x09, true},
       {800, 80, 10, 819200, kMediaF3_720_512, true, 46, false, 0x4F, 0x09, false},
-      {1200, 80, 15, 1228800, kMediaF5_1Pt2_512, false, 0, false, 0x4F, 0x0F, true},
-      {1440, 80, 18, 1474560, kMediaF3_1Pt44_512, false, 0, false, 0x4F, 0x12, true},
+      {1200, 80, 15, 1228800, kMediaF5_1Pt2_512, false, 0x54, false, 0x4F, 0x0F, true},
+      {1440, 80, 18, 1474560, kMediaF3_1Pt44_512, false, 0x6C, false, 0x4F, 0x12, true},
       {1680, 80, 21, 1720320, kMediaF3_1Pt44_512, true, 12, true, 0x4F, 0x12, false},
   };
   return formats;

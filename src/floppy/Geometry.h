@@ -39,8 +39,8 @@ struct FloppyFormat {
   int32_t sectorsPerTrack;
   int32_t nominalBytes;
   uint32_t ntMediaType;
-  bool extendedRequest;  // IOCTL_DISK_FORMAT_TRACKS_EX with gap length and sector IDs
-  uint16_t gapLength;
+  bool extendedRequest;  // always IOCTL_DISK_FORMAT_TRACKS_EX (with gap length and sector IDs)
+  uint16_t gapLength;    // of the extended request, which every format needs for recreated bad sectors
   bool interleaved;      // 2:1 sector order (1680 KB)
   uint8_t media9xTracks; // Windows 9x set-media-type CH:CL
   uint8_t media9xSectors;

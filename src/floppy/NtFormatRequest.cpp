@@ -25,11 +25,9 @@ NtFormatRequest BuildNtFormatRequest(int track, int head, const FloppyGeometry& 
   request.sectorIds = FormatSectorIds(image);
 
   const FloppyFormat* format = FindFloppyFormat(image);
-  bool extended = false;
   if (format) {
     request.plain.mediaType = format->ntMediaType;
-    extended = format->extendedRequest;
-    if (extended) request.gapLength = format->gapLength;
+    request.gapLength = format->gapLength;
   }
 
   NtFormatRequest result;
@@ -43,7 +41,8 @@ NtFormatRequest BuildNtFormatRequest(int track, int head, const FloppyGeometry& 
     }
   }
 
-  if (extended) {
+  // Only the extended request carries the IDs that make a sector bad.
+  if ((format && format->extendedRequest) || result.recreatesBad) {
     result.controlCode = kIoctlDiskFormatTracksEx;
     result.bytes = EncodeFormatExParameters(request);
   } else {

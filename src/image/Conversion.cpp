@@ -35,7 +35,7 @@ int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& 
     wanted = static_cast<std::size_t>(*bytes);
   }
   RawImageInput input;
-  int64_t got = input.Open(source.m_path) ? input.Read(buffer.bytes.data(), wanted) : -1;
+  int64_t got = input.Open(source.m_path, source.m_hasTrailer != 0) ? input.Read(buffer.bytes.data(), wanted) : -1;
   if (got < 0 || (plain && static_cast<std::size_t>(got) != wanted)) {
     ShowError(boxes, kTextImageReadFailed);
     return -1;

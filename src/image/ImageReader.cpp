@@ -13,9 +13,9 @@ ImageReader::ImageReader(IMessageBoxes& boxes) : state_(std::make_unique<State>(
 
 ImageReader::~ImageReader() = default;
 
-int ImageReader::Open(const std::string& path) {
-  if (!state_->input.Open(path)) {
-    ShowError(state_->boxes, kTextCannotOpen, {path});
+int ImageReader::Open(const CImageInfo& image) {
+  if (!state_->input.Open(image.m_path, image.m_hasTrailer != 0)) {
+    ShowError(state_->boxes, kTextCannotOpen, {image.m_path});
     return -1;
   }
   return 0;

@@ -23,7 +23,7 @@ bool UsableGeometry(int32_t tracks, int32_t sectorsPerTrack) {
 // stream may expand to gigabytes; beyond that the size classifies the same).
 std::optional<int64_t> CompressedImageBytes(const std::string& path) {
   RawImageInput input;
-  if (!input.Open(path)) return std::nullopt;
+  if (!input.Open(path, false)) return std::nullopt;
   std::vector<uint8_t> scratch(64 * 1024);
   int64_t total = 0;
   while (total <= static_cast<int64_t>(kImageBufferBytes)) {

@@ -1,6 +1,8 @@
 #include "image/RawImageInput.h"
 
-bool RawImageInput::Open(const std::string& path) {
+#include "image/ImageInfo.h"
+
+bool RawImageInput::Open(const std::string& path, bool hasTrailer) {
   Close();
   ImageForm form = FormOfPath(path);
   if (form == ImageForm::Unknown) return false;
@@ -15,10 +17,18 @@ bool RawImageInput::Open(const std::string& path) {
     return false;
   }
   compressed_ = form != ImageForm::Plain;
-  if (compressed_ && !stream_.Open(file_.get())) {
+  if (compressed_) {
+    if (stream_.Open(file_.get())) return true;
     Close();
     return false;
   }
+  std::optional<uint64_t> size = file_.Size();
+  uint64_t trailer = hasTrailer ? kTrailerBytes : 0;
+  if (!size || *size < trailer) {
+    Close();
+    return false;
+  }
+  plainRemaining_ = *size - trailer;
   return true;
 }
 
@@ -36,8 +46,10 @@ int64_t RawImageInput::Read(void* data, std::size_t bytes) {
     }
     return static_cast<int64_t>(total);
   }
-  std::size_t got = file_.Read(data, bytes);
-  if (got < bytes && std::ferror(file_.get())) return -1;
+  std::size_t wanted = bytes < plainRemaining_ ? bytes : static_cast<std::size_t>(plainRemaining_);
+  std::size_t got = file_.Read(data, wanted);
+  if (got < wanted && std::ferror(file_.get())) return -1;
+  plainRemaining_ -= got;
   return static_cast<int64_t>(got);
 }
 
@@ -45,4 +57,5 @@ void RawImageInput::Close() {
   stream_.Close();
   file_.Close();
   compressed_ = false;
+  plainRemaining_ = 0;
 }

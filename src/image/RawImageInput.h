@@ -12,10 +12,11 @@
 
 class RawImageInput {
  public:
-  // .img from its first byte (a trailer is read as data), .imz its bzip2 stream, .exe the first bzip2
-  // stream within its first 512 KB. False when the file cannot be opened, has an unknown form, or holds no
-  // stream that can be started.
-  bool Open(const std::string& path);
+  // .img from its first byte to the end of its data (hasTrailer: the file less its last kTrailerBytes, which
+  // must never pass for disk data), .imz its bzip2 stream, .exe the first bzip2 stream within its first
+  // 512 KB. False when the file cannot be opened or measured, has an unknown form, or holds no stream that
+  // can be started.
+  bool Open(const std::string& path, bool hasTrailer);
   // Fills data unless the image ends first: the number read (0 at the end), or -1 on a read or stream error.
   int64_t Read(void* data, std::size_t bytes);
   void Close();
@@ -24,4 +25,5 @@ class RawImageInput {
   File file_;
   Bzip2Reader stream_;
   bool compressed_ = false;
+  uint64_t plainRemaining_ = 0;
 };

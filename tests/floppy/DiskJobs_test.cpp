@@ -15,6 +15,7 @@
 #include "floppy/NtFloppyDevice.h"
 #include "floppy/SimulatedNtSyscalls.h"
 #include "image/ImageStream.h"
+#include "image/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 
@@ -127,8 +128,10 @@ class Engine : public ImageFolder {
 
   // The raw bytes an image file carries, through the product's own reader.
   std::string RawOf(const std::string& path) {
+    CImageInfo info;
+    EXPECT_EQ(info.LoadInfo(path, boxes), 0);
     ImageReader reader(boxes);
-    EXPECT_EQ(reader.Open(path), 0);
+    EXPECT_EQ(reader.Open(info), 0);
     std::string raw(0x200000, '\0');
     int64_t got = reader.Read(raw.data(), raw.size());
     raw.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
@@ -221,12 +224,10 @@ TEST_F(Engine, EmergencyReadPutsMarkersWhereSectorsFailed) {
   EXPECT_EQ(FirstDifference(ReadWhole(Path("clean.img")), DiskBytes({80, 18})), -1);
 }
 
-// Only the extended format request carries sector IDs: formats that use it get real bad sectors again;
-// the others get the marker blocks written as data, and the image comes back whole all the same.
+// Every format gets real bad sectors again where the emergency image has marker blocks, and the rest back.
 TEST_F(Engine, RecreatesTheBadSectorsOfAnEmergencyImage) {
-  for (const FloppyGeometry& geometry : {FloppyGeometry{80, 18}, FloppyGeometry{80, 21}, FloppyGeometry{80, 10}}) {
+  for (const FloppyGeometry& geometry : kFormats) {
     SCOPED_TRACE(geometry.SizeKb());
-    bool extended = FindFloppyFormat(geometry)->extendedRequest;
     settings = AppSettings();
     settings.m_emergency = 1;
     VirtualFloppy damaged = PatternedFloppy(geometry);
@@ -240,23 +241,88 @@ TEST_F(Engine, RecreatesTheBadSectorsOfAnEmergencyImage) {
     settings.m_formatDisk = 1;
     settings.m_recreateBad = 1;
     Insert(NewVirtualFloppy(geometry));
-    std::vector<JobEvent> events;
-    ASSERT_EQ(WriteDisk(path, &events), 0);  // verification on: recreated sides are not verified
-    std::vector<uint32_t> recreated;
-    if (extended) recreated = {37 * 512, 500 * 512};
-    EXPECT_EQ(progress.badSectorOffsets, recreated);
+    ASSERT_EQ(WriteDisk(path), 0);  // verification on: recreated sides are not verified
+    EXPECT_EQ(progress.badSectorOffsets, (std::vector<uint32_t>{37 * 512, 500 * 512}));
+    int64_t idZeroSlots = std::count_if(store->floppy.slots.begin(), store->floppy.slots.end(),
+                                        [](const SectorSlot& slot) { return slot.id == 0; });
+    EXPECT_EQ(idZeroSlots, 2);
     for (int64_t sector = 0; sector < geometry.TotalSectors(); ++sector) {
       const uint8_t* data = store->floppy.ReadableSector(sector);
-      bool bad = sector == 37 || sector == 500;
-      if (bad && extended) {
+      if (sector == 37 || sector == 500) {
         EXPECT_EQ(data, nullptr) << sector;
-        continue;
+      } else {
+        ASSERT_NE(data, nullptr) << sector;
+        EXPECT_EQ(std::memcmp(data, SectorPattern(sector).data(), kSectorBytes), 0) << sector;
       }
-      ASSERT_NE(data, nullptr) << sector;
-      EXPECT_EQ(bad ? IsBadSectorMarker(data) : std::memcmp(data, SectorPattern(sector).data(), kSectorBytes) == 0,
-                true)
-          << sector;
     }
+    EXPECT_TRUE(boxes.Boxes().empty());
+
+    // A drive that cannot format says so instead of leaving the sectors to be written as data.
+    VirtualFloppy usb = NewVirtualFloppy(geometry);
+    usb.refusesFormat = true;
+    Insert(usb);
+    EXPECT_EQ(WriteDisk(path), -1);
+    EXPECT_EQ(boxes.Ids(), std::vector<int>{57721});
+    EXPECT_TRUE(progress.badSectorOffsets.empty());
+    EXPECT_EQ(store->floppy.data, usb.data);
+    boxes.Clear();
+  }
+}
+
+// An image that cannot be read whole, is too large or fails its checksum is refused before the drive is
+// even opened (opening alone would spin the drive up): the disk keeps everything.
+TEST_F(Engine, ImagesThatFailTheirCheckLeaveTheDiskUntouched) {
+  auto flip16 = [](std::string& bytes) {
+    std::size_t middle = (bytes.size() - kTrailerBytes) / 2;
+    for (std::size_t i = middle; i < middle + 16; ++i) bytes[i] = static_cast<char>(bytes[i] ^ 0x5A);
+  };
+  auto cutStream = [](std::string& bytes) {
+    std::size_t stream = bytes.size() - kTrailerBytes;
+    bytes.erase(stream / 2, stream - stream / 2);
+  };
+  auto wrongChecksum = [](std::string& bytes) {
+    CImageInfo info;
+    info.m_tracks = 80;
+    info.m_sectorsPerTrack = 18;
+    info.m_checksum = 0x12345678;
+    bytes.replace(bytes.size() - kTrailerBytes, kTrailerBytes, FormatTrailer(info));
+  };
+  auto changeData = [](std::string& bytes) { bytes[5000] = static_cast<char>(bytes[5000] ^ 1); };
+  auto tooLarge = [](std::string& bytes) { bytes = FloppyBytes(3000000); };
+  struct Case {
+    const char* title;
+    const char* source;
+    std::function<void(std::string&)> damage;
+    bool format, recreate;
+    int id;
+  } cases[] = {
+      {"imz with 16 bytes flipped mid-stream", "disk.imz", flip16, false, false, 124},
+      {"the same, formatting first", "disk.imz", flip16, true, false, 124},
+      {"imz cut in the middle of its stream", "disk.imz", cutStream, true, false, 124},
+      {"imz whose file does not match its checksum", "disk.imz", wrongChecksum, true, false, 57699},
+      {"img changed after its trailer was written", "disk.img", changeData, false, false, 57699},
+      {"the same, recreating bad sectors", "disk.img", changeData, true, true, 57699},
+      {"img of 3,000,000 bytes", "disk.img", tooLarge, true, false, 57730},
+  };
+  Insert(PatternedFloppy({80, 18}));
+  ASSERT_EQ(ReadDisk(Path("disk.imz")), 0);
+  ASSERT_EQ(ReadDisk(Path("disk.img")), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    std::string bytes = ReadWhole(Path(c.source));
+    c.damage(bytes);
+    std::string path = Path(std::string("damaged") + (c.source + 4));
+    WriteWhole(path, bytes);
+    settings = AppSettings();
+    settings.m_formatDisk = c.format;
+    settings.m_recreateBad = c.recreate;
+    VirtualFloppy disk = PatternedFloppy({80, 18});
+    Insert(disk);
+    boxes.Clear();
+    EXPECT_EQ(WriteDisk(path), -1);
+    EXPECT_EQ(boxes.Ids(), std::vector<int>{c.id});
+    EXPECT_TRUE(store->floppy == disk);
+    EXPECT_EQ(store->saves, 0);
   }
 }
 
@@ -392,21 +458,40 @@ TEST_F(Engine, CancelledWritesStopInEachPhase) {
   }
 }
 
-TEST_F(Engine, WritesZerosWhereTheImageEndsInsideABlock) {
-  settings.m_compatible = 1;
+// A short image fills the disk up to its end; the sector it ends in is completed with zeros, never with the
+// previous block's bytes or the trailer, and the sectors after it keep what they held.
+TEST_F(Engine, AShortImageEndsOnTheDiskWhereItsDataEnds) {
+  struct Case {
+    std::size_t missing;
+    bool trailer;
+  } cases[] = {{100, false}, {100, true}, {4096, true}, {9216 + 700, true}};
   Insert(PatternedFloppy({80, 18}));
-  std::string path = Path("short.img");
-  ASSERT_EQ(ReadDisk(path), 0);
-  std::string raw = ReadWhole(path);
-  raw.resize(raw.size() - 100);  // the last sector lacks its last 100 bytes
-  WriteWhole(path, raw);
-  VirtualFloppy target = NewVirtualFloppy({80, 18});
-  std::memset(target.data.data(), 0xAA, target.data.size());
-  Insert(std::move(target));
-  ASSERT_EQ(WriteDisk(path), 0);
-  std::string disk = DiskBytes({80, 18});
-  EXPECT_EQ(FirstDifference(disk.substr(0, raw.size()), raw), -1);
-  EXPECT_EQ(disk.substr(raw.size()), std::string(100, '\0'));
+  settings.m_compatible = 1;
+  ASSERT_EQ(ReadDisk(Path("whole.img")), 0);
+  const std::string whole = ReadWhole(Path("whole.img"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.missing) + (c.trailer ? " with trailer" : ""));
+    std::string path = Path("short.img");
+    std::string raw = whole.substr(0, whole.size() - c.missing);
+    WriteWhole(path, raw);
+    if (c.trailer) {
+      CImageInfo record;
+      record.m_path = path;
+      record.m_tracks = 80;
+      record.m_sectorsPerTrack = 18;
+      ASSERT_EQ(record.WriteTrailer(boxes), 0);
+    }
+    VirtualFloppy target = NewVirtualFloppy({80, 18});
+    std::memset(target.data.data(), 0xAA, target.data.size());
+    Insert(std::move(target));
+    ASSERT_EQ(WriteDisk(path), 0);
+    std::string disk = DiskBytes({80, 18});
+    std::size_t sectorEnd = (raw.size() + kSectorBytes - 1) / kSectorBytes * kSectorBytes;
+    EXPECT_EQ(FirstDifference(disk.substr(0, raw.size()), raw), -1);
+    EXPECT_EQ(disk.substr(raw.size(), sectorEnd - raw.size()), std::string(sectorEnd - raw.size(), '\0'));
+    EXPECT_EQ(disk.substr(sectorEnd), std::string(disk.size() - sectorEnd, '\xAA'));
+    EXPECT_TRUE(boxes.Boxes().empty());
+  }
 }
 
 }  // namespace

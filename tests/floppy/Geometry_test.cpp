@@ -30,9 +30,9 @@ TEST(Geometry, FormatTableRows) {
     uint8_t ch, cl;
     bool on9x;
   } cases[] = {
-      {{40, 9}, 6, false, 0, 0x27, 0x09, true},  {{80, 9}, 5, false, 0, 0x4F, 0x09, true},
-      {{80, 10}, 5, true, 46, 0x4F, 0x09, false}, {{80, 15}, 1, false, 0, 0x4F, 0x0F, true},
-      {{80, 18}, 2, false, 0, 0x4F, 0x12, true},  {{80, 21}, 2, true, 12, 0x4F, 0x12, false},
+      {{40, 9}, 6, false, 0x50, 0x27, 0x09, true},  {{80, 9}, 5, false, 0x50, 0x4F, 0x09, true},
+      {{80, 10}, 5, true, 46, 0x4F, 0x09, false},   {{80, 15}, 1, false, 0x54, 0x4F, 0x0F, true},
+      {{80, 18}, 2, false, 0x6C, 0x4F, 0x12, true}, {{80, 21}, 2, true, 12, 0x4F, 0x12, false},
   };
   for (const Case& c : cases) {
     const FloppyFormat* row = FindFloppyFormat(c.geometry);

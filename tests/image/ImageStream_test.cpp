@@ -57,13 +57,13 @@ TEST_F(ImageStream, WrittenBlockByBlockAndReadBackInOtherBlocks) {
     }
 
     ImageReader reader(boxes);
-    ASSERT_EQ(reader.Open(path), 0) << c.name;
+    info.m_path = path;
+    ASSERT_EQ(reader.Open(info), 0) << c.name;
     std::string back;
     std::vector<char> chunk(5000);
     for (int64_t got; (got = reader.Read(chunk.data(), chunk.size())) > 0;) back.append(chunk.data(), static_cast<std::size_t>(got));
-    // A plain file is read to its end, trailer included: the disk jobs stop at the image's geometry.
-    EXPECT_EQ(back.substr(0, raw.size()), raw) << c.name;
-    EXPECT_EQ(back.size(), FormOfPath(path) == ImageForm::Plain ? file.size() : raw.size()) << c.name;
+    // A plain file's trailer is no disk data: reading stops where the data ends.
+    EXPECT_EQ(back, raw) << c.name;
     EXPECT_EQ(reader.Read(chunk.data(), chunk.size()), 0);
     reader.Close();
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -118,7 +118,9 @@ TEST_F(ImageStream, ReaderRefusals) {
     FakeMessageBoxes boxes;
     ImageReader reader(boxes);
     std::string path = Path(c.name);
-    ASSERT_EQ(reader.Open(path), c.opens ? 0 : -1) << c.name;
+    CImageInfo image;
+    image.m_path = path;
+    ASSERT_EQ(reader.Open(image), c.opens ? 0 : -1) << c.name;
     if (c.opens) {
       std::vector<char> chunk(9216);
       int64_t got = 0;
