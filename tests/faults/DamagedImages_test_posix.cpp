@@ -48,7 +48,7 @@ TEST_F(DamagedImages, AreRefusedBeforeTheDiskIsTouched) {
     ProgramRun run = Diskelle(arguments);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, c.err);
-    EXPECT_TRUE(ReadWhole(floppy) == before);  // not even opened: opening spins the drive's clock on
+    EXPECT_TRUE(ReadWhole(floppy) == before);  // not a sector formatted or written
   }
 }
 
