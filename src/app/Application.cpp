@@ -4,14 +4,7 @@
 #include "base/Texts.h"
 #include "floppy/DiskJobs.h"
 #include "image/Conversion.h"
-
-namespace {
-
-bool OnFloppyDrive(const std::string& path) {
-  return StartsWithIgnoringCase(path, "A:") || StartsWithIgnoringCase(path, "B:");
-}
-
-}  // namespace
+#include "image/ImageForm.h"
 
 Application::Application(const ApplicationServices& services, IApplicationFront& front)
     : services_(services), front_(front) {}

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/File.h"
+#include "base/Strings.h"
 
 namespace {
 
@@ -25,6 +26,10 @@ ImageForm FormOfPath(const std::string& path) {
   if (EndsWithIgnoringCase(path, ".imz")) return ImageForm::Compressed;
   if (EndsWithIgnoringCase(path, ".exe")) return ImageForm::SelfExtracting;
   return ImageForm::Unknown;
+}
+
+bool OnFloppyDrive(const std::string& path) {
+  return StartsWithIgnoringCase(path, "A:") || StartsWithIgnoringCase(path, "B:");
 }
 
 int64_t FindImageStreamIn(const uint8_t* data, std::size_t size) {

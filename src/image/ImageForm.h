@@ -11,6 +11,9 @@ enum class ImageForm { Unknown, Plain, Compressed, SelfExtracting };  // .img, .
 
 ImageForm FormOfPath(const std::string& path);
 
+// A path on floppy drive A: or B:, which an image is never opened from or saved to directly.
+bool OnFloppyDrive(const std::string& path);
+
 // Readers search the signature of an .exe image in its first 512 KB.
 inline constexpr int64_t kExeSearchBytes = 0x80000;
 

@@ -85,6 +85,16 @@ int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
     ShowError(boxes, kTextUnsupportedExtension);
     return -1;
   }
+  // The save comes only after a whole read or conversion: a folder it can never write to is refused now,
+  // by the save's own first step (its temporary file goes again at once). The read refuses floppy drives
+  // itself, without spinning one up here.
+  if (!OnFloppyDrive(path)) {
+    FileSave probe;
+    if (probe.Begin(path) == FileSave::Start::CannotCreate) {
+      ShowError(boxes, kTextCannotCreate, {path});
+      return -2;
+    }
+  }
   m_state = 2;
   return 0;
 }

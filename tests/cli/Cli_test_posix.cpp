@@ -2,6 +2,8 @@
 // virtual floppies in the drives and a private settings file.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -90,6 +92,36 @@ TEST_F(Cli, FilesThatAreNoImagesSaySoAndNothingGoesOnWithAMadeUpGeometry) {
     EXPECT_EQ(run.out, "") << c.args.back();
   }
   EXPECT_FALSE(FileExists(Path("out.img")));
+}
+
+TEST_F(Cli, OutputFoldersThatCannotBeWrittenAreRefusedBeforeAnyWork) {
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "720", "--fill", "zero"});
+  std::string image = Path("disk.img");
+  ASSERT_EQ(Diskelle({"/r", "/o", image}).exitCode, 0);
+  ::chmod(dir.c_str(), 0755);
+  std::filesystem::create_directory(Path("locked"));
+  ::chmod(Path("locked").c_str(), 0555);
+  bool root = ::geteuid() == 0;
+  ProgramOptions locked;  // root writes anywhere: another user meets the lock
+  locked.user = root ? UnprivilegedUser() : std::nullopt;
+  struct Case {
+    std::vector<std::string> args;
+    std::string target;
+    bool lockedFolder;
+  } cases[] = {
+      {{"/r", "/o", Path("gone/x.img")}, Path("gone/x.img"), false},
+      {{"/c", "/i", image, "/o", Path("gone/x.imz")}, Path("gone/x.imz"), false},
+      {{"/r", "/o", Path("locked/x.img")}, Path("locked/x.img"), true},
+  };
+  std::vector<std::string> before = FileNames();
+  for (const Case& c : cases) {
+    if (c.lockedFolder && root && !locked.user) continue;
+    ProgramRun run = Diskelle(c.args, c.lockedFolder ? locked : ProgramOptions{});
+    EXPECT_EQ(run.exitCode, 2) << c.target;
+    EXPECT_EQ(run.err, "不能创建 " + c.target + "。\n") << c.target;
+  }
+  EXPECT_EQ(FileNames(), before);
+  EXPECT_TRUE(std::filesystem::is_empty(Path("locked")));
 }
 
 TEST_F(Cli, TextsFromFilesAndArgumentsReachTheTerminalEscaped) {

@@ -52,10 +52,13 @@ class Conversion : public ImageFolder {
     options.write.selfExe = &selfExe;
   }
 
-  // Loads source and saves it as target, as the conversion job does.
+  // Loads source and saves it as target, as the conversion job does. The target record is made as SetTarget
+  // makes it but without its early look at the folder: the save must refuse a folder that went meanwhile.
   int Convert(const std::string& source, const std::string& target, FakeMessageBoxes& boxes) {
     CImageInfo from, to;
-    if (from.LoadInfo(source, boxes) != 0 || to.SetTarget(target, boxes) != 0) return -10;
+    to.m_path = target;
+    to.m_state = 2;
+    if (from.LoadInfo(source, boxes) != 0 || to.CheckExtension() == 0) return -10;
     ImageBuffer buffer;
     if (LoadImageFile(from, buffer, boxes) != 0) return -11;
     return SaveImageFile(from, to, buffer, options, boxes);

@@ -168,12 +168,20 @@ TEST_F(ImageSource, ADamagedStreamWithoutStatedGeometryIsRefusedWithOneMessage) 
   EXPECT_EQ(info.m_state, 0);
 }
 
-TEST_F(ImageSource, SetTargetAcceptsKnownFormsOnly) {
+TEST_F(ImageSource, SetTargetAcceptsKnownFormsInAFolderItCanWriteOnly) {
   struct Case {
     const char* name;
     int result;
     int compressed;
-  } cases[] = {{"new.img", 0, 0}, {"new.IMZ", 0, 1}, {"new.exe", 0, 1}, {"new.zip", -1, 9}, {"im", -1, 9}};
+    std::vector<int> ids;
+  } cases[] = {
+      {"new.img", 0, 0, {}},
+      {"new.IMZ", 0, 1, {}},
+      {"new.exe", 0, 1, {}},
+      {"new.zip", -1, 9, {kTextUnsupportedExtension}},
+      {"im", -1, 9, {kTextUnsupportedExtension}},
+      {"no-such-folder/new.img", -2, 0, {kTextCannotCreate}},
+  };
   for (const Case& c : cases) {
     CImageInfo info;
     info.m_compressed = 9;
@@ -182,7 +190,7 @@ TEST_F(ImageSource, SetTargetAcceptsKnownFormsOnly) {
     EXPECT_EQ(info.m_path, Path(c.name));
     EXPECT_EQ(info.m_state, c.result == 0 ? 2 : 0) << c.name;
     EXPECT_EQ(info.m_compressed, c.compressed) << c.name;
-    EXPECT_EQ(boxes.Ids(), c.result == 0 ? std::vector<int>{} : std::vector<int>{kTextUnsupportedExtension});
+    EXPECT_EQ(boxes.Ids(), c.ids) << c.name;
   }
   EXPECT_EQ(FileNames(), std::vector<std::string>{});  // nothing is created
 }
