@@ -169,9 +169,8 @@ bool FileSave::Write(const void* bytes, std::size_t size) {
   return false;
 }
 
-bool CopyToNewFile(const std::string& from, const std::string& to) {
-  File source = File::Open(from, FileMode::Read);
-  if (!source) return false;
+bool CopyToNewFile(File& source, const std::string& to) {
+  if (!source || !source.Seek(0, SEEK_SET)) return false;
   std::FILE* opened = nullptr;
   FileError error = FileError::None;
   if (CreateNewFile(to, opened, error) != CreateResult::Created) return false;

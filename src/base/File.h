@@ -37,7 +37,7 @@ class File {
 
  private:
   friend class FileSave;
-  friend bool CopyToNewFile(const std::string& from, const std::string& to);
+  friend bool CopyToNewFile(File& from, const std::string& to);
   explicit File(std::FILE* file) : file_(file) {}
   std::FILE* file_ = nullptr;
 };
@@ -94,9 +94,9 @@ class FileSave {
 FileSave::Start SaveWholeFile(const std::string& target, const void* bytes, std::size_t size,
                               FileError* error = nullptr);
 
-// Copies the file at from, byte for byte, to a new file named to: false when to exists already (it is never
-// replaced) or the copy fails (nothing is left at to then).
-bool CopyToNewFile(const std::string& from, const std::string& to);
+// Copies an open file from its first byte, byte for byte, to a new file named to: false when to exists
+// already (it is never replaced) or the copy fails (nothing is left at to then).
+bool CopyToNewFile(File& from, const std::string& to);
 
 // An exclusive lock on an existing file, held until released or until the process ends. Every process that
 // uses this class sees it (an advisory lock on POSIX); readers that do not ask are not hindered. The lock

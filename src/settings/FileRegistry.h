@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "base/File.h"
 #include "settings/HiveRegistry.h"
 
 class FileRegistry : public HiveRegistry {
@@ -32,7 +33,7 @@ class FileRegistry : public HiveRegistry {
 
   // The hive as the file holds it now (re-read only when the file changed).
   RegistryHive& Load();
-  void KeepDamagedCopy();
+  void KeepDamagedCopy(File& damaged);
   static constexpr int kMaxDamagedCopies = 100;
   bool Save(const RegistryHive& hive);
 

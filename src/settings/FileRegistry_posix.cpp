@@ -8,8 +8,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "base/File.h"
 #include "base/Win32Codes.h"
@@ -21,15 +19,12 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+// The file's text, up to one chunk beyond limit (a longer file is no hive).
+std::optional<std::string> ReadText(File& file, std::size_t limit) {
   std::string text;
   char chunk[65536];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    text.append(chunk, static_cast<std::size_t>(in.gcount()));
-    if (text.size() > limit) break;
-  }
+  for (std::size_t got; text.size() <= limit && (got = file.Read(chunk, sizeof chunk)) > 0;) text.append(chunk, got);
+  if (std::ferror(file.get())) return std::nullopt;
   return text;
 }
 
@@ -83,27 +78,29 @@ RegistryHive& FileRegistry::Load() {
                         static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
   if (hive_ && loadedFrom_ == identity) return *hive_;
 
-  std::optional<std::string> text = ReadWholeFile(path_, RegistryHive::kMaxTextBytes);
+  // One open file for the text and for a copy of it: another process may replace the file meanwhile.
+  File file = File::Open(path_, FileMode::Read);
+  std::optional<std::string> text = file ? ReadText(file, RegistryHive::kMaxTextBytes) : std::nullopt;
   std::optional<RegistryHive> parsed = text ? RegistryHive::Parse(*text) : std::nullopt;
   if (parsed) {
     hive_ = std::move(parsed);
     damagedFileUnsaved_ = false;
   } else {
     hive_.emplace();
-    if (text) KeepDamagedCopy();
+    if (text) KeepDamagedCopy(file);
   }
   loadedFrom_ = identity;
   return *hive_;
 }
 
-void FileRegistry::KeepDamagedCopy() {
+void FileRegistry::KeepDamagedCopy(File& damaged) {
   // An exact copy under a name of its own: an earlier damaged copy is never overwritten, a large file never cut.
   std::string copy;
   damagedFileUnsaved_ = true;
   for (int number = 1; number <= kMaxDamagedCopies && damagedFileUnsaved_; ++number) {
     copy = path_ + ".bad" + (number == 1 ? std::string() : "." + std::to_string(number));
     if (FileExists(copy)) continue;
-    damagedFileUnsaved_ = !CopyToNewFile(path_, copy);
+    damagedFileUnsaved_ = !CopyToNewFile(damaged, copy);
   }
   if (!damageReported_ && onDamaged_) onDamaged_(path_, damagedFileUnsaved_ ? std::string() : copy);
   damageReported_ = true;

@@ -9,7 +9,9 @@
 
 #include <grp.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -108,6 +110,14 @@ ProgramRun RunProgramWith(const std::string& program, const std::vector<std::str
     ::close(fd);
   });
   std::thread outReader([&run, fd = out[0]] { run.out = Drain(fd); });
+  std::atomic<bool> ended{false};
+  std::thread watchdog([&ended, pid, limit = options.timeoutSeconds] {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limit);
+    while (!ended.load() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!ended.load()) ::kill(-pid, SIGKILL);
+  });
   if (whileRunning) whileRunning(pid);
   run.err = Drain(err[0]);
   outReader.join();
@@ -115,6 +125,8 @@ ProgramRun RunProgramWith(const std::string& program, const std::vector<std::str
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
+  ended = true;
+  watchdog.join();
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return run;
 }

@@ -22,6 +22,7 @@ struct ProgramOptions {
   std::optional<unsigned long> fileSizeLimit;  // RLIMIT_FSIZE in bytes; SIGXFSZ is ignored, writes fail with EFBIG
   std::optional<uid_t> user;               // run as this user (and its group) when started as root
   std::string stdoutPath;                  // redirect standard output to this file instead of capturing it
+  int timeoutSeconds = 120;                // a program that hangs is killed (exit 128 + SIGKILL), not waited for
 };
 
 // Runs program to its end.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -52,6 +53,15 @@ class ProgramsTest : public ImageFolder {
   void StoreSettings(const std::string& values) {
     WriteWhole(Path("settings.reg"),
                "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Kestrix Software\\Diskelle\\Settings]\n" + values);
+  }
+
+  // Temporary files of saves that were left behind anywhere under the test's folder.
+  std::vector<std::string> UnfinishedSaves() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+      if (entry.path().string().find(".~dk") != std::string::npos) names.push_back(entry.path().string());
+    }
+    return names;
   }
 
   std::map<std::string, std::string> env;

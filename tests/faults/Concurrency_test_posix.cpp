@@ -1,0 +1,135 @@
+// Several processes at once on one virtual floppy or one output file: no process undoes another's work,
+// and none reports a success that a later one quietly took back.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <fstream>
+#include <future>
+#include <thread>
+
+#include "support/ProgramsFixture_posix.h"
+
+namespace {
+
+using Concurrency = ProgramsTest;
+
+// Whether a process holds a lock on the file now, as the kernel lists them (asking for the lock ourselves
+// would take it from the process we wait for).
+bool FileIsLocked(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  std::ifstream locks("/proc/locks");
+  std::string line;
+  const std::string inode = ":" + std::to_string(info.st_ino) + " ";
+  while (std::getline(locks, line)) {
+    if (line.find("FLOCK") != std::string::npos && line.find(inode) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Waits until a process holds the drive's session.
+bool WaitUntilDriveIsTaken(const std::string& floppy) {
+  for (int i = 0; i < 2000; ++i) {
+    if (FileIsLocked(floppy)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
+}
+
+TEST_F(Concurrency, OneProcessAtATimeHasAVirtualDrive) {
+  NewFloppy("one.vfd", {"--format", "1440", "--fill", "random"});
+  NewFloppy("two.vfd", {"--format", "1440", "--fill", "random"});
+  drives["DISKELLE_DRIVE_A"] = Path("one.vfd");
+  ASSERT_EQ(Diskelle({"/r", "/o", Path("one.img")}).exitCode, 0);
+  drives["DISKELLE_DRIVE_A"] = Path("two.vfd");
+  ASSERT_EQ(Diskelle({"/r", "/o", Path("two.img")}).exitCode, 0);
+  const std::string one = ReadWhole(Path("one.img")).substr(0, 1474560);
+  const std::string two = ReadWhole(Path("two.img")).substr(0, 1474560);
+
+  struct Case {
+    const char* title;
+    std::vector<std::string> first, second;  // the second starts while the first has the drive
+    bool secondIsVfloppy;
+  } cases[] = {
+      {"a read, then a write", {"/r", "/o", Path("copy.img")}, {"/s", "/i", Path("two.img"), "/w"}, false},
+      {"two writes", {"/s", "/i", Path("one.img"), "/w"}, {"/s", "/i", Path("two.img"), "/w"}, false},
+      {"a read, then a new floppy made over the file", {"/r", "/o", Path("copy.img")},
+       {"create", Path("disk.vfd"), "--format", "720", "--force"}, true},
+  };
+  for (int round = 0; round < 2; ++round) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.title) + ", round " + std::to_string(round));
+    std::string floppy = Path("disk.vfd");
+    NewFloppy("disk.vfd", {"--format", "1440", "--fill", "zero", "--force"});
+    // Place the first image so that a write of it changes the disk.
+    drives["DISKELLE_DRIVE_A"] = floppy;
+    ASSERT_EQ(Diskelle({"/s", "/i", Path("one.img"), "/w"}).exitCode, 0);
+    const std::string before = RawOf(floppy);
+    env["DISKELLE_DRIVE_DELAY_MS"] = "5";
+    auto first = std::async(std::launch::async, [&] { return Diskelle(c.first); });
+    ASSERT_TRUE(WaitUntilDriveIsTaken(floppy));
+    ProgramRun second = c.secondIsVfloppy ? Vfloppy(c.second) : Diskelle(c.second);
+    ProgramRun firstRun = first.get();
+    env.erase("DISKELLE_DRIVE_DELAY_MS");
+    // Exactly one of them had the drive; the other was refused and said so.
+    EXPECT_NE(firstRun.exitCode == 0, second.exitCode == 0) << firstRun.err << second.err;
+    const ProgramRun& refused = firstRun.exitCode == 0 ? second : firstRun;
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(Contains(refused.err, c.secondIsVfloppy ? "in use" : "不能打开 A:。")) << refused.err;
+    // The disk holds what the process that had the drive left, nothing older.
+    std::string after = RawOf(floppy);
+    bool secondWrote = second.exitCode == 0 && c.second[0] == "/s";
+    bool firstWrote = firstRun.exitCode == 0 && c.first[0] == "/s";
+    if (c.secondIsVfloppy && second.exitCode == 0) {
+      EXPECT_EQ(after.size(), 737280u);
+    } else {
+      EXPECT_TRUE(after == (secondWrote ? two : firstWrote ? one : before));
+    }
+    if (c.first[0] == "/r" && firstRun.exitCode == 0) {
+      EXPECT_TRUE(ReadWhole(Path("copy.img")).substr(0, 1474560) == before);
+    }
+  }
+  }
+}
+
+// Processes that find the settings file damaged at the same time each keep a whole copy, none overwritten.
+TEST_F(Concurrency, DamagedSettingsFoundByManyProcessesAtOnce) {
+  const std::string hive = Path("settings.reg");
+  for (int round = 0; round < 5; ++round) {
+    const std::string damaged = "damaged round " + std::to_string(round);
+    WriteWhole(hive, damaged);
+    std::vector<std::future<ProgramRun>> runs;
+    for (int i = 0; i < 6; ++i) runs.push_back(std::async(std::launch::async, [&] { return Diskelle({}); }));
+    for (auto& run : runs) EXPECT_EQ(run.get().exitCode, 0);
+    int copies = 0;
+    for (const std::string& name : FileNames()) {
+      if (name.rfind("settings.reg.bad", 0) != 0) continue;
+      std::string copy = ReadWhole(Path(name));
+      EXPECT_EQ(copy.rfind("damaged round ", 0), 0u) << name;
+      copies += copy == damaged;
+    }
+    EXPECT_GE(copies, 1) << "round " << round;
+  }
+}
+
+TEST_F(Concurrency, ConversionsToOneOutputNeverMix) {
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "720", "--fill", "random"});
+  ASSERT_EQ(Diskelle({"/r", "/o", Path("a.img"), "/d", "first"}).exitCode, 0);
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("b.vfd", {"--format", "720", "--fill", "random"});
+  ASSERT_EQ(Diskelle({"/r", "/o", Path("b.img"), "/d", "second"}).exitCode, 0);
+  const std::string a = ReadWhole(Path("a.img")), b = ReadWhole(Path("b.img"));
+  std::string out = Path("out.img");
+  for (int round = 0; round < 40; ++round) {
+    auto left = std::async(std::launch::async, [&] { return Diskelle({"/c", "/i", Path("a.img"), "/o", out}); });
+    ProgramRun right = Diskelle({"/c", "/i", Path("b.img"), "/o", out});
+    ProgramRun leftRun = left.get();
+    ASSERT_EQ(leftRun.exitCode, 0) << "round " << round << leftRun.err;
+    ASSERT_EQ(right.exitCode, 0) << "round " << round << right.err;
+    std::string result = ReadWhole(out);
+    ASSERT_TRUE(result == a || result == b) << "round " << round;
+    ASSERT_EQ(UnfinishedSaves(), std::vector<std::string>{}) << "round " << round;
+  }
+  EXPECT_EQ(Diskelle({"/t", "/i", out}).exitCode, 0);
+}
+
+}  // namespace
