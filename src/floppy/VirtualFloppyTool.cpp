@@ -145,7 +145,8 @@ int Create(const std::vector<std::string>& arguments, std::string& out, std::str
   floppy.diskAbsent = options.noDisk;
   floppy.refusesFormat = options.noFormat;
   std::vector<uint8_t> encoded = EncodeVirtualFloppy(floppy);
-  if (std::string problem = SaveProblem(SaveWholeFile(options.path, encoded.data(), encoded.size())); !problem.empty()) {
+  std::string problem = SaveProblem(SaveWholeFile(options.path, encoded.data(), encoded.size()));
+  if (!problem.empty()) {
     err = "create: " + options.path + ": " + problem + "\n";
     return kToolFailed;
   }
@@ -212,7 +213,8 @@ int Dump(const VirtualFloppy& floppy, const std::string& path, std::string& out,
     out.assign(bytes.begin(), bytes.end());
     return kToolDone;
   }
-  if (std::string problem = SaveProblem(SaveWholeFile(path, bytes.data(), bytes.size())); !problem.empty()) {
+  std::string problem = SaveProblem(SaveWholeFile(path, bytes.data(), bytes.size()));
+  if (!problem.empty()) {
     err = "dump: " + path + ": " + problem + "\n";
     return kToolFailed;
   }

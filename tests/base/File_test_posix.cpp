@@ -73,9 +73,15 @@ TEST_F(PosixFiles, SavesFollowLinksKeepModesAndRefuseWhatIsNoFile) {
     std::string target = Path("target");
     c.prepare(target);
     EXPECT_EQ(SaveWholeFile(target, "saved", 5), c.start) << c.name;
-    if (!c.where.empty()) EXPECT_EQ(Read(Path(c.where)), "saved") << c.name;
-    if (!c.where.empty() && c.where != "target") EXPECT_TRUE(S_ISLNK(ModeOf(target))) << c.name;
-    if (c.where.empty() && S_ISREG(ModeOf(target))) EXPECT_EQ(Read(target), "old") << c.name;
+    if (!c.where.empty()) {
+      EXPECT_EQ(Read(Path(c.where)), "saved") << c.name;
+    }
+    if (!c.where.empty() && c.where != "target") {
+      EXPECT_TRUE(S_ISLNK(ModeOf(target))) << c.name;
+    }
+    if (c.where.empty() && S_ISREG(ModeOf(target))) {
+      EXPECT_EQ(Read(target), "old") << c.name;
+    }
     std::size_t entries = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
       EXPECT_EQ(entry.path().string().find(".partial"), std::string::npos) << c.name;
@@ -89,12 +95,16 @@ TEST_F(PosixFiles, SavesFollowLinksKeepModesAndRefuseWhatIsNoFile) {
   Write(secret, "old");
   ::chmod(secret.c_str(), 0640);
   bool root = ::geteuid() == 0;
-  if (root) ASSERT_EQ(::chown(secret.c_str(), 65534, 65534), 0);
+  if (root) {
+    ASSERT_EQ(::chown(secret.c_str(), 65534, 65534), 0);
+  }
   ASSERT_EQ(SaveWholeFile(secret, "new", 3), FileSave::Start::Ready);
   EXPECT_EQ(ModeOf(secret) & 07777, 0640u);
   struct stat owner {};
   ::stat(secret.c_str(), &owner);
-  if (root) EXPECT_EQ(owner.st_uid, 65534u);
+  if (root) {
+    EXPECT_EQ(owner.st_uid, 65534u);
+  }
   mode_t mask = ::umask(022);
   ::umask(mask);
   ASSERT_EQ(SaveWholeFile(Path("fresh.img"), "new", 3), FileSave::Start::Ready);

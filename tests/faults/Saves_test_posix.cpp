@@ -105,7 +105,9 @@ TEST_F(Saves, LinksAreFollowedAndWhatIsNoFileIsNeverReplaced) {
   EXPECT_EQ(ReadWhole(Path("archive/real.img")), ReadWhole(Path("src.img")));
 
   bool root = ::geteuid() == 0;
-  if (root) ASSERT_EQ(::mknod(Path("null.img").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+  if (root) {
+    ASSERT_EQ(::mknod(Path("null.img").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+  }
   ASSERT_EQ(::mkfifo(Path("fifo.img").c_str(), 0666), 0);
   ASSERT_EQ(::symlink("/dev/null", Path("devlink.img").c_str()), 0);
   for (const char* name : {"null.img", "fifo.img", "devlink.img"}) {
@@ -117,7 +119,9 @@ TEST_F(Saves, LinksAreFollowedAndWhatIsNoFileIsNeverReplaced) {
     EXPECT_EQ(dumped.exitCode, 1) << name;
     EXPECT_TRUE(Contains(dumped.err, "not a regular file")) << dumped.err;
   }
-  if (root) EXPECT_TRUE(S_ISCHR(ModeOf(Path("null.img"))));
+  if (root) {
+    EXPECT_TRUE(S_ISCHR(ModeOf(Path("null.img"))));
+  }
   EXPECT_TRUE(S_ISFIFO(ModeOf(Path("fifo.img"))));
   EXPECT_TRUE(S_ISLNK(ModeOf(Path("devlink.img"))));
 
@@ -142,13 +146,17 @@ TEST_F(Saves, ReplacedImagesKeepModeAndOwnerAndReadOnlyOnesAreRefused) {
     std::string target = Path(name);
     WriteWhole(target, "old");
     ::chmod(target.c_str(), 0600);
-    if (root) ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    if (root) {
+      ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    }
     ProgramRun read = Diskelle({"/r", "/o", target});
     EXPECT_EQ(read.exitCode, 0) << read.err;
     EXPECT_EQ(ModeOf(target) & 07777, 0600u) << name;
     struct stat info {};
     ::stat(target.c_str(), &info);
-    if (root) EXPECT_EQ(info.st_uid, 65534u) << name;
+    if (root) {
+      EXPECT_EQ(info.st_uid, 65534u) << name;
+    }
   }
 
   std::string readOnly = Path("readonly.img");

@@ -39,7 +39,9 @@ TEST_F(Signals, EverySignalThatEndsAJobRemovesItsTemporaryFile) {
       return options;
     }(), [&](pid_t pid) {
       // Once the job is saving into its temporary file.
-      for (int i = 0; i < 2000 && UnfinishedSaves().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      for (int i = 0; i < 2000 && UnfinishedSaves().empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
       for (int signal : c.signals) {
         ::kill(pid, signal);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the second Ctrl-C before the cancel ends it
