@@ -99,9 +99,9 @@ FileSave::Start SaveWholeFile(const std::string& target, const void* bytes, std:
 bool CopyToNewFile(File& from, const std::string& to);
 
 // An exclusive lock on an existing file, held until released or until the process ends. Every process that
-// uses this class sees it (an advisory lock on POSIX); readers that do not ask are not hindered. The lock
-// belongs to the file, not to its name: to keep it across a FileSave of the locked file, lock the save's
-// temporary file before Commit and release the old lock after it.
+// uses this class sees it; readers that do not ask are not hindered. (POSIX: flock on the file itself;
+// Windows, where a file that is open cannot be replaced by a rename: a semaphore named after the file's
+// full path.)
 class FileLock {
  public:
   enum class Result { Locked, Busy, Missing, Failed };
@@ -115,6 +115,8 @@ class FileLock {
 
   // Takes the lock without waiting: Busy when another holder has it.
   Result Acquire(const std::string& path);
+  // Commits a save of the locked file and keeps the lock on the file that then has the name.
+  bool Commit(FileSave& save);
   bool Held() const { return handle_ != kNone; }
   void Release();
 

@@ -208,6 +208,14 @@ FileLock::Result FileLock::Acquire(const std::string& path) {
   return Result::Busy;
 }
 
+bool FileLock::Commit(FileSave& save) {
+  // The lock belongs to the file, not to its name: lock the new file before it takes the name.
+  FileLock next;
+  if (next.Acquire(save.TempPath()) != Result::Locked || !save.Commit()) return false;
+  *this = std::move(next);
+  return true;
+}
+
 void FileLock::Release() {
   if (handle_ == kNone) return;
   ::close(static_cast<int>(handle_));  // closing releases the lock

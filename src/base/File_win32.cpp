@@ -37,13 +37,6 @@ FileError ErrorOf(DWORD code) {
   }
 }
 
-bool SameFile(HANDLE a, HANDLE b) {
-  BY_HANDLE_FILE_INFORMATION first{}, second{};
-  return ::GetFileInformationByHandle(a, &first) && ::GetFileInformationByHandle(b, &second) &&
-         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
-         first.nFileIndexLow == second.nFileIndexLow;
-}
-
 }  // namespace
 
 File File::Open(const std::string& path, FileMode mode) {
@@ -183,49 +176,49 @@ void RemoveFileNow(const char* path) { ::DeleteFileW(Wide(path).c_str()); }
 
 namespace {
 
-// A byte far beyond any real file's end: locking it keeps other lockers out without stopping anyone,
-// the holder's own other handles included, from reading the data.
-constexpr DWORD kLockOffsetLow = 0xFFFFFFFEu;
-constexpr DWORD kLockOffsetHigh = 0x7FFFFFFFu;
-
-HANDLE OpenForLock(const std::string& path) {
-  return ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, 0, nullptr);
+// The file's full, long, case-folded path: every name of one file gives the same lock.
+std::wstring LockNameOf(const std::string& path) {
+  std::wstring wide = Wide(path);
+  wchar_t full[32768];
+  DWORD length = ::GetFullPathNameW(wide.c_str(), 32768, full, nullptr);
+  std::wstring name = length > 0 && length < 32768 ? std::wstring(full, length) : wide;
+  length = ::GetLongPathNameW(name.c_str(), full, 32768);
+  if (length > 0 && length < 32768) name.assign(full, length);
+  ::CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
+  uint64_t hash = 0xCBF29CE484222325ull;  // FNV-1a: object names may not hold backslashes
+  for (wchar_t c : name) hash = (hash ^ static_cast<uint16_t>(c)) * 0x100000001B3ull;
+  std::wstring text = L"Local\\Diskelle-";
+  for (int shift = 60; shift >= 0; shift -= 4) text += L"0123456789abcdef"[(hash >> shift) & 0xF];
+  return text;
 }
 
 }  // namespace
 
 FileLock::Result FileLock::Acquire(const std::string& path) {
   Release();
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    HANDLE file = OpenForLock(path);
-    if (file == INVALID_HANDLE_VALUE) {
-      DWORD error = ::GetLastError();
-      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Result::Missing : Result::Failed;
-    }
-    OVERLAPPED at{};
-    at.Offset = kLockOffsetLow;
-    at.OffsetHigh = kLockOffsetHigh;
-    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
-      DWORD error = ::GetLastError();
-      ::CloseHandle(file);
-      return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? Result::Busy : Result::Failed;
-    }
-    // As on POSIX: the name may have moved on to a new file meanwhile.
-    HANDLE named = OpenForLock(path);
-    bool same = named != INVALID_HANDLE_VALUE && SameFile(file, named);
-    if (named != INVALID_HANDLE_VALUE) ::CloseHandle(named);
-    if (same) {
-      handle_ = reinterpret_cast<intptr_t>(file);
-      return Result::Locked;
-    }
-    ::CloseHandle(file);
+  switch (KindOfPath(path)) {
+    case PathKind::Missing: return Result::Missing;
+    case PathKind::Other: return Result::Failed;
+    case PathKind::Regular: break;
   }
-  return Result::Busy;
+  // A semaphore, not a mutex: the holder's threads come and go (each job runs on one of its own).
+  HANDLE semaphore = ::CreateSemaphoreW(nullptr, 1, 1, LockNameOf(path).c_str());
+  if (!semaphore) return Result::Failed;
+  if (::WaitForSingleObject(semaphore, 0) != WAIT_OBJECT_0) {
+    ::CloseHandle(semaphore);
+    return Result::Busy;
+  }
+  handle_ = reinterpret_cast<intptr_t>(semaphore);
+  return Result::Locked;
 }
+
+// The lock follows the name, which the save keeps.
+bool FileLock::Commit(FileSave& save) { return save.Commit(); }
 
 void FileLock::Release() {
   if (handle_ == kNone) return;
-  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));  // closing releases the lock
+  HANDLE semaphore = reinterpret_cast<HANDLE>(handle_);
+  ::ReleaseSemaphore(semaphore, 1, nullptr);
+  ::CloseHandle(semaphore);
   handle_ = kNone;
 }

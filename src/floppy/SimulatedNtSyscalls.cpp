@@ -66,11 +66,8 @@ std::optional<VirtualFloppy> VirtualFloppyFileStore::Load(uint32_t& error) {
 uint32_t VirtualFloppyFileStore::Save(const VirtualFloppy& floppy) {
   std::vector<uint8_t> bytes = EncodeVirtualFloppy(floppy);
   FileSave save;
-  FileLock next;
-  bool saved = save.Begin(path_) == FileSave::Start::Ready && save.Write(bytes.data(), bytes.size()) &&
-               next.Acquire(save.TempPath()) == FileLock::Result::Locked && save.Commit();
-  if (saved) {
-    lock_ = std::move(next);  // the session goes on with the file that now has the name
+  // The session goes on with the file that then has the name.
+  if (save.Begin(path_) == FileSave::Start::Ready && save.Write(bytes.data(), bytes.size()) && lock_.Commit(save)) {
     return 0;
   }
   switch (save.Error()) {

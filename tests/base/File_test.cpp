@@ -105,14 +105,11 @@ TEST_F(FileSeam, OneLockHolderAtATimeAndTheLockFollowsASave) {
   EXPECT_EQ(second.Acquire(path), FileLock::Result::Busy);
   EXPECT_EQ(Read(path), "disk 1");  // readers are not hindered
 
-  // The holder saves a new file: it locks the new one before it takes the name.
+  // The holder saves a new file and keeps the drive.
   FileSave save;
   ASSERT_EQ(save.Begin(path), FileSave::Start::Ready);
   ASSERT_TRUE(save.Write("disk 2", 6));
-  FileLock next;
-  ASSERT_EQ(next.Acquire(save.TempPath()), FileLock::Result::Locked);
-  ASSERT_TRUE(save.Commit());
-  first = std::move(next);
+  ASSERT_TRUE(first.Commit(save));
   EXPECT_EQ(second.Acquire(path), FileLock::Result::Busy);
   first.Release();
   EXPECT_EQ(second.Acquire(path), FileLock::Result::Locked);
