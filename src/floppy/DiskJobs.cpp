@@ -71,8 +71,7 @@ int CDiskReadJob::Run() {
   device_ = NewDevice();
   if (device_->Open(DeviceAccess::Read) != 0) return -1;
   int geometryResult = device_->GetDiskGeometry(disk_);
-  device_->Close();
-  if (geometryResult != 0) return -1;
+  if (device_->Close() != 0 || geometryResult != 0) return -1;
 
   blockSize_ = settings.m_emergency ? kSectorBytes : static_cast<uint32_t>(disk_.SideBytes());
   buffer_.assign(blockSize_, 0);
@@ -102,7 +101,7 @@ int CDiskReadJob::Run() {
       if (ReadSide(track, head, done) != 0) return -1;
     }
   }
-  device_->Close();
+  if (device_->Close() != 0) return -1;
   return writer_->Finish(image_) == 0 ? 0 : -1;
 }
 
@@ -156,8 +155,7 @@ int CDiskWriteJob::Run() {
   device_ = NewDevice();
   if (device_->Open(DeviceAccess::ReadWrite) != 0) return -1;
   int geometryResult = device_->GetDiskGeometry(disk_);
-  device_->Close();
-  if (geometryResult != 0) return -1;
+  if (device_->Close() != 0 || geometryResult != 0) return -1;
   SetTotal(disk_);
   if (Cancelled()) return -1;
   if (CheckDiskMatchesImage(image, disk_, environment_.boxes) != 0) return -1;
@@ -177,7 +175,8 @@ int CDiskWriteJob::Run() {
       }
     }
   }
-  return 0;
+  // Only a close that succeeds has put everything on the disk (a virtual floppy saves its file here).
+  return device_->Close();
 }
 
 int CDiskWriteJob::WriteBlock(int64_t startSector, int count, uint64_t& done) {
@@ -254,8 +253,8 @@ int CDiskWriteJob::FormatAllTracks() {
       if (events_) events_->Post(kWriteProgressMessage, kJobSideFormatted);
     }
   }
-  device_->Close();
-  return 0;
+  // A drive that cannot finish the format (a virtual floppy whose file cannot be saved) has not formatted.
+  return device_->Close();
 }
 
 void CDiskWriteJob::Close(bool) {
