@@ -11,6 +11,43 @@ bool LooksLikeSwitch(std::string_view argument, PathStyle style) {
   return argument.find_first_of("/.", 1) == std::string_view::npos;
 }
 
+namespace {
+
+// Where RunCommandLine takes its operands from; 0 for an operand not given.
+struct OperandPositions {
+  std::size_t description = 0, input = 0, output = 0;
+};
+
+// Each test sees the index as the test before it left it, so an operand is taken whatever it looks like.
+OperandPositions FindOperands(const std::vector<std::string>& arguments) {
+  OperandPositions at;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    if (IsSwitch(arguments[i], "/d") && i < arguments.size() - 1) at.description = ++i;
+    if (IsSwitch(arguments[i], "/i") && i < arguments.size() - 1) at.input = ++i;
+    if (IsSwitch(arguments[i], "/o") && i < arguments.size() - 1) at.output = ++i;
+  }
+  return at;
+}
+
+}  // namespace
+
+std::vector<std::string> WithFullImagePaths(std::vector<std::string> arguments, PathStyle style,
+                                            const std::function<std::string(const std::string&)>& fullPath) {
+  auto makeFull = [&](std::size_t at) {
+    if (at != 0 && !arguments[at].empty() && !LooksLikeSwitch(arguments[at], style)) {
+      arguments[at] = fullPath(arguments[at]);
+    }
+  };
+  if (arguments.size() == 2) {
+    makeFull(1);
+  } else {
+    OperandPositions at = FindOperands(arguments);
+    makeFull(at.input);
+    makeFull(at.output);
+  }
+  return arguments;
+}
+
 CommandLine::CommandLine(std::vector<std::string> arguments, AppSettings& settings, ICommandLineHost& host,
                          PathStyle style)
     : arguments_(std::move(arguments)), settings_(settings), host_(host), style_(style) {
@@ -74,12 +111,9 @@ int CommandLine::ValidateCommandLine() {
 }
 
 int CommandLine::RunCommandLine() {
-  std::string description, input, output;
-  for (std::size_t i = 1; i < Count(); ++i) {
-    if (IsSwitch(At(i), "/d") && i < Count() - 1) description = At(++i);
-    if (IsSwitch(At(i), "/i") && i < Count() - 1) input = At(++i);
-    if (IsSwitch(At(i), "/o") && i < Count() - 1) output = At(++i);
-  }
+  OperandPositions at = FindOperands(arguments_);
+  auto operand = [this](std::size_t position) { return position != 0 ? At(position) : std::string(); };
+  std::string description = operand(at.description), input = operand(at.input), output = operand(at.output);
 
   char operation = 0;
   for (std::size_t i = 1; i < Count() && operation == 0; ++i) {

@@ -4,6 +4,7 @@
 // operation). The operations themselves belong to the main window and are reached through
 // ICommandLineHost, which both front ends implement.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +61,13 @@ bool IsSwitch(std::string_view argument, std::string_view name);
 // ("/w", "/input"), and "/home/u/disk.img" or "/a.img" are paths.
 enum class PathStyle { Windows, Posix };
 bool LooksLikeSwitch(std::string_view argument, PathStyle style);
+
+// The arguments with the image paths among them passed through fullPath: the one argument of a start with
+// one argument, and the operands RunCommandLine takes for /i and /o. The running program's own working
+// directory must not decide what a path names later (a second start hands its path to a program started
+// elsewhere), and a path is shown as the file it names. Operands that look like switches stay as they are.
+std::vector<std::string> WithFullImagePaths(std::vector<std::string> arguments, PathStyle style,
+                                            const std::function<std::string(const std::string&)>& fullPath);
 
 class CommandLine {
  public:

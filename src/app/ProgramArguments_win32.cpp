@@ -14,3 +14,14 @@ std::vector<std::string> ProgramArguments() {
   ::LocalFree(argv);
   return arguments;
 }
+
+std::string FullPath(const std::string& path) {
+  std::wstring relative = Wide(path);
+  DWORD length = ::GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return path;
+  std::wstring full(length, L'\0');
+  DWORD written = ::GetFullPathNameW(relative.c_str(), length, full.data(), nullptr);
+  if (written == 0 || written >= length) return path;
+  full.resize(written);
+  return Narrow(full);
+}

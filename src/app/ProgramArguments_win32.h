@@ -6,3 +6,7 @@
 #include <vector>
 
 std::vector<std::string> ProgramArguments();
+
+// path as a full path, taken from this process's working directory (path itself when the system cannot
+// make one).
+std::string FullPath(const std::string& path);

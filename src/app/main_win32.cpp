@@ -36,7 +36,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Next here: the weekly update check and, on the first start of a new version, the question about the
   // file associations (they come with the update-check dialog and the association registration).
 
-  std::vector<std::string> arguments = ProgramArguments();
+  std::vector<std::string> arguments = WithFullImagePaths(ProgramArguments(), PathStyle::Windows, FullPath);
   CMainDlg dialog(application, front, boxes, arguments);
   CInstanceChecker& checker = dialog.InstanceChecker();
   checker.WaitForStartupLock();

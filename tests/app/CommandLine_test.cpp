@@ -213,6 +213,30 @@ TEST(CommandLine, PosixPathsAreOperandsNotSwitches) {
   }
 }
 
+TEST(CommandLine, ImagePathsAreMadeFullAndNothingElse) {
+  auto full = [](const std::string& path) { return "C:\\work\\" + path; };
+  struct PathCase {
+    std::vector<std::string> args;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {{"a.img"}, {"C:\\work\\a.img"}},
+      {{"/w"}, {"/w"}},
+      {{"/i", "a.img", "/w"}, {"/i", "C:\\work\\a.img", "/w"}},
+      {{"/c", "/i", "a.img", "/o", "out.imz", "/d", "my disk"},
+       {"/c", "/i", "C:\\work\\a.img", "/o", "C:\\work\\out.imz", "/d", "my disk"}},
+      {{"/i", "a.img", "/i", "b.img", "/t"}, {"/i", "a.img", "/i", "C:\\work\\b.img", "/t"}},  // the one used
+      {{"/i", "/w"}, {"/i", "/w"}},
+      // The input taken is "/o" and stays; "o.img" is still taken as the output.
+      {{"/c", "/i", "a.img", "/d", "/i", "/o", "o.img"}, {"/c", "/i", "a.img", "/d", "/i", "/o", "C:\\work\\o.img"}},
+      {{"/r", "/o", ""}, {"/r", "/o", ""}},
+      {{}, {}},
+  };
+  for (const PathCase& c : cases) {
+    std::vector<std::string> made = WithFullImagePaths(WithProgram(c.args), PathStyle::Windows, full);
+    EXPECT_EQ(made, WithProgram(c.expected)) << (c.args.empty() ? "" : c.args[0]);
+  }
+}
+
 TEST(CommandLine, HelpHasTheDialogsLines) {
   std::vector<std::string> lines = CommandLineHelpLines();
   ASSERT_EQ(lines.size(), 13u);

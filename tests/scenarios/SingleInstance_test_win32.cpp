@@ -54,6 +54,21 @@ TEST_F(SingleInstance, ASecondStartHandsItsImageToTheRunningWindow) {
   CloseFirst(*first, main);
 }
 
+// A first start is given its path in full too: what it shows and works on is the file the user meant.
+TEST_F(SingleInstance, AFirstStartShowsARelativePathInFullAsAHandoverDoes) {
+  InsertFloppy();
+  std::string path = MakeImage("相对 路径.img", FloppyBytes(1474560, 5), "");
+  wchar_t previous[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(::SetCurrentDirectoryW(WidePath("").c_str()));
+  robot::Process& first = Start({L"相对 路径.img"});
+  ::SetCurrentDirectoryW(previous);
+  HWND main = WaitForMainWindow(first.Id());
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(Text(main, IDC_SOURCE_PATH), Utf16(path));
+  CloseFirst(first, main);
+}
+
 TEST_F(SingleInstance, ASecondStartWithoutArgumentsOnlyBringsTheRunningWindowForward) {
   InsertFloppy();
   std::string path = MakeImage("已加载.img", FloppyBytes(1474560, 3), "");
