@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,24 +12,21 @@
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "floppy/FloppyDrives.h"
+#include "cli/Signals.h"
 #include "cli/TerminalFront.h"
 #include "cli/TerminalHelp.h"
-#include "cli/TerminalText.h"
 #include "cli/TerminalMessageBoxes.h"
+#include "cli/TerminalText.h"
 #include "settings/FileRegistry.h"
 
 namespace {
 
 std::atomic<bool> interrupted{false};
 
-extern "C" void OnInterrupt(int) {
-  interrupted = true;
-  std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  InstallSignalHandlers(&interrupted);
   std::vector<std::string> arguments(argv, argv + argc);
   bool terminal = ::isatty(2) != 0;
   TerminalMessageBoxes boxes(stdin, stdout, stderr, ::isatty(0) != 0);
@@ -51,7 +47,6 @@ int main(int argc, char** argv) {
     front.PrintHelp(stdout);
     return front.CloseOutput(kExitDone);
   }
-  std::signal(SIGINT, OnInterrupt);
   StartDecision decision = application.RunCommandLine(arguments);
   return front.CloseOutput(decision.exitCode);
 }
