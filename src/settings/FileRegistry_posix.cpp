@@ -98,7 +98,11 @@ void FileRegistry::KeepDamagedCopy(File& damaged) {
   std::string copy;
   damagedFileUnsaved_ = true;
   for (int number = 1; number <= kMaxDamagedCopies && damagedFileUnsaved_; ++number) {
-    copy = path_ + ".bad" + (number == 1 ? std::string() : "." + std::to_string(number));
+    copy = path_ + ".bad";
+    if (number > 1) {
+      copy += '.';
+      copy += std::to_string(number);
+    }
     if (FileExists(copy)) continue;
     damagedFileUnsaved_ = !CopyToNewFile(damaged, copy);
   }
