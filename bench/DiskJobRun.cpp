@@ -4,7 +4,7 @@
 
 #include "StderrMessageBoxes.h"
 #include "base/Clock.h"
-#include "floppy/DiskJobs.h"
+#include "app/DiskJobs.h"
 
 int RunDiskJob(DiskJobKind kind, const AppSettings& settings, IFloppyDeviceFactory& devices,
                const std::string& imagePath, std::vector<uint32_t>* badSectorOffsets) {
@@ -26,9 +26,9 @@ int RunDiskJob(DiskJobKind kind, const AppSettings& settings, IFloppyDeviceFacto
   job->Start(events);
   for (;;) {
     JobEvent event = events.WaitNext();
-    if (event.wParam != kJobSucceeded && event.wParam != kJobFailed) continue;
+    if (!event.Ends()) continue;
     job.reset();  // joins the worker: the progress fields are final
     if (badSectorOffsets) *badSectorOffsets = progress.badSectorOffsets;
-    return event.wParam == kJobSucceeded ? 0 : -1;
+    return event.step == JobStep::Succeeded ? 0 : -1;
   }
 }

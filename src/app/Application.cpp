@@ -2,7 +2,7 @@
 
 #include "base/Strings.h"
 #include "base/Texts.h"
-#include "floppy/DiskJobs.h"
+#include "app/DiskJobs.h"
 #include "image/Conversion.h"
 #include "image/ImageForm.h"
 
@@ -36,7 +36,7 @@ OperationOutcome Application::ReadFloppyToImage() {
                                  services_.devices, services_.clock, services_.programPath};
   CDiskReadJob job(environment, currentImage, progress);
   job.Start(front_.JobEvents());
-  bool succeeded = FinishDiskJob(kReadProgressMessage, settings.m_emergency != 0);
+  bool succeeded = FinishDiskJob(JobKind::Read, settings.m_emergency != 0);
   return succeeded ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
@@ -62,12 +62,12 @@ OperationOutcome Application::WriteImageToFloppy() {
                                  services_.devices, services_.clock, services_.programPath};
   CDiskWriteJob job(environment, currentImage, progress);
   job.Start(front_.JobEvents());
-  bool succeeded = FinishDiskJob(kWriteProgressMessage, recreate);
+  bool succeeded = FinishDiskJob(JobKind::Write, recreate);
   return succeeded ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
-bool Application::FinishDiskJob(uint32_t message, bool reportBadSectors) {
-  int result = front_.RunProgress(progress, message);
+bool Application::FinishDiskJob(JobKind job, bool reportBadSectors) {
+  int result = front_.RunProgress(progress, job);
   if (result == 1 && settings.m_sound) front_.PlaySuccessSound(batchMode);
   if (result == 1 && reportBadSectors) {
     front_.ShowBadSectorReport(BuildBadSectorReport(progress.badSectorOffsets, currentImage.Geometry()));

@@ -14,7 +14,7 @@
 #include "base/MessageBoxes.h"
 #include "floppy/BadSectorReport.h"
 #include "floppy/FloppyDevice.h"
-#include "floppy/OperationProgress.h"
+#include "app/OperationProgress.h"
 #include "image/ImageInfo.h"
 #include "settings/RegistryBackend.h"
 #include "settings/Settings.h"
@@ -26,8 +26,8 @@ class IApplicationFront {
   virtual IJobEvents& JobEvents() = 0;
   // Shows the progress of the running disk job until its completion event: 1 success, -1 failure or
   // cancel. The front handles the progress events and the cancel request (progress.cancelRequested).
-  virtual int RunProgress(OperationProgress& progress, uint32_t message) = 0;
-  // Shows the conversion status until the job's end event (wParam 0).
+  virtual int RunProgress(OperationProgress& progress, JobKind job) = 0;
+  // Shows the conversion status until the job's Ended event.
   virtual void RunConversionStatus() = 0;
   virtual void PlaySuccessSound(bool waitUntilDone) = 0;
   virtual void ShowBadSectorReport(const BadSectorReportModel& report) = 0;
@@ -88,7 +88,7 @@ class Application : public ICommandLineHost {
 
  private:
   // Runs a started disk job's progress and the steps after it; true on success.
-  bool FinishDiskJob(uint32_t message, bool reportBadSectors);
+  bool FinishDiskJob(JobKind job, bool reportBadSectors);
 
   ApplicationServices services_;
   IApplicationFront& front_;

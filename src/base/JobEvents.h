@@ -1,7 +1,8 @@
 #pragma once
-// The posting seam: worker threads tell the user-interface thread that something happened, the way the
-// Win32 program posts WM_APP + n to its main window. They write the progress fields first and post after;
-// the receiver reads the fields when the event arrives. Posting never blocks and never touches a window.
+// The posting seam: worker threads tell the user-interface thread that something happened (the Windows
+// program posts WM_APP + n to its main window: ui/WindowJobEvents). They write the progress fields first and
+// post after; the receiver reads the fields when the event arrives. Posting never blocks and never touches
+// a window.
 
 #include <condition_variable>
 #include <cstdint>
@@ -9,34 +10,35 @@
 #include <mutex>
 #include <optional>
 
-inline constexpr uint32_t kReadProgressMessage = 0x8001;        // WM_APP + 1
-inline constexpr uint32_t kWriteProgressMessage = 0x8002;       // WM_APP + 2
-inline constexpr uint32_t kConversionProgressMessage = 0x8003;  // WM_APP + 3
+// Which job an event comes from.
+enum class JobKind : uint8_t { Read, Write, Conversion };
 
-// wParam values of the disk jobs' messages.
-inline constexpr uintptr_t kJobProgress = 0;
-inline constexpr uintptr_t kJobSucceeded = 1;
-inline constexpr uintptr_t kJobFailed = 2;
-inline constexpr uintptr_t kJobSideFormatted = 3;
+// What happened. Disk jobs: Progress after every block, SideFormatted after every formatted track side,
+// then Succeeded or Failed (failure and cancellation alike) as their last event. The conversion: Loading,
+// Saving, then Ended as its last event.
+enum class JobStep : uint8_t { Progress, Succeeded, Failed, SideFormatted, Loading, Saving, Ended };
 
 struct JobEvent {
-  uint32_t message;
-  uintptr_t wParam;
+  JobKind job;
+  JobStep step;
+  bool operator==(const JobEvent&) const = default;
+  // The job's last event: after it the receiver may destroy the job.
+  bool Ends() const { return step == JobStep::Succeeded || step == JobStep::Failed || step == JobStep::Ended; }
 };
 
 class IJobEvents {
  public:
   virtual ~IJobEvents() = default;
-  virtual void Post(uint32_t message, uintptr_t wParam) = 0;
+  virtual void Post(JobEvent event) = 0;
 };
 
 // Events kept in order for a thread that waits for them: the POSIX front end's "modal loop" and tests.
 class JobEventQueue : public IJobEvents {
  public:
-  void Post(uint32_t message, uintptr_t wParam) override {
+  void Post(JobEvent event) override {
     {
       std::lock_guard lock(mutex_);
-      events_.push_back({message, wParam});
+      events_.push_back(event);
     }
     ready_.notify_one();
   }

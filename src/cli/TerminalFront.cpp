@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "app/ImagePanel.h"
+#include "app/ProgressText.h"
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "cli/TerminalHelp.h"
@@ -48,7 +49,7 @@ void TerminalFront::EndProgressLine() {
   boxes_.SetProgressLineOpen(false);
 }
 
-int TerminalFront::RunProgress(OperationProgress& progress, uint32_t message) {
+int TerminalFront::RunProgress(OperationProgress& progress, JobKind job) {
   bool cancelShown = false;
   for (;;) {
     std::optional<JobEvent> event = events_.WaitNextFor(std::chrono::milliseconds(200));
@@ -57,34 +58,25 @@ int TerminalFront::RunProgress(OperationProgress& progress, uint32_t message) {
       DrawProgress(kTextCancelling, "", 100);
       cancelShown = true;
     }
-    if (!event || event->message != message) continue;
-    if (event->wParam == kJobSucceeded || event->wParam == kJobFailed) {
+    if (!event || event->job != job) continue;
+    if (event->Ends()) {
       EndProgressLine();
-      return event->wParam == kJobSucceeded ? 1 : -1;
+      return event->step == JobStep::Succeeded ? 1 : -1;
     }
     if (cancelShown) continue;
-    std::string total = progress.totalText.Get();
-    std::string speed = progress.speedText.Get();
-    uint32_t kb = progress.kbDone.load();
-    if (event->wParam == kJobSideFormatted) {
-      DrawProgress(FormatText(kTextFormattingFloppy, {total}), FormatText(kTextKbFormatted, {kb, speed}),
-                   progress.percent.load());
-    } else {
-      int status = message == kReadProgressMessage ? kTextReadingFloppy : kTextWritingFloppy;
-      DrawProgress(FormatText(TextOf(status), {total}), FormatText(TextOf(kTextKbCopied), {kb, speed}),
-                   progress.percent.load());
-    }
+    ProgressTexts texts = DescribeProgress(*event, progress);
+    DrawProgress(texts.status, texts.speed, texts.percent);
   }
 }
 
 void TerminalFront::RunConversionStatus() {
   for (;;) {
     JobEvent event = events_.WaitNext();
-    if (event.message != kConversionProgressMessage) continue;
-    if (event.wParam == 0) break;
+    if (event.job != JobKind::Conversion) continue;
+    if (event.Ends()) break;
     if (terminal_) {
       std::lock_guard lock(boxes_.OutputLock());
-      std::fprintf(err_, "%s\n", TextOf(event.wParam == 1 ? kTextReadingImageFile : kTextWritingImageFile));
+      std::fprintf(err_, "%s\n", TextOf(event.step == JobStep::Loading ? kTextReadingImageFile : kTextWritingImageFile));
       std::fflush(err_);
     }
   }

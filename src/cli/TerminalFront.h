@@ -17,7 +17,7 @@ class TerminalFront : public IApplicationFront {
   void SetApplication(const Application& application) { application_ = &application; }
 
   IJobEvents& JobEvents() override { return events_; }
-  int RunProgress(OperationProgress& progress, uint32_t message) override;
+  int RunProgress(OperationProgress& progress, JobKind job) override;
   void RunConversionStatus() override;
   void PlaySuccessSound(bool waitUntilDone) override;
   void ShowBadSectorReport(const BadSectorReportModel& report) override;

@@ -35,9 +35,9 @@ int main(int argc, char** argv) {
                                     : FormatText(kTextSettingsFileDamaged, {TerminalSafe(hive), TerminalSafe(kept)});
     boxes.Show(0, text, MessageIcon::Exclamation);
   });
-  std::unique_ptr<IFloppyDeviceFactory> devices = ProgramFloppyDevices();
+  FloppyDrives devices(ProcessEnvironment, SystemFloppyDevices());
   SystemClock clock;
-  ApplicationServices services{registry, boxes, *devices, clock, DetectPlatform(), OwnProgramPath(), PathStyle::Posix};
+  ApplicationServices services{registry, boxes, devices, clock, DetectPlatform(), OwnProgramPath(), PathStyle::Posix};
   TerminalFront front(boxes, stdout, stderr, terminal, interrupted, ProgramName(arguments));
   Application application(services, front);
   front.SetApplication(application);

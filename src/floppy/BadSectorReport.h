@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "floppy/Geometry.h"
+#include "base/Geometry.h"
 
 struct BadSectorRow {
   std::string sectorText;  // "%d / %d 字节 (%.1f kB)"

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "floppy/Geometry.h"
+#include "base/Geometry.h"
 
 inline constexpr int64_t kSpinUpNanoseconds = 500'000'000;
 inline constexpr int64_t kStepNanoseconds = 3'000'000;

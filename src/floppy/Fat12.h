@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "floppy/Geometry.h"
+#include "base/Geometry.h"
 
 struct Fat12Space {
   uint64_t totalBytes = 0;  // data clusters x cluster size

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/MessageBoxes.h"
-#include "floppy/Geometry.h"
+#include "base/Geometry.h"
 #include "settings/Settings.h"
 
 enum class DeviceAccess {

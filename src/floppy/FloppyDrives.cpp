@@ -50,7 +50,3 @@ std::unique_ptr<IFloppyDevice> FloppyDrives::Create(const DeviceContext& context
   }
   return systemDrives_->Create(context);
 }
-
-std::unique_ptr<IFloppyDeviceFactory> ProgramFloppyDevices() {
-  return std::make_unique<FloppyDrives>(ProcessEnvironment, SystemFloppyDevices());
-}

@@ -4,19 +4,13 @@
 // reaches the system's drive, and on a system without floppy drives opening it fails with message 107.
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "base/Environment.h"
 #include "floppy/FloppyDevice.h"
 #include "floppy/SimulatedNtSyscalls.h"
-
-// The value of an environment variable, nullopt when unset. Tests pass their own.
-using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
-
-// The process environment (UTF-8).
-std::optional<std::string> ProcessEnvironment(const std::string& name);
 
 // The virtual floppy file that stands in for a drive letter ('A' or 'B'), if the environment names one.
 std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment, char letter);
@@ -37,8 +31,6 @@ class FloppyDrives final : public IFloppyDeviceFactory {
   std::unique_ptr<IFloppyDeviceFactory> systemDrives_;
 };
 
-// The system's own floppy drives: the OS on Windows, none on POSIX.
+// The system's own floppy drives: the OS on Windows, none on POSIX. The front ends put the drives of the
+// process environment over them: FloppyDrives(ProcessEnvironment, SystemFloppyDevices()).
 std::unique_ptr<IFloppyDeviceFactory> SystemFloppyDevices();
-
-// What the front ends use: the process environment over the system's drives.
-std::unique_ptr<IFloppyDeviceFactory> ProgramFloppyDevices();

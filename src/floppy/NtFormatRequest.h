@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "floppy/Geometry.h"
+#include "base/Geometry.h"
 
 struct NtFormatRequest {
   uint32_t controlCode = 0;    // kIoctlDiskFormatTracks or kIoctlDiskFormatTracksEx

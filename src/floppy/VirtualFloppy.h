@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "floppy/Geometry.h"
+#include "base/Geometry.h"
 
 enum class DriveKind : uint8_t {
   ThreePointFive = 1,  // formats 720, 800, 1440 and 1680 KB

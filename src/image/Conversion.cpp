@@ -86,13 +86,13 @@ void ConversionJob::Start(IJobEvents& events) {
 }
 
 void ConversionJob::Work(IJobEvents& events) {
-  events.Post(kConversionProgressMessage, 1);
+  events.Post({JobKind::Conversion, JobStep::Loading});
   {
     ImageBuffer buffer;
     if (LoadImageFile(source_, buffer, boxes_) == 0) {
-      events.Post(kConversionProgressMessage, 2);
+      events.Post({JobKind::Conversion, JobStep::Saving});
       succeeded_ = SaveImageFile(source_, target_, buffer, options_, boxes_) == 0;
     }
   }
-  events.Post(kConversionProgressMessage, 0);
+  events.Post({JobKind::Conversion, JobStep::Ended});
 }

@@ -36,14 +36,14 @@ inline constexpr int kSaveDeclined = 1;  // the compatible-mode question was ans
 int SaveImageFile(const CImageInfo& source, const CImageInfo& target, const ImageBuffer& buffer,
                   const SaveOptions& options, IMessageBoxes& boxes);
 
-// Load and save on a worker thread, posting kConversionProgressMessage with 1 before loading, 2 before
-// saving and 0 at the end. The job object must outlive the thread: destroy it after the 0 event.
+// Load and save on a worker thread, posting Loading before loading, Saving before saving and Ended at the
+// end. The job object must outlive the thread: destroy it after the Ended event.
 class ConversionJob {
  public:
   ConversionJob(CImageInfo source, CImageInfo target, SaveOptions options, IMessageBoxes& boxes);
   ~ConversionJob();
   void Start(IJobEvents& events);
-  // After the 0 event: true when the new file was written.
+  // After the Ended event: true when the new file was written.
   bool Succeeded() const { return succeeded_; }
 
  private:

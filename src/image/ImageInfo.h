@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/MessageBoxes.h"
-#include "floppy/Geometry.h"
+#include "base/Geometry.h"
 
 inline constexpr int kTrailerBytes = 1024;
 

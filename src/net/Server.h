@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "floppy/FloppyDrives.h"
+#include "base/Environment.h"
 
 inline constexpr const char* kDefaultServerHost = "diskelle.invalid";
 inline constexpr uint16_t kDefaultServerPort = 80;

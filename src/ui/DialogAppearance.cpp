@@ -59,7 +59,7 @@ void DialogAppearance::Apply(HWND dialog, const DialogContext& context) {
   toolTip_.Activate(true);
   toolTip_.SetMaxTipWidth(kMaxTipWidth);
   toolTip_.SetDelayTimes(0, kAutoPopMs, 0);
-  bool keepTemplateFont = context.platform.ntMajorVersion == 4;
+  bool keepTemplateFont = context.keepTemplateFont;
   for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     if (!keepTemplateFont && font_.Get()) {
       ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);

@@ -1,11 +1,11 @@
 #pragma once
-// What every dialog of the program reads while it runs: the live settings (the ToolTips and WindowFx options
-// take effect at once when the settings sheet changes them) and the platform.
+// What every dialog of the toolkit reads while it runs. The flags are references to the program's live
+// options, so that a change (the settings sheet switches tooltips and fading) takes effect at once.
 
-#include "app/Platform.h"
-#include "settings/Settings.h"
+#include <cstdint>
 
 struct DialogContext {
-  const AppSettings& settings;
-  PlatformInfo platform;
+  const uint32_t& toolTips;  // non-zero: controls show their tooltips
+  const uint32_t& windowFx;  // non-zero: windows fade while dragged by their caption
+  bool keepTemplateFont;     // NT 4 draws dialogs in their template's font
 };

@@ -11,7 +11,7 @@ constexpr int kMaxPart = 100;
 }  // namespace
 
 CMyDialog::CMyDialog(int templateId, const DialogContext& context)
-    : templateId_(templateId), context_(context), fader_(context.settings) {}
+    : templateId_(templateId), context_(context), fader_(context.windowFx) {}
 
 CMyDialog::~CMyDialog() {
   if (Window()) ::DestroyWindow(Window());
@@ -50,7 +50,7 @@ void CMyDialog::End(INT_PTR result) {
 }
 
 bool CMyDialog::PreTranslateMessage(MSG& message) {
-  appearance_.PreTranslate(Window(), message, toolTipsEnabled_ && context_.settings.m_toolTips != 0);
+  appearance_.PreTranslate(Window(), message, toolTipsEnabled_ && context_.toolTips != 0);
   return false;
 }
 
@@ -93,17 +93,15 @@ void CMyDialog::ComputeLayoutScale(int designWidth, int designHeight) {
   scaleY_ = static_cast<float>(rect.bottom - rect.top) / static_cast<float>(designHeight);
 }
 
-void CMyDialog::SaveWindowPlacement(IRegistryBackend& registry, bool position, bool size,
-                                    const std::string& keyPath) const {
-  ::SaveWindowPlacement(Window(), registry, position, size, keyPath);
+void CMyDialog::SaveWindowPlacement(IPlacementStore& store, bool position, bool size) const {
+  ::SaveWindowPlacement(Window(), store, position, size);
 }
 
-void CMyDialog::RestoreWindowPlacement(IRegistryBackend& registry, bool position, bool size,
-                                       const std::string& keyPath) {
-  ::RestoreWindowPlacement(Window(), registry, position, size, keyPath);
+void CMyDialog::RestoreWindowPlacement(IPlacementStore& store, bool position, bool size) {
+  ::RestoreWindowPlacement(Window(), store, position, size);
 }
 
-void CMyDialog::ApplyWindowFx() { fader_.Apply(Window(), context_.settings.m_windowFx != 0); }
+void CMyDialog::ApplyWindowFx() { fader_.Apply(Window(), context_.windowFx != 0); }
 
 void CMyDialog::CenterOverOwner() {
   HWND window = Window();

@@ -10,9 +10,9 @@
 
 #include <string>
 
-#include "settings/RegistryBackend.h"
 #include "ui/DialogAppearance.h"
 #include "ui/DialogContext.h"
+#include "ui/WindowPlacement.h"
 #include "ui/DialogWindow.h"
 #include "ui/ResizeCtrl.h"
 #include "ui/WindowFader.h"
@@ -38,8 +38,8 @@ class CMyDialog : public DialogWindow {
   float ScaleX() const { return scaleX_; }
   float ScaleY() const { return scaleY_; }
 
-  void SaveWindowPlacement(IRegistryBackend& registry, bool position, bool size, const std::string& keyPath) const;
-  void RestoreWindowPlacement(IRegistryBackend& registry, bool position, bool size, const std::string& keyPath);
+  void SaveWindowPlacement(IPlacementStore& store, bool position, bool size) const;
+  void RestoreWindowPlacement(IPlacementStore& store, bool position, bool size);
 
   // Brings the fade of the open window in line with WindowFx (after the settings changed).
   void ApplyWindowFx();

@@ -12,7 +12,7 @@ PROPSHEETPAGEW CMyPropertyPage::Description() {
 }
 
 bool CMyPropertyPage::PreTranslateMessage(MSG& message) {
-  appearance_.PreTranslate(Window(), message, toolTipsEnabled_ && context_.settings.m_toolTips != 0);
+  appearance_.PreTranslate(Window(), message, toolTipsEnabled_ && context_.toolTips != 0);
   return false;
 }
 

@@ -12,7 +12,7 @@ constexpr UINT_PTR kSubclassId = 0x534854;
 }  // namespace
 
 CMyPropertySheet::CMyPropertySheet(std::string caption, const DialogContext& context, int startPage)
-    : caption_(Wide(caption)), context_(context), startPage_(startPage), fader_(context.settings) {}
+    : caption_(Wide(caption)), context_(context), startPage_(startPage), fader_(context.windowFx) {}
 
 CMyPropertySheet::~CMyPropertySheet() {
   if (window_ && ::IsWindow(window_)) ::DestroyWindow(window_);

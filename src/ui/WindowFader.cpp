@@ -63,7 +63,7 @@ void StartFade(HWND window, bool out) { std::thread(Fade, window, out).detach();
 }  // namespace
 
 void WindowFader::Attach(HWND window, int minAlpha, int maxAlpha, int delayMs) {
-  if (!settings_.m_windowFx) return;
+  if (!windowFx_) return;
   if (!LayeredAttributesFunction()) {
     enabled_ = false;
     return;
@@ -78,7 +78,7 @@ void WindowFader::Attach(HWND window, int minAlpha, int maxAlpha, int delayMs) {
 }
 
 void WindowFader::OnMessage(HWND window, UINT message, WPARAM wParam) {
-  if (!settings_.m_windowFx || !enabled_) return;
+  if (!windowFx_ || !enabled_) return;
   switch (message) {
     case WM_NCLBUTTONDOWN:
       pressed_ = true;

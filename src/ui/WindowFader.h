@@ -6,11 +6,12 @@
 
 #include <windows.h>
 
-#include "settings/Settings.h"
+#include <cstdint>
 
 class WindowFader {
  public:
-  explicit WindowFader(const AppSettings& settings) : settings_(settings) {}
+  // windowFx is the live option: non-zero fades.
+  explicit WindowFader(const uint32_t& windowFx) : windowFx_(windowFx) {}
 
   // Makes window layered at maxAlpha and sets the process-wide fade parameters. Nothing when WindowFx is off;
   // a system without layered windows disables this fader.
@@ -28,7 +29,7 @@ class WindowFader {
   static constexpr int kStepDelayMs = 10;
 
  private:
-  const AppSettings& settings_;
+  const uint32_t& windowFx_;
   bool enabled_ = true;
   bool pressed_ = false;
 };

@@ -1,5 +1,40 @@
 #include "ui/WindowJobEvents.h"
 
-void WindowJobEvents::Post(uint32_t message, uintptr_t wParam) {
-  lastResult_ = ::PostMessageW(window_, message, wParam, 0);
+#include <iterator>
+
+namespace {
+
+constexpr WPARAM kDiskSteps[] = {0, 1, 2, 3};  // Progress, Succeeded, Failed, SideFormatted
+
+}  // namespace
+
+JobMessage MessageOfJobEvent(JobEvent event) {
+  switch (event.job) {
+    case JobKind::Read:
+    case JobKind::Write: {
+      UINT message = event.job == JobKind::Read ? kReadJobMessage : kWriteJobMessage;
+      auto step = static_cast<std::size_t>(event.step);
+      return {message, step < std::size(kDiskSteps) ? kDiskSteps[step] : 0};
+    }
+    case JobKind::Conversion:
+      return {kConversionMessage, event.step == JobStep::Loading ? 1u : event.step == JobStep::Saving ? 2u : 0u};
+  }
+  return {0, 0};
+}
+
+std::optional<JobEvent> JobEventOfMessage(UINT message, WPARAM wParam) {
+  if (message == kConversionMessage) {
+    if (wParam > 2) return std::nullopt;
+    constexpr JobStep kSteps[] = {JobStep::Ended, JobStep::Loading, JobStep::Saving};
+    return JobEvent{JobKind::Conversion, kSteps[wParam]};
+  }
+  if ((message != kReadJobMessage && message != kWriteJobMessage) || wParam >= std::size(kDiskSteps)) {
+    return std::nullopt;
+  }
+  return JobEvent{message == kReadJobMessage ? JobKind::Read : JobKind::Write, static_cast<JobStep>(wParam)};
+}
+
+void WindowJobEvents::Post(JobEvent event) {
+  JobMessage posted = MessageOfJobEvent(event);
+  lastResult_ = ::PostMessageW(window_, posted.message, posted.wParam, 0);
 }

@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-#include "settings/RegistryKey.h"
-
 namespace {
 
 // Positions left of or above the primary monitor are negative; the registry keeps their two's complement.
@@ -13,33 +11,22 @@ bool VisibleOnSomeMonitor(const RECT& rect) { return ::MonitorFromRect(&rect, MO
 
 }  // namespace
 
-void SaveWindowPlacement(HWND window, IRegistryBackend& registry, bool position, bool size,
-                         const std::string& keyPath) {
+void SaveWindowPlacement(HWND window, IPlacementStore& store, bool position, bool size) {
   RECT rect;
   if (!::GetWindowRect(window, &rect)) return;
-  RegistryKey key(registry);
-  key.Create(kHkeyCurrentUser, keyPath);
   if (position) {
-    key.WriteDword("HorizPos", static_cast<uint32_t>(rect.left));
-    key.WriteDword("VertPos", static_cast<uint32_t>(rect.top));
+    store.Write("HorizPos", static_cast<uint32_t>(rect.left));
+    store.Write("VertPos", static_cast<uint32_t>(rect.top));
   }
   if (size) {
-    key.WriteDword("HorizSize", static_cast<uint32_t>(rect.right - rect.left));
-    key.WriteDword("VertSize", static_cast<uint32_t>(rect.bottom - rect.top));
+    store.Write("HorizSize", static_cast<uint32_t>(rect.right - rect.left));
+    store.Write("VertSize", static_cast<uint32_t>(rect.bottom - rect.top));
   }
-  key.Close();
 }
 
-void RestoreWindowPlacement(HWND window, IRegistryBackend& registry, bool position, bool size,
-                            const std::string& keyPath) {
-  uint32_t left = 0, top = 0, width = 0, height = 0;
-  RegistryKey key(registry);
-  key.Create(kHkeyCurrentUser, keyPath);
-  key.ReadDword("HorizPos", left, 0);
-  key.ReadDword("VertPos", top, 0);
-  key.ReadDword("HorizSize", width, 0);
-  key.ReadDword("VertSize", height, 0);
-  key.Close();
+void RestoreWindowPlacement(HWND window, IPlacementStore& store, bool position, bool size) {
+  uint32_t left = store.Read("HorizPos"), top = store.Read("VertPos");
+  uint32_t width = store.Read("HorizSize"), height = store.Read("VertSize");
   RECT rect;
   if (!::GetWindowRect(window, &rect)) return;
   if (position && left != 0 && top != 0) {

@@ -266,12 +266,12 @@ TEST_F(Conversion, JobPostsItsStepsAndReportsTheResult) {
     std::string sourcePath;
     std::string target;
     bool compatible;
-    std::vector<uintptr_t> steps;
+    std::vector<JobStep> steps;
     bool succeeded;
   } cases[] = {
-      {"converts", source, Path("job.imz"), false, {1, 2, 0}, true},
-      {"load fails", Path("gone.img"), Path("job2.imz"), false, {1, 0}, false},
-      {"declined", source, Path("job3.img"), true, {1, 2, 0}, false},
+      {"converts", source, Path("job.imz"), false, {JobStep::Loading, JobStep::Saving, JobStep::Ended}, true},
+      {"load fails", Path("gone.img"), Path("job2.imz"), false, {JobStep::Loading, JobStep::Ended}, false},
+      {"declined", source, Path("job3.img"), true, {JobStep::Loading, JobStep::Saving, JobStep::Ended}, false},
   };
   for (const Case& c : cases) {
     CImageInfo from, to;
@@ -282,13 +282,13 @@ TEST_F(Conversion, JobPostsItsStepsAndReportsTheResult) {
     JobEventQueue events;
     ConversionJob job(from, to, options, boxes);
     job.Start(events);
-    std::vector<uintptr_t> steps;
+    std::vector<JobStep> steps;
     for (;;) {
       std::optional<JobEvent> event = events.WaitNextFor(std::chrono::seconds(60));
       ASSERT_TRUE(event) << c.name;
-      EXPECT_EQ(event->message, kConversionProgressMessage);
-      steps.push_back(event->wParam);
-      if (event->wParam == 0) break;
+      EXPECT_EQ(event->job, JobKind::Conversion);
+      steps.push_back(event->step);
+      if (event->Ends()) break;
     }
     EXPECT_EQ(steps, c.steps) << c.name;
     EXPECT_EQ(job.Succeeded(), c.succeeded) << c.name;

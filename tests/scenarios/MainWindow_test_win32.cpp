@@ -2,7 +2,7 @@
 // in both sizes, and deaf to Esc.
 #include "Scenario_win32.h"
 
-#include "app/MainDlgRes.h"
+#include "win32/MainDlgRes.h"
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "support/ImageTestSupport.h"

@@ -2,7 +2,7 @@
 // every other command can be chosen, and only Ctrl+C, Ctrl+D and Ctrl+I are shortcuts.
 #include "Scenario_win32.h"
 
-#include "app/MainDlgRes.h"
+#include "win32/MainDlgRes.h"
 
 namespace scenario {
 namespace {

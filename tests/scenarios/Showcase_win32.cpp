@@ -8,11 +8,11 @@
 #include <map>
 
 #include "Scenario_win32.h"
-#include "app/MainDlgRes.h"
+#include "win32/MainDlgRes.h"
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
 #include "support/ImageTestSupport.h"
-#include "ui/ProgressDlgRes.h"
+#include "win32/ProgressDlgRes.h"
 
 namespace scenario {
 namespace {

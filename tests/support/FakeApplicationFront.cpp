@@ -3,16 +3,16 @@
 #include <chrono>
 #include <stdexcept>
 
-int FakeApplicationFront::RunProgress(OperationProgress& progress, uint32_t message) {
+int FakeApplicationFront::RunProgress(OperationProgress& progress, JobKind job) {
   ++progressRuns;
   int seen = 0;
   for (;;) {
     std::optional<JobEvent> event = events.WaitNextFor(std::chrono::seconds(60));
     if (!event) throw std::runtime_error("the job never finished");
-    if (event->message != message) continue;
-    progressKinds.push_back(event->wParam);
-    if (event->wParam == kJobSucceeded) return 1;
-    if (event->wParam == kJobFailed) return -1;
+    if (event->job != job) continue;
+    progressKinds.push_back(event->step);
+    if (event->step == JobStep::Succeeded) return 1;
+    if (event->step == JobStep::Failed) return -1;
     percents.push_back(progress.percent.load());
     if (++seen == cancelAfterProgressEvents) progress.cancelRequested = true;
   }
@@ -22,8 +22,8 @@ void FakeApplicationFront::RunConversionStatus() {
   for (;;) {
     std::optional<JobEvent> event = events.WaitNextFor(std::chrono::seconds(60));
     if (!event) throw std::runtime_error("the conversion never finished");
-    if (event->message != kConversionProgressMessage) continue;
-    conversionEvents.push_back(event->wParam);
-    if (event->wParam == 0) return;
+    if (event->job != JobKind::Conversion) continue;
+    conversionEvents.push_back(event->step);
+    if (event->Ends()) return;
   }
 }

@@ -11,7 +11,7 @@
 class FakeApplicationFront : public IApplicationFront {
  public:
   IJobEvents& JobEvents() override { return events; }
-  int RunProgress(OperationProgress& progress, uint32_t message) override;
+  int RunProgress(OperationProgress& progress, JobKind job) override;
   void RunConversionStatus() override;
   void PlaySuccessSound(bool waitUntilDone) override { sounds.push_back(waitUntilDone); }
   void ShowBadSectorReport(const BadSectorReportModel& report) override { reports.push_back(report); }
@@ -25,8 +25,8 @@ class FakeApplicationFront : public IApplicationFront {
   std::vector<bool> sounds;
   std::vector<BadSectorReportModel> reports;
   std::vector<uint32_t> percents;        // of every progress event, in order
-  std::vector<uintptr_t> progressKinds;  // wParam of every event
-  std::vector<uintptr_t> conversionEvents;
+  std::vector<JobStep> progressKinds;  // every event of the job
+  std::vector<JobStep> conversionEvents;
   int helpShown = 0;
   int sourceShown = 0;
   int progressRuns = 0;

@@ -14,16 +14,16 @@
 #include "base/JobEvents.h"
 #include "base/Texts.h"
 #include "floppy/BadSectorReport.h"
-#include "ui/BadSectorDlg.h"
-#include "ui/BadSectorDlgRes.h"
-#include "ui/CommandLineHelpDlg.h"
-#include "ui/CommandLineHelpDlgRes.h"
-#include "ui/ConversionDlg.h"
-#include "ui/ConversionDlgRes.h"
-#include "ui/DescriptionDlg.h"
-#include "ui/DescriptionDlgRes.h"
-#include "ui/ProgressDlg.h"
-#include "ui/ProgressDlgRes.h"
+#include "win32/BadSectorDlg.h"
+#include "win32/BadSectorDlgRes.h"
+#include "win32/CommandLineHelpDlg.h"
+#include "win32/CommandLineHelpDlgRes.h"
+#include "win32/ConversionDlg.h"
+#include "win32/ConversionDlgRes.h"
+#include "win32/DescriptionDlg.h"
+#include "win32/DescriptionDlgRes.h"
+#include "win32/ProgressDlg.h"
+#include "win32/ProgressDlgRes.h"
 #include "ui/WideText.h"
 
 namespace {
@@ -144,14 +144,14 @@ TEST(ConversionDialog, ShowsTheJobsStageIgnoresEscAndClosesAtTheEnd) {
   std::vector<std::string> statuses;
   bool openAfterEsc = false;
   INT_PTR result = RunModalWith(dialog, nullptr, [&](HWND w) {
-    dialog.OnConversionEvent(1);
+    dialog.OnConversionEvent(JobStep::Loading);
     statuses.push_back(TextShown(w, IDC_CONVERSION_STATUS));
-    dialog.OnConversionEvent(2);
+    dialog.OnConversionEvent(JobStep::Saving);
     statuses.push_back(TextShown(w, IDC_CONVERSION_STATUS));
     ::PostMessageW(w, WM_KEYDOWN, VK_ESCAPE, 0);
     PumpMessages(30);
     openAfterEsc = !dialog.Ended();
-    dialog.OnConversionEvent(0);
+    dialog.OnConversionEvent(JobStep::Ended);
   });
   EXPECT_EQ(statuses, (std::vector<std::string>{TextOf(kTextReadingImageFile), TextOf(kTextWritingImageFile)}));
   EXPECT_TRUE(openAfterEsc);
@@ -173,23 +173,22 @@ class ProgressDialogTest : public ::testing::Test {
 };
 
 struct EventCase {
-  uint32_t message;
-  uintptr_t wParam;
+  JobEvent event;
   const char* status;
   const char* speed;
 };
 
 TEST_F(ProgressDialogTest, ShowsTheJobsProgressFields) {
   const EventCase cases[] = {
-      {kReadProgressMessage, kJobProgress, "正在读取软盘 (1440 kB)", "605 KB 已被复制 (23.5 KB/秒)"},
-      {kWriteProgressMessage, kJobProgress, "正在写入软盘 (1440 kB)", "605 KB 已被复制 (23.5 KB/秒)"},
-      {kWriteProgressMessage, kJobSideFormatted, "正在格式化软盘 (1440 kB)", "605 kB 已经格式化 (23.5 kB/秒)"},
+      {{JobKind::Read, JobStep::Progress}, "正在读取软盘 (1440 kB)", "605 KB 已被复制 (23.5 KB/秒)"},
+      {{JobKind::Write, JobStep::Progress}, "正在写入软盘 (1440 kB)", "605 KB 已被复制 (23.5 KB/秒)"},
+      {{JobKind::Write, JobStep::SideFormatted}, "正在格式化软盘 (1440 kB)", "605 kB 已经格式化 (23.5 kB/秒)"},
   };
   for (const EventCase& c : cases) {
     CProgressDlg dialog(ui_.Context(), progress_);
     RunModalWith(dialog, nullptr, [&](HWND w) {
       EXPECT_EQ(::SendDlgItemMessageW(w, IDC_PROGRESS_BAR, PBM_GETRANGE, FALSE, 0), 100);
-      dialog.OnJobEvent(c.message, c.wParam);
+      dialog.OnJobEvent(c.event);
       EXPECT_EQ(TextShown(w, IDC_PROGRESS_STATUS), c.status);
       EXPECT_EQ(TextShown(w, IDC_PROGRESS_SPEED), c.speed);
       EXPECT_EQ(BarPosition(w), 42);
@@ -199,9 +198,9 @@ TEST_F(ProgressDialogTest, ShowsTheJobsProgressFields) {
 }
 
 TEST_F(ProgressDialogTest, TheJobsEndClosesItWithTheOutcome) {
-  for (auto [wParam, expected] : {std::pair{kJobSucceeded, 1}, std::pair{kJobFailed, -1}}) {
+  for (auto [step, expected] : {std::pair{JobStep::Succeeded, 1}, std::pair{JobStep::Failed, -1}}) {
     CProgressDlg dialog(ui_.Context(), progress_);
-    EXPECT_EQ(RunModalWith(dialog, nullptr, [&](HWND) { dialog.OnJobEvent(kReadProgressMessage, wParam); }), expected);
+    EXPECT_EQ(RunModalWith(dialog, nullptr, [&](HWND) { dialog.OnJobEvent({JobKind::Read, step}); }), expected);
   }
 }
 
@@ -228,17 +227,17 @@ TEST_F(ProgressDialogTest, CancelAsksTheJobToStopAndWaitsForItsEnd) {
     progress_.cancelRequested = false;
     CProgressDlg dialog(ui_.Context(), progress_);
     INT_PTR result = RunModalWith(dialog, nullptr, [&](HWND w) {
-      dialog.OnJobEvent(kReadProgressMessage, kJobProgress);
+      dialog.OnJobEvent({JobKind::Read, JobStep::Progress});
       c.cancel(w);
       EXPECT_TRUE(progress_.cancelRequested) << c.name;
       EXPECT_FALSE(dialog.Ended()) << c.name;
       EXPECT_EQ(TextShown(w, IDC_PROGRESS_STATUS), kTextCancelling) << c.name;
       EXPECT_EQ(BarPosition(w), 100) << c.name;
       EXPECT_EQ(TextShown(w, 0), kTextCancelledCaption) << c.name;
-      dialog.OnJobEvent(kReadProgressMessage, kJobProgress);
+      dialog.OnJobEvent({JobKind::Read, JobStep::Progress});
       EXPECT_EQ(TextShown(w, IDC_PROGRESS_STATUS), kTextCancelling) << c.name << ": progress after the cancel";
       EXPECT_EQ(BarPosition(w), 100) << c.name << ": progress after the cancel";
-      dialog.OnJobEvent(kReadProgressMessage, kJobFailed);
+      dialog.OnJobEvent({JobKind::Read, JobStep::Failed});
     });
     EXPECT_EQ(result, -1) << c.name;
   }

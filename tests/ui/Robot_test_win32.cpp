@@ -8,9 +8,9 @@
 
 #include "base/Texts.h"
 #include "support/Robot_win32.h"
-#include "ui/BadSectorDlgRes.h"
-#include "ui/CommandLineHelpDlgRes.h"
-#include "ui/DescriptionDlgRes.h"
+#include "win32/BadSectorDlgRes.h"
+#include "win32/CommandLineHelpDlgRes.h"
+#include "win32/DescriptionDlgRes.h"
 #include "ui/WideText.h"
 
 namespace {

@@ -11,11 +11,12 @@
 #include "base/JobEvents.h"
 #include "base/WindowsMessageBoxes.h"
 #include "floppy/BadSectorReport.h"
-#include "ui/BadSectorDlg.h"
-#include "ui/CommandLineHelpDlg.h"
-#include "ui/ConversionDlg.h"
-#include "ui/DescriptionDlg.h"
-#include "ui/ProgressDlg.h"
+#include "settings/Settings.h"
+#include "win32/BadSectorDlg.h"
+#include "win32/CommandLineHelpDlg.h"
+#include "win32/ConversionDlg.h"
+#include "win32/DescriptionDlg.h"
+#include "win32/ProgressDlg.h"
 #include "ui/WideText.h"
 
 namespace {
@@ -89,14 +90,14 @@ Sample MakeSample(const std::string& name, const DialogContext& context) {
   if (name == "conversion") {
     auto dialog = std::make_unique<CConversionDlg>(context);
     CConversionDlg* shown = dialog.get();
-    return {std::move(dialog), [shown] { shown->OnConversionEvent(1); }};
+    return {std::move(dialog), [shown] { shown->OnConversionEvent(JobStep::Loading); }};
   }
   if (name == "progress" || name == "progress-cancel") {
     auto dialog = std::make_unique<CProgressDlg>(context, SampleProgress());
     CProgressDlg* shown = dialog.get();
     bool cancel = name == "progress-cancel";
     return {std::move(dialog), [shown, cancel] {
-              shown->OnJobEvent(kReadProgressMessage, kJobProgress);
+              shown->OnJobEvent({JobKind::Read, JobStep::Progress});
               if (cancel) ::SendMessageW(shown->Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             }};
   }
@@ -124,7 +125,7 @@ int RunShowcase(const std::vector<std::string>& arguments) {
   const std::string& name = arguments[0];
   if (name == "message") return ShowMessage();
   static AppSettings settings;
-  DialogContext context{settings, DetectPlatform()};
+  DialogContext context{settings.m_toolTips, settings.m_windowFx, DetectPlatform().ntMajorVersion == 4};
   Sample sample = MakeSample(name, context);
   if (!sample.dialog) return 2;
   Stage& stage = TheStage();

@@ -7,11 +7,14 @@
 #include <functional>
 
 #include "TestDialogsRes.h"
+#include "settings/Settings.h"
 #include "ui/MyDialog.h"
 
 struct UiSettings {
   AppSettings settings;
-  DialogContext Context(uint32_t ntMajorVersion = 6) { return DialogContext{settings, PlatformInfo{ntMajorVersion, 0, 1}}; }
+  DialogContext Context(uint32_t ntMajorVersion = 6) {
+    return DialogContext{settings.m_toolTips, settings.m_windowFx, ntMajorVersion == 4};
+  }
 };
 
 class TestDialog : public CMyDialog {

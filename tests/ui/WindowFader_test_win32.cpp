@@ -76,7 +76,7 @@ class FaderTest : public ::testing::Test {
 
 TEST_F(FaderTest, WithWindowFxOffNothingIsLayeredOrFaded) {
   settings_.m_windowFx = 0;
-  WindowFader fader(settings_);
+  WindowFader fader(settings_.m_windowFx);
   fader.Attach(window_, 128, 255, 10);
   DragCaption(fader);
   PumpMessages(200);
@@ -86,7 +86,7 @@ TEST_F(FaderTest, WithWindowFxOffNothingIsLayeredOrFaded) {
 
 TEST_F(FaderTest, DraggingFadesTo128AndTheEndOfTheDragBackTo255) {
   settings_.m_windowFx = 1;
-  WindowFader fader(settings_);
+  WindowFader fader(settings_.m_windowFx);
   fader.Attach(window_, 128, 255, 10);
   EXPECT_TRUE(Layered());
   EXPECT_EQ(Alpha(), 255);
@@ -98,7 +98,7 @@ TEST_F(FaderTest, DraggingFadesTo128AndTheEndOfTheDragBackTo255) {
 
 TEST_F(FaderTest, ADragStartedDuringTheFadeInReversesIt) {
   settings_.m_windowFx = 1;
-  WindowFader fader(settings_);
+  WindowFader fader(settings_.m_windowFx);
   fader.Attach(window_, 128, 255, 40);
   DragCaption(fader);
   ASSERT_TRUE(AlphaBecomes(128));
@@ -112,7 +112,7 @@ TEST_F(FaderTest, ADragStartedDuringTheFadeInReversesIt) {
 
 TEST_F(FaderTest, SwitchingTheFadeOffAndOnForAnOpenWindow) {
   settings_.m_windowFx = 1;
-  WindowFader fader(settings_);
+  WindowFader fader(settings_.m_windowFx);
   fader.Apply(window_, true);
   EXPECT_TRUE(Layered());
   fader.Apply(window_, false);

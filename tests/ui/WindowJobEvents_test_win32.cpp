@@ -21,24 +21,41 @@ TEST(WindowJobEvents, AWorkersEventsArriveInOrderAsTheirMessages) {
   RunModalWith(dialog, nullptr, [&](HWND w) {
     WindowJobEvents events(w);
     std::thread worker([&events] {
-      events.Post(kReadProgressMessage, kJobProgress);
-      events.Post(kReadProgressMessage, kJobProgress);
-      events.Post(kConversionProgressMessage, 2);
-      events.Post(kReadProgressMessage, kJobSucceeded);
+      events.Post({JobKind::Read, JobStep::Progress});
+      events.Post({JobKind::Write, JobStep::SideFormatted});
+      events.Post({JobKind::Conversion, JobStep::Saving});
+      events.Post({JobKind::Read, JobStep::Succeeded});
     });
     worker.join();
     EXPECT_TRUE(events.LastResult());
     PumpUntil([&] { return received.size() == 4; }, 2000);
   });
   using Event = std::pair<UINT, WPARAM>;
-  EXPECT_EQ(received, (std::vector<Event>{{WM_APP + 1, 0}, {WM_APP + 1, 0}, {WM_APP + 3, 2}, {WM_APP + 1, 1}}));
+  EXPECT_EQ(received, (std::vector<Event>{{WM_APP + 1, 0}, {WM_APP + 2, 3}, {WM_APP + 3, 2}, {WM_APP + 1, 1}}));
+}
+
+// The message numbers are what the program's windows have always received; each decodes to its event.
+TEST(WindowJobEvents, EveryEventRoundTripsThroughItsMessage) {
+  for (JobKind job : {JobKind::Read, JobKind::Write}) {
+    for (JobStep step : {JobStep::Progress, JobStep::Succeeded, JobStep::Failed, JobStep::SideFormatted}) {
+      JobMessage posted = MessageOfJobEvent({job, step});
+      EXPECT_EQ(JobEventOfMessage(posted.message, posted.wParam), (JobEvent{job, step}));
+    }
+  }
+  for (JobStep step : {JobStep::Loading, JobStep::Saving, JobStep::Ended}) {
+    JobMessage posted = MessageOfJobEvent({JobKind::Conversion, step});
+    EXPECT_EQ(posted.message, static_cast<UINT>(WM_APP + 3));
+    EXPECT_EQ(JobEventOfMessage(posted.message, posted.wParam), (JobEvent{JobKind::Conversion, step}));
+  }
+  EXPECT_EQ(JobEventOfMessage(WM_APP + 1, 4), std::nullopt);
+  EXPECT_EQ(JobEventOfMessage(WM_APP + 4, 0), std::nullopt);
 }
 
 TEST(WindowJobEvents, PostingToAWindowThatIsGoneFailsWithoutWaiting) {
   HWND gone = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ::DestroyWindow(gone);
   WindowJobEvents events(gone);
-  events.Post(kWriteProgressMessage, kJobFailed);
+  events.Post({JobKind::Write, JobStep::Failed});
   EXPECT_FALSE(events.LastResult());
 }
 

@@ -7,6 +7,7 @@
 #include "TestDialog_win32.h"
 #include "settings/HiveRegistry.h"
 #include "settings/RegistryKey.h"
+#include "win32/RegistryPlacementStore.h"
 
 namespace {
 
@@ -46,14 +47,15 @@ class PlacementTest : public ::testing::Test {
 
   UiSettings ui_;
   MemoryRegistry registry_;
+  RegistryPlacementStore store_{registry_, kKey};
 };
 
 TEST_F(PlacementTest, SavesOnlyWhatIsAsked) {
-  Placed([&](TestDialog& d) { d.SaveWindowPlacement(registry_, true, false, kKey); });
+  Placed([&](TestDialog& d) { d.SaveWindowPlacement(store_, true, false); });
   EXPECT_EQ(Stored("HorizPos"), 200u);
   EXPECT_EQ(Stored("VertPos"), 150u);
   EXPECT_EQ(Stored("HorizSize"), std::nullopt);
-  Placed([&](TestDialog& d) { d.SaveWindowPlacement(registry_, false, true, kKey); });
+  Placed([&](TestDialog& d) { d.SaveWindowPlacement(store_, false, true); });
   EXPECT_EQ(Stored("HorizSize"), 300u);
   EXPECT_EQ(Stored("VertSize"), 220u);
 }
@@ -77,7 +79,7 @@ TEST_F(PlacementTest, RestoresStoredValuesExceptZerosAndPlacesNoMonitorShows) {
   };
   for (const RestoreCase& c : cases) {
     Store(c.left, c.top, c.width, c.height);
-    RECT rect = Placed([&](TestDialog& d) { d.RestoreWindowPlacement(registry_, c.position, c.size, kKey); });
+    RECT rect = Placed([&](TestDialog& d) { d.RestoreWindowPlacement(store_, c.position, c.size); });
     EXPECT_TRUE(EqualRect(&rect, &c.expected))
         << c.name << ": " << rect.left << ", " << rect.top << ", " << rect.right << ", " << rect.bottom;
   }
@@ -86,9 +88,9 @@ TEST_F(PlacementTest, RestoresStoredValuesExceptZerosAndPlacesNoMonitorShows) {
 TEST_F(PlacementTest, ASavedPlacementComesBackInTheNextRun) {
   Placed([&](TestDialog& d) {
     ::SetWindowPos(d.Window(), nullptr, 77, 66, 333, 244, SWP_NOZORDER);
-    d.SaveWindowPlacement(registry_, true, true, kKey);
+    d.SaveWindowPlacement(store_, true, true);
   });
-  RECT rect = Placed([&](TestDialog& d) { d.RestoreWindowPlacement(registry_, true, true, kKey); });
+  RECT rect = Placed([&](TestDialog& d) { d.RestoreWindowPlacement(store_, true, true); });
   RECT expected{77, 66, 77 + 333, 66 + 244};
   EXPECT_TRUE(EqualRect(&rect, &expected));
 }

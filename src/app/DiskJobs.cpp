@@ -1,0 +1,263 @@
+#include "app/DiskJobs.h"
+
+#include <cstring>
+
+#include "base/Format.h"
+#include "base/Texts.h"
+#include "image/WholeImageCheck.h"
+
+bool IsBadSectorMarker(const uint8_t* block) {
+  return std::memcmp(block, kBadSectorMarker, kBadSectorMarkerBytes) == 0;
+}
+
+void FillBadSectorMarker(uint8_t* block) {
+  std::memset(block, 0, kSectorBytes);
+  std::memcpy(block, kBadSectorMarker, kBadSectorMarkerBytes);
+}
+
+DiskJob::DiskJob(const DiskJobEnvironment& environment, CImageInfo& image, OperationProgress& progress)
+    : environment_(environment), image_(image), progress_(progress) {}
+
+DiskJob::~DiskJob() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void DiskJob::Start(IJobEvents& events) {
+  events_ = &events;
+  thread_ = std::thread([this] { Worker(); });
+}
+
+void DiskJob::Worker() {
+  result_ = Run();
+  Close(result_ != 0);
+  // The last use of the job by this thread: the receiver may destroy the job once it has the event.
+  events_->Post({Kind(), result_ == 0 ? JobStep::Succeeded : JobStep::Failed});
+}
+
+std::unique_ptr<IFloppyDevice> DiskJob::NewDevice() {
+  return environment_.devices.Create({environment_.settings, image_.m_sectorsPerTrack, environment_.boxes});
+}
+
+void DiskJob::StartClock() { startTime_ = environment_.clock.NowSeconds(); }
+
+void DiskJob::UpdateSpeed() {
+  int64_t elapsed = environment_.clock.NowSeconds() - startTime_;
+  progress_.speedText.Set(elapsed <= 0 ? std::string("0")
+                                       : FormatText("%.1f", {static_cast<double>(progress_.kbDone.load()) /
+                                                             static_cast<double>(elapsed)}));
+}
+
+void DiskJob::SetTotal(const FloppyGeometry& geometry) {
+  totalBytes_ = static_cast<uint64_t>(geometry.TotalBytes());
+  progress_.totalText.Set(FormatText(kTextSizeKb, {geometry.SizeKb()}));
+}
+
+void DiskJob::ReportBlock(uint64_t done) {
+  progress_.percent = totalBytes_ ? static_cast<uint32_t>(done * 100 / totalBytes_) : 0;
+  progress_.kbDone = static_cast<uint32_t>(done / 1024);
+  UpdateSpeed();
+  if (events_) events_->Post({Kind(), JobStep::Progress});
+}
+
+// --- reading a disk ------------------------------------------------------------------------------------
+
+CDiskReadJob::CDiskReadJob(const DiskJobEnvironment& environment, CImageInfo& image, OperationProgress& progress)
+    : DiskJob(environment, image, progress) {}
+
+CDiskReadJob::~CDiskReadJob() = default;
+
+int CDiskReadJob::Run() {
+  const AppSettings& settings = environment_.settings;
+  device_ = NewDevice();
+  if (device_->Open(DeviceAccess::Read) != 0) return -1;
+  int geometryResult = device_->GetDiskGeometry(disk_);
+  if (device_->Close() != 0 || geometryResult != 0) return -1;
+
+  blockSize_ = settings.m_emergency ? kSectorBytes : static_cast<uint32_t>(disk_.SideBytes());
+  buffer_.assign(blockSize_, 0);
+
+  SetTotal(disk_);
+  image_.m_sectorsPerTrack = disk_.sectorsPerTrack;
+  image_.m_tracks = disk_.tracks;
+  VolumeSpace space = device_->QueryVolumeSpace();
+  image_.m_totalBytes = space.known ? space.totalBytes : 0;
+  image_.m_freeBytes = space.known ? space.freeBytes : 0;
+  if (Cancelled()) return -1;
+
+  // The data phase names tracks in its messages by the record's sectors per track, known only now.
+  device_ = NewDevice();
+  if (device_->Open(DeviceAccess::Read) != 0) return -1;
+  ImageWriteOptions options;
+  options.compatible = settings.m_compatible != 0;
+  options.selfExe = &environment_.selfExe;
+  options.programPath = environment_.programPath;
+  writer_ = std::make_unique<ImageWriter>(environment_.boxes, options);
+  if (writer_->Open(image_.m_path) != 0) return -1;
+
+  StartClock();
+  uint64_t done = 0;
+  for (int track = 0; track < disk_.tracks; ++track) {
+    for (int head = 0; head < kHeads; ++head) {
+      if (ReadSide(track, head, done) != 0) return -1;
+    }
+  }
+  if (device_->Close() != 0) return -1;
+  return writer_->Finish(image_) == 0 ? 0 : -1;
+}
+
+int CDiskReadJob::ReadSide(int track, int head, uint64_t& done) {
+  int64_t firstSector = disk_.LinearSector(track, head, 0);
+  int blocks = environment_.settings.m_emergency ? disk_.sectorsPerTrack : 1;
+  for (int block = 0; block < blocks; ++block) {
+    uint32_t transferred = 0;
+    int sectors = blocks == 1 ? disk_.sectorsPerTrack : 1;
+    if (device_->Read(buffer_.data(), blockSize_, transferred, firstSector + block, sectors) != 0) {
+      if (blocks == 1) return -1;
+      // Emergency reading: the sector is recorded, skipped and replaced by the marker block.
+      progress_.badSectorOffsets.push_back(static_cast<uint32_t>(done));
+      device_->MovePointer(static_cast<int32_t>(blockSize_));
+      FillBadSectorMarker(buffer_.data());
+    }
+    if (Cancelled()) return -1;
+    if (writer_->Write(buffer_.data(), blockSize_) != 0) return -1;
+    done += blockSize_;
+    ReportBlock(done);
+  }
+  return 0;
+}
+
+void CDiskReadJob::Close(bool failed) {
+  if (device_) device_->Close();
+  // A failed or cancelled read leaves no image behind, and a file that was there stays as it was.
+  if (failed && writer_) writer_->Abandon();
+}
+
+// --- writing a disk ------------------------------------------------------------------------------------
+
+CDiskWriteJob::CDiskWriteJob(const DiskJobEnvironment& environment, CImageInfo& image, OperationProgress& progress)
+    : DiskJob(environment, image, progress) {
+  blockSize_ = Recreating() ? kSectorBytes : static_cast<uint32_t>(image.Geometry().SideBytes());
+  buffer_.assign(blockSize_, 0);
+}
+
+CDiskWriteJob::~CDiskWriteJob() = default;
+
+bool CDiskWriteJob::Recreating() const {
+  return environment_.settings.m_formatDisk && environment_.settings.m_recreateBad;
+}
+
+int CDiskWriteJob::Run() {
+  const AppSettings& settings = environment_.settings;
+  const FloppyGeometry image = image_.Geometry();
+  if (CheckImage() != 0 || Cancelled()) return -1;
+  if (settings.m_formatDisk && FormatAllTracks() != 0) return -1;
+
+  device_ = NewDevice();
+  if (device_->Open(DeviceAccess::ReadWrite) != 0) return -1;
+  int geometryResult = device_->GetDiskGeometry(disk_);
+  if (device_->Close() != 0 || geometryResult != 0) return -1;
+  SetTotal(disk_);
+  if (Cancelled()) return -1;
+  if (CheckDiskMatchesImage(image, disk_, environment_.boxes) != 0) return -1;
+
+  if (device_->Open(DeviceAccess::ReadWrite) != 0) return -1;
+  reader_ = std::make_unique<ImageReader>(environment_.boxes);
+  if (reader_->Open(image_) != 0) return -1;
+
+  StartClock();
+  uint64_t done = 0;
+  int blocksPerSide = Recreating() ? image.sectorsPerTrack : 1;
+  int sectorsPerBlock = Recreating() ? 1 : image.sectorsPerTrack;
+  for (int track = 0; track < image.tracks; ++track) {
+    for (int head = 0; head < kHeads; ++head) {
+      for (int block = 0; block < blocksPerSide; ++block) {
+        if (WriteBlock(image.LinearSector(track, head, block), sectorsPerBlock, done) != 0) return -1;
+      }
+    }
+  }
+  // Only a close that succeeds has put everything on the disk (a virtual floppy saves its file here).
+  return device_->Close();
+}
+
+int CDiskWriteJob::WriteBlock(int64_t startSector, int count, uint64_t& done) {
+  int64_t got = reader_->Read(buffer_.data(), blockSize_);
+  if (got < 0) return -1;
+  uint32_t bytes = static_cast<uint32_t>((got + kSectorBytes - 1) / kSectorBytes * kSectorBytes);
+  // Where the image ends inside the block, the disk gets zeros, never the previous block's bytes.
+  std::memset(buffer_.data() + got, 0, bytes - static_cast<uint32_t>(got));
+
+  uint32_t transferred = 0;
+  bool verify = environment_.settings.m_verifyWrite != 0;
+  if (device_->Write(buffer_.data(), bytes, transferred, startSector, count) != 0) {
+    if (!Recreating()) return -1;
+    // A sector formatted as bad refuses the write: recorded and skipped.
+    progress_.badSectorOffsets.push_back(static_cast<uint32_t>(done));
+    device_->MovePointer(static_cast<int32_t>(blockSize_));
+  } else if (verify) {
+    device_->MovePointer(-static_cast<int32_t>(bytes));
+    if (device_->Verify(bytes, startSector, count) != 0) return -1;
+  }
+  if (Cancelled()) return -1;
+  done += bytes;
+  ReportBlock(done);
+  return 0;
+}
+
+// Nothing reaches the drive before the whole image has been read: a damaged or oversized image found halfway
+// would leave the disk destroyed. The bad-sector scan rides on the same pass.
+int CDiskWriteJob::CheckImage() {
+  badSectorFlags_.clear();
+  bool any = false;
+  ImageBlockVisitor scan;
+  if (Recreating()) {
+    scan = [this, &any](const uint8_t* block) {
+      bool marker = IsBadSectorMarker(block);
+      any = any || marker;
+      badSectorFlags_.push_back(marker ? 1 : 0);
+    };
+  }
+  if (CheckWholeImage(image_, environment_.boxes, scan) != 0) return -1;
+  if (Recreating() && !any) {
+    ShowInformation(environment_.boxes, kTextNoBadSectorsInImage);
+    return -1;
+  }
+  return 0;
+}
+
+int CDiskWriteJob::FormatAllTracks() {
+  const FloppyGeometry image = image_.Geometry();
+  SetTotal(image);
+  if (CheckFormatSupported(image, environment_.ntMajorVersion, environment_.boxes) != 0) return -1;
+  device_ = NewDevice();
+  if (device_->Open(DeviceAccess::ReadWrite) != 0) return -1;
+  if (device_->SetMediaType(image) != 0) return -1;
+
+  StartClock();
+  for (int track = 0; track < image.tracks; ++track) {
+    for (int head = 0; head < kHeads; ++head) {
+      int result = device_->FormatTrack(track, head, image, badSectorFlags_);
+      if (result == -1) return -1;
+      if (result == -2) {
+        // Recreated bad sectors cannot be read back; keep later verifications aligned.
+        device_->MovePointer(image.SideBytes());
+      } else if (environment_.settings.m_verifyFormat &&
+                 device_->Verify(static_cast<uint32_t>(image.SideBytes()), image.LinearSector(track, head, 0),
+                                 image.sectorsPerTrack) != 0) {
+        return -1;
+      }
+      double position = head * 0.5 + track;
+      progress_.percent = static_cast<uint32_t>(static_cast<int64_t>(position * 100) / image.tracks);
+      progress_.kbDone = static_cast<uint32_t>(position / image.tracks * static_cast<double>(totalBytes_ / 1024));
+      UpdateSpeed();
+      if (Cancelled()) return -1;
+      if (events_) events_->Post({JobKind::Write, JobStep::SideFormatted});
+    }
+  }
+  // A drive that cannot finish the format (a virtual floppy whose file cannot be saved) has not formatted.
+  return device_->Close();
+}
+
+void CDiskWriteJob::Close(bool) {
+  if (device_) device_->Close();
+  if (reader_) reader_->Close();
+}

@@ -1,0 +1,65 @@
+#include "win32/BadSectorDlg.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "base/Texts.h"
+#include "win32/BadSectorDlgRes.h"
+
+namespace {
+
+constexpr int kSectorColumn = 0;
+constexpr int kSideColumn = 1;
+constexpr int kSectorColumnWidth = 211;
+constexpr int kSideColumnWidth = 70;
+
+struct ResizeRule {
+  int id, left, top, width, height;
+};
+
+constexpr ResizeRule kResizeRules[] = {
+    {IDC_BAD_STATISTICS_GROUP, 0, 0, 100, 0}, {IDC_BAD_TOTAL, 0, 0, 100, 0},
+    {IDC_BAD_SIZE, 0, 0, 100, 0},             {IDC_BAD_DISTRIBUTION, 0, 0, 100, 0},
+    {IDC_BAD_DETAILS_GROUP, 0, 0, 100, 100},  {IDC_BAD_LIST, 0, 0, 100, 100},
+    {IDOK, 50, 100, 0, 0},
+};
+
+}  // namespace
+
+CBadSectorDlg::CBadSectorDlg(const DialogContext& context, BadSectorReportModel report)
+    : CMyDialog(IDD_BAD_SECTORS, context), report_(std::move(report)) {}
+
+bool CBadSectorDlg::OnInitDialog() {
+  CMyDialog::OnInitDialog();
+  ComputeLayoutScale(kDesignWidth, kDesignHeight);
+  Resizer().SetEnabled(true);
+  for (const ResizeRule& rule : kResizeRules) Resizer().Add(rule.id, rule.left, rule.top, rule.width, rule.height);
+
+  list_.Attach(*this, IDC_BAD_LIST);
+  list_.List().AddExtendedStyles(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_HEADERDRAGDROP);
+  list_.List().InsertColumn(kSectorColumn, kTextReportColumnSector, static_cast<int>(kSectorColumnWidth * ScaleX()));
+  list_.List().InsertColumn(kSideColumn, kTextReportColumnSide, static_cast<int>(kSideColumnWidth * ScaleX()));
+  list_.SetColumnTypes({SortKeyType::Number, SortKeyType::Text});
+  list_.SetColumnWidthPercent(kSectorColumn, 100.0f);
+
+  CenterOverOwner();
+  FillList();
+  SetItemText(IDC_BAD_TOTAL, report_.total);
+  SetItemText(IDC_BAD_SIZE, report_.size);
+  SetItemText(IDC_BAD_DISTRIBUTION, report_.distribution);
+  return true;
+}
+
+void CBadSectorDlg::FillList() {
+  ListView& list = list_.List();
+  list.SetRedraw(false);
+  for (const BadSectorRow& row : report_.rows) {
+    int index = list.AppendRow(row.sectorText);
+    list.SetCellText(index, kSideColumn, row.sideText);
+    list_.SetSortNumber(row.sortKey, index, kSectorColumn);
+    list_.SetSortText(row.sideText, index, kSideColumn);
+  }
+  list.SetRedraw(true);
+  list_.SortByColumn(kSectorColumn, true);
+}

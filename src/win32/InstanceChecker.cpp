@@ -1,0 +1,118 @@
+#include "win32/InstanceChecker.h"
+
+#include "base/Texts.h"
+#include "base/Utf.h"
+
+namespace {
+
+// The section exists exactly as long as the first instance runs: its handle is kept until the process ends.
+HANDLE publishedSection = nullptr;
+
+std::wstring Wide(const std::string& utf8) {
+  std::u16string text = Utf8ToUtf16(utf8);
+  return std::wstring(text.begin(), text.end());
+}
+
+class MutexLock {
+ public:
+  explicit MutexLock(HANDLE mutex) : mutex_(mutex) { ::WaitForSingleObject(mutex_, INFINITE); }
+  ~MutexLock() { ::ReleaseMutex(mutex_); }
+  MutexLock(const MutexLock&) = delete;
+  MutexLock& operator=(const MutexLock&) = delete;
+
+ private:
+  HANDLE mutex_;
+};
+
+}  // namespace
+
+CInstanceChecker::CInstanceChecker(const wchar_t* startupMutexName)
+    : localMutex_(::CreateMutexW(nullptr, FALSE, nullptr)),
+      startupMutex_(::CreateMutexW(nullptr, FALSE, startupMutexName)) {}
+
+CInstanceChecker::~CInstanceChecker() {
+  ReleaseStartupLock();
+  if (startupMutex_) ::CloseHandle(startupMutex_);
+  if (localMutex_) ::CloseHandle(localMutex_);
+}
+
+std::wstring CInstanceChecker::MappingName() const {
+  return L"CInstanceChecker_MMF_" + Wide(TextOf(kTextAppTitle));
+}
+
+void CInstanceChecker::WaitForStartupLock() {
+  if (startupMutex_ && !startupLockHeld_) {
+    DWORD result = ::WaitForSingleObject(startupMutex_, INFINITE);
+    // An instance that died holding the lock leaves it abandoned: it is ours now all the same.
+    startupLockHeld_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+  }
+}
+
+void CInstanceChecker::ReleaseStartupLock() {
+  if (startupLockHeld_) {
+    ::ReleaseMutex(startupMutex_);
+    startupLockHeld_ = false;
+  }
+}
+
+bool CInstanceChecker::OtherInstanceExists() const {
+  HANDLE section = ::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, MappingName().c_str());
+  if (!section) return false;
+  ::CloseHandle(section);
+  return true;
+}
+
+bool CInstanceChecker::PublishWindow() {
+  if (OtherInstanceExists()) return false;
+  HANDLE section = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4, MappingName().c_str());
+  if (!section) return false;
+  publishedSection = section;
+  void* view = ::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 4);
+  MutexLock lock(localMutex_);
+  if (view) {
+    // Window handles are 32-bit values on every Windows, also in 64-bit processes.
+    *static_cast<volatile uint32_t*>(view) = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(WindowToPublish()));
+    ::UnmapViewOfFile(view);
+  }
+  ReleaseStartupLock();
+  return true;
+}
+
+HWND CInstanceChecker::ActivateOtherInstance(const std::string& text, bool* accepted) {
+  if (accepted) *accepted = false;
+  HANDLE section = ::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, MappingName().c_str());
+  if (!section) return nullptr;
+  void* view = ::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 4);
+  if (!view) {
+    ::CloseHandle(section);
+    ReleaseStartupLock();
+    return nullptr;
+  }
+  MutexLock lock(localMutex_);
+  uint32_t value = *static_cast<volatile uint32_t*>(view);
+  HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<int32_t>(value)));
+  if (window) {
+    HWND popup = ::GetLastActivePopup(window);
+    if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
+    ::SetForegroundWindow(popup ? popup : window);
+    if (!text.empty()) {
+      COPYDATASTRUCT data{};
+      data.dwData = 0;
+      data.cbData = static_cast<DWORD>(text.size() + 1);
+      data.lpData = const_cast<char*>(text.c_str());
+      LRESULT reply = ::SendMessageW(window, WM_COPYDATA, 1, reinterpret_cast<LPARAM>(&data));
+      if (accepted) *accepted = reply != FALSE;
+    }
+  }
+  ::UnmapViewOfFile(view);
+  ::CloseHandle(section);
+  return window;
+}
+
+std::string HandoverText(const COPYDATASTRUCT& data) {
+  if (!data.lpData || data.cbData == 0) return {};
+  const char* bytes = static_cast<const char*>(data.lpData);
+  std::size_t length = 0;
+  while (length < data.cbData && bytes[length] != '\0') ++length;  // never past the data we were given
+  return std::string(bytes, length);
+}

@@ -1,0 +1,142 @@
+// The three display states of the main window (empty, target chosen, source loaded) and its two sizes.
+#include "app/ImagePanel.h"
+#include "win32/MainDlgRes.h"
+#include "win32/MainDlg.h"
+#include "base/Texts.h"
+#include "image/ImageForm.h"
+
+namespace {
+
+constexpr int kPanelIds[] = {IDC_INFO_GROUP,     IDC_GEOMETRY_LABEL, IDC_CHECKSUM_LABEL, IDC_FREE_SPACE_LABEL,
+                             IDC_TOTAL_SIZE_LABEL, IDC_GEOMETRY,     IDC_CHECKSUM,       IDC_FREE_SPACE,
+                             IDC_TOTAL_SIZE};
+constexpr int kValueIds[] = {IDC_GEOMETRY, IDC_CHECKSUM, IDC_FREE_SPACE, IDC_TOTAL_SIZE};
+constexpr int kFormIconPixels = 48;
+
+// Window and group box sizes in design pixels.
+struct ModeLayout {
+  int windowWidth, windowHeight, groupWidth, groupHeight;
+};
+constexpr ModeLayout kAdvancedLayout{527, 437, 500, 111};
+constexpr ModeLayout kNormalLayout{435, 304, 407, 111};
+
+int FormIconId(ImageForm form) {
+  switch (form) {
+    case ImageForm::Plain: return IDI_IMAGE_IMG;
+    case ImageForm::Compressed: return IDI_IMAGE_IMZ;
+    case ImageForm::SelfExtracting: return IDI_IMAGE_EXE;
+    case ImageForm::Unknown: break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void CMainDlg::EnableItem(int id, bool on) const { ::EnableWindow(Item(id), on ? TRUE : FALSE); }
+
+void CMainDlg::ShowItem(int id, bool on) const { ::ShowWindow(Item(id), on ? SW_SHOW : SW_HIDE); }
+
+// The control's own visibility, whether or not the main window is shown.
+bool CMainDlg::ItemShown(int id) const { return (::GetWindowLongPtrW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void CMainDlg::FocusItem(int id) const {
+  ::SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+}
+
+void CMainDlg::SetFormIcon(HICON icon) {
+  if (Window()) ::SendDlgItemMessageW(Window(), IDC_FORM_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  formIcon_.Reset(icon);
+}
+
+// The panel, the convert and integrity buttons and the icon, as they are without a source.
+void CMainDlg::EmptyPanel() {
+  EnableItem(IDC_CONVERT, false);
+  EnableItem(IDC_INTEGRITY, false);
+  for (int id : kPanelIds) EnableItem(id, false);
+  for (int id : kValueIds) SetItemText(id, "");
+  SetFormIcon(nullptr);
+}
+
+void CMainDlg::ResetFields() {
+  SetItemText(IDC_TARGET_PATH, "");
+  SetItemText(IDC_TARGET_DESCRIPTION, "");
+  EnableItem(IDC_TARGET_PATH, false);
+  EnableItem(IDC_READ_START, false);
+  ShowItem(IDC_TARGET_DESCRIPTION, false);
+  SetItemText(IDC_SOURCE_PATH, "");
+  SetItemText(IDC_SOURCE_DESCRIPTION, "");
+  EnableItem(IDC_SOURCE_PATH, false);
+  EnableItem(IDC_WRITE_START, false);
+  ShowItem(IDC_SOURCE_DESCRIPTION, false);
+  EnableItem(IDC_EMERGENCY_INDICATOR, application_.settings.m_emergency != 0);
+  EnableItem(IDC_COMPATIBLE_INDICATOR, application_.settings.m_compatible != 0);
+  EmptyPanel();
+}
+
+void CMainDlg::ShowSourceImage() {
+  const CImageInfo& image = application_.currentImage;
+  SetItemText(IDC_TARGET_PATH, "");
+  SetItemText(IDC_TARGET_DESCRIPTION, "");
+  EnableItem(IDC_TARGET_PATH, false);
+  EnableItem(IDC_READ_START, false);
+  ShowItem(IDC_TARGET_DESCRIPTION, false);
+  SetItemText(IDC_SOURCE_PATH, image.m_path);
+  SetItemText(IDC_SOURCE_DESCRIPTION, image.m_description);
+  EnableItem(IDC_SOURCE_PATH, true);
+  EnableItem(IDC_WRITE_START, true);
+  ShowItem(IDC_SOURCE_DESCRIPTION, !image.m_description.empty());
+  int iconId = FormIconId(FormOfPath(image.m_path));
+  SetFormIcon(iconId ? LoadProgramIcon(iconId, kFormIconPixels, kFormIconPixels) : nullptr);
+  ShowImageInfo();
+}
+
+void CMainDlg::ShowTargetImage() {
+  SetItemText(IDC_TARGET_PATH, application_.currentImage.m_path);
+  EnableItem(IDC_TARGET_PATH, true);
+  EnableItem(IDC_READ_START, true);
+  // A visible field keeps what the user typed after an earlier choice.
+  if (!ItemShown(IDC_TARGET_DESCRIPTION)) SetItemText(IDC_TARGET_DESCRIPTION, kTextDescriptionPrompt);
+  ShowItem(IDC_TARGET_DESCRIPTION, application_.settings.m_compatible == 0);
+  SetItemText(IDC_SOURCE_PATH, "");
+  SetItemText(IDC_SOURCE_DESCRIPTION, "");
+  EnableItem(IDC_SOURCE_PATH, false);
+  EnableItem(IDC_WRITE_START, false);
+  ShowItem(IDC_SOURCE_DESCRIPTION, false);
+  EmptyPanel();
+}
+
+void CMainDlg::ShowImageInfo() {
+  ImagePanelTexts texts = DescribeImage(application_.currentImage);
+  EnableItem(IDC_CONVERT, true);
+  for (int id : kPanelIds) EnableItem(id, true);
+  EnableItem(IDC_INTEGRITY, texts.canCheckIntegrity);
+  SetItemText(IDC_GEOMETRY, texts.geometry);
+  SetItemText(IDC_CHECKSUM, texts.checksum);
+  SetItemText(IDC_FREE_SPACE, texts.freeSpace);
+  SetItemText(IDC_TOTAL_SIZE, texts.totalSize);
+}
+
+void CMainDlg::ApplyAdvancedMode() {
+  bool advanced = application_.settings.m_advancedMode != 0;
+  const ModeLayout& layout = advanced ? kAdvancedLayout : kNormalLayout;
+  constexpr UINT kSizeOnly = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+  ::SetWindowPos(Window(), nullptr, 0, 0, ScaledX(layout.windowWidth), ScaledY(layout.windowHeight), kSizeOnly);
+  for (int group : {IDC_READ_GROUP, IDC_WRITE_GROUP}) {
+    ::SetWindowPos(Item(group), nullptr, 0, 0, ScaledX(layout.groupWidth), ScaledY(layout.groupHeight), kSizeOnly);
+  }
+  ShowItem(IDC_CONVERT, advanced);
+  ShowItem(IDC_INTEGRITY, advanced);
+}
+
+void CMainDlg::RememberExtension(const std::string& path) {
+  // The save dialog's filter index: 1 .imz, 2 .img, 3 .exe.
+  uint32_t& last = application_.settings.m_lastUsedExt;
+  switch (FormOfPath(path)) {
+    case ImageForm::Compressed: last = 1; break;
+    case ImageForm::Plain: last = 2; break;
+    case ImageForm::SelfExtracting: last = 3; break;
+    case ImageForm::Unknown: break;
+  }
+}
+
+bool CMainDlg::OpenAsSource(const std::string& path) { return application_.OpenAsSource(path); }

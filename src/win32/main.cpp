@@ -1,0 +1,46 @@
+// diskelle.exe: start-up of the Windows program. The main dialog is the only window loop; when it closes
+// (or a batch run inside its initialisation ends it), the process ends with the run's exit code.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "win32/MainDlg.h"
+#include "win32/MainWindowFront.h"
+#include "app/Platform.h"
+#include "win32/ProgramArguments.h"
+#include "win32/SecondInstance.h"
+#include "base/Clock.h"
+#include "base/File.h"
+#include "base/WindowsMessageBoxes.h"
+#include "floppy/FloppyDrives.h"
+#include "settings/WindowsRegistry.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Lets other programs see by its name that Diskelle runs; never waited on, open until the process ends.
+  ::CreateMutexW(nullptr, FALSE, L"{F604751D-2FB6-42af-944A-BACEE21E1970}");
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&controls);
+
+  WindowsRegistry registry;
+  WindowsMessageBoxes boxes;
+  FloppyDrives devices(ProcessEnvironment, SystemFloppyDevices());
+  SystemClock clock;
+  ApplicationServices services{registry, boxes, devices, clock, DetectPlatform(), OwnProgramPath(), PathStyle::Windows};
+  MainWindowFront front;
+  Application application(services, front);
+  application.LoadAllSettings();
+  // Next here: the weekly update check and, on the first start of a new version, the question about the
+  // file associations (they come with the update-check dialog and the association registration).
+
+  std::vector<std::string> arguments = WithFullImagePaths(ProgramArguments(), PathStyle::Windows, FullPath);
+  CMainDlg dialog(application, front, boxes, arguments);
+  CInstanceChecker& checker = dialog.InstanceChecker();
+  checker.WaitForStartupLock();
+  if (checker.OtherInstanceExists()) return HandOverToRunningInstance(checker, arguments);
+  if (dialog.RunModal(nullptr) == kDialogFailed) return kExitOperationFailed;
+  return dialog.Decision().exitCode;
+}
