@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "StderrMessageBoxes.h"
-#include "base/Clock.h"
 #include "app/DiskJobs.h"
+#include "base/Clock.h"
 
 int RunDiskJob(DiskJobKind kind, const AppSettings& settings, IFloppyDeviceFactory& devices,
                const std::string& imagePath, std::vector<uint32_t>* badSectorOffsets) {

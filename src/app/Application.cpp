@@ -1,8 +1,8 @@
 #include "app/Application.h"
 
+#include "app/DiskJobs.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
-#include "app/DiskJobs.h"
 #include "image/Conversion.h"
 #include "image/ImageForm.h"
 

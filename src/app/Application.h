@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/OperationProgress.h"
 #include "app/Platform.h"
 #include "base/Clock.h"
 #include "base/JobEvents.h"
 #include "base/MessageBoxes.h"
 #include "floppy/BadSectorReport.h"
 #include "floppy/FloppyDevice.h"
-#include "app/OperationProgress.h"
 #include "image/ImageInfo.h"
 #include "settings/RegistryBackend.h"
 #include "settings/Settings.h"

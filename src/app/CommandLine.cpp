@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
-#include "base/Texts.h"
 #include "base/Strings.h"
+#include "base/Texts.h"
 
 bool IsSwitch(std::string_view argument, std::string_view name) { return EqualsIgnoringCase(argument, name); }
 

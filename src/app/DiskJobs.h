@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "app/OperationProgress.h"
 #include "base/Clock.h"
 #include "base/JobEvents.h"
 #include "base/MessageBoxes.h"
 #include "floppy/FloppyDevice.h"
-#include "app/OperationProgress.h"
 #include "image/ImageInfo.h"
 #include "image/ImageStream.h"
 #include "settings/Settings.h"

@@ -5,16 +5,12 @@
 
 #include "base/File.h"
 #include "base/FileSystem.h"
-#include "base/Utf.h"
+#include "base/Handle_win32.h"
+#include "base/Wide_win32.h"
 
 const char* const kPathSeparators = "/\\";
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  std::u16string text = Utf8ToUtf16(utf8);
-  return std::wstring(text.begin(), text.end());
-}
 
 const wchar_t* ModeString(FileMode mode) {
   switch (mode) {
@@ -69,13 +65,11 @@ bool IsReadOnlyFile(const std::string& path) {
 bool RemoveFile(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
 
 bool TruncateFile(const std::string& path, uint64_t size) {
-  HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  UniqueHandle file(::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file.Valid()) return false;
   LARGE_INTEGER position;
   position.QuadPart = static_cast<LONGLONG>(size);
-  bool ok = ::SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
-  ::CloseHandle(file);
-  return ok;
+  return ::SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get());
 }
 
 // Links are rare on the systems the program targets, and replacing one replaces the link itself there.
@@ -85,7 +79,7 @@ std::string OwnProgramPath() {
   wchar_t buffer[32768];
   DWORD length = ::GetModuleFileNameW(nullptr, buffer, 32768);
   if (length == 0 || length >= 32768) return {};
-  return Utf16ToUtf8(std::u16string(buffer, buffer + length));
+  return Narrow(std::wstring_view(buffer, length));
 }
 
 // --- FileSystem.h ----------------------------------------------------------------------------------------
@@ -101,12 +95,10 @@ PathKind KindOfPath(const std::string& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing : PathKind::Other;
   }
   if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return PathKind::Other;
-  HANDLE file = ::CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return PathKind::Other;
-  DWORD type = ::GetFileType(file);
-  ::CloseHandle(file);
-  return type == FILE_TYPE_DISK ? PathKind::Regular : PathKind::Other;
+  UniqueHandle file(::CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file.Valid()) return PathKind::Other;
+  return ::GetFileType(file.Get()) == FILE_TYPE_DISK ? PathKind::Regular : PathKind::Other;
 }
 
 CreateResult CreateNewFile(const std::string& path, std::FILE*& file, FileError& error) {
@@ -149,10 +141,10 @@ bool SyncOpenFile(std::FILE* file, FileError& error) {
 }
 
 bool SyncClosedFile(const std::string& path, FileError& error) {
-  HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  bool flushed = file != INVALID_HANDLE_VALUE && ::FlushFileBuffers(file);
+  UniqueHandle file(
+      ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  bool flushed = file.Valid() && ::FlushFileBuffers(file.Get());
   if (!flushed) error = CurrentFileError();
-  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
   return flushed;
 }
 

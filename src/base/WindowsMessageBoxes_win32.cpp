@@ -4,13 +4,9 @@
 
 #include "base/Texts.h"
 #include "base/Utf.h"
+#include "base/Wide_win32.h"
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  std::u16string text = Utf8ToUtf16(utf8);
-  return std::wstring(text.begin(), text.end());
-}
 
 UINT Style(MessageIcon icon) {
   switch (icon) {

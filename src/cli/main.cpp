@@ -11,12 +11,12 @@
 #include "base/File.h"
 #include "base/Format.h"
 #include "base/Texts.h"
-#include "floppy/FloppyDrives.h"
 #include "cli/Signals.h"
 #include "cli/TerminalFront.h"
 #include "cli/TerminalHelp.h"
 #include "cli/TerminalMessageBoxes.h"
 #include "cli/TerminalText.h"
+#include "floppy/FloppyDrives.h"
 #include "settings/FileRegistry.h"
 
 namespace {

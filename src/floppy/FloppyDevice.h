@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "base/MessageBoxes.h"
 #include "base/Geometry.h"
+#include "base/MessageBoxes.h"
 #include "settings/Settings.h"
 
 enum class DeviceAccess {

@@ -1,14 +1,10 @@
 #include <windows.h>
 
 #include "base/Utf.h"
+#include "base/Wide_win32.h"
 #include "floppy/WindowsNtSyscalls.h"
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  std::u16string text = Utf8ToUtf16(utf8);
-  return std::wstring(text.begin(), text.end());
-}
 
 HANDLE AsHandle(NtHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 

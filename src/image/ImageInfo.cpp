@@ -37,19 +37,21 @@ int CImageInfo::ComputeCrc32(bool excludeTrailer, uint32_t& crc) const {
   return FileCrc32(m_path, excludeTrailer, crc);
 }
 
-int ReadDescriptionOnly(const std::string& path, std::string& description, IMessageBoxes& boxes) {
+DescriptionPreview ReadDescriptionOnly(const std::string& path, std::string& description, IMessageBoxes& boxes) {
   description.clear();
   uint8_t block[kTrailerBytes];
   int read = ReadLastBlock(path, block);
-  if (read != 0) return read == -2 ? -2 : -1;
+  if (read != 0) return read == -2 ? DescriptionPreview::NoTrailer : DescriptionPreview::Unreadable;
   TrailerFields fields = ParseTrailer(block);
   switch (fields.kind) {
-    case TrailerFields::Kind::None: return -2;
-    case TrailerFields::Kind::Newer: ShowMessage(boxes, MessageIcon::Exclamation, kTextNewerVersion); return -3;
+    case TrailerFields::Kind::None: return DescriptionPreview::NoTrailer;
+    case TrailerFields::Kind::Newer:
+      ShowMessage(boxes, MessageIcon::Exclamation, kTextNewerVersion);
+      return DescriptionPreview::NewerVersion;
     case TrailerFields::Kind::Known: break;
   }
   description = FromSystemCodePage(fields.description);
-  return description.empty() ? -4 : 0;
+  return description.empty() ? DescriptionPreview::Empty : DescriptionPreview::Shown;
 }
 
 int RemoveTrailer(const std::string& path) {

@@ -5,15 +5,22 @@
 #include <cstdint>
 #include <string>
 
-#include "base/MessageBoxes.h"
 #include "base/Geometry.h"
+#include "base/MessageBoxes.h"
 
 inline constexpr int kTrailerBytes = 1024;
+
+// What a record describes. The values are those the program has always used.
+enum class ImageState : int32_t {
+  None = 0,    // nothing chosen
+  Source = 1,  // opened with LoadInfo
+  Target = 2,  // chosen with SetTarget
+};
 
 class CImageInfo {
  public:
   int32_t m_imageBytes = 0;    // raw image size; set only by DetectGeometry
-  int32_t m_state = 0;         // 0 nothing chosen, 1 source (LoadInfo), 2 target (SetTarget)
+  ImageState m_state = ImageState::None;
   int32_t m_hasTrailer = 0;
   std::string m_path;          // UTF-8
   std::string m_description;   // UTF-8 here; system code page in the file
@@ -52,10 +59,15 @@ class CImageInfo {
   bool DetectGeometry(IMessageBoxes& boxes);
 };
 
-// The description of an image for the open dialog's preview. 0 with a description, -1 cannot read (or an
-// empty file), -2 no trailer (a file shorter than one included), -3 newer version (after message 57666 with
-// the exclamation icon), -4 empty description.
-int ReadDescriptionOnly(const std::string& path, std::string& description, IMessageBoxes& boxes);
+// What the open dialog's preview found.
+enum class DescriptionPreview {
+  Shown,         // description holds the image's description
+  Unreadable,    // the file cannot be read (an empty file included)
+  NoTrailer,     // a file shorter than a trailer included
+  NewerVersion,  // after message 57666 with the exclamation icon
+  Empty,         // the trailer has no description
+};
+DescriptionPreview ReadDescriptionOnly(const std::string& path, std::string& description, IMessageBoxes& boxes);
 
 // Cuts the last 1024 bytes off the file: 0, or -1 when it cannot be opened for writing.
 int RemoveTrailer(const std::string& path);

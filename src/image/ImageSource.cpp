@@ -75,7 +75,7 @@ int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
     default: break;
   }
   if ((!m_hasTrailer || !UsableGeometry(m_tracks, m_sectorsPerTrack)) && !DetectGeometry(boxes)) return -6;
-  m_state = 1;
+  m_state = ImageState::Source;
   return 0;
 }
 
@@ -95,7 +95,7 @@ int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
       return -2;
     }
   }
-  m_state = 2;
+  m_state = ImageState::Target;
   return 0;
 }
 

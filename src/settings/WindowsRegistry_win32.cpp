@@ -3,15 +3,11 @@
 #include <windows.h>
 
 #include "base/Utf.h"
+#include "base/Wide_win32.h"
 
 namespace {
 
 HKEY ToHkey(RegistryHandle handle) { return reinterpret_cast<HKEY>(handle); }
-
-std::wstring Wide(const std::string& utf8) {
-  std::u16string text = Utf8ToUtf16(utf8);
-  return std::wstring(text.begin(), text.end());
-}
 
 }  // namespace
 

@@ -12,10 +12,10 @@
 
 #include "ui/DialogAppearance.h"
 #include "ui/DialogContext.h"
-#include "ui/WindowPlacement.h"
 #include "ui/DialogWindow.h"
 #include "ui/ResizeCtrl.h"
 #include "ui/WindowFader.h"
+#include "ui/WindowPlacement.h"
 
 // RunModal's result when the dialog could not be created, a handler threw, or WM_QUIT ended the loop.
 inline constexpr INT_PTR kDialogFailed = -1;

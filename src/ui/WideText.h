@@ -6,8 +6,7 @@
 #include <string>
 #include <string_view>
 
-std::wstring Wide(std::string_view utf8);
-std::string Narrow(std::wstring_view utf16);
+#include "base/Wide_win32.h"
 
 // The whole text of a window (caption or control text), as UTF-8.
 std::string ReadWindowText(HWND window);

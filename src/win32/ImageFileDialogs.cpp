@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "win32/MainDlgRes.h"
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/ImageInfo.h"
 #include "ui/WideText.h"
+#include "win32/MainDlgRes.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ void ShowPreview(HWND hook, const OpenHookState& state) {
                                                 reinterpret_cast<LPARAM>(path)));
   std::string description;
   bool shown = length > 0 && length <= kPreviewPathCharacters &&
-               ReadDescriptionOnly(Narrow(path), description, *state.boxes) == 0;
+               ReadDescriptionOnly(Narrow(path), description, *state.boxes) == DescriptionPreview::Shown;
   if (shown) WriteWindowText(::GetDlgItem(hook, IDC_PREVIEW_TEXT), description);
   ::ShowWindow(::GetDlgItem(hook, IDC_PREVIEW_LABEL), shown ? SW_SHOW : SW_HIDE);
   ::ShowWindow(::GetDlgItem(hook, IDC_PREVIEW_TEXT), shown ? SW_SHOW : SW_HIDE);

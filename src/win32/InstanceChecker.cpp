@@ -2,16 +2,12 @@
 
 #include "base/Texts.h"
 #include "base/Utf.h"
+#include "base/Wide_win32.h"
 
 namespace {
 
 // The section exists exactly as long as the first instance runs: its handle is kept until the process ends.
 HANDLE publishedSection = nullptr;
-
-std::wstring Wide(const std::string& utf8) {
-  std::u16string text = Utf8ToUtf16(utf8);
-  return std::wstring(text.begin(), text.end());
-}
 
 class MutexLock {
  public:
@@ -30,19 +26,15 @@ CInstanceChecker::CInstanceChecker(const wchar_t* startupMutexName)
     : localMutex_(::CreateMutexW(nullptr, FALSE, nullptr)),
       startupMutex_(::CreateMutexW(nullptr, FALSE, startupMutexName)) {}
 
-CInstanceChecker::~CInstanceChecker() {
-  ReleaseStartupLock();
-  if (startupMutex_) ::CloseHandle(startupMutex_);
-  if (localMutex_) ::CloseHandle(localMutex_);
-}
+CInstanceChecker::~CInstanceChecker() { ReleaseStartupLock(); }
 
 std::wstring CInstanceChecker::MappingName() const {
   return L"CInstanceChecker_MMF_" + Wide(TextOf(kTextAppTitle));
 }
 
 void CInstanceChecker::WaitForStartupLock() {
-  if (startupMutex_ && !startupLockHeld_) {
-    DWORD result = ::WaitForSingleObject(startupMutex_, INFINITE);
+  if (startupMutex_.Valid() && !startupLockHeld_) {
+    DWORD result = ::WaitForSingleObject(startupMutex_.Get(), INFINITE);
     // An instance that died holding the lock leaves it abandoned: it is ours now all the same.
     startupLockHeld_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
   }
@@ -50,16 +42,13 @@ void CInstanceChecker::WaitForStartupLock() {
 
 void CInstanceChecker::ReleaseStartupLock() {
   if (startupLockHeld_) {
-    ::ReleaseMutex(startupMutex_);
+    ::ReleaseMutex(startupMutex_.Get());
     startupLockHeld_ = false;
   }
 }
 
 bool CInstanceChecker::OtherInstanceExists() const {
-  HANDLE section = ::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, MappingName().c_str());
-  if (!section) return false;
-  ::CloseHandle(section);
-  return true;
+  return UniqueHandle(::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, MappingName().c_str())).Valid();
 }
 
 bool CInstanceChecker::PublishWindow() {
@@ -68,7 +57,7 @@ bool CInstanceChecker::PublishWindow() {
   if (!section) return false;
   publishedSection = section;
   void* view = ::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 4);
-  MutexLock lock(localMutex_);
+  MutexLock lock(localMutex_.Get());
   if (view) {
     // Window handles are 32-bit values on every Windows, also in 64-bit processes.
     *static_cast<volatile uint32_t*>(view) = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(WindowToPublish()));
@@ -80,15 +69,14 @@ bool CInstanceChecker::PublishWindow() {
 
 HWND CInstanceChecker::ActivateOtherInstance(const std::string& text, bool* accepted) {
   if (accepted) *accepted = false;
-  HANDLE section = ::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, MappingName().c_str());
-  if (!section) return nullptr;
-  void* view = ::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 4);
+  UniqueHandle section(::OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, MappingName().c_str()));
+  if (!section.Valid()) return nullptr;
+  void* view = ::MapViewOfFile(section.Get(), FILE_MAP_WRITE, 0, 0, 4);
   if (!view) {
-    ::CloseHandle(section);
     ReleaseStartupLock();
     return nullptr;
   }
-  MutexLock lock(localMutex_);
+  MutexLock lock(localMutex_.Get());
   uint32_t value = *static_cast<volatile uint32_t*>(view);
   HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<int32_t>(value)));
   if (window) {
@@ -105,7 +93,6 @@ HWND CInstanceChecker::ActivateOtherInstance(const std::string& text, bool* acce
     }
   }
   ::UnmapViewOfFile(view);
-  ::CloseHandle(section);
   return window;
 }
 

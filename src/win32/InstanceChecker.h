@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "base/Handle_win32.h"
+
 class CInstanceChecker {
  public:
   explicit CInstanceChecker(const wchar_t* startupMutexName);
@@ -27,8 +29,8 @@ class CInstanceChecker {
   HWND ActivateOtherInstance(const std::string& text, bool* accepted = nullptr);
 
  private:
-  HANDLE localMutex_;
-  HANDLE startupMutex_;
+  UniqueHandle localMutex_;
+  UniqueHandle startupMutex_;
   bool startupLockHeld_ = false;
 };
 

@@ -4,13 +4,13 @@
 
 #include <utility>
 
-#include "win32/MainDlgRes.h"
-#include "win32/RegistryPlacementStore.h"
 #include "base/File.h"
 #include "base/Texts.h"
 #include "settings/Settings.h"
 #include "ui/WideText.h"
 #include "ui/WindowJobEvents.h"
+#include "win32/MainDlgRes.h"
+#include "win32/RegistryPlacementStore.h"
 
 namespace {
 

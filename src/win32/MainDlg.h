@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "base/WindowsMessageBoxes.h"
+#include "ui/MyDialog.h"
 #include "win32/InstanceChecker.h"
 #include "win32/MainWindowFront.h"
 #include "win32/WindowsGdiObjects.h"
-#include "base/WindowsMessageBoxes.h"
-#include "ui/MyDialog.h"
 
 class CMainDlg : public CMyDialog {
  public:

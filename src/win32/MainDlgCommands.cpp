@@ -1,10 +1,10 @@
 // The main window's buttons and menu commands.
-#include "win32/ImageFileDialogs.h"
-#include "win32/MainDlgRes.h"
-#include "win32/MainDlg.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
 #include "win32/DescriptionDlg.h"
+#include "win32/ImageFileDialogs.h"
+#include "win32/MainDlg.h"
+#include "win32/MainDlgRes.h"
 
 bool CMainDlg::OnCommand(int id, int code, HWND control) {
   // Buttons send BN_CLICKED (0), menus 0 and accelerators 1.

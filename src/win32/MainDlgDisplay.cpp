@@ -1,9 +1,9 @@
 // The three display states of the main window (empty, target chosen, source loaded) and its two sizes.
 #include "app/ImagePanel.h"
-#include "win32/MainDlgRes.h"
-#include "win32/MainDlg.h"
 #include "base/Texts.h"
 #include "image/ImageForm.h"
+#include "win32/MainDlg.h"
+#include "win32/MainDlgRes.h"
 
 namespace {
 

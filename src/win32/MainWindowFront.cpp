@@ -2,11 +2,11 @@
 
 #include <mmsystem.h>
 
-#include "win32/MainDlgRes.h"
-#include "win32/MainDlg.h"
+#include "ui/WideText.h"
 #include "win32/BadSectorDlg.h"
 #include "win32/CommandLineHelpDlg.h"
-#include "ui/WideText.h"
+#include "win32/MainDlg.h"
+#include "win32/MainDlgRes.h"
 
 void MainWindowFront::Attach(CMainDlg& dialog) {
   dialog_ = &dialog;

@@ -4,8 +4,8 @@
 
 #include "app/ProgressText.h"
 #include "base/Texts.h"
-#include "win32/ProgressDlgRes.h"
 #include "ui/WideText.h"
+#include "win32/ProgressDlgRes.h"
 
 CProgressDlg::CProgressDlg(const DialogContext& context, OperationProgress& progress)
     : CMyDialog(IDD_PROGRESS, context), progress_(progress) {}

@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "win32/MainDlg.h"
-#include "win32/MainWindowFront.h"
 #include "app/Platform.h"
-#include "win32/ProgramArguments.h"
-#include "win32/SecondInstance.h"
 #include "base/Clock.h"
 #include "base/File.h"
 #include "base/WindowsMessageBoxes.h"
 #include "floppy/FloppyDrives.h"
 #include "settings/WindowsRegistry.h"
+#include "win32/MainDlg.h"
+#include "win32/MainWindowFront.h"
+#include "win32/ProgramArguments.h"
+#include "win32/SecondInstance.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Lets other programs see by its name that Diskelle runs; never waited on, open until the process ends.

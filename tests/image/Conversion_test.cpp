@@ -6,11 +6,11 @@
 #include <chrono>
 #include <filesystem>
 
-#include "support/ImageTestSupport.h"
 #include "base/Texts.h"
 #include "image/SelfExtractor.h"
 #include "image/Trailer.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ class Conversion : public ImageFolder {
   int Convert(const std::string& source, const std::string& target, FakeMessageBoxes& boxes) {
     CImageInfo from, to;
     to.m_path = target;
-    to.m_state = 2;
+    to.m_state = ImageState::Target;
     if (from.LoadInfo(source, boxes) != 0 || to.CheckExtension() == 0) return -10;
     ImageBuffer buffer;
     if (LoadImageFile(from, buffer, boxes) != 0) return -11;

@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include "support/ImageTestSupport.h"
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
 #include "image/SelfExtractor.h"
 #include "image/Trailer.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // images that do not state a usable one.
 #include <gtest/gtest.h>
 
-#include "support/ImageTestSupport.h"
 #include "base/Texts.h"
 #include "image/ImageForm.h"
 #include "image/ImageInfo.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ TEST_F(ImageSource, LoadInfoRefusals) {
     CImageInfo info;
     FakeMessageBoxes boxes;
     EXPECT_EQ(info.LoadInfo(path, boxes), c.result) << c.name;
-    EXPECT_EQ(info.m_state, 0) << c.name;
+    EXPECT_EQ(info.m_state, ImageState::None) << c.name;
     ASSERT_EQ(boxes.Boxes().size(), 1u) << c.name;
     EXPECT_EQ(boxes.Boxes()[0].textId, c.textId) << c.name;
     std::string text = c.text;
@@ -145,7 +145,7 @@ TEST_F(ImageSource, LoadInfoTakesTheTrailerOrTheSizeForGeometry) {
     FakeMessageBoxes boxes;
     ASSERT_EQ(info.LoadInfo(path, boxes), 0) << c.name;
     EXPECT_TRUE(boxes.Boxes().empty()) << c.name;
-    EXPECT_EQ(info.m_state, 1) << c.name;
+    EXPECT_EQ(info.m_state, ImageState::Source) << c.name;
     EXPECT_EQ(info.m_path, path);
     EXPECT_EQ(info.m_compressed, c.form == ImageForm::Plain ? 0 : 1) << c.name;
     EXPECT_EQ(info.m_hasTrailer, c.hasTrailer) << c.name;
@@ -165,7 +165,7 @@ TEST_F(ImageSource, ADamagedStreamWithoutStatedGeometryIsRefusedWithOneMessage) 
   FakeMessageBoxes boxes;
   EXPECT_EQ(info.LoadInfo(path, boxes), -6);
   EXPECT_EQ(boxes.Ids(), std::vector<int>{kTextImageReadFailed});
-  EXPECT_EQ(info.m_state, 0);
+  EXPECT_EQ(info.m_state, ImageState::None);
 }
 
 TEST_F(ImageSource, SetTargetAcceptsKnownFormsInAFolderItCanWriteOnly) {
@@ -188,7 +188,7 @@ TEST_F(ImageSource, SetTargetAcceptsKnownFormsInAFolderItCanWriteOnly) {
     FakeMessageBoxes boxes;
     EXPECT_EQ(info.SetTarget(Path(c.name), boxes), c.result) << c.name;
     EXPECT_EQ(info.m_path, Path(c.name));
-    EXPECT_EQ(info.m_state, c.result == 0 ? 2 : 0) << c.name;
+    EXPECT_EQ(info.m_state, c.result == 0 ? ImageState::Target : ImageState::None) << c.name;
     EXPECT_EQ(info.m_compressed, c.compressed) << c.name;
     EXPECT_EQ(boxes.Ids(), c.ids) << c.name;
   }

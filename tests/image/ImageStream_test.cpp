@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "support/ImageTestSupport.h"
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Trailer.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
 
 namespace {
 

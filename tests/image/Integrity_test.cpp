@@ -1,12 +1,12 @@
 // The integrity check and the change of description of existing images.
 #include <gtest/gtest.h>
 
-#include "support/ImageTestSupport.h"
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
 #include "image/Trailer.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <filesystem>
 
-#include "support/ImageTestSupport.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The trailer on files: reading, appending, removing, the CRC-32 and the preview's description reader.
 #include <gtest/gtest.h>
 
-#include "support/ImageTestSupport.h"
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/ImageInfo.h"
 #include "image/Trailer.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
 
 namespace {
 
@@ -179,19 +179,20 @@ TEST_F(TrailerFile, DescriptionOnlyForThePreview) {
   struct Case {
     const char* name;
     std::string contents;  // "-" for no file
-    int result;
+    DescriptionPreview result;
     std::string description;
   } cases[] = {
-      {"no file", "-", -1, ""},
-      {"empty", "", -1, ""},
-      {"short", "abc", -2, ""},
-      {"no trailer", image, -2, ""},
-      {"newer", image + Block("[FileVersion 004] [Description d\x01]"), -3, ""},
-      {"empty description", image + Block("[FileVersion 003] [Description \x01] [SectorsPerTrack 9]"), -4, ""},
-      {"no description tag", image + Block("[FileVersion 002] [SectorsPerTrack 9]"), -4, ""},
-      {"version 3", image + Block("[FileVersion 003] [Description \xC8\xED\xC5\xCC ]\x01] [Tracks 1]"), 0,
-       "软盘 ]"},
-      {"version 2", image + Block("[FileVersion 002] [Description two\x01]"), 0, "two"},
+      {"no file", "-", DescriptionPreview::Unreadable, ""},
+      {"empty", "", DescriptionPreview::Unreadable, ""},
+      {"short", "abc", DescriptionPreview::NoTrailer, ""},
+      {"no trailer", image, DescriptionPreview::NoTrailer, ""},
+      {"newer", image + Block("[FileVersion 004] [Description d\x01]"), DescriptionPreview::NewerVersion, ""},
+      {"empty description", image + Block("[FileVersion 003] [Description \x01] [SectorsPerTrack 9]"),
+       DescriptionPreview::Empty, ""},
+      {"no description tag", image + Block("[FileVersion 002] [SectorsPerTrack 9]"), DescriptionPreview::Empty, ""},
+      {"version 3", image + Block("[FileVersion 003] [Description \xC8\xED\xC5\xCC ]\x01] [Tracks 1]"),
+       DescriptionPreview::Shown, "软盘 ]"},
+      {"version 2", image + Block("[FileVersion 002] [Description two\x01]"), DescriptionPreview::Shown, "two"},
   };
   for (const Case& c : cases) {
     std::string path = Path("preview.imz");
@@ -201,7 +202,7 @@ TEST_F(TrailerFile, DescriptionOnlyForThePreview) {
     std::string description = "stale";
     EXPECT_EQ(ReadDescriptionOnly(path, description, boxes), c.result) << c.name;
     EXPECT_EQ(description, c.description) << c.name;
-    if (c.result == -3) {
+    if (c.result == DescriptionPreview::NewerVersion) {
       ASSERT_EQ(boxes.Boxes().size(), 1u);
       EXPECT_EQ(boxes.Boxes()[0].textId, kTextNewerVersion);
       EXPECT_EQ(boxes.Boxes()[0].icon, MessageIcon::Exclamation);

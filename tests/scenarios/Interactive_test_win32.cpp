@@ -2,14 +2,14 @@
 // chosen in the save dialog, checking the loaded image.
 #include "Scenario_win32.h"
 
-#include "win32/MainDlgRes.h"
 #include "base/Texts.h"
+#include "floppy/FloppyFixtures.h"
 #include "image/Conversion.h"
 #include "image/ImageInfo.h"
-#include "floppy/FloppyFixtures.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 #include "win32/DescriptionDlgRes.h"
+#include "win32/MainDlgRes.h"
 #include "win32/ProgressDlgRes.h"
 
 namespace scenario {

@@ -2,10 +2,10 @@
 // in both sizes, and deaf to Esc.
 #include "Scenario_win32.h"
 
-#include "win32/MainDlgRes.h"
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "support/ImageTestSupport.h"
+#include "win32/MainDlgRes.h"
 
 namespace scenario {
 namespace {

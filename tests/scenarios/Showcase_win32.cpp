@@ -8,10 +8,10 @@
 #include <map>
 
 #include "Scenario_win32.h"
-#include "win32/MainDlgRes.h"
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
 #include "support/ImageTestSupport.h"
+#include "win32/MainDlgRes.h"
 #include "win32/ProgressDlgRes.h"
 
 namespace scenario {

@@ -2,9 +2,9 @@
 // it cannot take; the second process never opens a window of its own.
 #include "Scenario_win32.h"
 
-#include "win32/MainDlgRes.h"
 #include "base/Texts.h"
 #include "support/ImageTestSupport.h"
+#include "win32/MainDlgRes.h"
 #include "win32/ProgressDlgRes.h"
 
 namespace scenario {

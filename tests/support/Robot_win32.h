@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/Handle.h"
+#include "base/Handle_win32.h"
 
 namespace robot {
 

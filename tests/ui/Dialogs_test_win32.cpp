@@ -14,6 +14,7 @@
 #include "base/JobEvents.h"
 #include "base/Texts.h"
 #include "floppy/BadSectorReport.h"
+#include "ui/WideText.h"
 #include "win32/BadSectorDlg.h"
 #include "win32/BadSectorDlgRes.h"
 #include "win32/CommandLineHelpDlg.h"
@@ -24,7 +25,6 @@
 #include "win32/DescriptionDlgRes.h"
 #include "win32/ProgressDlg.h"
 #include "win32/ProgressDlgRes.h"
-#include "ui/WideText.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include "base/Texts.h"
 #include "support/Robot_win32.h"
+#include "ui/WideText.h"
 #include "win32/BadSectorDlgRes.h"
 #include "win32/CommandLineHelpDlgRes.h"
 #include "win32/DescriptionDlgRes.h"
-#include "ui/WideText.h"
 
 namespace {
 
