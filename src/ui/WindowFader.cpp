@@ -1,29 +1,10 @@
 #include "ui/WindowFader.h"
 
-#include <atomic>
-#include <thread>
-
 #include "ui/FadeSteps.h"
 
 namespace {
 
 using SetLayeredAttributes = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
-
-// The fade state of the process. Each direction announces itself with its flag, waits for the other one
-// to end, and stops when the other one's flag appears.
-struct FadeState {
-  std::atomic<int> current{255};
-  std::atomic<int> minAlpha{128};
-  std::atomic<int> maxAlpha{255};
-  std::atomic<int> delayMs{10};
-  std::atomic<bool> fadingOut{false};
-  std::atomic<bool> fadingIn{false};
-};
-
-FadeState& State() {
-  static FadeState state;
-  return state;
-}
 
 // Looked up rather than linked: systems before Windows 2000 have no layered windows.
 SetLayeredAttributes LayeredAttributesFunction() {
@@ -39,28 +20,9 @@ void SetAlpha(HWND window, int alpha) {
   if (SetLayeredAttributes set = LayeredAttributesFunction()) set(window, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
 }
 
-void Fade(HWND window, bool out) {
-  FadeState& state = State();
-  std::atomic<bool>& mine = out ? state.fadingOut : state.fadingIn;
-  std::atomic<bool>& other = out ? state.fadingIn : state.fadingOut;
-  mine = true;
-  while (other) ::Sleep(1);
-  int minAlpha = state.minAlpha;
-  int maxAlpha = state.maxAlpha;
-  int current = state.current;
-  auto steps = out ? FadeOutSteps(current, minAlpha, maxAlpha) : FadeInSteps(current, minAlpha, maxAlpha);
-  for (int alpha : steps) {
-    if (other) break;
-    state.current = alpha;
-    ::Sleep(static_cast<DWORD>(state.delayMs.load()));
-    SetAlpha(window, alpha);
-  }
-  mine = false;
-}
-
-void StartFade(HWND window, bool out) { std::thread(Fade, window, out).detach(); }
-
 }  // namespace
+
+WindowFader::~WindowFader() { StopTimer(); }
 
 void WindowFader::Attach(HWND window, int minAlpha, int maxAlpha, int delayMs) {
   if (!windowFx_) return;
@@ -68,11 +30,11 @@ void WindowFader::Attach(HWND window, int minAlpha, int maxAlpha, int delayMs) {
     enabled_ = false;
     return;
   }
-  FadeState& state = State();
-  state.minAlpha = minAlpha;
-  state.maxAlpha = maxAlpha;
-  state.delayMs = delayMs;
-  state.current = maxAlpha;
+  window_ = window;
+  minAlpha_ = minAlpha;
+  maxAlpha_ = maxAlpha;
+  delayMs_ = delayMs;
+  current_ = maxAlpha;
   ::SetWindowLongPtrW(window, GWL_EXSTYLE, ::GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
   SetAlpha(window, maxAlpha);
 }
@@ -89,7 +51,7 @@ void WindowFader::OnMessage(HWND window, UINT message, WPARAM wParam) {
     case WM_SETCURSOR:
       if (pressed_) {
         pressed_ = false;
-        if (State().current < State().maxAlpha) StartFade(window, false);
+        if (current_ < maxAlpha_) StartFade(window, false);
       }
       break;
     default:
@@ -97,10 +59,41 @@ void WindowFader::OnMessage(HWND window, UINT message, WPARAM wParam) {
   }
 }
 
+void WindowFader::StartFade(HWND window, bool out) {
+  window_ = window;
+  steps_ = out ? FadeOutSteps(current_, minAlpha_, maxAlpha_) : FadeInSteps(current_, minAlpha_, maxAlpha_);
+  next_ = 0;
+  if (steps_.empty()) {
+    StopTimer();
+    return;
+  }
+  // The fader's own address names the timer: the callback finds its fader from it.
+  timerRunning_ = ::SetTimer(window_, reinterpret_cast<UINT_PTR>(this), static_cast<UINT>(delayMs_), &OnTimer) != 0;
+}
+
+void CALLBACK WindowFader::OnTimer(HWND, UINT, UINT_PTR id, DWORD) { reinterpret_cast<WindowFader*>(id)->NextStep(); }
+
+void WindowFader::NextStep() {
+  if (next_ >= steps_.size()) {
+    StopTimer();
+    return;
+  }
+  current_ = steps_[next_++];
+  SetAlpha(window_, current_);
+  if (next_ >= steps_.size()) StopTimer();
+}
+
+void WindowFader::StopTimer() {
+  if (!timerRunning_) return;
+  ::KillTimer(window_, reinterpret_cast<UINT_PTR>(this));
+  timerRunning_ = false;
+}
+
 void WindowFader::Apply(HWND window, bool on) {
   bool layered = (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
   if (on && !layered) Attach(window, kMinAlpha, kMaxAlpha, kStepDelayMs);
   if (!on && layered) {
+    StopTimer();
     ::SetWindowLongPtrW(window, GWL_EXSTYLE, ::GetWindowLongPtrW(window, GWL_EXSTYLE) & ~WS_EX_LAYERED);
   }
 }
