@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """Draws the program's artwork: the application icon, the three image-form icons, the read and write
 pictures of the main window and the success sound. Run it after changing a drawing; its outputs in
-src/app/res are committed, so building needs no Python."""
+src/win32/res are committed, so building needs no Python."""
 
 import math
 import os
 import struct
 
-OUT = os.path.join(os.path.dirname(__file__), '..', 'src', 'app', 'res')
+OUT = os.path.join(os.path.dirname(__file__), '..', 'src', 'win32', 'res')
 
 # --- a tiny RGBA canvas -------------------------------------------------------------------------------
 
