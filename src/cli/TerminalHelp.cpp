@@ -21,6 +21,11 @@ std::vector<std::string> TerminalHelpLines(const std::string& programName) {
   std::vector<std::string> lines = CommandLineHelpLines();
   lines.front() = FormatText(kTextHelpUsageNamed, {TerminalSafe(programName)});
   lines.emplace_back();
+  lines.emplace_back(kTextHelpSettingsGroup);
+  for (const char* option : {kTextHelpListSettings, kTextHelpSetSetting, kTextHelpAssociate, kTextHelpUnassociate}) {
+    lines.push_back(std::string("  ") + option);
+  }
+  lines.emplace_back();
   lines.emplace_back(kTextHelpEnvironment);
   for (const char* variable : {kTextHelpEnvironmentDrives, kTextHelpEnvironmentDelay, kTextHelpEnvironmentRegistry,
                                kTextHelpEnvironmentCodePage}) {

@@ -1,6 +1,6 @@
 #pragma once
 // The POSIX program's help: the command-line help under the name the program was called by, followed by
-// the environment variables it reads and its exit codes.
+// its own settings options, the environment variables it reads and its exit codes.
 
 #include <string>
 #include <vector>

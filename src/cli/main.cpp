@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "base/File.h"
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "cli/SettingsCommands.h"
 #include "cli/Signals.h"
 #include "cli/TerminalFront.h"
 #include "cli/TerminalHelp.h"
@@ -42,6 +44,11 @@ int main(int argc, char** argv) {
   Application application(services, front);
   front.SetApplication(application);
   application.LoadAllSettings();
+
+  if (std::optional<int> exitCode =
+          RunSettingsCommand(arguments, application, FileRegistry::DefaultPath(), stdout, stderr)) {
+    return front.CloseOutput(*exitCode);
+  }
 
   if (arguments.size() <= 1 || AsksForHelp(arguments)) {
     front.PrintHelp(stdout);

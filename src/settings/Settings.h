@@ -58,9 +58,10 @@ struct SelfExeSettings {
 // 0 on Windows 9x) the window fade is switched off in memory only.
 void LoadSettings(IRegistryBackend& registry, uint32_t ntMajorVersion, AppSettings& app, SelfExeSettings& selfExe);
 
-// A writer stores only its own values (by their registry names), one write per value; results are ignored.
-void StoreSettings(IRegistryBackend& registry, const AppSettings& app, std::initializer_list<const char*> names);
-void StoreSettings(IRegistryBackend& registry, const SelfExeSettings& selfExe,
+// A writer stores only its own values (by their registry names), one write per value. True when every write
+// succeeded; the dialogs ignore it (the records keep the user's values either way), the command line reports it.
+bool StoreSettings(IRegistryBackend& registry, const AppSettings& app, std::initializer_list<const char*> names);
+bool StoreSettings(IRegistryBackend& registry, const SelfExeSettings& selfExe,
                    std::initializer_list<const char*> names);
 
 // Info\Version: the version that last started ("0" when unknown).

@@ -24,6 +24,7 @@ TEST_F(Cli, HelpAndUnusableCommandLines) {
   EXPECT_EQ(none.out.rfind("diskelle /i <输入文件> | /o <输出文件> [参数]\n", 0), 0u);
   EXPECT_TRUE(Contains(none.out, "\n环境变量:\n  $DISKELLE_DRIVE_A, $DISKELLE_DRIVE_B  ")) << none.out;
   EXPECT_TRUE(Contains(none.out, "\n  $DISKELLE_CODEPAGE  ")) << none.out;
+  EXPECT_TRUE(Contains(none.out, "\n设置和文件关联:\n  --settings  ")) << none.out;
   EXPECT_TRUE(Contains(none.out, "\n退出状态:\n  0  ")) << none.out;
   for (const char* asked : {"--help", "-h", "/?"}) {
     ProgramRun help = Diskelle({asked});
@@ -233,6 +234,90 @@ TEST_F(Cli, DamagedSettingsAreReportedKeptAndReplacedByDefaults) {
   EXPECT_EQ(run.err, "设置文件 " + hive + " 已损坏，已将其保存为 " + hive + ".bad，并使用默认设置。\n");
   EXPECT_EQ(ReadWhole(hive + ".bad"), "REGEDIT4\n[HKEY_CURRENT_USER\\Software\ntruncated");
   EXPECT_EQ(ReadWhole(hive).rfind("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]", 0), 0u);
+}
+
+TEST_F(Cli, SettingsAreListedAndSetByNameAndBadValuesAreRefused) {
+  ProgramRun listed = Diskelle({"--settings"});
+  EXPECT_EQ(listed.exitCode, 0) << listed.err;
+  EXPECT_TRUE(Contains(listed.out, "\nEmergency = 0 (默认: 0)\n")) << listed.out;
+  EXPECT_TRUE(Contains(listed.out, "\nSelf-Exe.VerifyFormat = 0 (默认: 0)\n")) << listed.out;
+
+  struct Case {
+    std::string assignment;
+    int exitCode;
+    std::string out, err;
+  } cases[] = {
+      {"emergency=1", 0, "已设置 Emergency = 1\n", ""},
+      {"Self-Exe.LicenseTitle=\x1b]0;x\x07", 0, "已设置 Self-Exe.LicenseTitle = \"\\x1b]0;x\\x07\"\n", ""},
+      {"Emergency=2", 2, "", "设置 Emergency 的值超出范围 (0-1)。\n"},
+      {"FDLetter=C:", 2, "", "设置 FDLetter 的值只能是 A:, B:。\n"},
+      {"Speed=1", 2, "", "没有名为 Speed 的设置。使用 --settings 列出所有设置。\n"},
+      {"Emergency", 2, "", "用法: diskelle --set <名称>=<值>\n"},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = Diskelle({"--set", c.assignment});
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.assignment;
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, c.err);
+  }
+  listed = Diskelle({"--settings"});
+  EXPECT_TRUE(Contains(listed.out, "\nEmergency = 1 (默认: 0)\n")) << listed.out;
+  EXPECT_TRUE(Contains(listed.out, "\nSelf-Exe.LicenseTitle = \"\\x1b]0;x\\x07\" (默认: \"授权协议\")\n"));
+  EXPECT_TRUE(Contains(listed.out, "\nFDLetter = \"A:\" (默认: \"A:\")\n"));
+
+  // The stored setting is the one the disk operations use.
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "720", "--fill", "zero"});
+  ProgramRun refused = Diskelle({"/r", "/o", Path("disk.imz")});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.err, "当 '紧急读取' 模式激活后，你只能作为 IMG 来保存映像文件。\n");
+}
+
+TEST_F(Cli, AssociationWritesTheDesktopFilesAndRunsTheDesktopsToolsWhenThereAreAny) {
+  std::string data = Path("data");
+  std::string tools = Path("bin");
+  std::filesystem::create_directory(tools);
+  env["XDG_DATA_HOME"] = data;
+  env["PATH"] = tools;
+  std::string entry = data + "/applications/diskelle.desktop";
+  std::string types = data + "/mime/packages/diskelle.xml";
+
+  ProgramRun associated = Diskelle({"--associate"});
+  EXPECT_EQ(associated.exitCode, 0) << associated.err;
+  EXPECT_EQ(associated.out, "已写入 " + types + "\n已写入 " + entry + "\n");
+  std::string desktop = ReadWhole(entry);
+  EXPECT_TRUE(Contains(desktop, "\nExec=\"" + std::string(DISKELLE_CLI) + "\" %f\n")) << desktop;
+  EXPECT_TRUE(Contains(desktop, "\nTerminal=true\n")) << desktop;
+  EXPECT_TRUE(Contains(desktop, "\nMimeType=application/x-diskelle-img;application/x-diskelle-imz;\n"));
+  EXPECT_TRUE(Contains(ReadWhole(types), "<glob pattern=\"*.imz\"")) << ReadWhole(types);
+
+  // A tool on PATH gets the folder; one that fails is a warning, not a failure.
+  struct Case {
+    int toolExit;
+    std::string err;
+  } cases[] = {{0, ""}, {3, "警告: update-mime-database " + data + "/mime 失败 (退出状态 3)。\n"}};
+  for (const Case& c : cases) {
+    std::string tool = tools + "/update-mime-database";
+    WriteWhole(tool, "#!/bin/sh\necho \"$@\" >> \"" + Path("called") + "\"\nexit " + std::to_string(c.toolExit) +
+                         "\n");
+    ::chmod(tool.c_str(), 0755);
+    ProgramRun run = Diskelle({"--associate"});
+    EXPECT_EQ(run.exitCode, 0) << c.toolExit;
+    EXPECT_EQ(run.err, c.err);
+  }
+  EXPECT_EQ(ReadWhole(Path("called")), data + "/mime\n" + data + "/mime\n");
+
+  ProgramRun removed = Diskelle({"--unassociate"});
+  EXPECT_EQ(removed.exitCode, 0) << removed.err;
+  EXPECT_TRUE(Contains(removed.out, "已删除 " + entry + "\n已删除 " + types + "\n")) << removed.out;
+  EXPECT_FALSE(FileExists(entry));
+  EXPECT_FALSE(FileExists(types));
+  EXPECT_EQ(ReadWhole(Path("called")), data + "/mime\n" + data + "/mime\n" + data + "/mime\n");
+
+  WriteWhole(Path("plain"), "");
+  env["XDG_DATA_HOME"] = Path("plain");
+  ProgramRun blocked = Diskelle({"--associate"});
+  EXPECT_EQ(blocked.exitCode, 1);
+  EXPECT_EQ(blocked.err.rfind("不能创建 " + Path("plain") + "/mime/packages/diskelle.xml。\n", 0), 0u) << blocked.err;
 }
 
 }  // namespace
