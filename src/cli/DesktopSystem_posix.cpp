@@ -23,8 +23,9 @@ std::optional<std::string> FindOnPath(const std::string& name) {
     std::size_t end = path.find(':', start);
     if (end == std::string::npos) end = path.size();
     std::string folder = path.substr(start, end - start);
-    std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    std::string candidate = folder + "/" + name;
+    // An empty entry would mean the current folder: never run a tool that happens to lie there.
+    if (!folder.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate;
     start = end + 1;
   }
   return std::nullopt;
