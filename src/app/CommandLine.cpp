@@ -78,6 +78,13 @@ StartDecision CommandLine::Start() {
   return decision;
 }
 
+bool IsBatchSetting(std::string_view name) {
+  for (const char* batch : {"FDLetter", "Suppress", "FormatDisk", "VerifyFormat", "VerifyWrite"}) {
+    if (name == batch) return true;
+  }
+  return false;
+}
+
 void CommandLine::ApplyBatchSettings() {
   settings_.m_fdLetter = "A:";
   settings_.m_suppress = 0;

@@ -99,5 +99,9 @@ class CommandLine {
   OperationOutcome outcome_ = OperationOutcome::Succeeded;
 };
 
+// Whether a batch run sets this setting (its registry name) itself, whatever is stored: FDLetter, Suppress,
+// FormatDisk, VerifyFormat and VerifyWrite.
+bool IsBatchSetting(std::string_view name);
+
 // The lines of the command-line help, in order.
 std::vector<std::string> CommandLineHelpLines();

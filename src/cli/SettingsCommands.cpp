@@ -55,6 +55,10 @@ int SetOne(const std::string& programName, const std::string& assignment, Applic
   bool text = change.app ? change.app->text != nullptr : change.selfExe->text != nullptr;
   std::string value = text ? "\"" + change.text + "\"" : std::to_string(change.number);
   std::fprintf(out, "%s\n", FormatText(kTextSettingStored, {change.name, TerminalSafe(value)}).c_str());
+  // Every run of this program is a command-line run, which decides these itself (/b, /s, /f, /v).
+  if (change.app && IsBatchSetting(change.name)) {
+    std::fprintf(out, "%s\n", FormatText(kTextSettingBatch, {change.name}).c_str());
+  }
   return kExitDone;
 }
 

@@ -249,6 +249,9 @@ TEST_F(Cli, SettingsAreListedAndSetByNameAndBadValuesAreRefused) {
   } cases[] = {
       {"emergency=1", 0, "已设置 Emergency = 1\n", ""},
       {"Self-Exe.LicenseTitle=\x1b]0;x\x07", 0, "已设置 Self-Exe.LicenseTitle = \"\\x1b]0;x\\x07\"\n", ""},
+      {"formatdisk=1", 0,
+       "已设置 FormatDisk = 1\n注意: 命令行运行不使用 FormatDisk 的保存值，而由 /b、/s、/f 和 /v 决定。\n", ""},
+      {"Self-Exe.VerifyWrite=0", 0, "已设置 Self-Exe.VerifyWrite = 0\n", ""},
       {"Emergency=2", 2, "", "设置 Emergency 的值超出范围 (0-1)。\n"},
       {"FDLetter=C:", 2, "", "设置 FDLetter 的值只能是 A:, B:。\n"},
       {"Speed=1", 2, "", "没有名为 Speed 的设置。使用 --settings 列出所有设置。\n"},
