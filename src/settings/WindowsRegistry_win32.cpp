@@ -7,7 +7,12 @@
 
 namespace {
 
-HKEY ToHkey(RegistryHandle handle) { return reinterpret_cast<HKEY>(handle); }
+// The seam's roots are the 32-bit values; 64-bit Windows defines its predefined keys as their sign extensions.
+HKEY ToHkey(RegistryHandle handle) {
+  if (handle == kHkeyClassesRoot) return HKEY_CLASSES_ROOT;
+  if (handle == kHkeyCurrentUser) return HKEY_CURRENT_USER;
+  return reinterpret_cast<HKEY>(handle);
+}
 
 }  // namespace
 
