@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/FirstRun.h"
 #include "app/Platform.h"
 #include "base/Clock.h"
 #include "base/File.h"
 #include "base/WindowsMessageBoxes.h"
 #include "floppy/FloppyDrives.h"
 #include "settings/WindowsRegistry.h"
+#include "settings/WindowsShellNotifier.h"
 #include "win32/MainDlg.h"
 #include "win32/MainWindowFront.h"
 #include "win32/ProgramArguments.h"
@@ -33,8 +35,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   MainWindowFront front;
   Application application(services, front);
   application.LoadAllSettings();
-  // Next here: the weekly update check and, on the first start of a new version, the question about the
-  // file associations (they come with the update-check dialog and the association registration).
+  // Next here: the weekly update check (it comes with the update-check dialog).
+  // A registration that fails stays silent: the settings sheet shows each type's state and registers again.
+  WindowsShellNotifier shell;
+  FirstRunOfVersion(registry, boxes, services.programPath, &shell);
 
   std::vector<std::string> arguments = WithFullImagePaths(ProgramArguments(), PathStyle::Windows, FullPath);
   CMainDlg dialog(application, front, boxes, arguments);

@@ -11,6 +11,7 @@
 #include "floppy/FloppyFixtures.h"
 #include "floppy/VirtualFloppyFile.h"
 #include "image/ImageInfo.h"
+#include "settings/Settings.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 constexpr wchar_t kProductKey[] = L"Software\\Kestrix Software";
 constexpr wchar_t kSettingsKey[] = L"Software\\Kestrix Software\\Diskelle\\Settings";
+constexpr wchar_t kInfoKey[] = L"Software\\Kestrix Software\\Diskelle\\Info";
 constexpr int kMainWindowMarkerId = 1111;  // the read group box: only the main window has it
 
 struct Search {
@@ -308,6 +310,12 @@ robot::Process& Workspace::Start(const std::vector<std::wstring>& arguments, con
   Environment all = {{L"DISKELLE_DRIVE_A", WidePath("a.vfd")}, {L"DISKELLE_DRIVE_B", L""},
                      {L"DISKELLE_DRIVE_DELAY_MS", L""}};
   for (const auto& entry : environment) all.push_back(entry);
+  if (storeVersionMarker_) {
+    std::wstring version = Utf16(kProgramVersion);
+    EXPECT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kInfoKey, L"Version", REG_SZ, version.c_str(),
+                                static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+  }
   std::optional<robot::Process> process = robot::Process::Start(DiskelleExecutable(), arguments, all);
   if (!process) ADD_FAILURE() << "diskelle.exe did not start: " << Utf8(DiskelleExecutable());
   processes_.push_back(process ? std::move(*process) : robot::Process());

@@ -97,17 +97,21 @@ class Workspace {
   // An image file (with trailer) of raw, described; returns its path.
   std::string MakeImage(const std::string& name, const std::string& raw, const std::string& description);
 
-  // Starts diskelle.exe with the floppy in drive A: and the extra environment.
+  // Starts diskelle.exe with the floppy in drive A: and the extra environment. Unless the scenario is about
+  // the first start of this version, the version was started before and the association question stays away.
   robot::Process& Start(const std::vector<std::wstring>& arguments, const Environment& environment = {});
   // Answers a message box with the button and waits for it to close.
   void Answer(HWND box, int button);
   std::optional<DWORD> WaitForExit(const robot::Process& process) const { return process.WaitForExit(kWaitMs); }
   // Whether every process started has ended (those still running are ended).
   bool EndProcesses();
+  // From now on Start leaves Info\Version as the program stored it.
+  void LeaveVersionMarkerToProgram() { storeVersionMarker_ = false; }
 
  private:
   std::string folder_;
   bool keepFiles_ = false;
+  bool storeVersionMarker_ = true;
   std::deque<robot::Process> processes_;  // references to them stay valid
 };
 
