@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "net/NewsFile.h"
-#include "net/OpenableAddress.h"
+#include "base/OpenableAddress.h"
 #include "net/ResponseBody.h"
 #include "net/WhiteSpace.h"
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "net/OpenableAddress.h"
+#include "base/OpenableAddress.h"
 #include "net/ResponseBody.h"
 #include "net/UpdateFile.h"
 #include "net/WhiteSpace.h"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "base/Strings.h"
-#include "net/OpenableAddress.h"
+#include "base/OpenableAddress.h"
 #include "net/ResponseBody.h"
 #include "net/WhiteSpace.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "net/OpenableAddress.h"
+#include "base/OpenableAddress.h"
 #include "net/ResponseBody.h"
 #include "net/WhiteSpace.h"
 #include "settings/Settings.h"

@@ -1,4 +1,4 @@
-#include "net/OpenableAddress.h"
+#include "base/OpenableAddress.h"
 
 #include "base/Strings.h"
 

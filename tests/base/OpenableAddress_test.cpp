@@ -1,5 +1,5 @@
 // Which server-supplied addresses a link may open.
-#include "net/OpenableAddress.h"
+#include "base/OpenableAddress.h"
 
 #include <gtest/gtest.h>
 
