@@ -20,6 +20,9 @@ if(WIN32)
   # Unicode everywhere, a self-contained executable (no MinGW runtime DLLs beside it).
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Built for size: the self-extractor shares the libraries with the program and must stay below 512 KB;
+  # its link keeps only what it uses of them.
+  add_compile_options(-Os -ffunction-sections -fdata-sections)
 endif()
 
 if(DISKELLE_FUZZ)

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/OperationProgress.h"
+#include "base/OperationProgress.h"
 #include "app/Platform.h"
 #include "base/Clock.h"
 #include "base/JobEvents.h"

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/OperationProgress.h"
+#include "base/OperationProgress.h"
 #include "base/Clock.h"
 #include "base/JobEvents.h"
 #include "base/MessageBoxes.h"

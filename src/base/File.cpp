@@ -37,21 +37,31 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
 
 namespace {
 
-// Fixed slots, so that a signal handler can walk them without locks or allocation.
+// Fixed slots, so that a signal handler can walk them without locks or allocation. The paths' room is
+// allocated by the first save, not kept in the program file (MinGW stores zero-filled tables there, and the
+// self-extractor must stay small).
 struct UnfinishedSave {
   std::atomic<bool> taken{false};
   std::atomic<bool> live{false};
-  char path[4096] = {};
 };
 constexpr int kUnfinishedSlots = 64;
+using PathSlot = char[4096];
 UnfinishedSave unfinished[kUnfinishedSlots];
+std::atomic<PathSlot*> unfinishedPaths{nullptr};
+
+PathSlot* UnfinishedPaths() {
+  static PathSlot* paths = new PathSlot[kUnfinishedSlots]();
+  unfinishedPaths.store(paths, std::memory_order_release);
+  return paths;
+}
 
 int RegisterUnfinished(const std::string& path) {
-  if (path.size() >= sizeof unfinished[0].path) return -1;
+  if (path.size() >= sizeof(PathSlot)) return -1;
+  PathSlot* paths = UnfinishedPaths();
   for (int i = 0; i < kUnfinishedSlots; ++i) {
     bool expected = false;
     if (!unfinished[i].taken.compare_exchange_strong(expected, true)) continue;
-    std::memcpy(unfinished[i].path, path.c_str(), path.size() + 1);
+    std::memcpy(paths[i], path.c_str(), path.size() + 1);
     unfinished[i].live.store(true, std::memory_order_release);
     return i;
   }
@@ -59,8 +69,10 @@ int RegisterUnfinished(const std::string& path) {
 }
 
 void UnregisterUnfinished(const std::string& path) {
-  for (UnfinishedSave& slot : unfinished) {
-    if (slot.live.load(std::memory_order_acquire) && path == slot.path) {
+  PathSlot* paths = unfinishedPaths.load(std::memory_order_acquire);
+  for (int i = 0; paths && i < kUnfinishedSlots; ++i) {
+    UnfinishedSave& slot = unfinished[i];
+    if (slot.live.load(std::memory_order_acquire) && path == paths[i]) {
       slot.live.store(false, std::memory_order_release);
       slot.taken.store(false, std::memory_order_release);
       return;
@@ -100,8 +112,9 @@ std::string TempNameBeside(const std::string& target) {
 }  // namespace
 
 void RemoveUnfinishedSaves() {
-  for (UnfinishedSave& slot : unfinished) {
-    if (slot.live.load(std::memory_order_acquire)) RemoveFileNow(slot.path);
+  PathSlot* paths = unfinishedPaths.load(std::memory_order_acquire);
+  for (int i = 0; paths && i < kUnfinishedSlots; ++i) {
+    if (unfinished[i].live.load(std::memory_order_acquire)) RemoveFileNow(paths[i]);
   }
 }
 

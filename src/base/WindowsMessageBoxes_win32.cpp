@@ -24,7 +24,7 @@ UINT Style(MessageIcon icon) {
 MessageAnswer WindowsMessageBoxes::Show(int, const std::string& text, MessageIcon icon) {
   HWND owner = static_cast<HWND>(owner_.load());
   if (owner && ::GetWindowThreadProcessId(owner, nullptr) != ::GetCurrentThreadId()) owner = nullptr;
-  int answer = ::MessageBoxW(owner, Wide(text).c_str(), Wide(TextOf(kTextAppTitle)).c_str(), Style(icon));
+  int answer = ::MessageBoxW(owner, Wide(text).c_str(), Wide(caption_ ? caption_ : TextOf(kTextAppTitle)).c_str(), Style(icon));
   if (icon != MessageIcon::Question) return MessageAnswer::Ok;
   return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
 }

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "app/ImagePanel.h"
-#include "app/ProgressText.h"
+#include "base/ProgressText.h"
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "cli/TerminalHelp.h"

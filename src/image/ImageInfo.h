@@ -59,6 +59,9 @@ class CImageInfo {
   bool DetectGeometry(IMessageBoxes& boxes);
 };
 
+// A geometry a trailer may state for an image we can hold (else it is taken from the image's size).
+bool UsableGeometry(int32_t tracks, int32_t sectorsPerTrack);
+
 // What the open dialog's preview found.
 enum class DescriptionPreview {
   Shown,         // description holds the image's description

@@ -9,8 +9,6 @@
 #include "image/ImageInfo.h"
 #include "image/RawImageInput.h"
 
-namespace {
-
 // A trailer states 0 for both when its geometry is unknown; a damaged one may state anything. Only a
 // geometry that fits an image we can hold is passed on to the disk jobs; images without a trailer (compatible
 // mode, other tools) take theirs from their size too, as 80 x 18 would misstate every other format.
@@ -18,6 +16,8 @@ bool UsableGeometry(int32_t tracks, int32_t sectorsPerTrack) {
   constexpr int64_t kMostSectorPairs = static_cast<int64_t>(kImageBufferBytes) / (kHeads * kSectorBytes);
   return tracks > 0 && sectorsPerTrack > 0 && int64_t{tracks} * sectorsPerTrack <= kMostSectorPairs;
 }
+
+namespace {
 
 // The raw size of a compressed image, counted up to one byte more than the largest image we hold (a
 // stream may expand to gigabytes; beyond that the size classifies the same).

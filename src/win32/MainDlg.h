@@ -12,8 +12,8 @@
 
 #include "app/Application.h"
 #include "base/WindowsMessageBoxes.h"
+#include "ui/InstanceChecker.h"
 #include "ui/MyDialog.h"
-#include "win32/InstanceChecker.h"
 #include "win32/MainWindowFront.h"
 #include "win32/WindowsGdiObjects.h"
 
@@ -91,6 +91,12 @@ class CMainDlg : public CMyDialog {
   void OnChangeDescription();
   void OnConvertChosenFiles();
   void OnCheckChosenFile();
+  void OnSettings();
+
+  // After the settings sheet: the fade, the size, the mode indicators and the description field follow the
+  // settings (MainDlgDisplay.cpp).
+  void ApplyChangedSettings();
+  void ShowModeIndicators();
 
   // Design pixels at the window's size, truncated toward zero.
   int ScaledX(int pixels) const { return static_cast<int>(static_cast<float>(pixels) * ScaleX()); }

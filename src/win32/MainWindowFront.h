@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "app/Application.h"
+#include "ui/ProgressDlg.h"
 #include "ui/WindowJobEvents.h"
 #include "win32/ConversionDlg.h"
-#include "win32/ProgressDlg.h"
 
 class CMainDlg;
 

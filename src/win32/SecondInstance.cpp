@@ -1,7 +1,7 @@
 #include "win32/SecondInstance.h"
 
 #include "app/CommandLine.h"
-#include "win32/ProgramArguments.h"
+#include "ui/ProgramArguments.h"
 
 int HandOverToRunningInstance(CInstanceChecker& checker, const std::vector<std::string>& arguments) {
   std::string text = arguments.size() > 1 ? arguments[1] : std::string();

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "win32/InstanceChecker.h"
+#include "ui/InstanceChecker.h"
 
 // The process exit code: 0 when there was nothing to hand over or the running instance took the one
 // argument, 1 when it refused it (its message says why), could not be reached, or further arguments were

@@ -16,9 +16,9 @@
 #include "floppy/FloppyDrives.h"
 #include "settings/WindowsRegistry.h"
 #include "settings/WindowsShellNotifier.h"
+#include "ui/ProgramArguments.h"
 #include "win32/MainDlg.h"
 #include "win32/MainWindowFront.h"
-#include "win32/ProgramArguments.h"
 #include "win32/SecondInstance.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

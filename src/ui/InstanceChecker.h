@@ -22,7 +22,8 @@ class CInstanceChecker {
   void WaitForStartupLock();
   void ReleaseStartupLock();
   bool OtherInstanceExists() const;
-  // Makes this process the running instance: true, or false when nothing was published.
+  // Makes this process the running instance (or, once it is, publishes its current window): true, or false
+  // when nothing was published.
   bool PublishWindow();
   // Brings the running instance forward and hands it text (UTF-8): its window, or nullptr. accepted (if
   // given) tells whether the running instance took the text (its handler answered TRUE).

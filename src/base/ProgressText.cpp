@@ -1,4 +1,4 @@
-#include "app/ProgressText.h"
+#include "base/ProgressText.h"
 
 #include "base/Format.h"
 #include "base/Texts.h"

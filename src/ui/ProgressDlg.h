@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/OperationProgress.h"
+#include "base/OperationProgress.h"
 #include "base/JobEvents.h"
 #include "ui/MyDialog.h"
 

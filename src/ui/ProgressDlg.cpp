@@ -1,11 +1,11 @@
-#include "win32/ProgressDlg.h"
+#include "ui/ProgressDlg.h"
 
 #include <commctrl.h>
 
-#include "app/ProgressText.h"
+#include "base/ProgressText.h"
 #include "base/Texts.h"
+#include "ui/ProgressDlgRes.h"
 #include "ui/WideText.h"
-#include "win32/ProgressDlgRes.h"
 
 CProgressDlg::CProgressDlg(const DialogContext& context, OperationProgress& progress)
     : CMyDialog(IDD_PROGRESS, context), progress_(progress) {}

@@ -1,4 +1,4 @@
-#include "win32/InstanceChecker.h"
+#include "ui/InstanceChecker.h"
 
 #include "base/Texts.h"
 #include "base/Utf.h"
@@ -52,11 +52,13 @@ bool CInstanceChecker::OtherInstanceExists() const {
 }
 
 bool CInstanceChecker::PublishWindow() {
-  if (OtherInstanceExists()) return false;
-  HANDLE section = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4, MappingName().c_str());
-  if (!section) return false;
-  publishedSection = section;
-  void* view = ::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 4);
+  // A program that shows one window after another publishes each in turn in its own section.
+  if (!publishedSection) {
+    if (OtherInstanceExists()) return false;
+    publishedSection = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4, MappingName().c_str());
+    if (!publishedSection) return false;
+  }
+  void* view = ::MapViewOfFile(publishedSection, FILE_MAP_WRITE, 0, 0, 4);
   MutexLock lock(localMutex_.Get());
   if (view) {
     // Window handles are 32-bit values on every Windows, also in 64-bit processes.

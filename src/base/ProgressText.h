@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/OperationProgress.h"
+#include "base/OperationProgress.h"
 #include "base/JobEvents.h"
 
 struct ProgressTexts {

@@ -1,4 +1,4 @@
-#include "win32/ProgramArguments.h"
+#include "ui/ProgramArguments.h"
 
 #include <windows.h>
 #include <shellapi.h>
