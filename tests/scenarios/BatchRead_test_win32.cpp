@@ -13,8 +13,8 @@
 #include "image/ImageInfo.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
+#include "ui/ProgressDlgRes.h"
 #include "win32/BadSectorDlgRes.h"
-#include "win32/ProgressDlgRes.h"
 
 namespace scenario {
 namespace {

@@ -8,9 +8,9 @@
 #include "image/ImageInfo.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
+#include "ui/ProgressDlgRes.h"
 #include "win32/DescriptionDlgRes.h"
 #include "win32/MainDlgRes.h"
-#include "win32/ProgressDlgRes.h"
 
 namespace scenario {
 namespace {

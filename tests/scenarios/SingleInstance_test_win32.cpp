@@ -4,8 +4,8 @@
 
 #include "base/Texts.h"
 #include "support/ImageTestSupport.h"
+#include "ui/ProgressDlgRes.h"
 #include "win32/MainDlgRes.h"
-#include "win32/ProgressDlgRes.h"
 
 namespace scenario {
 namespace {

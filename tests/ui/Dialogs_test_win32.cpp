@@ -14,6 +14,8 @@
 #include "base/JobEvents.h"
 #include "base/Texts.h"
 #include "floppy/BadSectorReport.h"
+#include "ui/ProgressDlg.h"
+#include "ui/ProgressDlgRes.h"
 #include "ui/WideText.h"
 #include "win32/BadSectorDlg.h"
 #include "win32/BadSectorDlgRes.h"
@@ -23,8 +25,6 @@
 #include "win32/ConversionDlgRes.h"
 #include "win32/DescriptionDlg.h"
 #include "win32/DescriptionDlgRes.h"
-#include "win32/ProgressDlg.h"
-#include "win32/ProgressDlgRes.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include "base/WindowsMessageBoxes.h"
 #include "floppy/BadSectorReport.h"
 #include "settings/Settings.h"
+#include "ui/ProgressDlg.h"
 #include "ui/WideText.h"
 #include "win32/BadSectorDlg.h"
 #include "win32/CommandLineHelpDlg.h"
 #include "win32/ConversionDlg.h"
 #include "win32/DescriptionDlg.h"
-#include "win32/ProgressDlg.h"
 
 namespace {
 
