@@ -25,6 +25,8 @@ std::optional<LRESULT> CMyPropertyPage::OnNotify(NMHDR& header) {
   switch (header.code) {
     case PSN_APPLY:
       return OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
+    case PSN_KILLACTIVE:
+      return OnKillActive() ? FALSE : TRUE;
     case PSN_RESET:
       OnReset();
       return 0;

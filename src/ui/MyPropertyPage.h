@@ -29,6 +29,8 @@ class CMyPropertyPage : public DialogWindow {
   virtual bool OnApply() { return true; }
   // Cancel of the sheet.
   virtual void OnReset() {}
+  // The page is about to be left (another tab, or OK while it shows): false keeps the sheet on it.
+  virtual bool OnKillActive() { return true; }
   // Tells the sheet that this page holds changes.
   void SetModified();
 

@@ -133,3 +133,20 @@ int RunSaveImageDialog(HWND owner, const PlatformInfo& platform, IMessageBoxes& 
   path = chosen;
   return 0;
 }
+
+int RunOpenPictureDialog(HWND owner, const PlatformInfo& platform, std::string& path) {
+  constexpr DWORD kPictureCharacters = 260;
+  std::vector<wchar_t> buffer(kPathCharacters, L'\0');
+  std::wstring filter = Filter({{kTextOpenFilterBmp, "*.bmp"}, {kTextOpenFilterAll, "*.*"}});
+  std::wstring title = Wide(kTextOpenImageTitle);
+  OPENFILENAMEW dialog = BaseStructure(owner, platform, buffer);
+  dialog.nMaxFile = kPictureCharacters;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrTitle = title.c_str();
+  dialog.lpstrDefExt = L"bmp";
+  dialog.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
+  if (!::GetOpenFileNameW(&dialog)) return -1;
+  path = Narrow(buffer.data());
+  return 0;
+}

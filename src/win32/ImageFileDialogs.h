@@ -18,3 +18,7 @@ int RunOpenImageDialog(HWND owner, const PlatformInfo& platform, IMessageBoxes& 
 // the file is read-only (after message 125) or the user does not want to replace it (question 104).
 int RunSaveImageDialog(HWND owner, const PlatformInfo& platform, IMessageBoxes& boxes, uint32_t filterIndex,
                        std::string& path);
+
+// A BMP picture for the self-extractor (the file must exist). 0 with the chosen path, or -1 when the user
+// cancelled or the dialog failed; the caller checks the extension.
+int RunOpenPictureDialog(HWND owner, const PlatformInfo& platform, std::string& path);

@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 #include "ui/WideText.h"
 #include "ui/WindowJobEvents.h"
+#include "win32/DroppedFiles.h"
 #include "win32/MainDlgRes.h"
 #include "win32/RegistryPlacementStore.h"
 
@@ -116,13 +117,8 @@ LRESULT CMainDlg::OnCopyData(const COPYDATASTRUCT& data) {
 }
 
 void CMainDlg::OnDropFiles(HDROP drop) {
-  // The whole path, however long: a cut path could name another file.
-  UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
-  std::wstring path(length + 1, L'\0');
-  UINT copied = length > 0 ? ::DragQueryFileW(drop, 0, path.data(), length + 1) : 0;
-  ::DragFinish(drop);
-  path.resize(copied);
-  if (!path.empty() && !busy_) OpenAsSource(Narrow(path));
+  std::string path = FirstDroppedFile(drop);
+  if (!path.empty() && !busy_) OpenAsSource(path);
 }
 
 void CMainDlg::Paint() {

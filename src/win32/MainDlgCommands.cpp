@@ -5,6 +5,7 @@
 #include "win32/ImageFileDialogs.h"
 #include "win32/MainDlg.h"
 #include "win32/MainDlgRes.h"
+#include "win32/SelfExeSettingsSheet.h"
 
 bool CMainDlg::OnCommand(int id, int code, HWND control) {
   // Buttons send BN_CLICKED (0), menus 0 and accelerators 1.
@@ -20,6 +21,10 @@ bool CMainDlg::OnCommand(int id, int code, HWND control) {
     case ID_CONVERT_IMAGE: OnConvertChosenFiles(); return true;
     case ID_CHECK_INTEGRITY: OnCheckChosenFile(); return true;
     case ID_COMMAND_LINE_HELP: front_.ShowCommandLineHelp(); return true;
+    case ID_SELF_EXE_SETTINGS:
+      RunSelfExeSettingsSheet(Window(), Context(),
+                              {Registry(), application_.selfExeSettings, application_.Services().platform});
+      return true;
     case ID_APP_EXIT: End(IDCANCEL); return true;
     default: return CMyDialog::OnCommand(id, code, control);
   }

@@ -28,7 +28,7 @@ TEST_F(MenuResources, CommandsWithoutTheirDialogsAreGreyed) {
     bool greyed;
   } cases[] = {
       {ID_CHANGE_DESCRIPTION, false}, {ID_CONVERT_IMAGE, false}, {ID_CHECK_INTEGRITY, false},
-      {ID_APP_EXIT, false},           {ID_COMMAND_LINE_HELP, false}, {ID_SELF_EXE_SETTINGS, true},
+      {ID_APP_EXIT, false},           {ID_COMMAND_LINE_HELP, false}, {ID_SELF_EXE_SETTINGS, false},
       {ID_SETTINGS, true},            {ID_FEEDBACK, true},       {ID_NEWS, true},
       {ID_CHECK_UPDATES, true},       {ID_APP_ABOUT, true},
   };

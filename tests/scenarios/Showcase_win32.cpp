@@ -8,11 +8,13 @@
 #include <map>
 
 #include "Scenario_win32.h"
+#include "SelfExeSheet_win32.h"
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
+#include "settings/Settings.h"
 #include "support/ImageTestSupport.h"
+#include "ui/ProgressDlgRes.h"
 #include "win32/MainDlgRes.h"
-#include "win32/ProgressDlgRes.h"
 
 namespace scenario {
 namespace {
@@ -31,6 +33,17 @@ HWND Main(Workspace& workspace, const std::vector<std::wstring>& arguments) {
 void ThroughFileDialog(const robot::Process& process, const wchar_t* title, const std::string& path) {
   HWND dialog = WaitForCaption(process.Id(), title);
   if (dialog && ChooseInFileDialog(dialog, Utf16(path))) robot::WaitUntilClosed(dialog, kWaitMs);
+}
+
+// The self-extractor settings sheet from the menu, showing the page, with the Self-Exe flag stored before
+// (nullptr: none) so that the page's dependent controls show enabled.
+HWND SelfExePage(Workspace& workspace, int page, const wchar_t* flag) {
+  DWORD on = 1;
+  if (flag) ::RegSetKeyValueW(HKEY_CURRENT_USER, Utf16(kSelfExeKey).c_str(), flag, REG_DWORD, &on, sizeof on);
+  robot::Process& process = workspace.Start({});
+  HWND main = WaitForMainWindow(process.Id());
+  HWND sheet = main ? OpenSelfExeSheet(process, main) : nullptr;
+  return sheet && SelectTab(sheet, page) ? sheet : HWND{};
 }
 
 // Each stage brings diskelle.exe into one state and returns the window to photograph.
@@ -95,6 +108,10 @@ const std::map<std::string, Stage>& Stages() {
          ThroughFileDialog(process, L"打开映像文件", image);
          return WaitForCaption(process.Id(), Utf16(kTextDescriptionDlgCaption));
        }},
+      {"self-exe-licence", [](Workspace& w) { return SelfExePage(w, 0, L"LicenseDisplay"); }},
+      {"self-exe-create", [](Workspace& w) { return SelfExePage(w, 1, nullptr); }},
+      {"self-exe-visual", [](Workspace& w) { return SelfExePage(w, 2, L"CustomPicture"); }},
+      {"self-exe-options", [](Workspace& w) { return SelfExePage(w, 3, L"Format"); }},
       {"open",
        [](Workspace& w) {
          SampleImage(w);

@@ -13,8 +13,10 @@ class TestPage : public CMyPropertyPage {
  public:
   TestPage(int templateId, const DialogContext& context) : CMyPropertyPage(templateId, context) {}
   bool acceptApply = true;
+  bool acceptLeave = true;
   int applies = 0;
   int resets = 0;
+  int leaves = 0;
 
  protected:
   bool OnApply() override {
@@ -22,6 +24,10 @@ class TestPage : public CMyPropertyPage {
     return acceptApply;
   }
   void OnReset() override { ++resets; }
+  bool OnKillActive() override {
+    ++leaves;
+    return acceptLeave;
+  }
 };
 
 class PropertySheetTest : public ::testing::Test {
@@ -96,6 +102,43 @@ TEST_F(PropertySheetTest, APageThatRefusesOkKeepsTheSheetOpen) {
   EXPECT_EQ(sheet_.RunModal(nullptr), 0);
   EXPECT_TRUE(openAfterOk);
   EXPECT_EQ(one_.resets, 1);
+}
+
+// A click on a tab of the sheet, as the mouse gives it.
+void ClickTab(HWND sheet, int index) {
+  HWND tabs = PropSheet_GetTabControl(sheet);
+  RECT rect{};
+  TabCtrl_GetItemRect(tabs, index, &rect);
+  LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  ::SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::SendMessageW(tabs, WM_LBUTTONUP, 0, at);
+}
+
+TEST_F(PropertySheetTest, APageThatRefusesToBeLeftKeepsTheSheetOnItForTabsAndOk) {
+  one_.acceptLeave = false;
+  int afterTab = -1;
+  bool openAfterOk = false;
+  int afterAccepting = -1;
+  auto current = [&] { return PropSheet_HwndToIndex(sheet_.Window(), PropSheet_GetCurrentPageHwnd(sheet_.Window())); };
+  ActInNextLoop([&] {
+    ClickTab(sheet_.Window(), 1);
+    PumpMessages(30);
+    afterTab = current();
+    PropSheet_PressButton(sheet_.Window(), PSBTN_OK);
+    PumpMessages(30);
+    openAfterOk = PropSheet_GetCurrentPageHwnd(sheet_.Window()) != nullptr;
+    one_.acceptLeave = true;
+    ClickTab(sheet_.Window(), 1);
+    PumpMessages(30);
+    afterAccepting = current();
+    PropSheet_PressButton(sheet_.Window(), PSBTN_CANCEL);
+  });
+  EXPECT_EQ(sheet_.RunModal(nullptr), 0);
+  EXPECT_EQ(afterTab, 0);
+  EXPECT_TRUE(openAfterOk);
+  EXPECT_EQ(one_.applies, 0) << "OK stops at the page that refuses to be left";
+  EXPECT_EQ(afterAccepting, 1);
+  EXPECT_GE(one_.leaves, 3);
 }
 
 TEST_F(PropertySheetTest, TheOwnerIsDisabledWhileTheSheetRunsAndTheSheetHasNoApplyButton) {
