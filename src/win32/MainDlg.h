@@ -91,6 +91,9 @@ class CMainDlg : public CMyDialog {
   void OnChangeDescription();
   void OnConvertChosenFiles();
   void OnCheckChosenFile();
+  // The update check, feedback and news (MainDlgInternet.cpp), the About box.
+  void OnInternetCommand(int id);
+  void OnAbout();
   void OnSettings();
 
   // After the settings sheet: the fade, the size, the mode indicators and the description field follow the

@@ -21,6 +21,10 @@ bool CMainDlg::OnCommand(int id, int code, HWND control) {
     case ID_CONVERT_IMAGE: OnConvertChosenFiles(); return true;
     case ID_CHECK_INTEGRITY: OnCheckChosenFile(); return true;
     case ID_COMMAND_LINE_HELP: front_.ShowCommandLineHelp(); return true;
+    case ID_CHECK_UPDATES:
+    case ID_FEEDBACK:
+    case ID_NEWS: OnInternetCommand(id); return true;
+    case ID_APP_ABOUT: OnAbout(); return true;
     case ID_SELF_EXE_SETTINGS:
       RunSelfExeSettingsSheet(Window(), Context(),
                               {Registry(), application_.selfExeSettings, application_.Services().platform});

@@ -14,12 +14,14 @@
 #include "base/File.h"
 #include "base/WindowsMessageBoxes.h"
 #include "floppy/FloppyDrives.h"
+#include "net/WeeklyCheck.h"
 #include "settings/WindowsRegistry.h"
 #include "settings/WindowsShellNotifier.h"
 #include "ui/ProgramArguments.h"
 #include "win32/MainDlg.h"
 #include "win32/MainWindowFront.h"
 #include "win32/SecondInstance.h"
+#include "win32/UpdateDlg.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Lets other programs see by its name that Diskelle runs; never waited on, open until the process ends.
@@ -35,7 +37,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   MainWindowFront front;
   Application application(services, front);
   application.LoadAllSettings();
-  // Next here: the weekly update check (it comes with the update-check dialog).
+  RunWeeklyUpdateCheck(application.settings, registry, services.platform.internetStateAvailable != 0,
+                       SecondsSince1970(), [&application, &services] {
+                         DialogContext context{application.settings.m_toolTips, application.settings.m_windowFx,
+                                               services.platform.ntMajorVersion == 4};
+                         CUpdateDlg(context, ProgramInternetServices(), true).RunModal(nullptr);
+                       });
   // A registration that fails stays silent: the settings sheet shows each type's state and registers again.
   WindowsShellNotifier shell;
   FirstRunOfVersion(registry, boxes, services.programPath, &shell);

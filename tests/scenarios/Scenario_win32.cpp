@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 
 #include "base/File.h"
 #include "base/Utf.h"
@@ -315,6 +316,10 @@ robot::Process& Workspace::Start(const std::vector<std::wstring>& arguments, con
     EXPECT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kInfoKey, L"Version", REG_SZ, version.c_str(),
                                 static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
+  }
+  // The weekly update check ran a moment ago: it neither asks a server nor shows its window.
+  if (weeklyCheckDone_ && !StoredSetting(kSettingsKey, L"LastUpdate")) {
+    StoreSetting(L"LastUpdate", static_cast<DWORD>(std::time(nullptr)));
   }
   std::optional<robot::Process> process = robot::Process::Start(DiskelleExecutable(), arguments, all);
   if (!process) ADD_FAILURE() << "diskelle.exe did not start: " << Utf8(DiskelleExecutable());

@@ -107,11 +107,14 @@ class Workspace {
   bool EndProcesses();
   // From now on Start leaves Info\Version as the program stored it.
   void LeaveVersionMarkerToProgram() { storeVersionMarker_ = false; }
+  // From now on Start leaves LastUpdate as the program stored it (the weekly update check may run).
+  void LeaveWeeklyCheckToProgram() { weeklyCheckDone_ = false; }
 
  private:
   std::string folder_;
   bool keepFiles_ = false;
   bool storeVersionMarker_ = true;
+  bool weeklyCheckDone_ = true;
   std::deque<robot::Process> processes_;  // references to them stay valid
 };
 

@@ -190,6 +190,39 @@ std::vector<std::vector<std::wstring>> ListViewRows(HWND list) {
   return rows;
 }
 
+std::vector<std::wstring> ToolTipTexts(HWND owner) {
+  std::vector<std::wstring> texts;
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(owner, &processId);
+  UniqueHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  if (!process.Valid()) return texts;
+  constexpr int kTextCapacity = 1024;
+  RemoteMemory memory(process.Get(), sizeof(TOOLINFOW) + kTextCapacity * sizeof(wchar_t));
+  if (!memory.Address()) return texts;
+  char* remoteText = memory.Address() + sizeof(TOOLINFOW);
+  HWND tip = nullptr;
+  while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
+    if (::GetWindow(tip, GW_OWNER) != owner) continue;
+    auto count = static_cast<int>(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+      TOOLINFOW info{};
+      info.cbSize = TTTOOLINFOW_V2_SIZE;
+      info.lpszText = reinterpret_cast<LPWSTR>(remoteText);
+      wchar_t text[kTextCapacity] = {};
+      SIZE_T moved = 0;
+      if (!::WriteProcessMemory(process.Get(), memory.Address(), &info, sizeof info, &moved) ||
+          !::WriteProcessMemory(process.Get(), remoteText, text, sizeof text, &moved)) {
+        return texts;
+      }
+      if (!::SendMessageW(tip, TTM_ENUMTOOLSW, index, reinterpret_cast<LPARAM>(memory.Address()))) continue;
+      if (!::ReadProcessMemory(process.Get(), remoteText, text, sizeof text, &moved)) return texts;
+      text[kTextCapacity - 1] = L'\0';
+      texts.emplace_back(text);
+    }
+  }
+  return texts;
+}
+
 bool ClickButton(HWND dialog, int controlId) {
   HWND button = ::GetDlgItem(dialog, controlId);
   return button && ::PostMessageW(button, BM_CLICK, 0, 0);

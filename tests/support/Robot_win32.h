@@ -49,6 +49,9 @@ inline constexpr int kMessageBoxTextId = 0xFFFF;
 // The cells of every row of a report list view of any process, row by row.
 std::vector<std::vector<std::wstring>> ListViewRows(HWND list);
 
+// The texts of every tool of the tooltip controls that owner's process made for owner.
+std::vector<std::wstring> ToolTipTexts(HWND owner);
+
 // Posts a click to the button (BM_CLICK); false when the dialog has no such control.
 bool ClickButton(HWND dialog, int controlId);
 // Posts WM_COMMAND with the id, as a button, menu or accelerator sends it.

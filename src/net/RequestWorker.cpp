@@ -1,0 +1,72 @@
+#include "net/RequestWorker.h"
+
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+struct RequestWorker::Shared {
+  std::mutex mutex;
+  std::unique_ptr<IHttpClient> client;
+  Finished finished;
+  std::optional<HttpReply> reply;
+  bool busy = true;
+  bool cancelled = false;
+};
+
+bool RequestWorker::Start(std::unique_ptr<IHttpClient> client, Request request, Finished finished) {
+  if (Busy() || !client) return false;
+  auto shared = std::make_shared<Shared>();
+  shared->client = std::move(client);
+  shared->finished = std::move(finished);
+  try {
+    std::thread([shared, request = std::move(request)] {
+      HttpReply reply = request(*shared->client);
+      // Under the lock: Detach cannot return while finished is being called.
+      std::lock_guard<std::mutex> lock(shared->mutex);
+      shared->reply = std::move(reply);
+      shared->busy = false;
+      if (shared->finished) shared->finished();
+    }).detach();
+  } catch (const std::system_error&) {
+    return false;
+  }
+  shared_ = std::move(shared);
+  return true;
+}
+
+bool RequestWorker::Busy() const {
+  if (!shared_) return false;
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  return shared_->busy;
+}
+
+void RequestWorker::Cancel() {
+  if (!shared_) return;
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->cancelled = true;
+  if (shared_->busy) shared_->client->Abort();
+}
+
+bool RequestWorker::Cancelled() const {
+  if (!shared_) return false;
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  return shared_->cancelled;
+}
+
+std::optional<HttpReply> RequestWorker::TakeReply() {
+  if (!shared_) return std::nullopt;
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  return std::exchange(shared_->reply, std::nullopt);
+}
+
+void RequestWorker::Detach() {
+  if (!shared_) return;
+  {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->cancelled = true;
+    shared_->finished = nullptr;
+    if (shared_->busy) shared_->client->Abort();
+  }
+  shared_.reset();
+}

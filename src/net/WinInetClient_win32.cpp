@@ -1,0 +1,220 @@
+#include "net/WinInetClient.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "base/Texts.h"
+#include "base/Wide_win32.h"
+#include "net/WinInetErrors.h"
+
+namespace {
+
+// The WinInet functions the dialogs use, looked up in the library that start-up found (never linked).
+struct WinInet {
+  decltype(&::InternetGetConnectedState) getConnectedState = nullptr;
+  decltype(&::InternetOpenW) open = nullptr;
+  decltype(&::InternetConnectW) connect = nullptr;
+  decltype(&::HttpOpenRequestW) openRequest = nullptr;
+  decltype(&::HttpSendRequestW) sendRequest = nullptr;
+  decltype(&::HttpAddRequestHeadersW) addHeaders = nullptr;
+  decltype(&::HttpSendRequestExW) sendRequestEx = nullptr;
+  decltype(&::InternetWriteFile) writeFile = nullptr;
+  decltype(&::HttpEndRequestW) endRequest = nullptr;
+  decltype(&::HttpQueryInfoW) queryInfo = nullptr;
+  decltype(&::InternetReadFile) readFile = nullptr;
+  decltype(&::InternetCloseHandle) closeHandle = nullptr;
+
+  bool Complete() const {
+    return getConnectedState && open && connect && openRequest && sendRequest && addHeaders && sendRequestEx &&
+           writeFile && endRequest && queryInfo && readFile && closeHandle;
+  }
+};
+
+template <typename Function>
+void Find(HMODULE module, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+const WinInet* Functions() {
+  static const WinInet functions = [] {
+    WinInet table;
+    HMODULE module = ::LoadLibraryW(L"WININET.DLL");
+    if (!module) return table;
+    Find(module, "InternetGetConnectedState", table.getConnectedState);
+    if (!table.getConnectedState) return table;
+    Find(module, "InternetOpenW", table.open);
+    Find(module, "InternetConnectW", table.connect);
+    Find(module, "HttpOpenRequestW", table.openRequest);
+    Find(module, "HttpSendRequestW", table.sendRequest);
+    Find(module, "HttpAddRequestHeadersW", table.addHeaders);
+    Find(module, "HttpSendRequestExW", table.sendRequestEx);
+    Find(module, "InternetWriteFile", table.writeFile);
+    Find(module, "HttpEndRequestW", table.endRequest);
+    Find(module, "HttpQueryInfoW", table.queryInfo);
+    Find(module, "InternetReadFile", table.readFile);
+    Find(module, "InternetCloseHandle", table.closeHandle);
+    return table;
+  }();
+  return functions.Complete() ? &functions : nullptr;
+}
+
+constexpr DWORD_PTR kContext = 1;
+constexpr DWORD kReadChunk = 4096;
+constexpr DWORD kStatusTextChars = 1024;
+
+class WinInetClient final : public IHttpClient {
+ public:
+  explicit WinInetClient(const WinInet& api) : api_(api) {}
+  ~WinInetClient() override { CloseAll(); }
+
+  HttpReply Get(const ServerAddress& server, std::string_view path) override {
+    HttpReply reply;
+    if (!Open(server, L"GET", path, INTERNET_FLAG_RELOAD, reply)) return reply;
+    HINTERNET request = Handle(request_);
+    if (!api_.sendRequest(request, nullptr, 0, nullptr, 0)) return Fail(reply, kTextCannotSendHttpRequest);
+    ReadStatus(request, reply);
+    std::vector<char> chunk(kReadChunk);
+    for (;;) {
+      DWORD read = 0;
+      if (!api_.readFile(request, chunk.data(), kReadChunk, &read)) return Fail(reply, kTextCannotCompleteTransfer);
+      if (read == 0 || !reply.body.Append(std::string_view(chunk.data(), read))) break;
+    }
+    CloseAll();
+    return reply;
+  }
+
+  HttpReply Post(const ServerAddress& server, std::string_view path, std::string_view body) override {
+    HttpReply reply;
+    if (!Open(server, L"POST", path, INTERNET_FLAG_NO_CACHE_WRITE, reply)) return reply;
+    HINTERNET request = Handle(request_);
+    std::wstring header = Wide(kFeedbackContentTypeHeader);
+    if (!api_.addHeaders(request, header.c_str(), static_cast<DWORD>(-1L),
+                         HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE)) {
+      return Fail(reply, kTextCannotAddRequestHeaders);
+    }
+    INTERNET_BUFFERSW buffers{};
+    buffers.dwStructSize = sizeof buffers;
+    buffers.dwBufferTotal = static_cast<DWORD>(body.size());
+    if (!api_.sendRequestEx(request, &buffers, nullptr, 0, kContext)) return Fail(reply, kTextCannotSendHttpRequest);
+    DWORD written = 0;
+    if (!api_.writeFile(request, body.data(), static_cast<DWORD>(body.size()), &written) || written != body.size()) {
+      return Fail(reply, kTextCannotCompleteTransfer);
+    }
+    if (!api_.endRequest(request, nullptr, 0, kContext)) return Fail(reply, kTextCannotEndHttpRequest);
+    ReadStatus(request, reply);
+    CloseAll();
+    return reply;
+  }
+
+  void Abort() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    aborted_ = true;
+    CloseLocked();
+  }
+
+ private:
+  bool Open(const ServerAddress& server, const wchar_t* verb, std::string_view path, DWORD flags, HttpReply& reply) {
+    if (!Keep(session_, api_.open(Wide(kUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0))) {
+      Fail(reply, kTextCannotInitInternet);
+      return false;
+    }
+    if (!Keep(connection_, api_.connect(Handle(session_), Wide(server.host).c_str(), server.port, nullptr, nullptr,
+                                        INTERNET_SERVICE_HTTP, 0, kContext))) {
+      Fail(reply, kTextCannotOpenHttpSession);
+      return false;
+    }
+    if (!Keep(request_, api_.openRequest(Handle(connection_), verb, Wide(path).c_str(), nullptr, nullptr, nullptr,
+                                         flags, kContext))) {
+      Fail(reply, kTextCannotOpenHttpRequest);
+      return false;
+    }
+    return true;
+  }
+
+  void ReadStatus(HINTERNET request, HttpReply& reply) {
+    DWORD code = 0;
+    DWORD size = sizeof code;
+    if (!api_.queryInfo(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr)) return;
+    reply.status = static_cast<int>(code);
+    std::vector<wchar_t> text(kStatusTextChars + 1, L'\0');
+    DWORD bytes = kStatusTextChars * sizeof(wchar_t);
+    if (api_.queryInfo(request, HTTP_QUERY_STATUS_TEXT, text.data(), &bytes, nullptr)) {
+      reply.statusText = Narrow(std::wstring_view(text.data(), bytes / sizeof(wchar_t)));
+    }
+  }
+
+  HttpReply& Fail(HttpReply& reply, const char* stepText) {
+    reply.failure = WinInetErrorText(::GetLastError(), stepText);
+    CloseAll();
+    return reply;
+  }
+
+  // Stores a new handle unless the request was aborted meanwhile (then it is closed at once).
+  bool Keep(HINTERNET& slot, HINTERNET handle) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (handle && aborted_) {
+      api_.closeHandle(handle);
+      ::SetLastError(ERROR_INTERNET_OPERATION_CANCELLED);
+      return false;
+    }
+    slot = handle;
+    return handle != nullptr;
+  }
+
+  HINTERNET Handle(HINTERNET& slot) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return slot;
+  }
+
+  void CloseAll() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    CloseLocked();
+  }
+
+  // Closing a handle ends a blocking call on it in the worker's thread.
+  void CloseLocked() {
+    for (HINTERNET* slot : {&request_, &connection_, &session_}) {
+      if (*slot) api_.closeHandle(*slot);
+      *slot = nullptr;
+    }
+  }
+
+  const WinInet& api_;
+  std::mutex mutex_;
+  bool aborted_ = false;
+  HINTERNET session_ = nullptr;
+  HINTERNET connection_ = nullptr;
+  HINTERNET request_ = nullptr;
+};
+
+// Used when WinInet cannot be used at all: every request fails as the first step would.
+class AbsentClient final : public IHttpClient {
+ public:
+  HttpReply Get(const ServerAddress&, std::string_view) override { return Failed(); }
+  HttpReply Post(const ServerAddress&, std::string_view, std::string_view) override { return Failed(); }
+  void Abort() override {}
+
+ private:
+  static HttpReply Failed() {
+    HttpReply reply;
+    reply.failure = kTextCannotInitInternet;
+    return reply;
+  }
+};
+
+}  // namespace
+
+bool InternetConnected() {
+  const WinInet* api = Functions();
+  DWORD flags = 0;
+  return api && api->getConnectedState(&flags, 0);
+}
+
+std::unique_ptr<IHttpClient> MakeWinInetClient() {
+  if (const WinInet* api = Functions()) return std::make_unique<WinInetClient>(*api);
+  return std::make_unique<AbsentClient>();
+}

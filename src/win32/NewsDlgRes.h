@@ -1,0 +1,6 @@
+#pragma once
+#define IDD_NEWS 132
+#define IDC_NEWS_STATUS 1006
+#define IDC_NEWS_LINK 1009
+#define IDC_NEWS_MESSAGE_GROUP 1120
+#define IDC_NEWS_MESSAGE 1034

@@ -1,0 +1,134 @@
+// The worker of the Internet dialogs with a client that blocks until the test lets it go: the cancel
+// protocol, and a dialog that detaches while its request still runs.
+#include "net/RequestWorker.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Blocks in Get until released or aborted, as a slow server does.
+struct Gate {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool entered = false;
+  bool released = false;
+  bool aborted = false;
+};
+
+class BlockingClient : public IHttpClient {
+ public:
+  explicit BlockingClient(std::shared_ptr<Gate> gate) : gate_(std::move(gate)) {}
+  HttpReply Get(const ServerAddress&, std::string_view) override {
+    std::unique_lock<std::mutex> lock(gate_->mutex);
+    gate_->entered = true;
+    gate_->changed.notify_all();
+    gate_->changed.wait(lock, [this] { return gate_->released || gate_->aborted; });
+    HttpReply reply;
+    if (gate_->aborted) {
+      reply.failure = "aborted";
+    } else {
+      reply.status = 200;
+      reply.body.Append("text");
+    }
+    return reply;
+  }
+  HttpReply Post(const ServerAddress& server, std::string_view path, std::string_view) override {
+    return Get(server, path);
+  }
+  void Abort() override {
+    std::lock_guard<std::mutex> lock(gate_->mutex);
+    gate_->aborted = true;
+    gate_->changed.notify_all();
+  }
+
+ private:
+  std::shared_ptr<Gate> gate_;
+};
+
+struct Signal {
+  std::mutex mutex;
+  std::condition_variable changed;
+  int count = 0;
+  void Raise() {
+    std::lock_guard<std::mutex> lock(mutex);
+    ++count;
+    changed.notify_all();
+  }
+  bool WaitFor(int n) {
+    std::unique_lock<std::mutex> lock(mutex);
+    return changed.wait_for(lock, 5s, [&] { return count >= n; });
+  }
+};
+
+RequestWorker::Request GetRequest() {
+  return [](IHttpClient& client) { return client.Get(ServerAddress{"h", 80}, "/"); };
+}
+
+void WaitUntilEntered(Gate& gate) {
+  std::unique_lock<std::mutex> lock(gate.mutex);
+  ASSERT_TRUE(gate.changed.wait_for(lock, 5s, [&] { return gate.entered; }));
+}
+
+TEST(RequestWorker, DeliversTheReplyOnceAndIsNoLongerBusy) {
+  auto gate = std::make_shared<Gate>();
+  auto finished = std::make_shared<Signal>();
+  RequestWorker worker;
+  ASSERT_TRUE(worker.Start(std::make_unique<BlockingClient>(gate), GetRequest(), [finished] { finished->Raise(); }));
+  EXPECT_TRUE(worker.Busy());
+  EXPECT_FALSE(worker.Start(std::make_unique<BlockingClient>(gate), GetRequest(), nullptr)) << "one at a time";
+  {
+    std::lock_guard<std::mutex> lock(gate->mutex);
+    gate->released = true;
+    gate->changed.notify_all();
+  }
+  ASSERT_TRUE(finished->WaitFor(1));
+  EXPECT_FALSE(worker.Busy());
+  EXPECT_FALSE(worker.Cancelled());
+  std::optional<HttpReply> reply = worker.TakeReply();
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->body.Text(), "text");
+  EXPECT_FALSE(worker.TakeReply());
+}
+
+TEST(RequestWorker, CancelAbortsTheRequestAndTheDialogHearsWhenItHasEnded) {
+  auto gate = std::make_shared<Gate>();
+  auto finished = std::make_shared<Signal>();
+  RequestWorker worker;
+  ASSERT_TRUE(worker.Start(std::make_unique<BlockingClient>(gate), GetRequest(), [finished] { finished->Raise(); }));
+  WaitUntilEntered(*gate);
+  worker.Cancel();
+  EXPECT_TRUE(worker.Cancelled());
+  ASSERT_TRUE(finished->WaitFor(1)) << "the aborted request ends and says so";
+  EXPECT_FALSE(worker.Busy());
+  std::optional<HttpReply> reply = worker.TakeReply();
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->failure, std::optional<std::string>("aborted"));
+}
+
+TEST(RequestWorker, ADetachedRequestNeverCallsBackAndOutlivesItsWorker) {
+  auto gate = std::make_shared<Gate>();
+  auto finished = std::make_shared<Signal>();
+  {
+    RequestWorker worker;
+    ASSERT_TRUE(worker.Start(std::make_unique<BlockingClient>(gate), GetRequest(), [finished] { finished->Raise(); }));
+    WaitUntilEntered(*gate);
+  }  // the dialog ended while its request ran
+  {
+    std::unique_lock<std::mutex> lock(gate->mutex);
+    EXPECT_TRUE(gate->aborted);
+  }
+  // The thread finishes on its own data; nothing reaches the ended dialog.
+  std::this_thread::sleep_for(100ms);
+  std::lock_guard<std::mutex> lock(finished->mutex);
+  EXPECT_EQ(finished->count, 0);
+}
+
+}  // namespace

@@ -1,0 +1,321 @@
+// The update check, the news and the feedback form against a web server of the test's own
+// ($DISKELLE_SERVER), and the About box: what the user sees, what the server receives.
+#include "Scenario_win32.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+
+#include "base/Texts.h"
+#include "net/Server.h"
+#include "settings/Settings.h"
+#include "support/TestHttpServer.h"
+#include "win32/AboutDlgRes.h"
+#include "win32/FeedbackDlgRes.h"
+#include "win32/MainDlgRes.h"
+#include "win32/NewsDlgRes.h"
+#include "win32/UpdateDlgRes.h"
+
+namespace scenario {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr wchar_t kSettingsKey[] = L"Software\\Kestrix Software\\Diskelle\\Settings";
+
+TestHttpAnswer Ok(std::string body, milliseconds delay = milliseconds(0)) {
+  return TestHttpAnswer{200, "OK", std::move(body), delay};
+}
+
+bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// A click on a control as the mouse gives it (button down and up inside it).
+void Click(HWND dialog, int id) {
+  HWND control = ::GetDlgItem(dialog, id);
+  ::PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+class Internet : public DiskelleScenario {
+ protected:
+  Internet() { EXPECT_TRUE(server_.Start()); }
+
+  robot::Process& StartWithServer() {
+    program_ = &Start({}, {{L"DISKELLE_SERVER", Utf16(server_.Address())}});
+    return *program_;
+  }
+
+  // diskelle.exe with the test's server, and the dialog that a Help menu command opened.
+  HWND Open(int command, const char* caption) {
+    process_ = StartWithServer().Id();
+    HWND main = WaitForMainWindow(process_);
+    if (!main || !robot::PostCommand(main, command)) return nullptr;
+    return WaitForCaption(process_, Utf16(caption));
+  }
+
+  void CloseProgram() {
+    HWND main = FindMainWindow(process_);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(::PostMessageW(main, WM_CLOSE, 0, 0));
+    EXPECT_EQ(WaitForExit(*program_), std::optional<DWORD>(0));
+  }
+
+  std::wstring MessageOf(HWND box) { return Text(box, robot::kMessageBoxTextId); }
+
+  bool NoMessageBox() {
+    for (HWND window : VisibleWindows(process_)) {
+      if (IsMessageBox(window)) return false;
+    }
+    return true;
+  }
+
+  TestHttpServer server_;
+  robot::Process* program_ = nullptr;
+  DWORD process_ = 0;
+};
+
+TEST_F(Internet, UpdateCheckSaysNoUpdateForThisVersion) {
+  server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/\n$VERSION\n2.2.5\n  - first release  \n\n"));
+  HWND dialog = Open(ID_CHECK_UPDATES, kTextUpdateDlgCaption);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return Text(dialog, IDC_UPDATE_STATUS) == Utf16(kTextNoUpdateAvailable); }));
+  EXPECT_EQ(Text(dialog, IDC_UPDATE_HISTORY), L"2.2.5\r\n  - first release");
+  EXPECT_TRUE(Enabled(dialog, IDC_UPDATE_HISTORY));
+  EXPECT_TRUE(Enabled(dialog, IDC_UPDATE_HISTORY_GROUP));
+  EXPECT_FALSE(Visible(dialog, IDC_UPDATE_LINK));
+  std::vector<RecordedRequest> requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].method, "GET");
+  EXPECT_EQ(requests[0].Header("User-Agent"), std::optional<std::string>(kUserAgent));
+  ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
+  EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+  CloseProgram();
+}
+
+TEST_F(Internet, UpdateCheckOffersAnotherVersionAsALinkToItsDownload) {
+  server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/diskelle-2.3.0.exe\r\n$VERSION\r\n2.3.0\r\nfaster\r\n"));
+  HWND dialog = Open(ID_CHECK_UPDATES, kTextUpdateDlgCaption);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return Visible(dialog, IDC_UPDATE_LINK); }));
+  EXPECT_EQ(Text(dialog, IDC_UPDATE_LINK), L"版本 2.3.0 可用");
+  EXPECT_FALSE(Visible(dialog, IDC_UPDATE_STATUS));
+  EXPECT_EQ(Text(dialog, IDC_UPDATE_HISTORY), L"2.3.0\r\nfaster");
+  EXPECT_TRUE(Contains(robot::ToolTipTexts(dialog), L"https://dl.example.org/diskelle-2.3.0.exe"));
+  ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
+  EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+  CloseProgram();
+}
+
+TEST_F(Internet, AFileWithoutVersionMarkerOffersAnEmptyVersion) {
+  server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/\nonly history\n"));
+  HWND dialog = Open(ID_CHECK_UPDATES, kTextUpdateDlgCaption);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return Visible(dialog, IDC_UPDATE_LINK); }));
+  EXPECT_EQ(Text(dialog, IDC_UPDATE_LINK), L"版本  可用");
+  EXPECT_EQ(Text(dialog, IDC_UPDATE_HISTORY), L"only history");
+  ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
+  CloseProgram();
+}
+
+TEST_F(Internet, ServerErrorIsShownWithItsStatusTextAndClosesTheDialog) {
+  server_.Answer(kUpdateFilePath, TestHttpAnswer{404, "Gone Fishing", "", milliseconds(0)});
+  HWND dialog = Open(ID_CHECK_UPDATES, kTextUpdateDlgCaption);
+  ASSERT_NE(dialog, nullptr);
+  HWND box = WaitForMessageBox(process_);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageOf(box), L"HTTP 请求失败 (404: Gone Fishing)");
+  EXPECT_TRUE(MessageBoxHasIcon(box));
+  Answer(box, IDOK);
+  EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+  CloseProgram();
+}
+
+TEST_F(Internet, CancelDuringASlowAnswerWaitsForTheRequestThenClosesSilently) {
+  server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/\n$VERSION\n2.3.0\n", milliseconds(3000)));
+  HWND dialog = Open(ID_CHECK_UPDATES, kTextUpdateDlgCaption);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return server_.Requests().size() == 1; }));
+  ASSERT_TRUE(::PostMessageW(dialog, WM_CLOSE, 0, 0));
+  EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+  EXPECT_TRUE(NoMessageBox());
+  EXPECT_NE(FindMainWindow(process_), nullptr);
+  CloseProgram();
+}
+
+TEST_F(Internet, WeeklyCheckStaysSilentWhenNothingIsNewAndStoresItsTime) {
+  LeaveWeeklyCheckToProgram();
+  server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/\n$VERSION\n2.2.5\n"));
+  auto before = static_cast<DWORD>(std::time(nullptr));
+  process_ = StartWithServer().Id();
+  ASSERT_NE(WaitForMainWindow(process_), nullptr);
+  EXPECT_EQ(server_.Requests().size(), 1u);
+  EXPECT_EQ(robot::FindTopLevel(process_, kDialogClass, Utf16(kTextUpdateDlgCaption)), nullptr);
+  std::optional<DWORD> stored = StoredSetting(kSettingsKey, L"LastUpdate");
+  ASSERT_TRUE(stored);
+  EXPECT_GE(*stored, before);
+  CloseProgram();
+}
+
+TEST_F(Internet, WeeklyCheckShowsAnotherVersionBeforeTheMainWindow) {
+  LeaveWeeklyCheckToProgram();
+  StoreSetting(L"LastUpdate", static_cast<DWORD>(std::time(nullptr) - 604800));
+  server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/\n$VERSION\n2.3.0\n"));
+  process_ = StartWithServer().Id();
+  HWND dialog = WaitForCaption(process_, Utf16(kTextUpdateDlgCaption));
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(Visible(dialog, IDC_UPDATE_LINK));
+  EXPECT_EQ(Text(dialog, IDC_UPDATE_LINK), L"版本 2.3.0 可用");
+  EXPECT_EQ(FindMainWindow(process_), nullptr);
+  ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
+  ASSERT_NE(WaitForMainWindow(process_), nullptr);
+  EXPECT_GT(StoredSetting(kSettingsKey, L"LastUpdate").value_or(0), std::time(nullptr) - 600);
+  CloseProgram();
+}
+
+TEST_F(Internet, WeeklyCheckWaitsAWholeWeek) {
+  LeaveWeeklyCheckToProgram();
+  auto recent = static_cast<DWORD>(std::time(nullptr) - 604700);
+  StoreSetting(L"LastUpdate", recent);
+  process_ = StartWithServer().Id();
+  ASSERT_NE(WaitForMainWindow(process_), nullptr);
+  EXPECT_TRUE(server_.Requests().empty());
+  EXPECT_EQ(StoredSetting(kSettingsKey, L"LastUpdate"), std::optional<DWORD>(recent));
+  CloseProgram();
+}
+
+TEST_F(Internet, NewsShowTheirLinkAndMessage) {
+  server_.Answer(kNewsFilePath, Ok("New: Diskelle 2.3.0\nhttps://news.example.org/\nVersion 2.3.0\nreads faster.\n\n"));
+  HWND dialog = Open(ID_NEWS, kTextNewsDlgCaption);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return Visible(dialog, IDC_NEWS_LINK); }));
+  EXPECT_EQ(Text(dialog, IDC_NEWS_LINK), L"New: Diskelle 2.3.0");
+  EXPECT_TRUE(Contains(robot::ToolTipTexts(dialog), L"https://news.example.org/"));
+  EXPECT_EQ(Text(dialog, IDC_NEWS_MESSAGE), L"Version 2.3.0\r\nreads faster.");
+  EXPECT_TRUE(Enabled(dialog, IDC_NEWS_MESSAGE));
+  ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
+  CloseProgram();
+}
+
+TEST_F(Internet, NewsWithoutLinkSayTheConnectionWorks) {
+  server_.Answer(kNewsFilePath, Ok("n/a\n\nHello\r\nWorld\r\n"));
+  HWND dialog = Open(ID_NEWS, kTextNewsDlgCaption);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return Text(dialog, IDC_NEWS_STATUS) == Utf16(kTextConnectionEstablished); }));
+  EXPECT_FALSE(Visible(dialog, IDC_NEWS_LINK));
+  EXPECT_EQ(Text(dialog, IDC_NEWS_MESSAGE), L"Hello\r\nWorld");
+  ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
+  CloseProgram();
+}
+
+// Addresses that would start a program or open a local file are never handed to the system.
+TEST_F(Internet, LinksRefuseAddressesThatAreNotWebOrMail) {
+  struct Case {
+    int command;
+    const char* caption;
+    const char* path;
+    const char* file;
+    int link;
+  };
+  const Case cases[] = {
+      {ID_NEWS, kTextNewsDlgCaption, kNewsFilePath, "Open me\nfile:///C:/windows/system32/calc.exe\nx\n", IDC_NEWS_LINK},
+      {ID_CHECK_UPDATES, kTextUpdateDlgCaption, kUpdateFilePath, "\"x\" & calc\n$VERSION\n2.3.0\n", IDC_UPDATE_LINK},
+  };
+  for (const Case& c : cases) {
+    server_.Answer(c.path, Ok(c.file));
+    HWND dialog = Open(c.command, c.caption);
+    ASSERT_NE(dialog, nullptr) << c.file;
+    ASSERT_TRUE(WaitUntil([&] { return Visible(dialog, c.link); })) << c.file;
+    for (const std::wstring& tip : robot::ToolTipTexts(dialog)) EXPECT_EQ(tip.find(L"calc"), std::wstring::npos);
+    Click(dialog, c.link);
+    HWND box = WaitForMessageBox(process_);
+    ASSERT_NE(box, nullptr) << c.file;
+    EXPECT_EQ(MessageOf(box), L"不能打开链接:\n\n操作系统拒绝了对指定\n文件的存取操作。");
+    Answer(box, IDOK);
+    EXPECT_TRUE(::IsWindow(dialog)) << "the dialog stays open";
+    ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
+    CloseProgram();
+  }
+}
+
+TEST_F(Internet, FeedbackRefusesABlankComment) {
+  HWND dialog = Open(ID_FEEDBACK, kTextFeedbackDlgCaption);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(Text(dialog, IDC_FEEDBACK_ABOUT), Utf16(kTextFeedbackAboutProgram));
+  ASSERT_TRUE(TypeText(dialog, IDC_FEEDBACK_COMMENT, L"  \r\n \t\r\n"));
+  ASSERT_TRUE(robot::ClickButton(dialog, IDC_FEEDBACK_SUBMIT));
+  HWND box = WaitForMessageBox(process_);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageOf(box), Utf16(kTextFeedbackCommentEmpty));
+  EXPECT_FALSE(MessageBoxHasIcon(box));
+  Answer(box, IDOK);
+  EXPECT_TRUE(Enabled(dialog, IDC_FEEDBACK_SUBMIT));
+  EXPECT_TRUE(server_.Requests().empty());
+  ASSERT_TRUE(robot::ClickButton(dialog, IDCANCEL));
+  EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+  CloseProgram();
+}
+
+TEST_F(Internet, FeedbackIsResentAfterAFailureWithTheUsersTextKept) {
+  server_.Answer(kFeedbackPath, TestHttpAnswer{500, "Server Broke", "", milliseconds(0)});
+  HWND dialog = Open(ID_FEEDBACK, kTextFeedbackDlgCaption);
+  ASSERT_NE(dialog, nullptr);
+  ::SendMessageW(::GetDlgItem(dialog, IDC_FEEDBACK_ABOUT), CB_SETCURSEL, 3, 0);
+  ::SendMessageW(::GetDlgItem(dialog, IDC_FEEDBACK_PROBLEM), CB_SETCURSEL, 2, 0);
+  ::SendMessageW(::GetDlgItem(dialog, IDC_FEEDBACK_USED), CB_SETCURSEL, 1, 0);
+  ASSERT_TRUE(TypeText(dialog, IDC_FEEDBACK_EMAIL, L" me@example.org "));
+  const std::wstring comment = L"Line 1\r\nLine 2 & 100%\r\n";
+  ASSERT_TRUE(TypeText(dialog, IDC_FEEDBACK_COMMENT, comment));
+  ASSERT_TRUE(robot::ClickButton(dialog, IDC_FEEDBACK_SUBMIT));
+  HWND box = WaitForMessageBox(process_);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageOf(box), L"HTTP 请求失败 (500: Server Broke)");
+  EXPECT_TRUE(MessageBoxHasIcon(box));
+  Answer(box, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_FEEDBACK_SUBMIT) && Enabled(dialog, IDC_FEEDBACK_COMMENT); }));
+  EXPECT_EQ(Text(dialog, IDC_FEEDBACK_COMMENT), comment);
+
+  server_.Answer(kFeedbackPath, Ok(""));
+  ASSERT_TRUE(robot::ClickButton(dialog, IDC_FEEDBACK_SUBMIT));
+  box = WaitForMessageBox(process_);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageOf(box), Utf16(kTextFeedbackSent));
+  Answer(box, IDOK);
+  EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+
+  std::vector<RecordedRequest> requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  for (const RecordedRequest& request : requests) {
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.target, kFeedbackPath);
+    EXPECT_EQ(request.Header("Content-Type"), std::optional<std::string>("application/x-www-form-urlencoded"));
+    EXPECT_TRUE(request.body.starts_with("app_name=Diskelle&app_version=2.2.5&ostype=Windows NT&version="))
+        << request.body;
+    EXPECT_TRUE(request.body.ends_with("&about=%E9%94%99%E8%AF%AF&problem=%E4%BB%A4%E4%BA%BA%E7%83%A6%E6%81%BC"
+                                       "&used=%E5%B7%A5%E4%BD%9C%E4%B8%AD&email=me%40example.org"
+                                       "&comment=Line%201\nLine%202%20%26%20100%25"))
+        << request.body;
+  }
+  EXPECT_EQ(requests[0].body, requests[1].body);
+  CloseProgram();
+}
+
+TEST_F(Internet, AboutBoxShowsVersionDateAndTheVendorsLinks) {
+  HWND about = Open(ID_APP_ABOUT, kTextAboutCaption);
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(Text(about, IDC_ABOUT_NAME), L"Diskelle 2.2.5");
+  EXPECT_EQ(Text(about, IDC_ABOUT_DATE), L"2004年3月5日");
+  EXPECT_EQ(Text(about, IDC_ABOUT_MAIL), Utf16(kTextVendorSupportAddress));
+  EXPECT_EQ(Text(about, IDC_ABOUT_WEB), Utf16(kTextVendorWebAddress));
+  std::vector<std::wstring> tips = robot::ToolTipTexts(about);
+  EXPECT_TRUE(Contains(tips, Utf16(kTextVendorWebAddress)));
+  EXPECT_TRUE(Contains(tips, L"mailto:" + Utf16(kTextVendorSupportAddress)));
+  EXPECT_EQ(::GetWindow(about, GW_OWNER), nullptr) << "the About box has no parent";
+  ASSERT_TRUE(::PostMessageW(about, WM_CLOSE, 0, 0));
+  EXPECT_TRUE(robot::WaitUntilClosed(about, kWaitMs));
+  CloseProgram();
+}
+
+}  // namespace
+}  // namespace scenario
