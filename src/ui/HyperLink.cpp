@@ -120,7 +120,8 @@ bool CHyperLink::Attach(HWND dialog, int id) {
 void CHyperLink::SetLinkTarget(std::string_view address) {
   url_ = std::string(address);
   if (!control_) return;
-  bool shown = ::IsWindowVisible(control_) != FALSE;
+  // The style, not IsWindowVisible: in a dialog not yet shown every control counts as invisible.
+  bool shown = (::GetWindowLongPtrW(control_, GWL_STYLE) & WS_VISIBLE) != 0;
   ::ShowWindow(control_, SW_HIDE);
   FitToText();
   if (toolTip_.Window()) {

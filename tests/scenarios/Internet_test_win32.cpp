@@ -308,6 +308,8 @@ TEST_F(Internet, AboutBoxShowsVersionDateAndTheVendorsLinks) {
   EXPECT_EQ(Text(about, IDC_ABOUT_DATE), L"2004年3月5日");
   EXPECT_EQ(Text(about, IDC_ABOUT_MAIL), Utf16(kTextVendorSupportAddress));
   EXPECT_EQ(Text(about, IDC_ABOUT_WEB), Utf16(kTextVendorWebAddress));
+  EXPECT_TRUE(Visible(about, IDC_ABOUT_MAIL));
+  EXPECT_TRUE(Visible(about, IDC_ABOUT_WEB));
   std::vector<std::wstring> tips = robot::ToolTipTexts(about);
   EXPECT_TRUE(Contains(tips, Utf16(kTextVendorWebAddress)));
   EXPECT_TRUE(Contains(tips, L"mailto:" + Utf16(kTextVendorSupportAddress)));

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 
+#include "InternetShowcase_win32.h"
 #include "Scenario_win32.h"
 #include "SelfExeSheet_win32.h"
 #include "base/Texts.h"
@@ -112,6 +113,10 @@ const std::map<std::string, Stage>& Stages() {
       {"self-exe-create", [](Workspace& w) { return SelfExePage(w, 1, nullptr); }},
       {"self-exe-visual", [](Workspace& w) { return SelfExePage(w, 2, L"CustomPicture"); }},
       {"self-exe-options", [](Workspace& w) { return SelfExePage(w, 3, L"Format"); }},
+      {"update", [](Workspace& w) { return ShowInternetDialog(w, "update"); }},
+      {"news", [](Workspace& w) { return ShowInternetDialog(w, "news"); }},
+      {"feedback", [](Workspace& w) { return ShowInternetDialog(w, "feedback"); }},
+      {"about", [](Workspace& w) { return ShowInternetDialog(w, "about"); }},
       {"open",
        [](Workspace& w) {
          SampleImage(w);
