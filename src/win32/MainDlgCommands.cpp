@@ -1,11 +1,13 @@
 // The main window's buttons and menu commands.
 #include "base/Texts.h"
 #include "image/Conversion.h"
+#include "settings/WindowsShellNotifier.h"
 #include "win32/DescriptionDlg.h"
 #include "win32/ImageFileDialogs.h"
 #include "win32/MainDlg.h"
 #include "win32/MainDlgRes.h"
 #include "win32/SelfExeSettingsSheet.h"
+#include "win32/SettingsSheet.h"
 
 bool CMainDlg::OnCommand(int id, int code, HWND control) {
   // Buttons send BN_CLICKED (0), menus 0 and accelerators 1.
@@ -29,6 +31,7 @@ bool CMainDlg::OnCommand(int id, int code, HWND control) {
       RunSelfExeSettingsSheet(Window(), Context(),
                               {Registry(), application_.selfExeSettings, application_.Services().platform});
       return true;
+    case ID_SETTINGS: OnSettings(); return true;
     case ID_APP_EXIT: End(IDCANCEL); return true;
     default: return CMyDialog::OnCommand(id, code, control);
   }
@@ -117,4 +120,13 @@ void CMainDlg::OnCheckChosenFile() {
   CImageInfo image;
   if (image.LoadInfo(path, Boxes()) != 0) return;
   CheckIntegrity(image, Boxes());
+}
+
+void CMainDlg::OnSettings() {
+  WindowsShellNotifier shell;
+  const ApplicationServices& services = application_.Services();
+  RunSettingsSheet(Window(), Context(),
+                   {application_.settings, Registry(), services.programPath, services.platform.ntMajorVersion, &shell});
+  // Cancel may have changed something too: the tooltips were switched at the click.
+  ApplyChangedSettings();
 }

@@ -68,9 +68,22 @@ void CMainDlg::ResetFields() {
   EnableItem(IDC_SOURCE_PATH, false);
   EnableItem(IDC_WRITE_START, false);
   ShowItem(IDC_SOURCE_DESCRIPTION, false);
+  ShowModeIndicators();
+  EmptyPanel();
+}
+
+// A disabled indicator shows its text greyed.
+void CMainDlg::ShowModeIndicators() {
   EnableItem(IDC_EMERGENCY_INDICATOR, application_.settings.m_emergency != 0);
   EnableItem(IDC_COMPATIBLE_INDICATOR, application_.settings.m_compatible != 0);
-  EmptyPanel();
+}
+
+void CMainDlg::ApplyChangedSettings() {
+  ApplyWindowFx();
+  ApplyAdvancedMode();
+  ShowModeIndicators();
+  // Compatible images carry no description.
+  if (application_.settings.m_compatible != 0) ShowItem(IDC_TARGET_DESCRIPTION, false);
 }
 
 void CMainDlg::ShowSourceImage() {

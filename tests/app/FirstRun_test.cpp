@@ -10,17 +10,12 @@
 #include "settings/HiveRegistry.h"
 #include "settings/RegistryKey.h"
 #include "settings/Settings.h"
+#include "support/CountingShellNotifier.h"
 #include "support/FakeMessageBoxes.h"
 
 namespace {
 
 const std::string kProgram = "C:\\程序\\Diskelle.exe";
-
-class CountingNotifier : public IShellNotifier {
- public:
-  void AssociationsChanged() override { ++count; }
-  int count = 0;
-};
 
 // Notes the stored version at the moment the question is on screen.
 class MarkerWatchingBoxes : public FakeMessageBoxes {
@@ -52,7 +47,7 @@ TEST_P(FirstRun, AsksOncePerVersionAndRegistersOnYes) {
   if (c.storedVersion) WriteLastStartedVersion(registry, *c.storedVersion);
   MarkerWatchingBoxes boxes(registry);
   boxes.AnswerNext({c.answer});
-  CountingNotifier notifier;
+  CountingShellNotifier notifier;
 
   EXPECT_EQ(FirstRunOfVersion(registry, boxes, kProgram, &notifier), kErrorSuccess);
 

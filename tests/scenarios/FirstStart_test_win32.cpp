@@ -8,26 +8,10 @@
 namespace scenario {
 namespace {
 
-const wchar_t* const kAssociationKeys[] = {L"Software\\Classes\\DiskelleFile",
-                                           L"Software\\Classes\\DiskelleCompressedFile",
-                                           L"Software\\Classes\\.img", L"Software\\Classes\\.imz"};
-
-std::wstring StoredText(const wchar_t* key, const wchar_t* name) {
-  wchar_t value[1024] = {};
-  DWORD size = sizeof value;
-  if (::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
-    return L"<none>";
-  }
-  return value;
-}
-
 class FirstStart : public DiskelleScenario {
  protected:
-  FirstStart() { RemoveAssociations(); }
-  ~FirstStart() override { RemoveAssociations(); }
-  static void RemoveAssociations() {
-    for (const wchar_t* key : kAssociationKeys) ::RegDeleteTreeW(HKEY_CURRENT_USER, key);
-  }
+  FirstStart() { RemoveUserAssociations(); }
+  ~FirstStart() override { RemoveUserAssociations(); }
   void Close(const robot::Process& process) {
     HWND main = WaitForMainWindow(process.Id());
     ASSERT_NE(main, nullptr);

@@ -259,6 +259,28 @@ void Workspace::StoreSetting(const wchar_t* name, DWORD value) {
   ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, REG_DWORD, &value, sizeof value), ERROR_SUCCESS);
 }
 
+void Workspace::StoreSetting(const wchar_t* name, const std::wstring& value) {
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, REG_SZ, value.c_str(),
+                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+}
+
+std::wstring StoredText(const wchar_t* key, const wchar_t* name) {
+  wchar_t value[1024] = {};
+  DWORD size = sizeof value;
+  if (::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+    return L"<none>";
+  }
+  return value;
+}
+
+void RemoveUserAssociations() {
+  for (const wchar_t* key : {L"Software\\Classes\\DiskelleFile", L"Software\\Classes\\DiskelleCompressedFile",
+                             L"Software\\Classes\\.img", L"Software\\Classes\\.imz"}) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, key);
+  }
+}
+
 std::optional<DWORD> Workspace::StoredSetting(const wchar_t* key, const wchar_t* name) const {
   DWORD value = 0, size = sizeof value;
   if (::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {

@@ -41,6 +41,11 @@ bool MessageBoxHasIcon(HWND box);
 // Every top-level window of the process that is visible.
 std::vector<HWND> VisibleWindows(DWORD processId);
 
+// A string value below HKEY_CURRENT_USER (name nullptr: the key's default value); "<none>" when missing.
+std::wstring StoredText(const wchar_t* key, const wchar_t* name);
+// Removes the user's .img and .imz classes (a scenario about associations starts and ends without them).
+void RemoveUserAssociations();
+
 // Waits until condition holds (checked every 20 ms); false after timeoutMs.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs);
 
@@ -86,6 +91,7 @@ class Workspace {
 
   // Settings (Software\Kestrix Software\Diskelle\Settings) as the user left them in an earlier session.
   void StoreSetting(const wchar_t* name, DWORD value);
+  void StoreSetting(const wchar_t* name, const std::wstring& value);
   std::optional<DWORD> StoredSetting(const wchar_t* key, const wchar_t* name) const;
 
   // A 1.44 MB disk with a FAT12 volume and sector-numbered data in its free area, as drive A:.

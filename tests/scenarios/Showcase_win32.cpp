@@ -36,6 +36,19 @@ void ThroughFileDialog(const robot::Process& process, const wchar_t* title, cons
   if (dialog && ChooseInFileDialog(dialog, Utf16(path))) robot::WaitUntilClosed(dialog, kWaitMs);
 }
 
+// The settings sheet from the menu, showing the page.
+HWND SettingsPage(Workspace& workspace, int page) {
+  robot::Process& process = workspace.Start({});
+  HWND main = WaitForMainWindow(process.Id());
+  if (!main || !robot::PostCommand(main, ID_SETTINGS)) return HWND{};
+  HWND sheet = WaitForCaption(process.Id(), Utf16(kTextSettingsCaption));
+  if (!sheet) return HWND{};
+  ::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(page), 0);
+  // The sheet opens at the screen's corner, under the resting pointer: a tooltip would cover a check box.
+  ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+  return sheet;
+}
+
 // The self-extractor settings sheet from the menu, showing the page, with the Self-Exe flag stored before
 // (nullptr: none) so that the page's dependent controls show enabled.
 HWND SelfExePage(Workspace& workspace, int page, const wchar_t* flag) {
@@ -108,6 +121,12 @@ const std::map<std::string, Stage>& Stages() {
          if (!main || !robot::PostCommand(main, ID_CHANGE_DESCRIPTION)) return HWND{};
          ThroughFileDialog(process, L"打开映像文件", image);
          return WaitForCaption(process.Id(), Utf16(kTextDescriptionDlgCaption));
+       }},
+      {"settings-one", [](Workspace& w) { return SettingsPage(w, 0); }},
+      {"settings-two",
+       [](Workspace& w) {
+         w.StoreSetting(L"FormatDisk", 1);
+         return SettingsPage(w, 1);
        }},
       {"self-exe-licence", [](Workspace& w) { return SelfExePage(w, 0, L"LicenseDisplay"); }},
       {"self-exe-create", [](Workspace& w) { return SelfExePage(w, 1, nullptr); }},

@@ -1,7 +1,7 @@
 #pragma once
 // diskelle.exe brought into the states a screenshot shows (scripts/screenshots): the main window empty,
 // advanced, with an image or a target; the progress window, the report, the help, the description and
-// open dialogs.
+// open dialogs; the settings sheet on either page.
 
 #include <string>
 #include <vector>

@@ -9,7 +9,9 @@
 #include "base/Win32Codes.h"
 #include "settings/Backends.h"
 #include "settings/HiveRegistry.h"
+#include "settings/RecordingRegistry.h"
 #include "settings/RegistryKey.h"
+#include "support/CountingShellNotifier.h"
 
 namespace {
 
@@ -143,19 +145,15 @@ TEST_P(FileAssociations, MachineWideAssociationOfAnotherProgramIsLeftAlone) {
 }
 
 TEST_P(FileAssociations, ABatchNotifiesTheShellOnce) {
-  struct Notifier : IShellNotifier {
-    void AssociationsChanged() override { ++calls; }
-    int calls = 0;
-  };
   using enum AssociationChange;
   const std::tuple<AssociationChange, AssociationChange, int, int, int> cases[] = {
       // img, imz, notifications, .img associated, .imz associated
       {Register, Register, 1, 1, 1}, {Keep, Keep, 0, 0, 0}, {Register, Remove, 1, 1, 0}};
   for (const auto& [img, imz, notifications, imgAssociated, imzAssociated] : cases) {
     registry = GetParam().makeEmpty();
-    Notifier notifier;
+    CountingShellNotifier notifier;
     EXPECT_EQ(ChangeAssociations(*registry, kProgram, img, imz, &notifier), kErrorSuccess);
-    EXPECT_EQ(notifier.calls, notifications);
+    EXPECT_EQ(notifier.count, notifications);
     EXPECT_EQ(IsAssociated(*registry, ".img", kProgram), imgAssociated);
     EXPECT_EQ(IsAssociated(*registry, ".imz", kProgram), imzAssociated);
   }
@@ -163,24 +161,6 @@ TEST_P(FileAssociations, ABatchNotifiesTheShellOnce) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, FileAssociations, ::testing::ValuesIn(RegistryBackendsUnderTest()),
                          [](const auto& backend) { return backend.param.name; });
-
-// Remembers the key of every value written, in order.
-class RecordingRegistry : public MemoryRegistry {
- public:
-  long CreateKey(RegistryHandle parent, const std::string& subKey, uint32_t access, RegistryHandle* key) override {
-    long result = MemoryRegistry::CreateKey(parent, subKey, access, key);
-    if (result == kErrorSuccess) paths_[*key] = subKey;
-    return result;
-  }
-  long SetValue(RegistryHandle key, const std::string& name, uint32_t type, std::span<const uint8_t> data) override {
-    written.push_back(paths_[key]);
-    return MemoryRegistry::SetValue(key, name, type, data);
-  }
-  std::vector<std::string> written;
-
- private:
-  std::map<RegistryHandle, std::string> paths_;
-};
 
 TEST(FileAssociationOrder, ProgIdFirstThenIconVerbsAndTheExtensionLast) {
   for (const ExpectedType& expected : ExpectedTypes()) {

@@ -1,0 +1,14 @@
+#pragma once
+// The settings sheet's first page ("应用程序"). A check box's id is also the string id of its tooltip.
+
+#define IDD_SETTINGS_ONE 137
+#define IDC_SETTINGS_MISC_GROUP 1301
+#define IDC_SETTINGS_TYPES_GROUP 1302
+#define IDC_SETTINGS_SUPPRESS 1041
+#define IDC_SETTINGS_SOUND 1044
+#define IDC_SETTINGS_ASSOCIATE_IMG 1039
+#define IDC_SETTINGS_ASSOCIATE_IMZ 1046
+#define IDC_SETTINGS_WINDOW_FX 1049
+#define IDC_SETTINGS_TOOLTIPS 1107
+#define IDC_SETTINGS_ADVANCED_MODE 1043
+#define IDC_SETTINGS_CHECK_UPDATES 57704

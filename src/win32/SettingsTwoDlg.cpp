@@ -1,0 +1,47 @@
+#include "win32/SettingsTwoDlg.h"
+
+#include "win32/SettingsPageChecks.h"
+#include "win32/SettingsTwoDlgRes.h"
+
+namespace {
+
+constexpr PageCheck<DiskAccessPage> kChecks[] = {
+    {IDC_SETTINGS_DRIVE_B, &DiskAccessPage::driveB},
+    {IDC_SETTINGS_COMPATIBLE, &DiskAccessPage::compatible},
+    {IDC_SETTINGS_EMERGENCY, &DiskAccessPage::emergency},
+    {IDC_SETTINGS_FORMAT_DISK, &DiskAccessPage::formatDisk},
+    {IDC_SETTINGS_RECREATE_BAD, &DiskAccessPage::recreateBad},
+    {IDC_SETTINGS_VERIFY_FORMAT, &DiskAccessPage::verifyFormat},
+    {IDC_SETTINGS_VERIFY_WRITE, &DiskAccessPage::verifyWrite},
+};
+
+}  // namespace
+
+CSettingsTwoDlg::CSettingsTwoDlg(const DialogContext& context, AppSettings& live, IRegistryBackend& registry,
+                                 uint32_t ntMajorVersion)
+    : CMyPropertyPage(IDD_SETTINGS_TWO, context), model_(live, registry, ntMajorVersion) {}
+
+bool CSettingsTwoDlg::OnInitDialog() {
+  ShowChecks<DiskAccessPage>(Window(), kChecks, model_);
+  CMyPropertyPage::OnInitDialog();
+  EnableFormatDependents();
+  return true;
+}
+
+void CSettingsTwoDlg::EnableFormatDependents() const {
+  ::EnableWindow(Item(IDC_SETTINGS_RECREATE_BAD), model_.RecreateBadEnabled() ? TRUE : FALSE);
+  ::EnableWindow(Item(IDC_SETTINGS_VERIFY_FORMAT), model_.VerifyFormatEnabled() ? TRUE : FALSE);
+}
+
+bool CSettingsTwoDlg::OnCommand(int id, int code, HWND control) {
+  if (id != IDC_SETTINGS_FORMAT_DISK || code != BN_CLICKED) return CMyPropertyPage::OnCommand(id, code, control);
+  model_.formatDisk = ::IsDlgButtonChecked(Window(), id) == BST_CHECKED ? 1 : 0;
+  EnableFormatDependents();
+  return true;
+}
+
+bool CSettingsTwoDlg::OnApply() {
+  ReadChecks<DiskAccessPage>(Window(), kChecks, model_);
+  model_.Ok();
+  return true;
+}

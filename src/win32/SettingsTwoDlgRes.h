@@ -1,0 +1,14 @@
+#pragma once
+// The settings sheet's second page ("软盘"). A check box's id is also the string id of its tooltip.
+
+#define IDD_SETTINGS_TWO 147
+#define IDC_SETTINGS_ACCESS_GROUP 1303
+#define IDC_SETTINGS_READ_GROUP 1304
+#define IDC_SETTINGS_WRITE_GROUP 1305
+#define IDC_SETTINGS_DRIVE_B 1037
+#define IDC_SETTINGS_COMPATIBLE 1045
+#define IDC_SETTINGS_EMERGENCY 1108
+#define IDC_SETTINGS_FORMAT_DISK 1047
+#define IDC_SETTINGS_RECREATE_BAD 1128
+#define IDC_SETTINGS_VERIFY_FORMAT 1129
+#define IDC_SETTINGS_VERIFY_WRITE 1110
