@@ -1,11 +1,10 @@
-// The settings sheet's pages without their windows: what they show, what OK stores and in which order,
-// what Cancel restores, and which check boxes are greyed.
+// The settings sheet's pages without their windows: what they show, what OK stores and in which order, and
+// which check boxes are greyed on which system.
 #include "settings/SettingsPages.h"
 
 #include <gtest/gtest.h>
 
 #include "settings/RecordingRegistry.h"
-#include "settings/RegistryKey.h"
 #include "support/CountingShellNotifier.h"
 
 namespace {
@@ -59,23 +58,6 @@ TEST(SettingsSheetPages, ApplicationPageOkCopiesThenWritesInItsOrder) {
   EXPECT_EQ(stored.m_emergency, 0u) << "the other page's values are not written";
 }
 
-TEST(SettingsSheetPages, TooltipsFollowTheClickAndCancelRestoresThem) {
-  for (bool ok : {false, true}) {
-    RecordingRegistry registry;
-    AppSettings live;
-    ApplicationPage page(live, registry, kProgram);
-    page.SetToolTips(0);
-    EXPECT_EQ(live.m_toolTips, 0u) << "at the click";
-    if (ok) {
-      page.Ok(nullptr);
-    } else {
-      page.Cancel();
-    }
-    EXPECT_EQ(live.m_toolTips, ok ? 0u : 1u);
-    EXPECT_EQ(registry.names.empty(), !ok) << "Cancel writes nothing";
-  }
-}
-
 struct AssociationCase {
   const char* name;
   bool imgForeign;  // another program owns .img before the sheet opens
@@ -126,12 +108,7 @@ TEST(SettingsSheetPages, DriveLetterShowsBForAnythingButAAndStoresBOrA) {
     EXPECT_EQ(page.driveB, shown);
     page.Ok();
     EXPECT_EQ(live.m_fdLetter, afterOk);
-    RegistryKey key(registry);
-    std::string written;
-    key.Open(kHkeyCurrentUser, kSettingsKey);
-    key.ReadString("FDLetter", written, "<none>");
-    key.Close();
-    EXPECT_EQ(written, afterOk);
+    EXPECT_EQ(Reloaded(registry).m_fdLetter, afterOk);
   }
 }
 
