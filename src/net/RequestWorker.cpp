@@ -14,6 +14,21 @@ struct RequestWorker::Shared {
   bool cancelled = false;
 };
 
+namespace {
+
+// Closing a connection can wait for the call it interrupts (Wine's WinInet waits for the answer): the
+// abort runs on a thread of its own, so that the dialog never waits for the server.
+template <typename Shared>
+void AbortAside(const std::shared_ptr<Shared>& shared) {
+  try {
+    std::thread([shared] { shared->client->Abort(); }).detach();
+  } catch (const std::system_error&) {
+    // Without a thread the request simply runs to its end; nothing waits for it.
+  }
+}
+
+}  // namespace
+
 bool RequestWorker::Start(std::unique_ptr<IHttpClient> client, Request request, Finished finished) {
   if (Busy() || !client) return false;
   auto shared = std::make_shared<Shared>();
@@ -43,9 +58,13 @@ bool RequestWorker::Busy() const {
 
 void RequestWorker::Cancel() {
   if (!shared_) return;
-  std::lock_guard<std::mutex> lock(shared_->mutex);
-  shared_->cancelled = true;
-  if (shared_->busy) shared_->client->Abort();
+  bool busy;
+  {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->cancelled = true;
+    busy = shared_->busy;
+  }
+  if (busy) AbortAside(shared_);
 }
 
 bool RequestWorker::Cancelled() const {
@@ -62,11 +81,13 @@ std::optional<HttpReply> RequestWorker::TakeReply() {
 
 void RequestWorker::Detach() {
   if (!shared_) return;
+  bool busy;
   {
     std::lock_guard<std::mutex> lock(shared_->mutex);
     shared_->cancelled = true;
     shared_->finished = nullptr;
-    if (shared_->busy) shared_->client->Abort();
+    busy = shared_->busy;
   }
+  if (busy) AbortAside(shared_);
   shared_.reset();
 }

@@ -123,7 +123,7 @@ TEST(RequestWorker, ADetachedRequestNeverCallsBackAndOutlivesItsWorker) {
   }  // the dialog ended while its request ran
   {
     std::unique_lock<std::mutex> lock(gate->mutex);
-    EXPECT_TRUE(gate->aborted);
+    EXPECT_TRUE(gate->changed.wait_for(lock, 5s, [&] { return gate->aborted; })) << "the request was aborted";
   }
   // The thread finishes on its own data; nothing reaches the ended dialog.
   std::this_thread::sleep_for(100ms);

@@ -10,6 +10,7 @@
 #include "net/Server.h"
 #include "settings/Settings.h"
 #include "support/TestHttpServer.h"
+#include "support/TestSockets.h"
 #include "win32/AboutDlgRes.h"
 #include "win32/FeedbackDlgRes.h"
 #include "win32/MainDlgRes.h"
@@ -299,6 +300,31 @@ TEST_F(Internet, FeedbackIsResentAfterAFailureWithTheUsersTextKept) {
   }
   EXPECT_EQ(requests[0].body, requests[1].body);
   CloseProgram();
+}
+
+// The form ends at once; its send, still waiting for a server that never answers, ends later without
+// touching it.
+TEST_F(Internet, CancelDuringASendEndsTheFormAtOnce) {
+  uint16_t port = 0;
+  TestSocket silent = ListenOnLoopback(port);  // accepts nothing: the request waits for an answer
+  ASSERT_NE(silent, kNoSocket);
+  process_ = Start({}, {{L"DISKELLE_SERVER", L"127.0.0.1:" + std::to_wstring(port)}}).Id();
+  HWND main = WaitForMainWindow(process_);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(robot::PostCommand(main, ID_FEEDBACK));
+  HWND dialog = WaitForCaption(process_, Utf16(kTextFeedbackDlgCaption));
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(TypeText(dialog, IDC_FEEDBACK_COMMENT, L"slow"));
+  ASSERT_TRUE(robot::ClickButton(dialog, IDC_FEEDBACK_SUBMIT));
+  ASSERT_TRUE(WaitUntil([&] { return !Enabled(dialog, IDC_FEEDBACK_COMMENT); })) << "the form waits for the send";
+  ::Sleep(500);
+  ASSERT_TRUE(robot::ClickButton(dialog, IDCANCEL));
+  EXPECT_TRUE(robot::WaitUntilClosed(dialog, 2000)) << "closed while the send still waits";
+  CloseTestSocket(silent);  // the send fails now, with nobody left to tell
+  ::Sleep(1000);
+  EXPECT_TRUE(NoMessageBox());
+  ASSERT_TRUE(::PostMessageW(main, WM_CLOSE, 0, 0));
+  EXPECT_TRUE(WaitUntil([&] { return FindMainWindow(process_) == nullptr; }));
 }
 
 TEST_F(Internet, AboutBoxShowsVersionDateAndTheVendorsLinks) {
