@@ -12,6 +12,7 @@
 #include "base/File.h"
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "cli/SelfExtractorStub.h"
 #include "cli/SettingsCommands.h"
 #include "cli/Signals.h"
 #include "cli/TerminalFront.h"
@@ -39,7 +40,8 @@ int main(int argc, char** argv) {
   });
   FloppyDrives devices(ProcessEnvironment, SystemFloppyDevices());
   SystemClock clock;
-  ApplicationServices services{registry, boxes, devices, clock, DetectPlatform(), OwnProgramPath(), PathStyle::Posix};
+  ApplicationServices services{registry,         boxes, devices, clock, DetectPlatform(),
+                               SelfExtractorCarrier(ProcessEnvironment, OwnProgramPath()), PathStyle::Posix};
   TerminalFront front(boxes, stdout, stderr, terminal, interrupted, ProgramName(arguments));
   Application application(services, front);
   front.SetApplication(application);

@@ -47,7 +47,7 @@ int ImageWriter::Open(const std::string& targetPath) {
   std::optional<File> program;
   std::string programPath = s.options.programPath.empty() ? OwnProgramPath() : s.options.programPath;
   if (s.form == ImageForm::SelfExtracting) {
-    program = FindStubStart(programPath, s.boxes);
+    program = OpenStubCarrier(programPath, s.boxes);
     if (!program) return -1;
   }
   switch (s.save.Begin(targetPath)) {

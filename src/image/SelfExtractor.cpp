@@ -100,6 +100,19 @@ std::optional<File> FindStubStart(const std::string& programPath, IMessageBoxes&
   return program;
 }
 
+std::optional<File> OpenStubCarrier(const std::string& path, IMessageBoxes& boxes) {
+  std::optional<uint64_t> size = FileSize(path);
+  if (size && *size <= static_cast<uint64_t>(kMaxStubBytes)) {
+    File file = File::Open(path, FileMode::Read);
+    std::string head(kStubSignatureBytes, '\0');
+    if (file && file.Read(head.data(), head.size()) == head.size() && head == StubSignature() &&
+        file.Seek(0, SEEK_SET)) {
+      return file;
+    }
+  }
+  return FindStubStart(path, boxes);
+}
+
 int CopyStub(File& program, const std::string& programPath, File& target, IMessageBoxes& boxes) {
   std::vector<uint8_t> stub;
   std::vector<uint8_t> chunk(kCopyChunkBytes);

@@ -19,6 +19,11 @@ inline constexpr int kSettingsBlockBytes = 1024;
 // offset 1024). nullopt after message 57682 (cannot open) or 57731 (no stub in the program file).
 std::optional<File> FindStubStart(const std::string& programPath, IMessageBoxes& boxes);
 
+// The stub from its carrier: a file that begins with the stub signature and is no longer than a stub is the
+// stub itself (the self-extractor as the POSIX program finds it beside itself), positioned at its start;
+// any other file is a program that carries it (FindStubStart). Messages as FindStubStart's.
+std::optional<File> OpenStubCarrier(const std::string& path, IMessageBoxes& boxes);
+
 // Readers find the image stream by searching the first 512 KB of an .exe for the bzip2 signature, so a stub
 // must end before the signature's last possible start and must not contain the signature itself.
 inline constexpr int64_t kMaxStubBytes = kExeSearchBytes - kBzip2SignatureBytes;

@@ -201,6 +201,28 @@ TEST_F(Cli, DamagedImagesAndDrivesFailWithTheirMessages) {
   EXPECT_FALSE(FileExists(Path("self.exe")));
 }
 
+// The POSIX program cannot carry the Windows self-extractor: $DISKELLE_SFX names the stub file it builds .exe
+// images from, byte for byte at their head.
+TEST_F(Cli, SelfExtractingImagesTakeTheStubThatTheEnvironmentNames) {
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "1440", "--fill", "zero"});
+  std::string image = Path("disk.img");
+  ASSERT_EQ(Diskelle({"/r", "/o", image}).exitCode, 0);
+  std::string stub = TestStub();
+  WriteWhole(Path("diskelle-sfx.exe"), stub);
+  env["DISKELLE_SFX"] = Path("diskelle-sfx.exe");
+  ProgramRun built = Diskelle({"/c", "/i", image, "/o", Path("self.exe")});
+  ASSERT_EQ(built.exitCode, 0) << built.err;
+  std::string exe = ReadWhole(Path("self.exe"));
+  EXPECT_EQ(exe.compare(0, stub.size(), stub), 0) << "the stub heads the image";
+  EXPECT_EQ(FindImageStreamIn(reinterpret_cast<const uint8_t*>(exe.data()), exe.size()), static_cast<int64_t>(stub.size()));
+  EXPECT_EQ(Diskelle({"/t", "/i", Path("self.exe")}).exitCode, 0);
+
+  env["DISKELLE_SFX"] = Path("missing.exe");
+  ProgramRun missing = Diskelle({"/c", "/i", image, "/o", Path("other.exe")});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_FALSE(FileExists(Path("other.exe")));
+}
+
 // The program searches its own file for the self-extractor stub: it must not find its own constants.
 TEST_F(Cli, ProgramFileCarriesNeitherSignature) {
   std::string program = ReadWhole(DISKELLE_CLI);

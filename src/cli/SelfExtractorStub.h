@@ -1,0 +1,11 @@
+#pragma once
+// Where the POSIX program takes the self-extractor from when it builds an .exe image: it cannot carry the
+// Windows program in its own file, so the stub is a file of its own.
+
+#include <string>
+
+#include "base/Environment.h"
+
+// $DISKELLE_SFX when set, else diskelle-sfx.exe beside the program (ownPath) when it exists, else the program
+// itself (which carries no stub: building an .exe then fails with its message).
+std::string SelfExtractorCarrier(const EnvironmentLookup& environment, const std::string& ownPath);
