@@ -155,6 +155,7 @@ class WinInetClient final : public IHttpClient {
 
   // Stores a new handle unless the request was aborted meanwhile (then it is closed at once).
   bool Keep(HINTERNET& slot, HINTERNET handle) {
+    DWORD error = ::GetLastError();  // the failed call's, whatever the lock does
     std::lock_guard<std::mutex> lock(mutex_);
     if (handle && aborted_) {
       api_.closeHandle(handle);
@@ -162,6 +163,7 @@ class WinInetClient final : public IHttpClient {
       return false;
     }
     slot = handle;
+    ::SetLastError(error);
     return handle != nullptr;
   }
 

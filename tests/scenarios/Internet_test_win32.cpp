@@ -327,6 +327,26 @@ TEST_F(Internet, CancelDuringASendEndsTheFormAtOnce) {
   EXPECT_TRUE(WaitUntil([&] { return FindMainWindow(process_) == nullptr; }));
 }
 
+TEST_F(Internet, AServerThatCannotBeReachedIsReportedAsSuch) {
+  uint16_t port = 0;
+  TestSocket closed = ListenOnLoopback(port);
+  ASSERT_NE(closed, kNoSocket);
+  CloseTestSocket(closed);  // nothing listens there any more
+  process_ = Start({}, {{L"DISKELLE_SERVER", L"127.0.0.1:" + std::to_wstring(port)}}).Id();
+  HWND main = WaitForMainWindow(process_);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(robot::PostCommand(main, ID_NEWS));
+  HWND dialog = WaitForCaption(process_, Utf16(kTextNewsDlgCaption));
+  ASSERT_NE(dialog, nullptr);
+  HWND box = WaitForMessageBox(process_);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageOf(box), Utf16(kTextInternetCannotConnect));
+  Answer(box, IDOK);
+  EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+  ASSERT_TRUE(::PostMessageW(main, WM_CLOSE, 0, 0));
+  EXPECT_TRUE(WaitUntil([&] { return FindMainWindow(process_) == nullptr; }));
+}
+
 TEST_F(Internet, AboutBoxShowsVersionDateAndTheVendorsLinks) {
   HWND about = Open(ID_APP_ABOUT, kTextAboutCaption);
   ASSERT_NE(about, nullptr);
