@@ -57,7 +57,9 @@ bool CPicturePage::OnInitDialog() {
   }
   if (Item(IDC_SFX_DESCRIPTION)) SetItemText(IDC_SFX_DESCRIPTION, content_.description);
   LayOut();
-  return true;
+  // On the button, not in the text, which would show all of itself selected.
+  ::SetFocus(Item(IDOK));
+  return false;
 }
 
 void CPicturePage::LayOut() {
@@ -95,14 +97,14 @@ CCreatePage::CCreatePage(const DialogContext& context, ExtractorInstanceChecker&
     : CPicturePage(IDD_SFX_CREATE, context, checker, std::move(content)), image_(image), request_(request) {}
 
 bool CCreatePage::OnInitDialog() {
-  CPicturePage::OnInitDialog();
+  bool focusToFirst = CPicturePage::OnInitDialog();
   if (HMENU menu = ::GetSystemMenu(Window(), FALSE)) {
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu, MF_STRING, IDM_SFX_ABOUT, Wide(kTextSfxAboutMenu).c_str());
   }
   HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_SFX_ICON));
   ::SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  return true;
+  return focusToFirst;
 }
 
 std::optional<LRESULT> CCreatePage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
