@@ -3,9 +3,11 @@
 #include <cstring>
 
 #include "Scenario_win32.h"
+#include "base/File.h"
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
 #include "image/ImageStream.h"
+#include "image/SelfExtractor.h"
 #include "selfextractor/SelfExtractorRes.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
@@ -223,9 +225,10 @@ TEST_F(SelfExtractor, ADamagedContainerIsRefusedBeforeTheDiskIsTouched) {
   std::string noBlock = good;
   std::memset(noBlock.data() + blockAt, 'x', 12);
   std::string outside = good;
-  std::string far = "[FileVersion 003] [BMPStart 0 0] [LicenseStart 0 0] [InfoStart 100 99999999]";
-  std::memcpy(outside.data() + blockAt, far.data(), far.size());
-  std::memset(outside.data() + blockAt + far.size(), ' ', std::string(good.data() + blockAt, 1024).find("[PictureCustom") - far.size());
+  SettingsBlock beyond;
+  beyond.settings = QuietOptions();
+  beyond.instructions = {100, 99999999};
+  std::memcpy(outside.data() + blockAt, FormatSettingsBlock(beyond).data(), kSettingsBlockBytes);
   struct Case {
     const char* name;
     const std::string& bytes;
@@ -233,7 +236,7 @@ TEST_F(SelfExtractor, ADamagedContainerIsRefusedBeforeTheDiskIsTouched) {
     const char* message;
   } cases[] = {
       {"flipped byte in the image stream", flipped, true, nullptr},
-      {"cut file", cut, false, kTextSfxCannotReadOverlay},
+      {"cut file (into the image stream)", cut, false, TextOf(kTextImageReadFailed)},
       {"damaged settings block", noBlock, false, kTextSfxCannotReadOverlay},
       {"offsets outside the file", outside, false, kTextSfxCannotReadOverlay},
   };
