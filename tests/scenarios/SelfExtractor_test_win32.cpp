@@ -6,6 +6,7 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
+#include "floppy/VirtualFloppyFile.h"
 #include "image/ImageStream.h"
 #include "image/SelfExtractor.h"
 #include "selfextractor/SelfExtractorRes.h"
@@ -72,10 +73,10 @@ class SelfExtractor : public DiskelleScenario {
   }
 
   robot::Process& Run(const std::string& image, const std::vector<std::wstring>& arguments = {},
-                      Environment environment = {}) {
-    environment.push_back({L"DISKELLE_DRIVE_A", WidePath("a.vfd")});
-    environment.push_back({L"DISKELLE_DRIVE_B", L""});
-    std::optional<robot::Process> process = robot::Process::Start(Utf16(image), arguments, environment);
+                      const Environment& environment = {}) {
+    Environment all = {{L"DISKELLE_DRIVE_A", WidePath("a.vfd")}, {L"DISKELLE_DRIVE_B", L""}};
+    all.insert(all.end(), environment.begin(), environment.end());
+    std::optional<robot::Process> process = robot::Process::Start(Utf16(image), arguments, all);
     EXPECT_TRUE(process.has_value());
     started_.push_back(std::move(*process));
     return started_.back();
@@ -210,6 +211,70 @@ TEST_F(SelfExtractor, AnImageMadeByTheProgramsCommandLineWritesTheDiskAndOffersT
   Expect(restarting, kTextSfxRestartQuestion, IDYES);
   EXPECT_EQ(WaitForExit(restarting), std::optional<DWORD>(0));
   EXPECT_EQ(ReadWhole(Path("restart.log")), "restart\n");
+}
+
+TEST_F(SelfExtractor, TheFormatOptionDecidesWhetherADiskOfAnotherFormatIsWritten) {
+  std::string raw = FloppyBytes(kDiskBytes, 9);
+  for (bool format : {false, true}) {
+    SCOPED_TRACE(format ? "format" : "no format");
+    InsertFloppy(NewVirtualFloppy({80, 9}));  // a 720 KB disk in the 3.5" drive
+    std::string before = FloppyFileBytes();
+    SelfExeSettings options = QuietOptions();
+    options.m_format = format;
+    options.m_verifyFormat = format;
+    robot::Process& process = Run(BuildImage("格式化.exe", raw, options));
+    robot::ClickButton(WaitForCaption(process.Id(), Utf16(options.m_createTitle)), IDOK);
+    HWND box = WaitForMessageBox(process.Id());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Text(box, robot::kMessageBoxTextId) == Utf16(kTextSfxSuccess), format);
+    Answer(box, IDOK);
+    EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
+    if (format) {
+      std::vector<uint8_t> disk = SectorsOf(FloppyInDrive(), 0, 2880);
+      EXPECT_TRUE(std::string(disk.begin(), disk.end()) == raw) << "the disk does not hold the image";
+    } else {
+      EXPECT_EQ(FloppyFileBytes(), before) << "a disk of another format is left as it was";
+    }
+  }
+}
+
+TEST_F(SelfExtractor, DriveBIsOfferedWhenTheImageAllowsItAndChosenBySlashB) {
+  std::string raw = FloppyBytes(kDiskBytes, 10);
+  SelfExeSettings options = QuietOptions();
+  options.m_driveB = 1;
+  std::string image = BuildImage("乙.exe", raw, options);
+  struct Case {
+    std::vector<std::wstring> arguments;
+    int answer;  // 0: no question
+    bool onB;
+  } cases[] = {{{}, IDYES, true}, {{}, IDNO, false}, {{L"/B"}, 0, true}};
+  for (const Case& c : cases) {
+    InsertFloppy();
+    ASSERT_TRUE(SaveVirtualFloppy(Path("b.vfd"), NewVirtualFloppy({80, 18})));
+    std::string a = FloppyFileBytes(), b = ReadWhole(Path("b.vfd"));
+    robot::Process& process = Run(image, c.arguments, {{L"DISKELLE_DRIVE_B", WidePath("b.vfd")}});
+    if (c.answer != 0) Expect(process, kTextSfxDriveBQuestion, c.answer);
+    robot::ClickButton(WaitForCaption(process.Id(), Utf16(options.m_createTitle)), IDOK);
+    Expect(process, kTextSfxSuccess, IDOK);
+    EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
+    EXPECT_EQ(FloppyFileBytes() == a, c.onB) << "drive A: is written only when B: was not chosen";
+    EXPECT_EQ(ReadWhole(Path("b.vfd")) == b, !c.onB);
+  }
+}
+
+TEST_F(SelfExtractor, TheSystemMenuShowsTheAboutBox) {
+  robot::Process& process = Run(BuildImage("关于.exe", FloppyBytes(kDiskBytes, 11), QuietOptions()));
+  HWND create = WaitForCaption(process.Id(), Utf16(QuietOptions().m_createTitle));
+  ASSERT_NE(create, nullptr);
+  ::PostMessageW(create, WM_SYSCOMMAND, IDM_SFX_ABOUT, 0);
+  HWND about = WaitForCaption(process.Id(), L"关于自解压程序");
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(Text(about, IDC_SFX_ABOUT_VERSION), L"自解压程序 2.0");
+  EXPECT_EQ(Text(about, IDC_SFX_ABOUT_DATE), L"2002年2月7日");
+  robot::ClickButton(about, IDOK);
+  ASSERT_TRUE(robot::WaitUntilClosed(about, kWaitMs));
+  robot::ClickButton(create, IDCANCEL);
+  EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
 }
 
 TEST_F(SelfExtractor, ADamagedContainerIsRefusedBeforeTheDiskIsTouched) {
