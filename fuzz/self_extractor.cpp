@@ -2,6 +2,7 @@
 // (written as an .exe), and also a picture on its own. A bitmap that passes the check must have every row
 // it states inside its bytes.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
@@ -35,7 +36,11 @@ void TouchLastRow(const uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   TouchLastRow(data, size);
-  static const std::string path = "/tmp/fuzz-self-extractor-" + std::to_string(getpid()) + ".exe";
+  static const std::string path = [] {
+    std::string name = "/tmp/fuzz-self-extractor-" + std::to_string(getpid()) + ".exe";
+    std::atexit([] { std::remove(("/tmp/fuzz-self-extractor-" + std::to_string(getpid()) + ".exe").c_str()); });
+    return name;
+  }();
   File file = File::Open(path, FileMode::Create);
   if (!file || !file.Write(data, size) || !file.Close()) return 0;
   NullMessageBoxes boxes;
