@@ -28,7 +28,7 @@ std::vector<std::string> TerminalHelpLines(const std::string& programName) {
   lines.emplace_back();
   lines.emplace_back(kTextHelpEnvironment);
   for (const char* variable : {kTextHelpEnvironmentDrives, kTextHelpEnvironmentDelay, kTextHelpEnvironmentRegistry,
-                               kTextHelpEnvironmentCodePage}) {
+                               kTextHelpEnvironmentCodePage, kTextHelpEnvironmentSfx}) {
     lines.push_back(std::string("  ") + variable);
   }
   lines.emplace_back();
