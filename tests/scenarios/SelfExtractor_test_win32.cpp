@@ -10,6 +10,7 @@
 #include "image/ImageStream.h"
 #include "image/SelfExtractor.h"
 #include "selfextractor/SelfExtractorRes.h"
+#include "win32/MainDlgRes.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 
@@ -211,6 +212,41 @@ TEST_F(SelfExtractor, AnImageMadeByTheProgramsCommandLineWritesTheDiskAndOffersT
   Expect(restarting, kTextSfxRestartQuestion, IDYES);
   EXPECT_EQ(WaitForExit(restarting), std::optional<DWORD>(0));
   EXPECT_EQ(ReadWhole(Path("restart.log")), "restart\n");
+}
+
+TEST_F(SelfExtractor, AnImageConvertedInTheMainWindowCarriesTheStoredOptions) {
+  std::string raw = FloppyBytes(kDiskBytes, 12);
+  std::string source = MakeImage("窗口 源.img", raw, "窗口里转换的");
+  std::string target = Path("窗口 目标.exe");
+  std::wstring title = L"窗口 做的盘";
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Kestrix Software\\Diskelle\\Settings\\Self-Exe",
+                              L"CreateTitle", REG_SZ, title.c_str(), static_cast<DWORD>((title.size() + 1) * 2)),
+            ERROR_SUCCESS);
+  robot::Process& program = Start({});
+  HWND main = WaitForMainWindow(program.Id());
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(robot::PostCommand(main, ID_CONVERT_IMAGE));
+  for (auto [caption, path] : {std::pair{L"打开映像文件", source}, std::pair{L"保存映像文件", target}}) {
+    HWND dialog = WaitForCaption(program.Id(), caption);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(ChooseInFileDialog(dialog, Utf16(path)));
+    ASSERT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+  }
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE && FileSize(target).value_or(0) > 0; }));
+  ASSERT_TRUE(::PostMessageW(main, WM_CLOSE, 0, 0));
+  EXPECT_EQ(WaitForExit(program), std::optional<DWORD>(0));
+
+  InsertFloppy();
+  robot::Process& process = Run(target);
+  HWND create = WaitForCaption(process.Id(), title);
+  ASSERT_NE(create, nullptr);
+  EXPECT_EQ(Text(create, IDC_SFX_DESCRIPTION), L"窗口里转换的");
+  robot::ClickButton(create, IDOK);
+  Expect(process, TextOf(kTextConfirmOverwriteDisk), IDYES);
+  Expect(process, kTextSfxSuccess, IDOK);
+  EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
+  std::vector<uint8_t> disk = SectorsOf(FloppyInDrive(), 0, 2880);
+  EXPECT_TRUE(std::string(disk.begin(), disk.end()) == raw) << "the disk does not hold the image";
 }
 
 TEST_F(SelfExtractor, TheFormatOptionDecidesWhetherADiskOfAnotherFormatIsWritten) {
