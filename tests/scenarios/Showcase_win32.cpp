@@ -10,6 +10,7 @@
 #include "InternetShowcase_win32.h"
 #include "Scenario_win32.h"
 #include "SelfExeSheet_win32.h"
+#include "SelfExtractorShowcase_win32.h"
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
 #include "settings/Settings.h"
@@ -136,6 +137,11 @@ const std::map<std::string, Stage>& Stages() {
       {"news", [](Workspace& w) { return ShowInternetDialog(w, "news"); }},
       {"feedback", [](Workspace& w) { return ShowInternetDialog(w, "feedback"); }},
       {"about", [](Workspace& w) { return ShowInternetDialog(w, "about"); }},
+      {"sfx-licence", [](Workspace& w) { return ShowSelfExtractorPage(w, "sfx-licence"); }},
+      {"sfx-licence-plain", [](Workspace& w) { return ShowSelfExtractorPage(w, "sfx-licence-plain"); }},
+      {"sfx-create", [](Workspace& w) { return ShowSelfExtractorPage(w, "sfx-create"); }},
+      {"sfx-create-builtin", [](Workspace& w) { return ShowSelfExtractorPage(w, "sfx-create-builtin"); }},
+      {"sfx-create-plain", [](Workspace& w) { return ShowSelfExtractorPage(w, "sfx-create-plain"); }},
       {"open",
        [](Workspace& w) {
          SampleImage(w);
@@ -184,6 +190,7 @@ int RunShowcase(const std::string& name, const std::string& readyFile) {
                                << rect.bottom - rect.top << '\n';
   // The script removes the file once it has the picture.
   WaitUntil([&] { return ::GetFileAttributesW(ready.c_str()) == INVALID_FILE_ATTRIBUTES; }, kCaptureWaitMs);
+  EndSelfExtractors();
   return 0;
 }
 
