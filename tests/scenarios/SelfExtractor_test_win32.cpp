@@ -298,6 +298,34 @@ TEST_F(SelfExtractor, DriveBIsOfferedWhenTheImageAllowsItAndChosenBySlashB) {
   }
 }
 
+TEST_F(SelfExtractor, APictureThatIsNoBitmapGivesWayToTheBuiltInOne) {
+  WriteWhole(Path("不是图片.bmp"), "BM but nothing else of a bitmap");
+  SelfExeSettings options = QuietOptions();
+  options.m_customPicture = 1;
+  options.m_picturePath = Path("不是图片.bmp");
+  robot::Process& process = Run(BuildImage("坏图.exe", FloppyBytes(kDiskBytes, 13), options));
+  Expect(process, kTextSfxPictureFallback, IDOK);
+  HWND create = WaitForCaption(process.Id(), Utf16(options.m_createTitle));
+  ASSERT_NE(create, nullptr);
+  EXPECT_TRUE(Visible(create, IDC_SFX_PICTURE));
+  RECT picture = ClientRect(create, IDC_SFX_PICTURE);
+  EXPECT_GT(picture.right - picture.left, 0) << "the built-in picture is shown";
+  robot::ClickButton(create, IDCANCEL);
+  EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
+}
+
+TEST_F(SelfExtractor, ASecondStartBringsTheRunningOneForwardAndEnds) {
+  std::string image = BuildImage("两次.exe", FloppyBytes(kDiskBytes, 14), QuietOptions());
+  robot::Process& first = Run(image);
+  HWND create = WaitForCaption(first.Id(), Utf16(QuietOptions().m_createTitle));
+  ASSERT_NE(create, nullptr);
+  robot::Process& second = Run(image);
+  EXPECT_EQ(WaitForExit(second), std::optional<DWORD>(0));
+  EXPECT_FALSE(first.WaitForExit(0).has_value()) << "the first one runs on";
+  robot::ClickButton(create, IDCANCEL);
+  EXPECT_EQ(WaitForExit(first), std::optional<DWORD>(0));
+}
+
 TEST_F(SelfExtractor, TheSystemMenuShowsTheAboutBox) {
   robot::Process& process = Run(BuildImage("关于.exe", FloppyBytes(kDiskBytes, 11), QuietOptions()));
   HWND create = WaitForCaption(process.Id(), Utf16(QuietOptions().m_createTitle));
