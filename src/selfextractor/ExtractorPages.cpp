@@ -1,6 +1,6 @@
 #include "selfextractor/ExtractorPages.h"
 
-#include <algorithm>
+#include <cstdlib>
 
 #include "app/CarriedImage.h"
 #include "base/Texts.h"
