@@ -92,6 +92,11 @@ class SelfExtractor : public DiskelleScenario {
     Answer(box, button);
   }
 
+  void ExpectDiskHolds(const std::string& raw) {
+    std::vector<uint8_t> disk = SectorsOf(FloppyInDrive(), 0, 2880);
+    EXPECT_TRUE(std::string(disk.begin(), disk.end()) == raw) << "the disk does not hold the image";
+  }
+
   std::deque<robot::Process> started_;
 };
 
@@ -150,8 +155,7 @@ TEST_F(SelfExtractor, ShowsItsPagesAsConfiguredAndWritesTheImage) {
     robot::ClickButton(create, IDOK);
     Expect(process, kTextSfxSuccess, IDOK);
     EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
-    std::vector<uint8_t> disk = SectorsOf(FloppyInDrive(), 0, 2880);
-    EXPECT_TRUE(std::string(disk.begin(), disk.end()) == raw) << "the disk does not hold the image";
+    ExpectDiskHolds(raw);
   }
 }
 
@@ -199,8 +203,7 @@ TEST_F(SelfExtractor, AnImageMadeByTheProgramsCommandLineWritesTheDiskAndOffersT
   Expect(process, TextOf(kTextConfirmOverwriteDisk), IDYES);
   Expect(process, kTextSfxSuccess, IDOK);
   EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
-  std::vector<uint8_t> disk = SectorsOf(FloppyInDrive(), 0, 2880);
-  EXPECT_TRUE(std::string(disk.begin(), disk.end()) == raw) << "the disk does not hold the image";
+  ExpectDiskHolds(raw);
   EXPECT_FALSE(FileExists(Path("restart.log"))) << "no restart without the option";
 
   SelfExeSettings options = QuietOptions();
@@ -245,8 +248,7 @@ TEST_F(SelfExtractor, AnImageConvertedInTheMainWindowCarriesTheStoredOptions) {
   Expect(process, TextOf(kTextConfirmOverwriteDisk), IDYES);
   Expect(process, kTextSfxSuccess, IDOK);
   EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
-  std::vector<uint8_t> disk = SectorsOf(FloppyInDrive(), 0, 2880);
-  EXPECT_TRUE(std::string(disk.begin(), disk.end()) == raw) << "the disk does not hold the image";
+  ExpectDiskHolds(raw);
 }
 
 TEST_F(SelfExtractor, TheFormatOptionDecidesWhetherADiskOfAnotherFormatIsWritten) {
@@ -266,8 +268,7 @@ TEST_F(SelfExtractor, TheFormatOptionDecidesWhetherADiskOfAnotherFormatIsWritten
     Answer(box, IDOK);
     EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
     if (format) {
-      std::vector<uint8_t> disk = SectorsOf(FloppyInDrive(), 0, 2880);
-      EXPECT_TRUE(std::string(disk.begin(), disk.end()) == raw) << "the disk does not hold the image";
+      ExpectDiskHolds(raw);
     } else {
       EXPECT_EQ(FloppyFileBytes(), before) << "a disk of another format is left as it was";
     }
