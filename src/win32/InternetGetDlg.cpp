@@ -34,7 +34,9 @@ bool CInternetGetDlg::OnInitDialog() {
   ::EnableWindow(Item(controls_.group), FALSE);
   if (Automatic()) {
     std::unique_ptr<IHttpClient> client = services_.makeClient();
-    Evaluate(client->Get(services_.server, path_), false);
+    // A failed automatic check ends out of sight like one that found nothing: a window that keeps saying
+    // "connecting" at a start-up, when no connection is being made, would only puzzle the user.
+    if (!Evaluate(client->Get(services_.server, path_), false)) End(IDCANCEL);
     return true;
   }
   HWND window = Window();

@@ -35,7 +35,7 @@ class CInternetGetDlg : public CMyDialog {
 
   // The answer's text, on the dialog's thread.
   virtual void ShowAnswer(std::string_view text) = 0;
-  // The automatic update check: the request runs before the dialog is shown, failures are silent.
+  // The automatic update check: the request runs before the dialog is shown; a failure shows nothing.
   virtual bool Automatic() const { return false; }
 
   // Shows the link with caption and address in place of the status line.

@@ -145,18 +145,27 @@ TEST_F(Internet, CancelDuringASlowAnswerWaitsForTheRequestThenClosesSilently) {
   CloseProgram();
 }
 
-TEST_F(Internet, WeeklyCheckStaysSilentWhenNothingIsNewAndStoresItsTime) {
-  LeaveWeeklyCheckToProgram();
-  server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/\n$VERSION\n2.2.5\n"));
-  auto before = static_cast<DWORD>(std::time(nullptr));
-  process_ = StartWithServer().Id();
-  ASSERT_NE(WaitForMainWindow(process_), nullptr);
-  EXPECT_EQ(server_.Requests().size(), 1u);
-  EXPECT_EQ(robot::FindTopLevel(process_, kDialogClass, Utf16(kTextUpdateDlgCaption)), nullptr);
-  std::optional<DWORD> stored = StoredSetting(kSettingsKey, L"LastUpdate");
-  ASSERT_TRUE(stored);
-  EXPECT_GE(*stored, before);
-  CloseProgram();
+// Nothing new and a server that fails look the same at start-up: no window, the time stored, a week's rest.
+TEST_F(Internet, WeeklyCheckStaysSilentWhenNothingIsNewOrTheServerFailsAndStoresItsTime) {
+  const TestHttpAnswer answers[] = {Ok("https://dl.example.org/\n$VERSION\n2.2.5\n"),
+                                    TestHttpAnswer{404, "Not Found", "", milliseconds(0)}};
+  for (const TestHttpAnswer& answer : answers) {
+    SCOPED_TRACE(answer.status);
+    LeaveWeeklyCheckToProgram();
+    StoreSetting(L"LastUpdate", DWORD{0});
+    server_.Answer(kUpdateFilePath, answer);
+    std::size_t requests = server_.Requests().size();
+    auto before = static_cast<DWORD>(std::time(nullptr));
+    process_ = StartWithServer().Id();
+    ASSERT_NE(WaitForMainWindow(process_), nullptr);
+    EXPECT_EQ(server_.Requests().size(), requests + 1);
+    EXPECT_EQ(robot::FindTopLevel(process_, kDialogClass, Utf16(kTextUpdateDlgCaption)), nullptr);
+    EXPECT_TRUE(NoMessageBox());
+    std::optional<DWORD> stored = StoredSetting(kSettingsKey, L"LastUpdate");
+    ASSERT_TRUE(stored);
+    EXPECT_GE(*stored, before);
+    CloseProgram();
+  }
 }
 
 TEST_F(Internet, WeeklyCheckShowsAnotherVersionBeforeTheMainWindow) {
