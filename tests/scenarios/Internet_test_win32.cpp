@@ -356,6 +356,40 @@ TEST_F(Internet, AServerThatCannotBeReachedIsReportedAsSuch) {
   EXPECT_TRUE(WaitUntil([&] { return FindMainWindow(process_) == nullptr; }));
 }
 
+// Wine's own switch for a program's libraries: without WININET.DLL the program is on a system whose
+// Internet Explorer is too old. Removed again however the scenario ends.
+class WinInetDisabled {
+ public:
+  WinInetDisabled() {
+    ok_ = ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"wininet", REG_SZ, L"", sizeof(wchar_t)) == ERROR_SUCCESS;
+  }
+  ~WinInetDisabled() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\diskelle.exe"); }
+  bool Ok() const { return ok_; }
+
+ private:
+  static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\diskelle.exe\\DllOverrides";
+  bool ok_ = false;
+};
+
+TEST_F(Internet, WithoutWinInetTheThreeCommandsAskForANewerInternetExplorer) {
+  WinInetDisabled disabled;
+  ASSERT_TRUE(disabled.Ok());
+  process_ = StartWithServer().Id();
+  HWND main = WaitForMainWindow(process_);
+  ASSERT_NE(main, nullptr);
+  for (int command : {ID_CHECK_UPDATES, ID_NEWS, ID_FEEDBACK}) {
+    SCOPED_TRACE(command);
+    ASSERT_TRUE(robot::PostCommand(main, command));
+    HWND box = WaitForMessageBox(process_);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageOf(box), Utf16(TextOf(kTextNeedNewerIE)));
+    Answer(box, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return NoMessageBox(); }));
+  }
+  EXPECT_TRUE(server_.Requests().empty());
+  CloseProgram();
+}
+
 TEST_F(Internet, AboutBoxShowsVersionDateAndTheVendorsLinks) {
   HWND about = Open(ID_APP_ABOUT, kTextAboutCaption);
   ASSERT_NE(about, nullptr);
