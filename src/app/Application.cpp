@@ -1,10 +1,12 @@
 #include "app/Application.h"
 
 #include "app/DiskJobs.h"
+#include "base/File.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
 #include "image/ImageForm.h"
+#include "image/RescueMap.h"
 
 Application::Application(const ApplicationServices& services, IApplicationFront& front)
     : services_(services), front_(front) {}
@@ -28,6 +30,7 @@ OperationOutcome Application::ReadFloppyToImage() {
     return OperationOutcome::Failed;
   }
   if (!settings.m_suppress && settings.m_emergency) ShowInformation(boxes, kTextEmergencyActive);
+  bool resume = ResumesRescue(path);
 
   progress.Reset();
   if (!batchMode) currentImage.m_description = front_.DescriptionFieldText();
@@ -35,6 +38,7 @@ OperationOutcome Application::ReadFloppyToImage() {
   DiskJobEnvironment environment{settings, selfExeSettings, services_.platform.ntMajorVersion, boxes,
                                  services_.devices, services_.clock, services_.programPath};
   CDiskReadJob job(environment, currentImage, progress);
+  if (resume) job.ResumeExistingImage();
   job.Start(front_.JobEvents());
   bool succeeded = FinishDiskJob(JobKind::Read, settings.m_emergency != 0);
   return succeeded ? OperationOutcome::Succeeded : OperationOutcome::Failed;
@@ -64,6 +68,17 @@ OperationOutcome Application::WriteImageToFloppy() {
   job.Start(front_.JobEvents());
   bool succeeded = FinishDiskJob(JobKind::Write, recreate);
   return succeeded ? OperationOutcome::Succeeded : OperationOutcome::Failed;
+}
+
+bool Application::ResumesRescue(const std::string& path) {
+  if (!settings.m_emergency || !FileExists(path) || !FileExists(RescueMapPathOf(path))) return false;
+  switch (resumePolicy) {
+    case ResumePolicy::Always: return true;
+    case ResumePolicy::Never: return false;
+    case ResumePolicy::Ask: break;
+  }
+  // Unasked, the rescue goes on: a fresh read could put markers over sectors that an earlier pass saved.
+  return settings.m_suppress || AskYesNo(services_.boxes, kTextAskResumeRescue, {path});
 }
 
 bool Application::FinishDiskJob(JobKind job, bool reportBadSectors) {

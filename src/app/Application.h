@@ -48,6 +48,10 @@ struct ApplicationServices {
   PathStyle pathStyle = PathStyle::Windows;
 };
 
+// Whether an emergency read into an image that has its map beside it continues that rescue: the Windows
+// program asks, the POSIX program continues only when told to.
+enum class ResumePolicy { Ask, Always, Never };
+
 class Application : public ICommandLineHost {
  public:
   Application(const ApplicationServices& services, IApplicationFront& front);
@@ -83,12 +87,14 @@ class Application : public ICommandLineHost {
   CImageInfo conversionTarget;
   OperationProgress progress;
   bool batchMode = false;
+  ResumePolicy resumePolicy = ResumePolicy::Ask;
 
   const ApplicationServices& Services() const { return services_; }
 
  private:
   // Runs a started disk job's progress and the steps after it; true on success.
   bool FinishDiskJob(JobKind job, bool reportBadSectors);
+  bool ResumesRescue(const std::string& path);
 
   ApplicationServices services_;
   IApplicationFront& front_;

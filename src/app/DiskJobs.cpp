@@ -4,6 +4,7 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "image/RescueMap.h"
 #include "image/WholeImageCheck.h"
 
 bool IsBadSectorMarker(const uint8_t* block) {
@@ -84,6 +85,9 @@ int CDiskReadJob::Run() {
   image_.m_freeBytes = space.known ? space.freeBytes : 0;
   if (Cancelled()) return -1;
 
+  if (settings.m_emergency) bad_.assign(static_cast<std::size_t>(disk_.TotalSectors()), false);
+  if (resume_ && settings.m_emergency && OpenPrevious() != 0) return -1;
+
   // The data phase names tracks in its messages by the record's sectors per track, known only now.
   device_ = NewDevice();
   if (device_->Open(DeviceAccess::Read) != 0) return -1;
@@ -102,21 +106,41 @@ int CDiskReadJob::Run() {
     }
   }
   if (device_->Close() != 0) return -1;
-  return writer_->Finish(image_) == 0 ? 0 : -1;
+  // Windows cannot put the new image in place while the old one is open.
+  previous_.reset();
+  if (writer_->Finish(image_) != 0) return -1;
+  // The image first: a map older than its image only sends sectors that were read already to the drive again.
+  if (settings.m_emergency && SaveRescueMap(RescueMapPathOf(image_.m_path), bad_, 1, environment_.boxes) != 0) {
+    return -1;
+  }
+  return 0;
+}
+
+int CDiskReadJob::OpenPrevious() {
+  IMessageBoxes& boxes = environment_.boxes;
+  CImageInfo previous;
+  if (previous.LoadInfo(image_.m_path, boxes) != 0) return -1;
+  if (previous.Geometry() != disk_) {
+    ShowError(boxes, kTextRescueImageMismatch, {image_.m_path});
+    return -1;
+  }
+  std::optional<std::vector<bool>> map = LoadRescueMap(RescueMapPathOf(image_.m_path), static_cast<uint64_t>(disk_.TotalBytes()), boxes);
+  if (!map) return -1;
+  previousBad_ = std::move(*map);
+  previousBlock_.assign(kSectorBytes, 0);
+  previous_ = std::make_unique<ImageReader>(boxes);
+  return previous_->Open(previous);
 }
 
 int CDiskReadJob::ReadSide(int track, int head, uint64_t& done) {
   int64_t firstSector = disk_.LinearSector(track, head, 0);
   int blocks = environment_.settings.m_emergency ? disk_.sectorsPerTrack : 1;
   for (int block = 0; block < blocks; ++block) {
-    uint32_t transferred = 0;
-    int sectors = blocks == 1 ? disk_.sectorsPerTrack : 1;
-    if (device_->Read(buffer_.data(), blockSize_, transferred, firstSector + block, sectors) != 0) {
-      if (blocks == 1) return -1;
-      // Emergency reading: the sector is recorded, skipped and replaced by the marker block.
-      progress_.badSectorOffsets.push_back(static_cast<uint32_t>(done));
-      device_->MovePointer(static_cast<int32_t>(blockSize_));
-      FillBadSectorMarker(buffer_.data());
+    if (blocks == 1) {
+      uint32_t transferred = 0;
+      if (device_->Read(buffer_.data(), blockSize_, transferred, firstSector, disk_.sectorsPerTrack) != 0) return -1;
+    } else if (ReadSector(firstSector + block, done) != 0) {
+      return -1;
     }
     if (Cancelled()) return -1;
     if (writer_->Write(buffer_.data(), blockSize_) != 0) return -1;
@@ -126,8 +150,38 @@ int CDiskReadJob::ReadSide(int track, int head, uint64_t& done) {
   return 0;
 }
 
+// Emergency reading: a sector that fails is recorded, skipped and replaced by the marker block (or, when
+// resuming, by what the image had).
+int CDiskReadJob::ReadSector(int64_t sector, uint64_t done) {
+  std::size_t index = static_cast<std::size_t>(sector);
+  if (previous_) {
+    if (previous_->Read(previousBlock_.data(), kSectorBytes) != kSectorBytes) {
+      ShowError(environment_.boxes, kTextImageReadFailed);
+      return -1;
+    }
+    // A marker counts as bad whatever the map says: a good sector is never taken from a block without data.
+    if (!previousBad_[index] && !IsBadSectorMarker(previousBlock_.data())) {
+      std::memcpy(buffer_.data(), previousBlock_.data(), kSectorBytes);
+      device_->MovePointer(kSectorBytes);
+      return 0;
+    }
+  }
+  uint32_t transferred = 0;
+  if (device_->Read(buffer_.data(), kSectorBytes, transferred, sector, 1) == 0) return 0;
+  progress_.badSectorOffsets.push_back(static_cast<uint32_t>(done));
+  bad_[index] = true;
+  device_->MovePointer(kSectorBytes);
+  if (previous_) {
+    std::memcpy(buffer_.data(), previousBlock_.data(), kSectorBytes);
+  } else {
+    FillBadSectorMarker(buffer_.data());
+  }
+  return 0;
+}
+
 void CDiskReadJob::Close(bool failed) {
   if (device_) device_->Close();
+  if (previous_) previous_->Close();
   // A failed or cancelled read leaves no image behind, and a file that was there stays as it was.
   if (failed && writer_) writer_->Abandon();
 }

@@ -83,12 +83,23 @@ class CDiskReadJob : public DiskJob {
   ~CDiskReadJob() override;
   int Run() override;
 
+  // Emergency reading into the image that already exists at the target path, with its map beside it: only
+  // the sectors still bad are read again; every other sector is taken from that image as it is.
+  void ResumeExistingImage() { resume_ = true; }
+
  private:
   void Close(bool failed) override;
   JobKind Kind() const override { return JobKind::Read; }
+  int OpenPrevious();
   int ReadSide(int track, int head, uint64_t& done);
+  int ReadSector(int64_t sector, uint64_t done);
 
   std::unique_ptr<ImageWriter> writer_;
+  bool resume_ = false;
+  std::unique_ptr<ImageReader> previous_;  // the image being resumed
+  std::vector<bool> previousBad_;          // its map, one flag per sector
+  std::vector<uint8_t> previousBlock_;
+  std::vector<bool> bad_;                  // the map of the new image
 };
 
 class CDiskWriteJob : public DiskJob {

@@ -1,5 +1,7 @@
 #include "cli/TerminalHelp.h"
 
+#include <algorithm>
+
 #include "app/CommandLine.h"
 #include "base/Format.h"
 #include "base/Texts.h"
@@ -11,6 +13,14 @@ bool AsksForHelp(const std::vector<std::string>& arguments) {
   return argument == "--help" || argument == "-h" || argument == "/?";
 }
 
+bool TakeResumeOption(std::vector<std::string>& arguments) {
+  if (arguments.empty()) return false;
+  auto end = std::remove(arguments.begin() + 1, arguments.end(), std::string("--resume"));
+  bool found = end != arguments.end();
+  arguments.erase(end, arguments.end());
+  return found;
+}
+
 std::string ProgramName(const std::vector<std::string>& arguments) {
   std::string path = arguments.empty() ? std::string() : arguments[0];
   std::string name = path.substr(path.find_last_of('/') + 1);
@@ -20,6 +30,7 @@ std::string ProgramName(const std::vector<std::string>& arguments) {
 std::vector<std::string> TerminalHelpLines(const std::string& programName) {
   std::vector<std::string> lines = CommandLineHelpLines();
   lines.front() = FormatText(kTextHelpUsageNamed, {TerminalSafe(programName)});
+  lines.push_back(std::string("  ") + kTextHelpResume);
   lines.emplace_back();
   lines.emplace_back(kTextHelpSettingsGroup);
   for (const char* option : {kTextHelpListSettings, kTextHelpSetSetting, kTextHelpAssociate, kTextHelpUnassociate}) {

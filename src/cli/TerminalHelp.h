@@ -8,6 +8,9 @@
 // "--help", "-h" or "/?" as the only argument.
 bool AsksForHelp(const std::vector<std::string>& arguments);
 
+// Removes every "--resume" from the arguments (the rest is the shared command line): true when there was one.
+bool TakeResumeOption(std::vector<std::string>& arguments);
+
 // The name the program was called by: the last part of argument 0.
 std::string ProgramName(const std::vector<std::string>& arguments);
 

@@ -31,6 +31,7 @@ std::atomic<bool> interrupted{false};
 int main(int argc, char** argv) {
   InstallSignalHandlers(&interrupted);
   std::vector<std::string> arguments(argv, argv + argc);
+  bool resume = TakeResumeOption(arguments);
   bool terminal = ::isatty(2) != 0;
   TerminalMessageBoxes boxes(stdin, stdout, stderr, ::isatty(0) != 0);
   FileRegistry registry(FileRegistry::DefaultPath(), [&](const std::string& hive, const std::string& kept) {
@@ -46,6 +47,9 @@ int main(int argc, char** argv) {
   Application application(services, front);
   front.SetApplication(application);
   application.LoadAllSettings();
+  application.resumePolicy = resume ? ResumePolicy::Always : ResumePolicy::Never;
+  // Only an emergency image has a map to resume from.
+  if (resume) application.settings.m_emergency = 1;
 
   if (std::optional<int> exitCode =
           RunSettingsCommand(arguments, application, FileRegistry::DefaultPath(), stdout, stderr)) {

@@ -1,0 +1,28 @@
+#pragma once
+// The map beside an emergency image (<image>.map), in GNU ddrescue's mapfile format, so that a rescue can be
+// resumed later (in this or another drive) and other rescue tools can show it. Blocks are whole sectors:
+// "+" read, "-" still bad.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/MessageBoxes.h"
+
+std::string RescueMapPathOf(const std::string& imagePath);
+
+// The map text of a whole disk, one flag per sector (true = bad); pass counts the passes made so far.
+std::string RescueMapText(const std::vector<bool>& badSectors, int pass);
+
+// One flag per sector of a disk of diskBytes: a sector is bad unless every byte of it is marked finished
+// ("+"), so maps of other tools with untried or partly read blocks count as what is still to read. nullopt
+// for a map that is damaged or describes another size.
+std::optional<std::vector<bool>> ParseRescueMap(std::string_view text, uint64_t diskBytes);
+
+// The map at path: nullopt after message 107 (cannot be read) or the damaged-map message.
+std::optional<std::vector<bool>> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes);
+
+// Saves the map through FileSave: 0, or -1 after message 106 with the path.
+int SaveRescueMap(const std::string& path, const std::vector<bool>& badSectors, int pass, IMessageBoxes& boxes);

@@ -1,0 +1,230 @@
+// Rescuing a damaged disk over several reads: the map beside every emergency image, resuming into that
+// image (another drive, another day), and interrupted resumes that leave image and map as they were.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "app/Application.h"
+#include "app/DiskJobs.h"
+#include "base/Format.h"
+#include "base/Texts.h"
+#include "image/Conversion.h"
+#include "floppy/FloppyFixtures.h"
+#include "floppy/NtFloppyDevice.h"
+#include "floppy/SimulatedNtSyscalls.h"
+#include "image/RescueMap.h"
+#include "settings/HiveRegistry.h"
+#include "support/FakeApplicationFront.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
+#include "support/MapfileReader.h"
+
+namespace {
+
+class FixedClock : public IClock {
+ public:
+  int64_t NowSeconds() override { return 1000; }
+};
+
+// Presses Cancel at an exact event, as the worker posts it: the simulated drive outruns any reader of the queue.
+class CancellingFront : public FakeApplicationFront, public IJobEvents {
+ public:
+  IJobEvents& JobEvents() override { return *this; }
+  void Post(JobEvent event) override {
+    if (++posted_ == cancelAt && progress) progress->cancelRequested = true;
+    events.Post(event);
+  }
+
+  OperationProgress* progress = nullptr;
+  int cancelAt = -1;
+
+ private:
+  int posted_ = 0;
+};
+
+class Rescue : public ImageFolder {
+ protected:
+  void Insert(VirtualFloppy floppy) {
+    store = std::make_shared<MemoryFloppyStore>(std::move(floppy));
+    auto os = std::make_unique<SimulatedNtSyscalls>();
+    os->Attach('A', store);
+    devices = std::make_unique<NtFloppyDeviceFactory>(std::move(os));
+  }
+
+  // An emergency read of drive A: into path as the operation runs it.
+  OperationOutcome Read(const std::string& path, ResumePolicy policy, int cancelAfterEvents = -1) {
+    ApplicationServices services{registry, boxes, *devices, clock, PlatformInfo{5, 0, 0}, ""};
+    CancellingFront front;
+    Application application(services, front);
+    front.progress = &application.progress;
+    front.cancelAt = cancelAfterEvents;
+    application.settings.m_emergency = 1;
+    application.settings.m_suppress = suppress;
+    application.resumePolicy = policy;
+    application.batchMode = true;
+    application.currentImage.SetTarget(path, boxes);
+    application.currentImage.m_description = "rescue";
+    OperationOutcome outcome = application.ReadFloppyToImage();
+    reported = application.progress.badSectorOffsets;
+    return outcome;
+  }
+
+  std::vector<int64_t> MapBadSectors(const std::string& path) {
+    std::string why;
+    std::optional<Mapfile> map = ReadMapfile(ReadWhole(RescueMapPathOf(path)), &why);
+    EXPECT_TRUE(map) << why;
+    if (!map) return {};
+    EXPECT_EQ(map->currentStatus, '+');
+    return BadSectorsOfMapfile(*map);
+  }
+
+  // The image's data as the disk holds it, with markers for the sectors named.
+  static std::string Expected(const VirtualFloppy& floppy, const std::vector<int64_t>& markers) {
+    std::vector<uint8_t> bytes = SectorsOf(floppy, 0, static_cast<int>(floppy.geometry.TotalSectors()));
+    for (int64_t sector : markers) FillBadSectorMarker(bytes.data() + sector * kSectorBytes);
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  static std::string Data(const std::string& image, const FloppyGeometry& geometry) {
+    return ReadWhole(image).substr(0, static_cast<std::size_t>(geometry.TotalBytes()));
+  }
+
+  MemoryRegistry registry;
+  FakeMessageBoxes boxes;
+  FixedClock clock;
+  uint32_t suppress = 1;
+  std::vector<uint32_t> reported;
+  std::shared_ptr<MemoryFloppyStore> store;
+  std::unique_ptr<IFloppyDeviceFactory> devices;
+};
+
+VirtualFloppy DamagedFloppy(const FloppyGeometry& geometry, const std::vector<int64_t>& bad) {
+  VirtualFloppy floppy = PatternedFloppy(geometry);
+  for (int64_t sector : bad) MarkSector(floppy, sector, kSlotUnreadable);
+  return floppy;
+}
+
+TEST_F(Rescue, TheMapBesideAnEmergencyImageNamesExactlyItsBadSectors) {
+  struct Case {
+    FloppyGeometry geometry;
+    std::vector<int64_t> bad;
+  } cases[] = {
+      {{80, 18}, {}}, {{80, 18}, {37}}, {{80, 18}, {0, 1, 2, 100, 101, 2879}}, {{40, 9}, {17, 18, 700}}, {{80, 21}, {5, 3000}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.bad));
+    Insert(DamagedFloppy(c.geometry, c.bad));
+    std::string path = Path("rescued.img");
+    ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
+    EXPECT_EQ(MapBadSectors(path), c.bad);
+    std::vector<uint32_t> offsets;
+    for (int64_t sector : c.bad) offsets.push_back(static_cast<uint32_t>(sector * kSectorBytes));
+    EXPECT_EQ(reported, offsets);
+    EXPECT_EQ(Data(path, c.geometry), Expected(store->floppy, c.bad));
+  }
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// Two drives each fail on other sectors of the same disk: together they give the whole disk. Sectors read
+// before are neither read again nor changed (the second copy differs in one of them).
+TEST_F(Rescue, ASecondDriveFillsInWhatTheFirstCouldNotRead) {
+  const FloppyGeometry geometry{80, 18};
+  std::string path = Path("merged.img");
+  Insert(DamagedFloppy(geometry, {37, 100, 101, 102, 103}));
+  VirtualFloppy first = store->floppy;
+  ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
+
+  VirtualFloppy second = DamagedFloppy(geometry, {2000, 5});
+  std::memset(second.SlotData(second.SlotOfSector(6)), 0xEE, kSectorBytes);
+  Insert(second);
+  int64_t clockBefore = store->floppy.clockNanoseconds;
+  ASSERT_EQ(Read(path, ResumePolicy::Always), OperationOutcome::Succeeded);
+  EXPECT_TRUE(reported.empty());
+  EXPECT_EQ(MapBadSectors(path), std::vector<int64_t>{});
+  EXPECT_EQ(Data(path, geometry), Expected(first, {}));
+  // Five sectors: far less than a whole read of the disk (49 s).
+  EXPECT_LT(store->floppy.clockNanoseconds - clockBefore, 10'000'000'000);
+
+  EXPECT_TRUE(boxes.Boxes().empty());
+  CImageInfo merged;
+  ASSERT_EQ(merged.LoadInfo(path, boxes), 0);
+  EXPECT_EQ(CheckIntegrity(merged, boxes), IntegrityResult::Good);
+}
+
+// However far a resume got before it was stopped, the image and its map are as they were, and the next resume
+// ends where one whole resume ends.
+TEST_F(Rescue, InterruptedResumesLeaveImageAndMapAsTheyWere) {
+  const FloppyGeometry geometry{80, 18};
+  const std::vector<int64_t> firstBad = {3, 37, 1000, 1001, 2800};
+  std::string path = Path("rescue.img");
+  Insert(DamagedFloppy(geometry, firstBad));
+  ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
+  std::string image = ReadWhole(path);
+  std::string map = ReadWhole(RescueMapPathOf(path));
+
+  std::mt19937 random(15);
+  for (int round = 0; round < 6; ++round) {
+    int stopAfter = std::uniform_int_distribution<int>(1, 2880)(random);
+    SCOPED_TRACE(stopAfter);
+    Insert(DamagedFloppy(geometry, {37, 2000}));
+    EXPECT_EQ(Read(path, ResumePolicy::Always, stopAfter), OperationOutcome::Failed);
+    EXPECT_EQ(ReadWhole(path), image);
+    EXPECT_EQ(ReadWhole(RescueMapPathOf(path)), map);
+    EXPECT_EQ(FileNames(), (std::vector<std::string>{"rescue.img", "rescue.img.map"}));
+  }
+  ASSERT_EQ(Read(path, ResumePolicy::Always), OperationOutcome::Succeeded);
+  EXPECT_EQ(MapBadSectors(path), std::vector<int64_t>{37});
+  EXPECT_EQ(Data(path, geometry), Expected(store->floppy, {37}));
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(Rescue, TheWindowsProgramAsksBeforeResuming) {
+  const FloppyGeometry geometry{80, 9};
+  std::string path = Path("asked.img");
+  Insert(DamagedFloppy(geometry, {10}));
+  ASSERT_EQ(Read(path, ResumePolicy::Ask), OperationOutcome::Succeeded);
+  EXPECT_TRUE(boxes.Boxes().empty()) << "nothing to resume yet";
+
+  suppress = 0;
+  Insert(DamagedFloppy(geometry, {20}));
+  boxes.AnswerNext({MessageAnswer::No});  // read the whole disk again
+  ASSERT_EQ(Read(path, ResumePolicy::Ask), OperationOutcome::Succeeded);
+  EXPECT_EQ(boxes.Ids(), (std::vector<int>{kTextEmergencyActive, kTextAskResumeRescue}));
+  EXPECT_EQ(boxes.Boxes()[1].text, FormatText(TextOf(kTextAskResumeRescue), {path}));
+  EXPECT_EQ(MapBadSectors(path), std::vector<int64_t>{20});
+
+  boxes.Clear();
+  Insert(DamagedFloppy(geometry, {10}));
+  boxes.AnswerNext({MessageAnswer::Yes});
+  ASSERT_EQ(Read(path, ResumePolicy::Ask), OperationOutcome::Succeeded);
+  EXPECT_EQ(MapBadSectors(path), std::vector<int64_t>{});
+  EXPECT_EQ(Data(path, geometry), Expected(store->floppy, {}));
+}
+
+TEST_F(Rescue, AMapOrImageThatDoesNotFitTheDiskStopsTheResume) {
+  std::string path = Path("other.img");
+  Insert(DamagedFloppy({80, 18}, {1}));
+  ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
+  std::string image = ReadWhole(path);
+  std::string map = ReadWhole(RescueMapPathOf(path));
+
+  Insert(PatternedFloppy({80, 9}));  // another format
+  EXPECT_EQ(Read(path, ResumePolicy::Always), OperationOutcome::Failed);
+  EXPECT_EQ(boxes.Ids(), std::vector<int>{kTextRescueImageMismatch});
+
+  struct Damage {
+    std::string map;
+    int box;
+  } damages[] = {{"0 +\n0 737280 +\n", kTextRescueMapUnusable}, {"garbage", kTextRescueMapUnusable}};
+  for (const Damage& d : damages) {
+    Insert(PatternedFloppy({80, 18}));
+    WriteWhole(RescueMapPathOf(path), d.map);
+    boxes.Clear();
+    EXPECT_EQ(Read(path, ResumePolicy::Always), OperationOutcome::Failed);
+    EXPECT_EQ(boxes.Ids(), std::vector<int>{d.box});
+    EXPECT_EQ(ReadWhole(path), image);
+  }
+}
+
+}  // namespace
