@@ -394,5 +394,28 @@ TEST_F(SelfExtractor, ADamagedContainerIsRefusedBeforeTheDiskIsTouched) {
   }
 }
 
+// An .exe image that the POSIX diskelle built with this build's stub runs like one diskelle.exe built.
+// scripts/test makes it after both builds and names it in $DISKELLE_POSIX_BUILT_IMAGE, the raw image
+// beside it with the extension .img; the ordinary test run leaves this scenario out.
+class PosixBuiltImage : public SelfExtractor {};
+
+TEST_F(PosixBuiltImage, RunsAndWritesTheDisk) {
+  wchar_t image[MAX_PATH] = {};
+  DWORD length = ::GetEnvironmentVariableW(L"DISKELLE_POSIX_BUILT_IMAGE", image, MAX_PATH);
+  ASSERT_TRUE(length > 4 && length < MAX_PATH) << "$DISKELLE_POSIX_BUILT_IMAGE names no image";
+  std::string path = Utf8(image);
+  std::string raw = ReadWhole(path.substr(0, path.size() - 4) + ".img");
+  ASSERT_EQ(raw.size(), kDiskBytes);
+  InsertFloppy();
+  robot::Process& process = Run(path);
+  HWND create = WaitForCaption(process.Id(), Utf16(SelfExeSettings().m_createTitle));
+  ASSERT_NE(create, nullptr);
+  robot::ClickButton(create, IDOK);
+  Expect(process, TextOf(kTextConfirmOverwriteDisk), IDYES);
+  Expect(process, kTextSfxSuccess, IDOK);
+  EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
+  ExpectDiskHolds(raw);
+}
+
 }  // namespace
 }  // namespace scenario
