@@ -19,7 +19,9 @@ void FillBadSectorMarker(uint8_t* block) {
 DiskJob::DiskJob(const DiskJobEnvironment& environment, CImageInfo& image, OperationProgress& progress)
     : environment_(environment), image_(image), progress_(progress) {}
 
-DiskJob::~DiskJob() {
+DiskJob::~DiskJob() { Join(); }
+
+void DiskJob::Join() {
   if (thread_.joinable()) thread_.join();
 }
 
@@ -65,7 +67,7 @@ void DiskJob::ReportBlock(uint64_t done) {
 CDiskReadJob::CDiskReadJob(const DiskJobEnvironment& environment, CImageInfo& image, OperationProgress& progress)
     : DiskJob(environment, image, progress) {}
 
-CDiskReadJob::~CDiskReadJob() = default;
+CDiskReadJob::~CDiskReadJob() { Join(); }
 
 int CDiskReadJob::Run() {
   const AppSettings& settings = environment_.settings;
@@ -194,7 +196,7 @@ CDiskWriteJob::CDiskWriteJob(const DiskJobEnvironment& environment, CImageInfo& 
   buffer_.assign(blockSize_, 0);
 }
 
-CDiskWriteJob::~CDiskWriteJob() = default;
+CDiskWriteJob::~CDiskWriteJob() { Join(); }
 
 bool CDiskWriteJob::Recreating() const {
   return environment_.settings.m_formatDisk && environment_.settings.m_recreateBad;

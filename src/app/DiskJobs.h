@@ -58,6 +58,9 @@ class DiskJob {
   void ReportBlock(uint64_t done);
   void SetTotal(const FloppyGeometry& geometry);
   std::unique_ptr<IFloppyDevice> NewDevice();
+  // Waits for the worker. Every job's own destructor calls it first: the worker runs the job's own parts,
+  // which are gone by the time the base destructor runs.
+  void Join();
 
   const DiskJobEnvironment environment_;  // a copy: callers may pass a temporary
   CImageInfo& image_;
