@@ -2,6 +2,8 @@
 
 #include "floppy/DelayedNtSyscalls.h"
 #include "floppy/NtFloppyDevice.h"
+#include "floppy/SimulatedVwin32Syscalls.h"
+#include "floppy/Vwin32FloppyDevice.h"
 
 namespace {
 
@@ -31,7 +33,8 @@ std::optional<std::chrono::milliseconds> VirtualDriveDelay(const EnvironmentLook
   return std::chrono::milliseconds(value);
 }
 
-FloppyDrives::FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr<IFloppyDeviceFactory> systemDrives)
+FloppyDrives::FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr<IFloppyDeviceFactory> systemDrives,
+                           DevicePath devicePath)
     : systemDrives_(std::move(systemDrives)) {
   for (char letter : {'A', 'B'}) {
     if (std::optional<std::string> path = VirtualDriveFile(environment, letter)) {
@@ -41,10 +44,14 @@ FloppyDrives::FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr
   if (std::optional<std::chrono::milliseconds> delay = VirtualDriveDelay(environment)) {
     delayedDrives_ = std::make_unique<DelayedNtSyscalls>(virtualDrives_, *delay);
   }
+  if (devicePath == DevicePath::Windows9x) {
+    vwin32_ = std::make_unique<SimulatedVwin32Syscalls>(delayedDrives_ ? *delayedDrives_ : virtualDrives_);
+  }
 }
 
 std::unique_ptr<IFloppyDevice> FloppyDrives::Create(const DeviceContext& context) {
   if (virtualDrives_.HasDrive(DriveLetter(context.settings.m_fdLetter))) {
+    if (vwin32_) return std::make_unique<Vwin32FloppyDevice>(*vwin32_, context);
     INtSyscalls& drives = delayedDrives_ ? *delayedDrives_ : static_cast<INtSyscalls&>(virtualDrives_);
     return std::make_unique<NtFloppyDevice>(drives, context);
   }

@@ -11,6 +11,7 @@
 #include "base/Environment.h"
 #include "floppy/FloppyDevice.h"
 #include "floppy/SimulatedNtSyscalls.h"
+#include "floppy/Vwin32Syscalls.h"
 
 // The virtual floppy file that stands in for a drive letter ('A' or 'B'), if the environment names one.
 std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment, char letter);
@@ -19,18 +20,28 @@ std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment
 // drive waits that long, so that a job can be watched and cancelled. nullopt when unset or not such a number.
 std::optional<std::chrono::milliseconds> VirtualDriveDelay(const EnvironmentLookup& environment);
 
+// Which device path the operations take: the platform decides, once at start-up.
+enum class DevicePath { Nt, Windows9x };
+inline DevicePath DevicePathFor(uint32_t ntMajorVersion) {
+  return ntMajorVersion == 0 ? DevicePath::Windows9x : DevicePath::Nt;
+}
+
 class FloppyDrives final : public IFloppyDeviceFactory {
  public:
-  FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr<IFloppyDeviceFactory> systemDrives);
+  // Virtual drives are reached through the same path as the system's.
+  FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr<IFloppyDeviceFactory> systemDrives,
+               DevicePath path = DevicePath::Nt);
   // The letter is the first character of the FDLetter setting. The device must not outlive this object.
   std::unique_ptr<IFloppyDevice> Create(const DeviceContext& context) override;
 
  private:
   SimulatedNtSyscalls virtualDrives_;
   std::unique_ptr<INtSyscalls> delayedDrives_;  // over virtualDrives_, when a delay is asked for
+  std::unique_ptr<IVwin32Syscalls> vwin32_;     // over the virtual drives on Windows 9x
   std::unique_ptr<IFloppyDeviceFactory> systemDrives_;
 };
 
-// The system's own floppy drives: the OS on Windows, none on POSIX. The front ends put the drives of the
-// process environment over them: FloppyDrives(ProcessEnvironment, SystemFloppyDevices()).
-std::unique_ptr<IFloppyDeviceFactory> SystemFloppyDevices();
+// The system's own floppy drives: the OS on Windows (through VWIN32 on Windows 9x), none on POSIX. The
+// front ends put the drives of the process environment over them:
+// FloppyDrives(ProcessEnvironment, SystemFloppyDevices(path), path).
+std::unique_ptr<IFloppyDeviceFactory> SystemFloppyDevices(DevicePath path = DevicePath::Nt);

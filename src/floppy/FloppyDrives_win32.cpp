@@ -1,8 +1,12 @@
 #include "floppy/FloppyDrives.h"
 #include "floppy/NtFloppyDevice.h"
+#include "floppy/Vwin32FloppyDevice.h"
 #include "floppy/WindowsNtSyscalls.h"
+#include "floppy/WindowsVwin32Syscalls.h"
 
-// The Windows 9x device path will take the place of the NT one here once the platform is told apart.
-std::unique_ptr<IFloppyDeviceFactory> SystemFloppyDevices() {
+std::unique_ptr<IFloppyDeviceFactory> SystemFloppyDevices(DevicePath path) {
+  if (path == DevicePath::Windows9x) {
+    return std::make_unique<Vwin32FloppyDeviceFactory>(std::make_unique<WindowsVwin32Syscalls>());
+  }
   return std::make_unique<NtFloppyDeviceFactory>(std::make_unique<WindowsNtSyscalls>());
 }

@@ -96,7 +96,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (licencePage.RunModal(nullptr) != IDOK) return 0;
   }
 
-  FloppyDrives devices(ProcessEnvironment, SystemFloppyDevices());
+  DevicePath devicePath = DevicePathFor(platform.ntMajorVersion);
+  FloppyDrives devices(ProcessEnvironment, SystemFloppyDevices(devicePath), devicePath);
   SystemClock clock;
   std::unique_ptr<ISystemRestart> restart = MakeSystemRestart(platform.ntMajorVersion != 0);
   WriteRequest request{*block, drive, platform.ntMajorVersion, boxes, devices, clock, *restart};

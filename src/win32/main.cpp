@@ -31,9 +31,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   WindowsRegistry registry;
   WindowsMessageBoxes boxes;
-  FloppyDrives devices(ProcessEnvironment, SystemFloppyDevices());
+  PlatformInfo platform = DetectPlatform();
+  DevicePath devicePath = DevicePathFor(platform.ntMajorVersion);
+  FloppyDrives devices(ProcessEnvironment, SystemFloppyDevices(devicePath), devicePath);
   SystemClock clock;
-  ApplicationServices services{registry, boxes, devices, clock, DetectPlatform(), OwnProgramPath(), PathStyle::Windows};
+  ApplicationServices services{registry, boxes, devices, clock, platform, OwnProgramPath(), PathStyle::Windows};
   MainWindowFront front;
   Application application(services, front);
   application.LoadAllSettings();

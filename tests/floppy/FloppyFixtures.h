@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "floppy/Fat12.h"
 #include "floppy/VirtualFloppy.h"
 
 inline std::vector<uint8_t> SectorPattern(int64_t sector, uint8_t salt = 0) {
@@ -23,6 +24,19 @@ inline VirtualFloppy PatternedFloppy(const FloppyGeometry& geometry) {
   }
   return floppy;
 }
+
+// The disk with the boot sector of its format in its first sector (when the format has one and the sector
+// can be found): DOS measures a disk by it.
+inline VirtualFloppy Measurable(VirtualFloppy floppy) {
+  std::vector<uint8_t> volume = BlankFat12Volume(floppy.geometry);
+  int64_t slot = floppy.SlotOfSector(0);
+  if (volume.size() >= static_cast<std::size_t>(kSectorBytes) && slot >= 0) {
+    std::memcpy(floppy.SlotData(slot), volume.data(), kSectorBytes);
+  }
+  return floppy;
+}
+
+inline VirtualFloppy BootableFloppy(const FloppyGeometry& geometry) { return Measurable(PatternedFloppy(geometry)); }
 
 inline void MarkSector(VirtualFloppy& floppy, int64_t sector, uint8_t faults) {
   floppy.slots[static_cast<std::size_t>(floppy.SlotOfSector(sector))].faults |= faults;
