@@ -26,6 +26,17 @@ struct DeviceContext {
   IMessageBoxes& boxes;
 };
 
+// Track and head of a linear sector, counted with the image's sectors per track, as failure messages name
+// them; an image record without sectors per track must not make a message divide by zero.
+inline int MessageTrackOf(const DeviceContext& context, int64_t sector) {
+  int64_t perTrack = context.imageSectorsPerTrack > 0 ? context.imageSectorsPerTrack : 1;
+  return static_cast<int>(sector / perTrack / kHeads);
+}
+inline int MessageHeadOf(const DeviceContext& context, int64_t sector) {
+  int64_t perTrack = context.imageSectorsPerTrack > 0 ? context.imageSectorsPerTrack : 1;
+  return static_cast<int>(sector / perTrack % kHeads);
+}
+
 struct VolumeSpace {
   bool known = false;  // false when the query failed (both values are then 0)
   int32_t totalBytes = 0;

@@ -16,13 +16,28 @@ void MarkBadSector(std::vector<uint16_t>& ids, int sector) {
 
 }  // namespace
 
+std::vector<uint16_t> SideSectorIds(int track, int head, const FloppyGeometry& image,
+                                    const std::vector<uint32_t>& badFlags, bool& recreatesBad) {
+  std::vector<uint16_t> ids = FormatSectorIds(image);
+  recreatesBad = false;
+  int64_t first = image.LinearSector(track, head, 0);
+  for (int i = 0; i < image.sectorsPerTrack; ++i) {
+    int64_t index = first + i;
+    if (index < 0 || index >= static_cast<int64_t>(badFlags.size())) break;
+    if (badFlags[static_cast<std::size_t>(index)] == 1) {
+      MarkBadSector(ids, i);
+      recreatesBad = true;
+    }
+  }
+  return ids;
+}
+
 NtFormatRequest BuildNtFormatRequest(int track, int head, const FloppyGeometry& image,
                                      const std::vector<uint32_t>& badFlags) {
   NtFormatExParameters request;
   request.plain.startCylinder = request.plain.endCylinder = static_cast<uint32_t>(track);
   request.plain.startHead = request.plain.endHead = static_cast<uint32_t>(head);
   request.sectorsPerTrack = static_cast<uint16_t>(image.sectorsPerTrack);
-  request.sectorIds = FormatSectorIds(image);
 
   const FloppyFormat* format = FindFloppyFormat(image);
   if (format) {
@@ -31,15 +46,7 @@ NtFormatRequest BuildNtFormatRequest(int track, int head, const FloppyGeometry& 
   }
 
   NtFormatRequest result;
-  int64_t first = image.LinearSector(track, head, 0);
-  for (int i = 0; i < image.sectorsPerTrack; ++i) {
-    int64_t index = first + i;
-    if (index < 0 || index >= static_cast<int64_t>(badFlags.size())) break;
-    if (badFlags[static_cast<std::size_t>(index)] == 1) {
-      MarkBadSector(request.sectorIds, i);
-      result.recreatesBad = true;
-    }
-  }
+  request.sectorIds = SideSectorIds(track, head, image, badFlags, result.recreatesBad);
 
   // Only the extended request carries the IDs that make a sector bad.
   if ((format && format->extendedRequest) || result.recreatesBad) {

@@ -19,3 +19,7 @@ struct NtFormatRequest {
 // unaddressable.
 NtFormatRequest BuildNtFormatRequest(int track, int head, const FloppyGeometry& image,
                                      const std::vector<uint32_t>& badFlags);
+
+// The sector IDs of one side in track order, flagged sectors given ID 0; recreatesBad tells whether any was.
+std::vector<uint16_t> SideSectorIds(int track, int head, const FloppyGeometry& image,
+                                    const std::vector<uint32_t>& badFlags, bool& recreatesBad);

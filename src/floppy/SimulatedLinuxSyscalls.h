@@ -1,0 +1,69 @@
+#pragma once
+// The Linux syscall seam answered by simulated drives instead of the kernel: device nodes with the
+// kernel's floppy driver (a controller drive) or the SCSI disk driver (a USB floppy) over a virtual floppy.
+// Requests are checked as the kernel checks them (request numbers, access of the open file, record
+// fields, 512-byte alignment, exclusive opens), so a wrong request fails here as on a real drive. Errno is
+// kept per thread. Sessions with the store follow SimulatedNtSyscalls: loaded at the first open, saved at
+// fsync or close after the medium changed, let go at the last close.
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "floppy/LinuxSyscalls.h"
+#include "floppy/SimulatedNtSyscalls.h"
+
+enum class LinuxDriveKind { Controller, Usb };
+
+class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
+ public:
+  // Puts a drive at path (a block device node whose minor is minor); replaces an earlier one (no file may be
+  // open on it).
+  void Attach(const std::string& path, std::shared_ptr<IVirtualFloppyStore> store, LinuxDriveKind kind,
+              unsigned minor = 0);
+  // Opening path fails with error before anything else is looked at (a node this user may not open).
+  void RefuseOpen(const std::string& path, int error, std::string group);
+
+  int Open(const std::string& path, int flags) override;
+  int Ioctl(int fd, unsigned long request, void* argument) override;
+  int64_t Pread(int fd, void* buffer, std::size_t bytes, int64_t offset) override;
+  int64_t Pwrite(int fd, const void* buffer, std::size_t bytes, int64_t offset) override;
+  int Fsync(int fd) override;
+  int Close(int fd) override;
+  int Errno() override;
+  LinuxNode Stat(const std::string& path) override;
+
+ private:
+  struct Drive {
+    std::shared_ptr<IVirtualFloppyStore> store;
+    LinuxDriveKind kind = LinuxDriveKind::Controller;
+    unsigned minor = 0;
+    std::optional<VirtualFloppy> floppy;
+    std::optional<LinuxFloppyStruct> parameters;  // FDSETPRM, until the last close
+    bool mediumChanged = false;
+    int files = 0;
+    bool exclusive = false;
+  };
+  struct File {
+    std::string path;
+    bool write = false;
+  };
+  struct Refusal {
+    int error;
+    std::string group;
+  };
+
+  int Fail(int error);
+  File* FindFile(int fd);
+  int RawCommand(Drive& drive, LinuxFloppyRawCmd& command);
+  int Save(Drive& drive);
+  int64_t Transfer(int fd, uint8_t* buffer, std::size_t bytes, int64_t offset, bool write);
+
+  std::mutex mutex_;
+  std::map<std::string, Drive> drives_;
+  std::map<std::string, Refusal> refusals_;
+  std::map<int, File> files_;
+  int nextFd_ = 3;
+};

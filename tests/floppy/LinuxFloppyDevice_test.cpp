@@ -1,0 +1,178 @@
+// The Linux device path on the simulated kernel drivers: what it asks of the kernel, the refusals of opening
+// a drive, the drive held for a whole job, and USB floppies. The engine suite runs over it in tests/app.
+#include "floppy/LinuxFloppyDevice.h"
+
+#include <gtest/gtest.h>
+
+#include "base/Format.h"
+#include "base/Texts.h"
+#include "floppy/FloppyFixtures.h"
+#include "floppy/SimulatedLinuxSyscalls.h"
+#include "support/FakeMessageBoxes.h"
+
+namespace {
+
+// Passes every call on, keeping the medium parameters and format commands as the kernel received them.
+class RecordingKernel final : public ILinuxSyscalls {
+ public:
+  int Open(const std::string& path, int flags) override { return kernel.Open(path, flags); }
+  int Ioctl(int fd, unsigned long request, void* argument) override {
+    if (request == kFdSetPrm) parameters.push_back(*static_cast<LinuxFloppyStruct*>(argument));
+    if (request == kFdRawCmd) {
+      const auto& command = *static_cast<LinuxFloppyRawCmd*>(argument);
+      const auto* fields = static_cast<const uint8_t*>(command.data);
+      formats.push_back({command, std::vector<uint8_t>(fields, fields + command.length)});
+    }
+    return kernel.Ioctl(fd, request, argument);
+  }
+  int64_t Pread(int fd, void* buffer, std::size_t bytes, int64_t offset) override {
+    return kernel.Pread(fd, buffer, bytes, offset);
+  }
+  int64_t Pwrite(int fd, const void* buffer, std::size_t bytes, int64_t offset) override {
+    return kernel.Pwrite(fd, buffer, bytes, offset);
+  }
+  int Fsync(int fd) override { return kernel.Fsync(fd); }
+  int Close(int fd) override { return kernel.Close(fd); }
+  int Errno() override { return kernel.Errno(); }
+  LinuxNode Stat(const std::string& path) override { return kernel.Stat(path); }
+
+  SimulatedLinuxSyscalls kernel;
+  std::vector<LinuxFloppyStruct> parameters;
+  std::vector<std::pair<LinuxFloppyRawCmd, std::vector<uint8_t>>> formats;
+};
+
+struct LinuxDevice : ::testing::Test {
+  std::shared_ptr<MemoryFloppyStore> Insert(const std::string& path, VirtualFloppy floppy, LinuxDriveKind kind,
+                                            unsigned minor = 0) {
+    auto store = std::make_shared<MemoryFloppyStore>(std::move(floppy));
+    kernel->kernel.Attach(path, store, kind, minor);
+    return store;
+  }
+  std::unique_ptr<IFloppyDevice> Device() { return drives.Create({settings, 18, boxes}); }
+
+  AppSettings settings;
+  FakeMessageBoxes boxes;
+  RecordingKernel* kernel = new RecordingKernel;
+  LinuxFloppyDeviceFactory drives{std::unique_ptr<ILinuxSyscalls>(kernel)};
+};
+
+TEST_F(LinuxDevice, FormatsASideWithTheMediumParametersAndTheSectorIdsOfTheNtPath) {
+  struct Case {
+    FloppyGeometry image;
+    unsigned minor;
+    const char* name;
+    int physicalTrack;  // of track 5
+  } cases[] = {{{80, 21}, 0, "H1680", 5}, {{80, 10}, 1, "D800", 5}, {{40, 9}, 1, "h360", 10}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = "/dev/fd" + std::to_string(c.minor);
+    settings.m_fdLetter = c.minor == 0 ? "A:" : "B:";
+    auto store = Insert(path, NewVirtualFloppy(c.image), LinuxDriveKind::Controller, c.minor);
+    std::vector<uint32_t> flags(static_cast<std::size_t>(c.image.LinearSector(5, 1, 3)) + 1);
+    flags.back() = 1;
+    kernel->parameters.clear();
+    kernel->formats.clear();
+    auto device = Device();
+    ASSERT_EQ(device->Open(DeviceAccess::ReadWrite), 0);
+    ASSERT_EQ(device->SetMediaType(c.image), 0);
+    EXPECT_EQ(device->FormatTrack(5, 1, c.image, flags), -2);
+    EXPECT_EQ(device->FormatTrack(5, 0, c.image, flags), 0);
+    ASSERT_EQ(device->Close(), 0);
+    device.reset();
+
+    ASSERT_EQ(kernel->parameters.size(), 1u);
+    EXPECT_STREQ(kernel->parameters[0].name, c.name);
+    EXPECT_EQ(kernel->parameters[0].sect, static_cast<unsigned>(c.image.sectorsPerTrack));
+    ASSERT_EQ(kernel->formats.size(), 2u);
+    const auto& [command, fields] = kernel->formats[0];
+    const FloppyFormat* format = FindFloppyFormat(c.image);
+    const unsigned char expected[] = {0x4D, static_cast<unsigned char>(4 | c.minor), 2,
+                                      static_cast<unsigned char>(c.image.sectorsPerTrack),
+                                      static_cast<unsigned char>(format->gapLength), 0xF6};
+    EXPECT_EQ(std::vector<unsigned char>(command.cmd, command.cmd + command.cmdCount),
+              std::vector<unsigned char>(std::begin(expected), std::end(expected)));
+    EXPECT_EQ(command.track, c.physicalTrack);
+    std::vector<uint16_t> ids = FormatSectorIds(c.image);
+    for (uint16_t& id : ids) id = id == 4 ? 0 : id;  // the flagged sector's ID
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      EXPECT_EQ(std::vector<uint8_t>(fields.begin() + 4 * i, fields.begin() + 4 * i + 4),
+                (std::vector<uint8_t>{5, 1, static_cast<uint8_t>(ids[i]), 2}));
+    }
+    EXPECT_EQ(store->floppy.ReadableSector(c.image.LinearSector(5, 1, 3)), nullptr);
+    EXPECT_NE(store->floppy.ReadableSector(c.image.LinearSector(5, 1, 4)), nullptr);
+    EXPECT_TRUE(boxes.Boxes().empty());
+  }
+}
+
+TEST_F(LinuxDevice, OpeningRefusalsSayWhatToDo) {
+  kernel->kernel.RefuseOpen("/dev/fd0", kLinuxEAcces, "floppy");
+  auto device = Device();
+  EXPECT_EQ(device->Open(DeviceAccess::Read), -1);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, FormatText(kTextLinuxNoPermission, {"A:", "/dev/fd0", "floppy", "floppy"}));
+  EXPECT_NE(boxes.Boxes()[0].text.find("floppy 组"), std::string::npos);
+  boxes.Clear();
+
+  settings.m_fdLetter = "B:";  // no node at all
+  EXPECT_EQ(Device()->Open(DeviceAccess::Read), -1);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, FormatText(kTextLinuxNoDrive, {"B:", "/dev/fd1"}));
+  EXPECT_NE(boxes.Boxes()[0].text.find("$DISKELLE_DRIVE_A"), std::string::npos);
+}
+
+TEST_F(LinuxDevice, AJobHoldsTheDriveFromItsFirstPhaseToItsEnd) {
+  auto store = Insert("/dev/fd0", PatternedFloppy({80, 18}), LinuxDriveKind::Controller);
+  auto geometryPhase = Device();
+  ASSERT_EQ(geometryPhase->Open(DeviceAccess::Read), 0);
+  FloppyGeometry disk;
+  ASSERT_EQ(geometryPhase->GetDiskGeometry(disk), 0);
+  EXPECT_EQ(disk.sectorsPerTrack, 18);
+  ASSERT_EQ(geometryPhase->Close(), 0);
+  auto dataPhase = Device();  // made while the first lives, as a job replaces its device
+  geometryPhase.reset();
+  EXPECT_EQ(kernel->kernel.Open("/dev/fd0", kLinuxOpenReadWrite | kLinuxOpenExclusive), -1);
+  EXPECT_EQ(kernel->kernel.Errno(), kLinuxEBusy);
+  ASSERT_EQ(dataPhase->Open(DeviceAccess::Read), 0);
+  std::vector<uint8_t> side(18 * kSectorBytes);
+  uint32_t transferred = 0;
+  ASSERT_EQ(dataPhase->Read(side.data(), static_cast<uint32_t>(side.size()), transferred, 0, 18), 0);
+  EXPECT_EQ(side, SectorsOf(store->floppy, 0, 18));
+
+  // Once the job ends, another program may have the drive; a job then is told the drive is in use.
+  dataPhase.reset();
+  int fd = kernel->kernel.Open("/dev/fd0", kLinuxOpenReadOnly | kLinuxOpenExclusive);
+  EXPECT_GE(fd, 0);
+  EXPECT_EQ(Device()->Open(DeviceAccess::Read), -1);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, FormatText(kTextLinuxDriveBusy, {"A:", "/dev/fd0"}));
+  EXPECT_EQ(kernel->kernel.Close(fd), 0);
+}
+
+TEST_F(LinuxDevice, UsbFloppiesAreReadAndWrittenByCapacityAndNeverFormatted) {
+  auto store = Insert("/dev/fd0", PatternedFloppy({80, 18}), LinuxDriveKind::Usb);
+  auto device = Device();
+  ASSERT_EQ(device->Open(DeviceAccess::ReadWrite), 0);
+  FloppyGeometry disk;
+  ASSERT_EQ(device->GetDiskGeometry(disk), 0);
+  EXPECT_EQ(disk.tracks, 80);
+  EXPECT_EQ(disk.sectorsPerTrack, 18);
+  std::vector<uint8_t> sector = SectorPattern(1, 9);
+  uint32_t transferred = 0;
+  device->MovePointer(kSectorBytes);
+  ASSERT_EQ(device->Write(sector.data(), kSectorBytes, transferred, 1, 1), 0);
+  EXPECT_EQ(device->SetMediaType({80, 18}), 0);
+  EXPECT_EQ(device->FormatTrack(0, 0, {80, 18}, {}), -1);
+  EXPECT_EQ(boxes.Ids(), std::vector<int>{57721});
+  ASSERT_EQ(device->Close(), 0);
+  device.reset();
+  EXPECT_EQ(SectorsOf(store->floppy, 1, 1), sector);
+
+  boxes.Clear();
+  VirtualFloppy locked = PatternedFloppy({80, 18});
+  locked.writeProtected = true;
+  Insert("/dev/fd0", locked, LinuxDriveKind::Usb);
+  EXPECT_EQ(Device()->Open(DeviceAccess::ReadWrite), -1);
+  EXPECT_EQ(boxes.Ids(), std::vector<int>{57668});
+}
+
+}  // namespace
