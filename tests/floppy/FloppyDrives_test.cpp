@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 
+#include "FloppyFixtures.h"
 #include "floppy/AbsentNtSyscalls.h"
 #include "floppy/NtFloppyDevice.h"
 #include "floppy/VirtualFloppyFile.h"
@@ -125,6 +126,23 @@ TEST_F(DriveSelection, TheFileIsReadAtEveryOpenSoChangesBetweenJobsCount) {
   ASSERT_TRUE(SaveVirtualFloppy(path, NewVirtualFloppy({80, 18})));
   EXPECT_EQ(Measure(drives, "A:"), (FloppyGeometry{80, 18}));
   EXPECT_EQ(LoadVirtualFloppy(path).floppy->clockNanoseconds, 0);  // a session that only read wrote nothing
+}
+
+// On Windows 9x a virtual floppy is reached through VWIN32 too: DOS measures it by its boot sector.
+TEST_F(DriveSelection, OnWindows9xVirtualDrivesGoThroughVwin32) {
+  EXPECT_EQ(DevicePathFor(0), DevicePath::Windows9x);
+  EXPECT_EQ(DevicePathFor(4), DevicePath::Nt);
+  std::string blank = Floppy("blank.vfd", {80, 18});
+  std::string formatted = (dir / "formatted.vfd").string();
+  ASSERT_TRUE(SaveVirtualFloppy(formatted, Measurable(NewVirtualFloppy({80, 9}))));
+  FloppyDrives drives(EnvironmentOf({{"DISKELLE_DRIVE_A", formatted}, {"DISKELLE_DRIVE_B", blank}}),
+                      std::make_unique<CountingFactory>(systemDevices), DevicePath::Windows9x);
+  EXPECT_EQ(Measure(drives, "A:"), (FloppyGeometry{80, 9}));
+  EXPECT_TRUE(boxes.Boxes().empty());
+  EXPECT_EQ(Measure(drives, "B:"), (FloppyGeometry{0, 0}));
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, "不能确定软盘类型(错误: 0x001A)。");
+  EXPECT_EQ(systemDevices, 0);
 }
 
 TEST(ProcessEnvironment, ReadsTheVariablesOfThisProcess) {
