@@ -85,7 +85,7 @@ bool Application::FinishDiskJob(JobKind job, bool reportBadSectors) {
   int result = front_.RunProgress(progress, job);
   if (result == 1 && settings.m_sound) front_.PlaySuccessSound(batchMode);
   if (result == 1 && reportBadSectors) {
-    front_.ShowBadSectorReport(BuildBadSectorReport(progress.badSectorOffsets, currentImage.Geometry()));
+    front_.ShowBadSectorReport(BuildBadSectorReport(progress.badSectorOffsets, currentImage.Geometry(), progress.recoveredSectors));
   }
   return result == 1;
 }

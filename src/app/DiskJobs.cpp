@@ -1,5 +1,6 @@
 #include "app/DiskJobs.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/Format.h"
@@ -107,13 +108,55 @@ int CDiskReadJob::Run() {
       if (ReadSide(track, head, done) != 0) return -1;
     }
   }
+  if (settings.m_emergency && RetryBadSectors() != 0) return -1;
   if (device_->Close() != 0) return -1;
   // Windows cannot put the new image in place while the old one is open.
   previous_.reset();
   if (writer_->Finish(image_) != 0) return -1;
   // The image first: a map older than its image only sends sectors that were read already to the drive again.
-  if (settings.m_emergency && SaveRescueMap(RescueMapPathOf(image_.m_path), bad_, 1, environment_.boxes) != 0) {
+  int passes = 1 + static_cast<int>(settings.m_retryPasses);
+  if (settings.m_emergency && SaveRescueMap(RescueMapPathOf(image_.m_path), bad_, passes, environment_.boxes) != 0) {
     return -1;
+  }
+  return 0;
+}
+
+void CDiskReadJob::MoveTo(int64_t offset) {
+  device_->MovePointer(static_cast<int32_t>(offset - position_));
+  position_ = offset;
+}
+
+// Each retry pass tries the sectors still bad once more, in the other direction than the pass before, and
+// takes the head to the far half of the disk and back before each try: a sector that fails from one side
+// sometimes reads after the head has settled anew.
+int CDiskReadJob::RetryBadSectors() {
+  position_ = disk_.TotalBytes();  // the first pass has moved the device over the whole disk
+  int cylinderSectors = disk_.sectorsPerTrack * kHeads;
+  for (int pass = 1; pass <= static_cast<int>(environment_.settings.m_retryPasses); ++pass) {
+    std::vector<int64_t> sectors;
+    for (std::size_t i = 0; i < bad_.size(); ++i) {
+      if (bad_[i]) sectors.push_back(static_cast<int64_t>(i));
+    }
+    if (sectors.empty()) break;
+    if (pass % 2 == 1) std::reverse(sectors.begin(), sectors.end());
+    for (int64_t sector : sectors) {
+      uint32_t transferred = 0;
+      int cylinder = static_cast<int>(sector / cylinderSectors);
+      int64_t away = int64_t{cylinder < disk_.tracks / 2 ? disk_.tracks - 1 : 0} * cylinderSectors;
+      MoveTo(away * kSectorBytes);
+      if (device_->Read(buffer_.data(), kSectorBytes, transferred, away, 1) == 0) position_ += kSectorBytes;
+      MoveTo(sector * kSectorBytes);
+      if (device_->Read(buffer_.data(), kSectorBytes, transferred, sector, 1) == 0) {
+        position_ += kSectorBytes;
+        uint32_t offset = static_cast<uint32_t>(sector * kSectorBytes);
+        if (writer_->Rewrite(offset, buffer_.data(), kSectorBytes) != 0) return -1;
+        bad_[static_cast<std::size_t>(sector)] = false;
+        std::erase(progress_.badSectorOffsets, offset);
+        progress_.recoveredSectors.push_back({offset, pass});
+      }
+      if (Cancelled()) return -1;
+      ReportBlock(totalBytes_);
+    }
   }
   return 0;
 }

@@ -96,6 +96,9 @@ class CDiskReadJob : public DiskJob {
   int OpenPrevious();
   int ReadSide(int track, int head, uint64_t& done);
   int ReadSector(int64_t sector, uint64_t done);
+  int RetryBadSectors();
+  // Moves the device to a byte offset of the disk (the position where the next transfer begins).
+  void MoveTo(int64_t offset);
 
   std::unique_ptr<ImageWriter> writer_;
   bool resume_ = false;
@@ -103,6 +106,7 @@ class CDiskReadJob : public DiskJob {
   std::vector<bool> previousBad_;          // its map, one flag per sector
   std::vector<uint8_t> previousBlock_;
   std::vector<bool> bad_;                  // the map of the new image
+  int64_t position_ = 0;                   // of the device, where its reads begin (NT moves by transfers)
 };
 
 class CDiskWriteJob : public DiskJob {

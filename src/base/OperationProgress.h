@@ -25,6 +25,13 @@ class GuardedText {
   std::string text_;
 };
 
+// A sector that failed in the first pass and was read on a retry pass (1 = the first retry).
+struct RecoveredSector {
+  uint32_t offset;
+  int pass;
+  bool operator==(const RecoveredSector&) const = default;
+};
+
 struct OperationProgress {
   std::atomic<uint32_t> percent{0};
   std::atomic<uint32_t> kbDone{0};
@@ -34,11 +41,14 @@ struct OperationProgress {
   // Byte offsets of the sectors found bad, in the order found: appended only by the worker, read by the
   // user-interface thread only after the completion event.
   std::vector<uint32_t> badSectorOffsets;
+  // Sectors that a retry pass read (and that badSectorOffsets no longer holds), in the order read.
+  std::vector<RecoveredSector> recoveredSectors;
 
   void Reset() {
     percent = 0;
     kbDone = 0;
     cancelRequested = false;
     badSectorOffsets.clear();
+    recoveredSectors.clear();
   }
 };

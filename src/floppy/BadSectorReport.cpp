@@ -5,16 +5,30 @@
 #include "base/Format.h"
 #include "base/Texts.h"
 
-BadSectorReportModel BuildBadSectorReport(const std::vector<uint32_t>& offsets, const FloppyGeometry& geometry) {
+namespace {
+
+BadSectorRow RowOf(uint32_t offset) {
+  // The parity of the sector index decides, not the head the sector is on.
+  bool isHigh = offset % 1024 == 0;
+  return {FormatText(kTextReportSector, {offset / 512 + 1, offset, offset / 1024.0}), offset,
+          isHigh ? kTextReportHigh : kTextReportLow};
+}
+
+}  // namespace
+
+BadSectorReportModel BuildBadSectorReport(const std::vector<uint32_t>& offsets, const FloppyGeometry& geometry,
+                                          const std::vector<RecoveredSector>& recovered) {
   BadSectorReportModel report;
   int high = 0;
   int low = 0;
   for (uint32_t offset : offsets) {
-    // The parity of the sector index decides, not the head the sector is on.
-    bool isHigh = offset % 1024 == 0;
-    (isHigh ? high : low) += 1;
-    report.rows.push_back({FormatText(kTextReportSector, {offset / 512 + 1, offset, offset / 1024.0}), offset,
-                           isHigh ? kTextReportHigh : kTextReportLow});
+    report.rows.push_back(RowOf(offset));
+    (offset % 1024 == 0 ? high : low) += 1;
+  }
+  for (const RecoveredSector& sector : recovered) {
+    BadSectorRow row = RowOf(sector.offset);
+    row.sectorText = FormatText(kTextReportRecovered, {row.sectorText, sector.pass});
+    report.rows.push_back(row);
   }
   std::stable_sort(report.rows.begin(), report.rows.end(),
                    [](const BadSectorRow& a, const BadSectorRow& b) { return a.sortKey < b.sortKey; });

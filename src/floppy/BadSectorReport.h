@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Geometry.h"
+#include "base/OperationProgress.h"
 
 struct BadSectorRow {
   std::string sectorText;  // "%d / %d 字节 (%.1f kB)"
@@ -21,5 +22,7 @@ struct BadSectorReportModel {
   std::string distribution;        // "%d 高 (%d%%) - %d 低 (%d%%)"
 };
 
-// geometry is the image record's (after a read the disk's, after a write the image's).
-BadSectorReportModel BuildBadSectorReport(const std::vector<uint32_t>& offsets, const FloppyGeometry& geometry);
+// geometry is the image record's (after a read the disk's, after a write the image's). Sectors a retry pass
+// recovered are listed among the rows, each saying on which pass; the statistics count the bad ones only.
+BadSectorReportModel BuildBadSectorReport(const std::vector<uint32_t>& offsets, const FloppyGeometry& geometry,
+                                          const std::vector<RecoveredSector>& recovered = {});

@@ -67,6 +67,11 @@ uint32_t SimulatedDrive::Transfer(int64_t first, uint32_t count, uint8_t* buffer
     Advance(SlotStartNanoseconds(revolution, position + 1, medium.sectorsPerTrack) -
             SlotStartNanoseconds(revolution, position, medium.sectorsPerTrack));
     uint8_t faults = floppy_.slots[static_cast<std::size_t>(slot)].faults;
+    auto weak = write ? floppy_.weakSectors.end() : floppy_.weakSectors.find(sector);
+    if (weak != floppy_.weakSectors.end() && weak->second > 0) {
+      --weak->second;
+      faults |= kSlotUnreadable;
+    }
     if (faults & (write ? kSlotUnwritable : kSlotUnreadable)) {
       Advance(kRetryRevolutions * revolution);
       return static_cast<uint32_t>(write ? kErrorWriteFault : kErrorCrc);

@@ -5,6 +5,7 @@
 // no format cures, and 512 bytes of data.
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "base/Geometry.h"
@@ -40,6 +41,9 @@ struct VirtualFloppy {
   std::vector<uint8_t> data;      // 512 bytes per slot, in slot order
   int64_t clockNanoseconds = 0;   // simulated time this drive has spent, across all sessions
   int32_t headCylinder = 0;
+  // Weak sectors (by linear index): each read fails with a data CRC error while reads that fail are left,
+  // then the sector reads. Kept in memory only; the file has no place for them.
+  std::map<int64_t, int> weakSectors;
 
   int64_t SlotCount() const { return geometry.TotalSectors(); }
   // The slot of side (track, head) formatted with this ID, or -1.

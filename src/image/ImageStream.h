@@ -33,6 +33,9 @@ class ImageWriter {
   int Open(const std::string& targetPath);
   // 0, or -1 after message 123.
   int Write(const void* data, std::size_t bytes);
+  // Replaces raw bytes already written, offset counted from the first byte of the image data; plain images
+  // only (a compressed stream cannot be changed). 0, or -1 after message 123.
+  int Rewrite(uint64_t offset, const void* data, std::size_t bytes);
   // Ends the image stream, appends the self-extractor data (.exe) and the trailer carrying info's
   // description, geometry and byte counts, then moves the file into place. info.m_checksum receives the
   // new checksum (0 without a trailer). 0, or -1 after its message (the self-extractor data's, the trailer's,

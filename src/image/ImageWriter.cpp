@@ -81,6 +81,21 @@ int ImageWriter::Write(const void* data, std::size_t bytes) {
   return 0;
 }
 
+int ImageWriter::Rewrite(uint64_t offset, const void* data, std::size_t bytes) {
+  State& s = *state_;
+  if (!s.open) return -1;
+  File& out = s.save.Out();
+  int64_t end = out.Tell();
+  bool written = s.form == ImageForm::Plain && end >= 0 && offset + bytes <= static_cast<uint64_t>(end) &&
+                 out.Seek(static_cast<int64_t>(offset), SEEK_SET) && out.Write(data, bytes) && out.Seek(end, SEEK_SET);
+  if (!written) {
+    ShowError(s.boxes, kTextImageWriteFailed);
+    s.Discard();
+    return -1;
+  }
+  return 0;
+}
+
 int ImageWriter::Finish(CImageInfo& info) {
   State& s = *state_;
   if (!s.open) return -1;

@@ -14,6 +14,8 @@ inline constexpr const char* kInfoKey = "Software\\Kestrix Software\\Diskelle\\I
 inline constexpr const char* kInitKey = "Software\\Kestrix Software\\Diskelle\\Init";
 inline constexpr const char* kProgramVersion = "2.2.5";
 
+inline constexpr uint32_t kMaxRetryPasses = 99;
+
 struct AppSettings {
   uint32_t m_suppress = 0;
   uint32_t m_emergency = 0;
@@ -30,6 +32,7 @@ struct AppSettings {
   uint32_t m_lastUsedExt = 1;  // 1 .imz, 2 .img, 3 .exe
   uint32_t m_checkUpdates = 1;
   uint32_t m_lastUpdate = 0;  // seconds since 1970 (UTC)
+  uint32_t m_retryPasses = 0;  // emergency reading: passes over the bad sectors after the first
 };
 
 struct SelfExeSettings {

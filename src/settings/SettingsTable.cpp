@@ -44,6 +44,7 @@ constexpr SettingField<AppSettings> kAppFields[] = {
     Number("LastUsedExt", &AppSettings::m_lastUsedExt, 1, 3),
     Flag("CheckUpdates", &AppSettings::m_checkUpdates),
     Number("LastUpdate", &AppSettings::m_lastUpdate, 0, kAnyDword),
+    Number("RetryPasses", &AppSettings::m_retryPasses, 0, kMaxRetryPasses),
 };
 
 constexpr SettingField<SelfExeSettings> kSelfExeFields[] = {

@@ -61,12 +61,14 @@ class Rescue : public ImageFolder {
     front.cancelAt = cancelAfterEvents;
     application.settings.m_emergency = 1;
     application.settings.m_suppress = suppress;
+    application.settings.m_retryPasses = retryPasses;
     application.resumePolicy = policy;
     application.batchMode = true;
     application.currentImage.SetTarget(path, boxes);
     application.currentImage.m_description = "rescue";
     OperationOutcome outcome = application.ReadFloppyToImage();
     reported = application.progress.badSectorOffsets;
+    report = front.reports.empty() ? BadSectorReportModel() : front.reports.back();
     return outcome;
   }
 
@@ -94,6 +96,8 @@ class Rescue : public ImageFolder {
   FakeMessageBoxes boxes;
   FixedClock clock;
   uint32_t suppress = 1;
+  uint32_t retryPasses = 0;
+  BadSectorReportModel report;
   std::vector<uint32_t> reported;
   std::shared_ptr<MemoryFloppyStore> store;
   std::unique_ptr<IFloppyDeviceFactory> devices;
@@ -225,6 +229,42 @@ TEST_F(Rescue, AMapOrImageThatDoesNotFitTheDiskStopsTheResume) {
     EXPECT_EQ(boxes.Ids(), std::vector<int>{d.box});
     EXPECT_EQ(ReadWhole(path), image);
   }
+}
+
+// Weak sectors read on a later try: each retry pass gets those whose failures are used up, and the report
+// says on which pass; without retries they stay bad as before.
+TEST_F(Rescue, RetryPassesRecoverWeakSectors) {
+  const FloppyGeometry geometry{80, 18};
+  VirtualFloppy floppy = DamagedFloppy(geometry, {37});
+  floppy.weakSectors = {{10, 1}, {2000, 2}, {900, 3}};
+  struct Case {
+    uint32_t passes;
+    std::vector<int64_t> stillBad;
+    std::vector<std::string> recoveredRows;
+  } cases[] = {
+      {0, {10, 37, 900, 2000}, {}},
+      {1, {37, 900, 2000}, {"11 / 5120 字节 (5.0 kB) - 第 1 遍重试时读出"}},
+      {3, {37}, {"11 / 5120 字节 (5.0 kB) - 第 1 遍重试时读出", "901 / 460800 字节 (450.0 kB) - 第 3 遍重试时读出",
+                 "2001 / 1024000 字节 (1000.0 kB) - 第 2 遍重试时读出"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.passes);
+    Insert(floppy);
+    retryPasses = c.passes;
+    std::string path = Path("retried.img");
+    ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
+    EXPECT_EQ(MapBadSectors(path), c.stillBad);
+    EXPECT_EQ(Data(path, geometry), Expected(floppy, c.stillBad));
+    std::vector<std::string> recoveredRows;
+    for (const BadSectorRow& row : report.rows) {
+      if (row.sectorText.find("重试") != std::string::npos) recoveredRows.push_back(row.sectorText);
+    }
+    EXPECT_EQ(recoveredRows, c.recoveredRows);
+    EXPECT_EQ(report.rows.size(), c.stillBad.size() + c.recoveredRows.size());
+    EXPECT_EQ(report.total, FormatText("%d / %d (%.2f%%)", {static_cast<int>(c.stillBad.size()), 2880,
+                                                             static_cast<double>(c.stillBad.size()) * 100 / 2880}));
+  }
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 }  // namespace
