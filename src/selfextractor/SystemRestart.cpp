@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <cstring>
 #include <string>
 
 #include "base/Environment.h"
@@ -38,25 +39,26 @@ void EnableShutdownPrivilege() {
   }
 }
 
-// Windows 9x reboots only once the shell is gone.
+// Windows 9x reboots only once the shell is gone. Its kernel has only the ANSI process walk (and no wide
+// GetModuleHandle), so the ANSI names and record are used.
 void EndExplorer() {
-  HMODULE kernel = ::GetModuleHandleW(L"Kernel32.DLL");
+  HMODULE kernel = ::GetModuleHandleA("Kernel32.DLL");
   if (!kernel) return;
   using Snapshot = HANDLE(WINAPI*)(DWORD, DWORD);
-  using Walk = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
+  using Walk = BOOL(WINAPI*)(HANDLE, tagPROCESSENTRY32*);
   auto snapshot = reinterpret_cast<Snapshot>(reinterpret_cast<void*>(::GetProcAddress(kernel, "CreateToolhelp32Snapshot")));
-  auto first = reinterpret_cast<Walk>(reinterpret_cast<void*>(::GetProcAddress(kernel, "Process32FirstW")));
-  auto next = reinterpret_cast<Walk>(reinterpret_cast<void*>(::GetProcAddress(kernel, "Process32NextW")));
+  auto first = reinterpret_cast<Walk>(reinterpret_cast<void*>(::GetProcAddress(kernel, "Process32First")));
+  auto next = reinterpret_cast<Walk>(reinterpret_cast<void*>(::GetProcAddress(kernel, "Process32Next")));
   if (!snapshot || !first || !next) return;
   UniqueHandle processes(snapshot(TH32CS_SNAPPROCESS, 0));
   if (!processes.Valid()) return;
-  PROCESSENTRY32W entry{};
+  tagPROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = first(processes.Get(), &entry); more; more = next(processes.Get(), &entry)) {
-    std::wstring name = entry.szExeFile;
-    std::size_t slash = name.find_last_of(L'\\');
-    if (slash != std::wstring::npos) name.erase(0, slash + 1);
-    if (::lstrcmpiW(name.c_str(), L"explorer.exe") != 0) continue;
+    std::string name(entry.szExeFile, ::strnlen(entry.szExeFile, sizeof entry.szExeFile));
+    std::size_t slash = name.find_last_of('\\');
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    if (::lstrcmpiA(name.c_str(), "explorer.exe") != 0) continue;
     UniqueHandle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
     if (process.Valid()) ::TerminateProcess(process.Get(), 1);
   }
