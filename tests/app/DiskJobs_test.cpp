@@ -12,8 +12,12 @@
 
 #include "base/Format.h"
 #include "floppy/FloppyFixtures.h"
+#include "floppy/LinuxFloppyDevice.h"
 #include "floppy/NtFloppyDevice.h"
+#include "floppy/SimulatedLinuxSyscalls.h"
 #include "floppy/SimulatedNtSyscalls.h"
+#include "floppy/SimulatedVwin32Syscalls.h"
+#include "floppy/Vwin32FloppyDevice.h"
 #include "image/ImageStream.h"
 #include "image/Trailer.h"
 #include "support/FakeMessageBoxes.h"
@@ -65,20 +69,67 @@ class CapturingQueue : public JobEventQueue {
   std::vector<uint32_t> percents_;
 };
 
-class Engine : public ImageFolder {
+// The device paths the engine runs over, each on its simulated system, with the error codes their messages
+// name for a sector that cannot be written and for one whose data is damaged.
+struct DeviceRoute {
+  const char* name;
+  std::unique_ptr<IFloppyDeviceFactory> (*drives)(std::shared_ptr<IVirtualFloppyStore> store);
+  const char* writeFault;
+  const char* dataError;
+  const char* verifyError = dataError;
+  uint32_t ntMajorVersion = 5;        // the system the route belongs to
+  bool recreatesBadSectors = true;    // Windows 9x formats every sector with its number
+  int refusedFormatId = 57721;        // what a drive that cannot format shows
+};
+
+// Windows 9x: the VWIN32 device over the simulated drive.
+class Windows9xDrives final : public IFloppyDeviceFactory {
+ public:
+  explicit Windows9xDrives(std::shared_ptr<IVirtualFloppyStore> store) { drives_.Attach('A', std::move(store)); }
+  std::unique_ptr<IFloppyDevice> Create(const DeviceContext& context) override {
+    return std::make_unique<Vwin32FloppyDevice>(vwin32_, context);
+  }
+
+ private:
+  SimulatedNtSyscalls drives_;
+  SimulatedVwin32Syscalls vwin32_{drives_};
+};
+
+const DeviceRoute kRoutes[] = {
+    {"Nt",
+     [](std::shared_ptr<IVirtualFloppyStore> store) -> std::unique_ptr<IFloppyDeviceFactory> {
+       auto os = std::make_unique<SimulatedNtSyscalls>();
+       os->Attach('A', std::move(store));
+       return std::make_unique<NtFloppyDeviceFactory>(std::move(os));
+     },
+     "0x001D", "0x0017"},
+    {"Linux",
+     [](std::shared_ptr<IVirtualFloppyStore> store) -> std::unique_ptr<IFloppyDeviceFactory> {
+       auto os = std::make_unique<SimulatedLinuxSyscalls>();
+       os->Attach("/dev/fd0", std::move(store), LinuxDriveKind::Controller);
+       return std::make_unique<LinuxFloppyDeviceFactory>(std::move(os));
+     },
+     "0x0005", "0x0005"},
+    {"Windows9x",
+     [](std::shared_ptr<IVirtualFloppyStore> store) -> std::unique_ptr<IFloppyDeviceFactory> {
+       return std::make_unique<Windows9xDrives>(std::move(store));
+     },
+     "0x001D", "0x0017", "0x1000", 0, false, 57706},
+};
+
+class Engine : public ImageFolder, public testing::WithParamInterface<DeviceRoute> {
  protected:
   void SetUp() override {
     ImageFolder::SetUp();
     programPath = Path("diskelle-program.exe");
     WriteProgramFile(programPath);
+    ntMajorVersion = GetParam().ntMajorVersion;
   }
 
-  // Puts floppy into drive A: of a fresh simulated system.
+  // Puts floppy into drive A: of a fresh simulated system, with the boot sector DOS measures a disk by.
   void Insert(VirtualFloppy floppy) {
-    store = std::make_shared<MemoryFloppyStore>(std::move(floppy));
-    auto os = std::make_unique<SimulatedNtSyscalls>();
-    os->Attach('A', store);
-    devices = std::make_unique<NtFloppyDeviceFactory>(std::move(os));
+    store = std::make_shared<MemoryFloppyStore>(Measurable(std::move(floppy)));
+    devices = GetParam().drives(store);
   }
 
   DiskJobEnvironment Environment() {
@@ -156,11 +207,13 @@ class Engine : public ImageFolder {
   std::unique_ptr<IFloppyDeviceFactory> devices;
 };
 
-TEST_F(Engine, ReadsAndWritesEveryFormatInEveryForm) {
+TEST_P(Engine, ReadsAndWritesEveryFormatInEveryForm) {
   settings.m_formatDisk = 1;  // writes format and verify first
   for (const FloppyGeometry& geometry : kFormats) {
     for (const char* form : kForms) {
       SCOPED_TRACE(std::to_string(geometry.SizeKb()) + form);
+      // Windows 9x cannot format 800 and 1680 KB disks; it writes them as they are.
+      settings.m_formatDisk = ntMajorVersion != 0 || FindFloppyFormat(geometry)->allowedOn9x;
       Insert(PatternedFloppy(geometry));
       std::string original = DiskBytes(geometry);
       std::string path = Path("disk" + std::to_string(geometry.SizeKb()) + form);
@@ -185,7 +238,7 @@ TEST_F(Engine, ReadsAndWritesEveryFormatInEveryForm) {
   }
 }
 
-TEST_F(Engine, ReadProgressAndTotals) {
+TEST_P(Engine, ReadProgressAndTotals) {
   Insert(PatternedFloppy({80, 18}));
   image.SetTarget(Path("p.img"), boxes);
   CDiskReadJob job(Environment(), image, progress);
@@ -198,7 +251,7 @@ TEST_F(Engine, ReadProgressAndTotals) {
   EXPECT_EQ(progress.speedText.Get(), FormatText("%.1f", {1440.0 / 160}));  // the clock ticks once per block
 }
 
-TEST_F(Engine, EmergencyReadPutsMarkersWhereSectorsFailed) {
+TEST_P(Engine, EmergencyReadPutsMarkersWhereSectorsFailed) {
   settings.m_emergency = 1;
   settings.m_compatible = 1;
   VirtualFloppy floppy = PatternedFloppy({80, 18});
@@ -225,12 +278,13 @@ TEST_F(Engine, EmergencyReadPutsMarkersWhereSectorsFailed) {
 }
 
 // Every format gets real bad sectors again where the emergency image has marker blocks, and the rest back.
-TEST_F(Engine, RecreatesTheBadSectorsOfAnEmergencyImage) {
+TEST_P(Engine, RecreatesTheBadSectorsOfAnEmergencyImage) {
   for (const FloppyGeometry& geometry : kFormats) {
     SCOPED_TRACE(geometry.SizeKb());
+    if (ntMajorVersion == 0 && !FindFloppyFormat(geometry)->allowedOn9x) continue;  // no format, no recreation
     settings = AppSettings();
     settings.m_emergency = 1;
-    VirtualFloppy damaged = PatternedFloppy(geometry);
+    VirtualFloppy damaged = Measurable(PatternedFloppy(geometry));
     MarkSector(damaged, 37, kSlotUnreadable);
     MarkSector(damaged, 500, kSlotUnreadable);
     Insert(damaged);
@@ -242,27 +296,37 @@ TEST_F(Engine, RecreatesTheBadSectorsOfAnEmergencyImage) {
     settings.m_recreateBad = 1;
     Insert(NewVirtualFloppy(geometry));
     ASSERT_EQ(WriteDisk(path), 0);  // verification on: recreated sides are not verified
-    EXPECT_EQ(progress.badSectorOffsets, (std::vector<uint32_t>{37 * 512, 500 * 512}));
+    const bool recreates = GetParam().recreatesBadSectors;
+    // Without recreation the marker blocks are written as data and nothing is reported.
+    EXPECT_EQ(progress.badSectorOffsets,
+              recreates ? (std::vector<uint32_t>{37 * 512, 500 * 512}) : std::vector<uint32_t>{});
     int64_t idZeroSlots = std::count_if(store->floppy.slots.begin(), store->floppy.slots.end(),
                                         [](const SectorSlot& slot) { return slot.id == 0; });
-    EXPECT_EQ(idZeroSlots, 2);
+    EXPECT_EQ(idZeroSlots, recreates ? 2 : 0);
+    std::vector<uint8_t> marker(kSectorBytes, 0);
+    std::memcpy(marker.data(), "BAD SECTOR DUMMY BLOCK", 22);
     for (int64_t sector = 0; sector < geometry.TotalSectors(); ++sector) {
       const uint8_t* data = store->floppy.ReadableSector(sector);
       if (sector == 37 || sector == 500) {
-        EXPECT_EQ(data, nullptr) << sector;
+        if (recreates) {
+          EXPECT_EQ(data, nullptr) << sector;
+        } else {
+          ASSERT_NE(data, nullptr) << sector;
+          EXPECT_EQ(std::memcmp(data, marker.data(), kSectorBytes), 0) << sector;
+        }
       } else {
         ASSERT_NE(data, nullptr) << sector;
-        EXPECT_EQ(std::memcmp(data, SectorPattern(sector).data(), kSectorBytes), 0) << sector;
+        EXPECT_EQ(std::memcmp(data, damaged.ReadableSector(sector), kSectorBytes), 0) << sector;
       }
     }
     EXPECT_TRUE(boxes.Boxes().empty());
 
     // A drive that cannot format says so instead of leaving the sectors to be written as data.
-    VirtualFloppy usb = NewVirtualFloppy(geometry);
+    VirtualFloppy usb = Measurable(NewVirtualFloppy(geometry));
     usb.refusesFormat = true;
     Insert(usb);
     EXPECT_EQ(WriteDisk(path), -1);
-    EXPECT_EQ(boxes.Ids(), std::vector<int>{57721});
+    EXPECT_EQ(boxes.Ids(), std::vector<int>{GetParam().refusedFormatId});
     EXPECT_TRUE(progress.badSectorOffsets.empty());
     EXPECT_EQ(store->floppy.data, usb.data);
     boxes.Clear();
@@ -271,7 +335,7 @@ TEST_F(Engine, RecreatesTheBadSectorsOfAnEmergencyImage) {
 
 // An image that cannot be read whole, is too large or fails its checksum is refused before the drive is
 // even opened (opening alone would spin the drive up): the disk keeps everything.
-TEST_F(Engine, ImagesThatFailTheirCheckLeaveTheDiskUntouched) {
+TEST_P(Engine, ImagesThatFailTheirCheckLeaveTheDiskUntouched) {
   auto flip16 = [](std::string& bytes) {
     std::size_t middle = (bytes.size() - kTrailerBytes) / 2;
     for (std::size_t i = middle; i < middle + 16; ++i) bytes[i] = static_cast<char>(bytes[i] ^ 0x5A);
@@ -316,7 +380,7 @@ TEST_F(Engine, ImagesThatFailTheirCheckLeaveTheDiskUntouched) {
     settings = AppSettings();
     settings.m_formatDisk = c.format;
     settings.m_recreateBad = c.recreate;
-    VirtualFloppy disk = PatternedFloppy({80, 18});
+    VirtualFloppy disk = Measurable(PatternedFloppy({80, 18}));
     Insert(disk);
     boxes.Clear();
     EXPECT_EQ(WriteDisk(path), -1);
@@ -326,7 +390,7 @@ TEST_F(Engine, ImagesThatFailTheirCheckLeaveTheDiskUntouched) {
   }
 }
 
-TEST_F(Engine, FormatProgressRunsFromZeroTo99Percent) {
+TEST_P(Engine, FormatProgressRunsFromZeroTo99Percent) {
   settings.m_formatDisk = 1;
   Insert(PatternedFloppy({80, 18}));
   ASSERT_EQ(ReadDisk(Path("f.img")), 0);
@@ -351,17 +415,17 @@ struct FailureCase {
   std::function<void(VirtualFloppy&)> prepare;
   std::function<void(AppSettings&, uint32_t&)> configure;
   std::vector<int> boxIds;
-  const char* firstText;  // nullptr: not checked
+  std::string firstText;  // empty: not checked
 };
 
-TEST_F(Engine, WriteFailuresShowTheirMessages) {
+TEST_P(Engine, WriteFailuresShowTheirMessages) {
   const FailureCase cases[] = {
       {"write protected", [](VirtualFloppy& f) { f.writeProtected = true; }, [](AppSettings&, uint32_t&) {},
        {57668}, "软盘有防写入保护。"},
       {"no disk", [](VirtualFloppy& f) { f.diskAbsent = true; }, [](AppSettings&, uint32_t&) {}, {57711},
        "驱动器中没有软盘。"},
       {"drive refuses formatting", [](VirtualFloppy& f) { f.refusesFormat = true; },
-       [](AppSettings& s, uint32_t&) { s.m_formatDisk = 1; }, {57721}, nullptr},
+       [](AppSettings& s, uint32_t&) { s.m_formatDisk = 1; }, {GetParam().refusedFormatId}, ""},
       {"disk formatted for another size", [](VirtualFloppy& f) { f = NewVirtualFloppy({80, 21}); },
        [](AppSettings&, uint32_t&) {}, {57676}, "该软盘与映像文件不匹配。\n软盘需要被格式化为 1440 KB。"},
       {"5.25-inch disk", [](VirtualFloppy& f) { f = NewVirtualFloppy({80, 15}); }, [](AppSettings&, uint32_t&) {},
@@ -371,13 +435,13 @@ TEST_F(Engine, WriteFailuresShowTheirMessages) {
          s.m_formatDisk = 1;
          s.m_recreateBad = 1;
        },
-       {57714}, nullptr},
+       {57714}, ""},
       {"unwritable sector", [](VirtualFloppy& f) { MarkSector(f, 40, kSlotUnwritable); },
        [](AppSettings&, uint32_t&) {}, {118},
-       "不能写入软盘的磁轨 1，磁头 0 (错误: 0x001D)。\n请在写入前先尝试格式化该软盘。"},
+       std::string("不能写入软盘的磁轨 1，磁头 0 (错误: ") + GetParam().writeFault + ")。\n请在写入前先尝试格式化该软盘。"},
       {"unreadable after writing", [](VirtualFloppy& f) { MarkSector(f, 40, kSlotUnreadable); },
        [](AppSettings&, uint32_t&) {}, {57715},
-       "不能验证软盘的磁轨 1，磁头 0 (错误: 0x0017)。\n你必须更换该软盘。"},
+       std::string("不能验证软盘的磁轨 1，磁头 0 (错误: ") + GetParam().verifyError + ")。\n你必须更换该软盘。"},
   };
   Insert(PatternedFloppy({80, 18}));
   std::string path = Path("source.imz");
@@ -385,7 +449,7 @@ TEST_F(Engine, WriteFailuresShowTheirMessages) {
   for (const FailureCase& c : cases) {
     SCOPED_TRACE(c.title);
     settings = AppSettings();
-    ntMajorVersion = 5;
+    ntMajorVersion = GetParam().ntMajorVersion;
     c.configure(settings, ntMajorVersion);
     VirtualFloppy floppy = PatternedFloppy({80, 18});
     c.prepare(floppy);
@@ -393,13 +457,13 @@ TEST_F(Engine, WriteFailuresShowTheirMessages) {
     boxes.Clear();
     EXPECT_EQ(WriteDisk(path), -1);
     EXPECT_EQ(boxes.Ids(), c.boxIds);
-    if (c.firstText && !boxes.Boxes().empty()) {
+    if (!c.firstText.empty() && !boxes.Boxes().empty()) {
       EXPECT_EQ(boxes.Boxes()[0].text, c.firstText);
     }
   }
 }
 
-TEST_F(Engine, FormatsThatWindows9xCannotMakeAreRefusedBeforeTheDrive) {
+TEST_P(Engine, FormatsThatWindows9xCannotMakeAreRefusedBeforeTheDrive) {
   settings.m_formatDisk = 1;
   ntMajorVersion = 0;
   Insert(PatternedFloppy({80, 21}));
@@ -411,7 +475,7 @@ TEST_F(Engine, FormatsThatWindows9xCannotMakeAreRefusedBeforeTheDrive) {
   EXPECT_EQ(boxes.Ids(), std::vector<int>{1053});
 }
 
-TEST_F(Engine, FailedOrCancelledReadsLeaveNoImageAndKeepAnOldOne) {
+TEST_P(Engine, FailedOrCancelledReadsLeaveNoImageAndKeepAnOldOne) {
   struct Case {
     const char* title;
     int cancelAfterEvents;
@@ -435,14 +499,15 @@ TEST_F(Engine, FailedOrCancelledReadsLeaveNoImageAndKeepAnOldOne) {
     if (c.unreadable) {
       ASSERT_EQ(boxes.Ids(), std::vector<int>{119});
       EXPECT_EQ(boxes.Boxes()[0].text,
-                "不能读取软盘的磁轨 1，磁头 0 (错误: 0x0017)。\n请在 \"紧急读取模式\" 下读取该软盘。");
+                std::string("不能读取软盘的磁轨 1，磁头 0 (错误: ") + GetParam().dataError +
+                    ")。\n请在 \"紧急读取模式\" 下读取该软盘。");
     } else {
       EXPECT_TRUE(boxes.Boxes().empty());  // cancelling is silent
     }
   }
 }
 
-TEST_F(Engine, CancelledWritesStopInEachPhase) {
+TEST_P(Engine, CancelledWritesStopInEachPhase) {
   Insert(PatternedFloppy({80, 18}));
   ASSERT_EQ(ReadDisk(Path("c.img")), 0);
   for (int cancelAfter : {5, 170}) {  // while formatting, while writing
@@ -460,7 +525,7 @@ TEST_F(Engine, CancelledWritesStopInEachPhase) {
 
 // A short image fills the disk up to its end; the sector it ends in is completed with zeros, never with the
 // previous block's bytes or the trailer, and the sectors after it keep what they held.
-TEST_F(Engine, AShortImageEndsOnTheDiskWhereItsDataEnds) {
+TEST_P(Engine, AShortImageEndsOnTheDiskWhereItsDataEnds) {
   struct Case {
     std::size_t missing;
     bool trailer;
@@ -484,7 +549,7 @@ TEST_F(Engine, AShortImageEndsOnTheDiskWhereItsDataEnds) {
     VirtualFloppy target = NewVirtualFloppy({80, 18});
     std::memset(target.data.data(), 0xAA, target.data.size());
     Insert(std::move(target));
-    ASSERT_EQ(WriteDisk(path), 0);
+    ASSERT_EQ(WriteDisk(path), 0) << (boxes.Boxes().empty() ? "" : boxes.Boxes()[0].text);
     std::string disk = DiskBytes({80, 18});
     std::size_t sectorEnd = (raw.size() + kSectorBytes - 1) / kSectorBytes * kSectorBytes;
     EXPECT_EQ(FirstDifference(disk.substr(0, raw.size()), raw), -1);
@@ -493,5 +558,8 @@ TEST_F(Engine, AShortImageEndsOnTheDiskWhereItsDataEnds) {
     EXPECT_TRUE(boxes.Boxes().empty());
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(DevicePaths, Engine, testing::ValuesIn(kRoutes),
+                         [](const testing::TestParamInfo<DeviceRoute>& route) { return std::string(route.param.name); });
 
 }  // namespace
