@@ -1,5 +1,7 @@
 #include "settings/SettingsPages.h"
 
+#include <algorithm>
+
 #include <utility>
 
 #include "base/Strings.h"
@@ -58,6 +60,7 @@ DiskAccessPage::DiskAccessPage(AppSettings& live, IRegistryBackend& registry, ui
       recreateBad(CheckState(live.m_recreateBad)),
       verifyFormat(CheckState(live.m_verifyFormat)),
       verifyWrite(CheckState(live.m_verifyWrite)),
+      retryPasses(static_cast<int>(std::min(live.m_retryPasses, kMaxRetryPasses))),
       live_(live),
       registry_(registry),
       ntMajorVersion_(ntMajorVersion) {}
@@ -70,6 +73,8 @@ void DiskAccessPage::Ok() {
   live_.m_verifyWrite = static_cast<uint32_t>(verifyWrite);
   live_.m_recreateBad = static_cast<uint32_t>(recreateBad);
   live_.m_fdLetter = driveB ? "B:" : "A:";
+  live_.m_retryPasses = static_cast<uint32_t>(std::clamp(retryPasses, 0, static_cast<int>(kMaxRetryPasses)));
   StoreSettings(registry_, live_,
-                {"Emergency", "Compatible", "FDLetter", "FormatDisk", "VerifyFormat", "VerifyWrite", "RecreateBad"});
+                {"Emergency", "Compatible", "FDLetter", "FormatDisk", "VerifyFormat", "VerifyWrite", "RecreateBad",
+                 "RetryPasses"});
 }

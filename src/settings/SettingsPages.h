@@ -57,6 +57,7 @@ class DiskAccessPage {
   int recreateBad = 0;
   int verifyFormat = 0;
   int verifyWrite = 0;
+  int retryPasses = 0;  // 0 .. kMaxRetryPasses
 
   // Both only mean something when the disk is formatted; their check states are kept while greyed.
   bool VerifyFormatEnabled() const { return formatDisk != 0; }

@@ -123,10 +123,12 @@ TEST(SettingsSheetPages, DiskAccessPageOkCopiesThenWritesInItsOrder) {
   page.formatDisk = 0;
   page.recreateBad = 1;  // greyed while formatDisk is off, stored as it stands
   page.verifyWrite = 0;
+  EXPECT_EQ(page.retryPasses, 0);
+  page.retryPasses = 3;
   page.Ok();
   EXPECT_EQ(SettingsNamesWritten(registry), (std::vector<std::string>{"Emergency", "Compatible", "FDLetter",
                                                                       "FormatDisk", "VerifyFormat", "VerifyWrite",
-                                                                      "RecreateBad"}));
+                                                                      "RecreateBad", "RetryPasses"}));
   AppSettings stored = Reloaded(registry);
   for (const AppSettings* settings : {&live, &stored}) {
     EXPECT_EQ(settings->m_emergency, 1u);
@@ -134,7 +136,11 @@ TEST(SettingsSheetPages, DiskAccessPageOkCopiesThenWritesInItsOrder) {
     EXPECT_EQ(settings->m_recreateBad, 1u);
     EXPECT_EQ(settings->m_verifyFormat, 1u);
     EXPECT_EQ(settings->m_verifyWrite, 0u);
+    EXPECT_EQ(settings->m_retryPasses, 3u);
   }
+  page.retryPasses = 1000;  // never stored beyond the range
+  page.Ok();
+  EXPECT_EQ(Reloaded(registry).m_retryPasses, kMaxRetryPasses);
 }
 
 TEST(SettingsSheetPages, FormattingEnablesItsDependentsAndRebuildingNeedsNt) {
