@@ -130,7 +130,8 @@ int Vwin32FloppyDevice::Read(void* buffer, uint32_t bytes, uint32_t&, int64_t st
   int sectors = SectorsIn(bytes, count);
   if (sectors == 0 || Transfer(static_cast<uint8_t*>(buffer), startSector, sectors, false, ax)) return 0;
   if (context_.settings.m_emergency == 0) {
-    ShowError(context_.boxes, kTextCannotReadTrack, {TrackOf(startSector), HeadOf(startSector), ax});
+    ShowError(context_.boxes, kTextCannotReadTrack,
+              {MessageTrackOf(context_, startSector), MessageHeadOf(context_, startSector), ax});
   }
   return -1;
 }
@@ -146,7 +147,8 @@ int Vwin32FloppyDevice::Write(const void* buffer, uint32_t bytes, uint32_t&, int
   if (ax == kBiosWriteProtected) {
     ShowError(context_.boxes, kTextWriteProtected);
   } else {
-    ShowError(context_.boxes, kTextCannotWriteTrack, {TrackOf(startSector), HeadOf(startSector), ax});
+    ShowError(context_.boxes, kTextCannotWriteTrack,
+              {MessageTrackOf(context_, startSector), MessageHeadOf(context_, startSector), ax});
   }
   return -1;
 }
@@ -155,15 +157,16 @@ int Vwin32FloppyDevice::Verify(uint32_t, int64_t startSector, int count) {
   int32_t perTrack = context_.imageSectorsPerTrack > 0 ? context_.imageSectorsPerTrack : 1;
   DiocRegisters r;
   r.eax = kVerifySectors + static_cast<uint8_t>(count);
-  r.ecx = static_cast<uint32_t>(static_cast<uint8_t>(TrackOf(startSector))) << 8 |
+  r.ecx = static_cast<uint32_t>(static_cast<uint8_t>(MessageTrackOf(context_, startSector))) << 8 |
           static_cast<uint8_t>(startSector % perTrack + 1);
-  r.edx = static_cast<uint32_t>(HeadOf(startSector)) << 8 | BiosDrive();
+  r.edx = static_cast<uint32_t>(MessageHeadOf(context_, startSector)) << 8 | BiosDrive();
   r.ebx = 0;
   if (Request(kVwin32Int13, r)) return 0;
   if (count == 1) {
     ShowError(context_.boxes, kTextCannotVerifySector, {startSector + 1, r.Ax()});
   } else {
-    ShowError(context_.boxes, kTextCannotVerifyTrack, {TrackOf(startSector), HeadOf(startSector), r.Ax()});
+    ShowError(context_.boxes, kTextCannotVerifyTrack,
+              {MessageTrackOf(context_, startSector), MessageHeadOf(context_, startSector), r.Ax()});
   }
   return -1;
 }
@@ -182,14 +185,4 @@ uint32_t Vwin32FloppyDevice::BiosDrive() const {
   char c = letter.empty() ? 'A' : letter[0];
   if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return c == 'B' ? 1u : 0u;
-}
-
-int Vwin32FloppyDevice::TrackOf(int64_t sector) const {
-  int64_t perTrack = context_.imageSectorsPerTrack > 0 ? context_.imageSectorsPerTrack : 1;
-  return static_cast<int>(sector / perTrack / kHeads);
-}
-
-int Vwin32FloppyDevice::HeadOf(int64_t sector) const {
-  int64_t perTrack = context_.imageSectorsPerTrack > 0 ? context_.imageSectorsPerTrack : 1;
-  return static_cast<int>(sector / perTrack % kHeads);
 }

@@ -37,8 +37,6 @@ class Vwin32FloppyDevice final : public IFloppyDevice {
   bool Transfer(uint8_t* buffer, int64_t startSector, int count, bool write, uint16_t& ax);
   uint32_t BiosDrive() const;
   uint32_t DosDrive() const { return BiosDrive() + 1; }
-  int TrackOf(int64_t sector) const;
-  int HeadOf(int64_t sector) const;
 
   IVwin32Syscalls& os_;
   DeviceContext context_;
