@@ -31,6 +31,7 @@ std::vector<std::string> TerminalHelpLines(const std::string& programName) {
   std::vector<std::string> lines = CommandLineHelpLines();
   lines.front() = FormatText(kTextHelpUsageNamed, {TerminalSafe(programName)});
   lines.push_back(std::string("  ") + kTextHelpResume);
+  lines.push_back(std::string("  ") + kTextHelpDrives);
   lines.emplace_back();
   lines.emplace_back(kTextHelpSettingsGroup);
   for (const char* option : {kTextHelpListSettings, kTextHelpSetSetting, kTextHelpAssociate, kTextHelpUnassociate}) {

@@ -20,6 +20,7 @@
 #include "cli/TerminalMessageBoxes.h"
 #include "cli/TerminalText.h"
 #include "floppy/FloppyDrives.h"
+#include "floppy/LinuxDriveList.h"
 #include "settings/FileRegistry.h"
 
 namespace {
@@ -50,6 +51,16 @@ int main(int argc, char** argv) {
   application.resumePolicy = resume ? ResumePolicy::Always : ResumePolicy::Never;
   // Only an emergency image has a map to resume from.
   if (resume) application.settings.m_emergency = 1;
+
+  if (arguments.size() == 2 && arguments[1] == "--drives") {
+    std::unique_ptr<ILinuxSyscalls> kernel = LinuxKernelSyscalls();
+    std::vector<FoundDrive> drives = FindFloppyDrives(*kernel, "/sys/block", "/dev");
+    for (const FoundDrive& drive : drives) {
+      std::fprintf(stdout, "%s\n", TerminalSafe(DescribeDrive(drive)).c_str());
+    }
+    if (drives.empty()) std::fprintf(stdout, "%s\n", kTextDrivesNone);
+    return front.CloseOutput(kExitDone);
+  }
 
   if (std::optional<int> exitCode =
           RunSettingsCommand(arguments, application, FileRegistry::DefaultPath(), stdout, stderr)) {

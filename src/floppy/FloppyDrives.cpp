@@ -16,7 +16,7 @@ char DriveLetter(const std::string& fdLetter) {
 
 std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment, char letter) {
   std::optional<std::string> path = environment(std::string("DISKELLE_DRIVE_") + letter);
-  if (path && path->empty()) return std::nullopt;
+  if (path && (path->empty() || IsDriveNode(*path))) return std::nullopt;
   return path;
 }
 

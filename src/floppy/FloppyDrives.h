@@ -13,6 +13,10 @@
 #include "floppy/SimulatedNtSyscalls.h"
 #include "floppy/Vwin32Syscalls.h"
 
+// Whether path names a block device: $DISKELLE_DRIVE_A / $DISKELLE_DRIVE_B naming one reach that real drive
+// (Linux), not a virtual floppy. Never on Windows.
+bool IsDriveNode(const std::string& path);
+
 // The virtual floppy file that stands in for a drive letter ('A' or 'B'), if the environment names one.
 std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment, char letter);
 

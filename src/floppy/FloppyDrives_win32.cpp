@@ -4,6 +4,8 @@
 #include "floppy/WindowsNtSyscalls.h"
 #include "floppy/WindowsVwin32Syscalls.h"
 
+bool IsDriveNode(const std::string&) { return false; }
+
 std::unique_ptr<IFloppyDeviceFactory> SystemFloppyDevices(DevicePath path) {
   if (path == DevicePath::Windows9x) {
     return std::make_unique<Vwin32FloppyDeviceFactory>(std::make_unique<WindowsVwin32Syscalls>());

@@ -185,8 +185,14 @@ TEST_F(Cli, DamagedImagesAndDrivesFailWithTheirMessages) {
   drives.clear();
   ProgramRun noDrive = Diskelle({"/r", "/o", Path("x.img")});
   EXPECT_EQ(noDrive.exitCode, 1);
-  EXPECT_EQ(noDrive.err, "不能打开 A:。\n");
+  // No /dev/fd0 on the test machines: the message says how to use a virtual floppy.
+  EXPECT_EQ(noDrive.err, "没有软盘驱动器 A: (/dev/fd0)。\n要使用虚拟软盘，请用 vfloppy 创建一个虚拟软盘文件，并用 "
+                         "$DISKELLE_DRIVE_A (或 $DISKELLE_DRIVE_B) 指定它。\n");
   EXPECT_FALSE(FileExists(Path("x.img")));
+  ProgramRun list = Diskelle({"--drives"});
+  EXPECT_EQ(list.exitCode, 0);
+  EXPECT_EQ(list.out, "没有找到软盘驱动器。\n要使用虚拟软盘，请用 vfloppy 创建一个虚拟软盘文件，并用 "
+                      "$DISKELLE_DRIVE_A (或 $DISKELLE_DRIVE_B) 指定它。\n");
 
   bytes[4000] ^= 0x5A;  // intact again: a damaged image is refused before the drive is asked
   WriteWhole(image, bytes);

@@ -1,17 +1,42 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "base/Format.h"
+#include "base/Texts.h"
 #include "floppy/FloppyDrives.h"
 #include "support/FakeMessageBoxes.h"
 
 namespace {
 
-TEST(SystemFloppyDevicesPosix, ThereIsNoRealDrive) {
+// The test machines have no floppy drive: the job says so and how to use a virtual one.
+TEST(SystemFloppyDevicesPosix, WithoutADriveTheJobSaysHowToUseAVirtualOne) {
+  ASSERT_FALSE(std::filesystem::exists("/dev/fd0"));
   AppSettings settings;
   FakeMessageBoxes boxes;
   std::unique_ptr<IFloppyDeviceFactory> drives = SystemFloppyDevices();
   std::unique_ptr<IFloppyDevice> device = drives->Create({settings, 18, boxes});
   EXPECT_EQ(device->Open(DeviceAccess::Read), -1);
-  EXPECT_EQ(boxes.Ids(), std::vector<int>{107});
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, FormatText(kTextLinuxNoDrive, {"A:", "/dev/fd0"}));
+}
+
+// A block device named for a drive is that drive; a file, or anything else, stays a virtual floppy.
+TEST(SystemFloppyDevicesPosix, OnlyBlockDevicesAreDriveNodes) {
+  EXPECT_FALSE(IsDriveNode("/dev/null"));
+  EXPECT_FALSE(IsDriveNode("/nonexistent/a.vfd"));
+  EXPECT_FALSE(IsDriveNode(DISKELLE_TEST_DATA));
+  for (const auto& entry : std::filesystem::directory_iterator("/dev")) {
+    std::error_code error;
+    if (!entry.is_block_file(error)) continue;
+    std::string node = entry.path().string();
+    EXPECT_TRUE(IsDriveNode(node)) << node;
+    EXPECT_EQ(VirtualDriveFile([&](const std::string&) { return std::optional<std::string>(node); }, 'A'),
+              std::nullopt);
+    break;
+  }
+  EXPECT_EQ(VirtualDriveFile([](const std::string&) { return std::optional<std::string>("/dev/null"); }, 'A'),
+            std::optional<std::string>("/dev/null"));
 }
 
 }  // namespace
