@@ -7,7 +7,7 @@
 #include "base/Clock.h"
 
 int RunDiskJob(DiskJobKind kind, const AppSettings& settings, IFloppyDeviceFactory& devices,
-               const std::string& imagePath, std::vector<uint32_t>* badSectorOffsets) {
+               const std::string& imagePath, std::vector<uint32_t>* badSectorOffsets, bool resume) {
   StderrMessageBoxes boxes;
   SelfExeSettings selfExe;
   SystemClock clock;
@@ -18,7 +18,9 @@ int RunDiskJob(DiskJobKind kind, const AppSettings& settings, IFloppyDeviceFacto
   OperationProgress progress;
   std::unique_ptr<DiskJob> job;
   if (kind == DiskJobKind::Read) {
-    job = std::make_unique<CDiskReadJob>(environment, image, progress);
+    auto read = std::make_unique<CDiskReadJob>(environment, image, progress);
+    if (resume) read->ResumeExistingImage();
+    job = std::move(read);
   } else {
     job = std::make_unique<CDiskWriteJob>(environment, image, progress);
   }

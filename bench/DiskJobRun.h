@@ -11,6 +11,7 @@
 
 enum class DiskJobKind { Read, Write };
 
-// 0, or -1 after the job's message on stderr. badSectorOffsets, when given, receives the job's list.
+// 0, or -1 after the job's message on stderr. badSectorOffsets, when given, receives the job's list. resume:
+// an emergency read that goes on with the image at imagePath and its map.
 int RunDiskJob(DiskJobKind kind, const AppSettings& settings, IFloppyDeviceFactory& devices,
-               const std::string& imagePath, std::vector<uint32_t>* badSectorOffsets = nullptr);
+               const std::string& imagePath, std::vector<uint32_t>* badSectorOffsets = nullptr, bool resume = false);
