@@ -1,7 +1,7 @@
 #pragma once
 // Which drive a job reaches. $DISKELLE_DRIVE_A and $DISKELLE_DRIVE_B, when set, each name a virtual
-// floppy file (docs/virtual-floppy.md) that stands in for that drive, on every system; the other letter
-// reaches the system's drive, and on a system without floppy drives opening it fails with message 107.
+// floppy file (docs/virtual-floppy.md) that stands in for that drive, on every system, or on Linux a block
+// device that is that drive (docs/linux-drives.md); the other letter reaches the system's drive.
 
 #include <chrono>
 #include <memory>
