@@ -26,7 +26,8 @@ class AlignedBuffer {
   uint8_t* data_;
 };
 
-bool NoDisk(int error) { return error == kLinuxENxio || error == kLinuxENoMedium || error == kLinuxENoDev; }
+// ENODEV from the geometry request means the driver recognised no format: a disk, but not one it knows.
+bool NoDisk(int error) { return error == kLinuxENxio || error == kLinuxENoMedium; }
 bool Unsupported(int error) { return error == kLinuxEInval || error == kLinuxENotTy || error == kLinuxEPerm; }
 
 bool PlausibleGeometry(const FloppyGeometry& disk) {
