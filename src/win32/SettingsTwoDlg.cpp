@@ -1,5 +1,9 @@
 #include "win32/SettingsTwoDlg.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
 #include "win32/SettingsPageChecks.h"
 #include "win32/SettingsTwoDlgRes.h"
 
@@ -23,6 +27,8 @@ CSettingsTwoDlg::CSettingsTwoDlg(const DialogContext& context, AppSettings& live
 
 bool CSettingsTwoDlg::OnInitDialog() {
   ShowChecks<DiskAccessPage>(Window(), kChecks, model_);
+  ::SendDlgItemMessageW(Window(), IDC_SETTINGS_RETRY_SPIN, UDM_SETRANGE32, 0, kMaxRetryPasses);
+  ::SetDlgItemInt(Window(), IDC_SETTINGS_RETRY_PASSES, static_cast<UINT>(model_.retryPasses), FALSE);
   CMyPropertyPage::OnInitDialog();
   EnableFormatDependents();
   return true;
@@ -42,6 +48,10 @@ bool CSettingsTwoDlg::OnCommand(int id, int code, HWND control) {
 
 bool CSettingsTwoDlg::OnApply() {
   ReadChecks<DiskAccessPage>(Window(), kChecks, model_);
+  // The field takes digits only; a number beyond the range is taken as the largest (Ok keeps it in range).
+  BOOL read = FALSE;
+  UINT passes = ::GetDlgItemInt(Window(), IDC_SETTINGS_RETRY_PASSES, &read, FALSE);
+  model_.retryPasses = read ? static_cast<int>(std::min<UINT>(passes, kMaxRetryPasses)) : static_cast<int>(kMaxRetryPasses);
   model_.Ok();
   return true;
 }

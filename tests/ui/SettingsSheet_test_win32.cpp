@@ -13,6 +13,7 @@
 #include "ModalDriver_win32.h"
 #include "TestDialog_win32.h"
 #include "base/Texts.h"
+#include "base/Wide_win32.h"
 #include "settings/HiveRegistry.h"
 #include "ui/MyPropertyPage.h"
 #include "ui/WideText.h"
@@ -121,6 +122,23 @@ TEST_F(SettingsSheetTest, TooltipsSwitchAtTheClickAndCancelRestoresThem) {
   EXPECT_EQ(result, 0);
   EXPECT_EQ(whileOpen, 0u);
   EXPECT_EQ(ui.settings.m_toolTips, 1u);
+}
+
+TEST_F(SettingsSheetTest, RetryPassesAreShownAndStoredInTheirRange) {
+  ui.settings.m_retryPasses = 2;
+  const std::pair<const char*, uint32_t> typed[] = {{"7", 7}, {"250", kMaxRetryPasses}, {"", kMaxRetryPasses}};
+  for (const auto& [text, stored] : typed) {
+    ui.settings.m_retryPasses = 2;
+    INT_PTR result = Run(6, [&](HWND sheet) {
+      HWND page = ShowPage(sheet, 1);
+      EXPECT_EQ(ReadWindowText(::GetDlgItem(page, IDC_SETTINGS_RETRY_LABEL)), kTextSettingsRetryPasses);
+      EXPECT_EQ(ReadWindowText(::GetDlgItem(page, IDC_SETTINGS_RETRY_PASSES)), "2");
+      ::SetDlgItemTextW(page, IDC_SETTINGS_RETRY_PASSES, Wide(text).c_str());
+      PropSheet_PressButton(sheet, PSBTN_OK);
+    });
+    EXPECT_GT(result, 0) << text;
+    EXPECT_EQ(ui.settings.m_retryPasses, stored) << text;
+  }
 }
 
 TEST_F(SettingsSheetTest, TheFadeNeedsWindows2000AndRebuildingBadSectorsNeedsNt) {
