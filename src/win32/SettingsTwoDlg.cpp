@@ -48,10 +48,12 @@ bool CSettingsTwoDlg::OnCommand(int id, int code, HWND control) {
 
 bool CSettingsTwoDlg::OnApply() {
   ReadChecks<DiskAccessPage>(Window(), kChecks, model_);
-  // The field takes digits only; a number beyond the range is taken as the largest (Ok keeps it in range).
+  // The field takes digits only: an empty one means no retries, a number beyond the range the largest.
   BOOL read = FALSE;
   UINT passes = ::GetDlgItemInt(Window(), IDC_SETTINGS_RETRY_PASSES, &read, FALSE);
-  model_.retryPasses = read ? static_cast<int>(std::min<UINT>(passes, kMaxRetryPasses)) : static_cast<int>(kMaxRetryPasses);
+  bool empty = ::GetWindowTextLengthW(Item(IDC_SETTINGS_RETRY_PASSES)) == 0;
+  model_.retryPasses = read ? static_cast<int>(std::min<UINT>(passes, kMaxRetryPasses))
+                            : (empty ? 0 : static_cast<int>(kMaxRetryPasses));
   model_.Ok();
   return true;
 }

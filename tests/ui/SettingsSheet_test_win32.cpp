@@ -126,7 +126,7 @@ TEST_F(SettingsSheetTest, TooltipsSwitchAtTheClickAndCancelRestoresThem) {
 
 TEST_F(SettingsSheetTest, RetryPassesAreShownAndStoredInTheirRange) {
   ui.settings.m_retryPasses = 2;
-  const std::pair<const char*, uint32_t> typed[] = {{"7", 7}, {"250", kMaxRetryPasses}, {"", kMaxRetryPasses}};
+  const std::pair<const char*, uint32_t> typed[] = {{"7", 7}, {"250", kMaxRetryPasses}, {"99999999999", kMaxRetryPasses}, {"", 0}};
   for (const auto& [text, stored] : typed) {
     ui.settings.m_retryPasses = 2;
     INT_PTR result = Run(6, [&](HWND sheet) {
