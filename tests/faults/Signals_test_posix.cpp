@@ -38,10 +38,14 @@ TEST_F(Signals, EverySignalThatEndsAJobRemovesItsTemporaryFile) {
       for (const auto& [name, value] : drives) options.env[name] = value;
       return options;
     }(), [&](pid_t pid) {
-      // Once the job is saving into its temporary file.
-      for (int i = 0; i < 2000 && UnfinishedSaves().empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      }
+      // Once the job is saving into the image's temporary file (the settings file may be saved first).
+      auto savingImage = [&] {
+        for (const std::string& name : UnfinishedSaves()) {
+          if (name.find("disk.img.~dk") != std::string::npos) return true;
+        }
+        return false;
+      };
+      for (int i = 0; i < 5000 && !savingImage(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
       for (int signal : c.signals) {
         ::kill(pid, signal);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the second Ctrl-C before the cancel ends it
