@@ -1,18 +1,10 @@
 #include "floppy/FloppyDrives.h"
 
 #include "floppy/DelayedNtSyscalls.h"
+#include "floppy/DriveNode.h"
 #include "floppy/NtFloppyDevice.h"
 #include "floppy/SimulatedVwin32Syscalls.h"
 #include "floppy/Vwin32FloppyDevice.h"
-
-namespace {
-
-char DriveLetter(const std::string& fdLetter) {
-  char c = fdLetter.empty() ? 'A' : fdLetter[0];
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-}  // namespace
 
 std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment, char letter) {
   std::optional<std::string> path = environment(std::string("DISKELLE_DRIVE_") + letter);
@@ -35,12 +27,7 @@ std::optional<std::chrono::milliseconds> VirtualDriveDelay(const EnvironmentLook
 
 FloppyDrives::FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr<IFloppyDeviceFactory> systemDrives,
                            DevicePath devicePath)
-    : systemDrives_(std::move(systemDrives)) {
-  for (char letter : {'A', 'B'}) {
-    if (std::optional<std::string> path = VirtualDriveFile(environment, letter)) {
-      virtualDrives_.Attach(letter, std::make_shared<VirtualFloppyFileStore>(*path));
-    }
-  }
+    : environment_(environment), systemDrives_(std::move(systemDrives)) {
   if (std::optional<std::chrono::milliseconds> delay = VirtualDriveDelay(environment)) {
     delayedDrives_ = std::make_unique<DelayedNtSyscalls>(virtualDrives_, *delay);
   }
@@ -50,7 +37,15 @@ FloppyDrives::FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr
 }
 
 std::unique_ptr<IFloppyDevice> FloppyDrives::Create(const DeviceContext& context) {
-  if (virtualDrives_.HasDrive(DriveLetter(context.settings.m_fdLetter))) {
+  char letter = DriveLetterOf(context.settings);
+  std::optional<std::string> named = DriveNodeFor(environment_, context.settings, letter);
+  if (named && !IsDriveNode(*named)) {
+    // Attached at the first job that reaches the letter; a job's devices are gone before the next job starts.
+    std::lock_guard lock(mutex_);
+    if (attached_[letter] != *named) {
+      virtualDrives_.Attach(letter, std::make_shared<VirtualFloppyFileStore>(*named));
+      attached_[letter] = *named;
+    }
     if (vwin32_) return std::make_unique<Vwin32FloppyDevice>(*vwin32_, context);
     INtSyscalls& drives = delayedDrives_ ? *delayedDrives_ : static_cast<INtSyscalls&>(virtualDrives_);
     return std::make_unique<NtFloppyDevice>(drives, context);

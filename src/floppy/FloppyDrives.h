@@ -1,9 +1,11 @@
 #pragma once
-// Which drive a job reaches. $DISKELLE_DRIVE_A and $DISKELLE_DRIVE_B, when set, each name a virtual
-// floppy file (docs/virtual-floppy.md) that stands in for that drive, on every system, or on Linux a block
-// device that is that drive (docs/linux-drives.md); the other letter reaches the system's drive.
+// Which drive a job reaches. The path named for a letter (floppy/DriveNode.h: environment, then settings) is
+// a virtual floppy file (docs/virtual-floppy.md) that stands in for that drive, on every system, or on Linux
+// a block device that is that drive (docs/linux-drives.md); a letter without a path reaches the system's drive.
 
 #include <chrono>
+#include <map>
+#include <mutex>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,11 +15,11 @@
 #include "floppy/SimulatedNtSyscalls.h"
 #include "floppy/Vwin32Syscalls.h"
 
-// Whether path names a block device: $DISKELLE_DRIVE_A / $DISKELLE_DRIVE_B naming one reach that real drive
-// (Linux), not a virtual floppy. Never on Windows.
+// Whether a path named for a letter is a real drive rather than a virtual floppy: a block device, or a
+// missing node under /dev (Linux). Never on Windows.
 bool IsDriveNode(const std::string& path);
 
-// The virtual floppy file that stands in for a drive letter ('A' or 'B'), if the environment names one.
+// The virtual floppy file that the environment names for a drive letter ('A' or 'B'), if any.
 std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment, char letter);
 
 // $DISKELLE_DRIVE_DELAY_MS, a whole number from 1 to 10000: every read, write and format request of a virtual
@@ -39,6 +41,9 @@ class FloppyDrives final : public IFloppyDeviceFactory {
   std::unique_ptr<IFloppyDevice> Create(const DeviceContext& context) override;
 
  private:
+  EnvironmentLookup environment_;
+  std::mutex mutex_;
+  std::map<char, std::string> attached_;  // the virtual floppy file behind each attached letter
   SimulatedNtSyscalls virtualDrives_;
   std::unique_ptr<INtSyscalls> delayedDrives_;  // over virtualDrives_, when a delay is asked for
   std::unique_ptr<IVwin32Syscalls> vwin32_;     // over the virtual drives on Windows 9x

@@ -1,14 +1,13 @@
 #include "floppy/FloppyDrives.h"
 #include "floppy/LinuxFloppyDevice.h"
 
-bool IsDriveNode(const std::string& path) { return LinuxKernelSyscalls()->Stat(path).blockDevice; }
+// A missing node under /dev is a drive that is not plugged in, not a virtual floppy to be made.
+bool IsDriveNode(const std::string& path) {
+  LinuxNode node = LinuxKernelSyscalls()->Stat(path);
+  return node.blockDevice || (!node.exists && path.starts_with("/dev/"));
+}
 
-// The kernel's floppy nodes, or the block devices that $DISKELLE_DRIVE_A / $DISKELLE_DRIVE_B name.
+// The kernel's floppy nodes, or the block devices named for a letter.
 std::unique_ptr<IFloppyDeviceFactory> SystemFloppyDevices(DevicePath) {
-  auto node = [](char letter, const char* standard) {
-    std::optional<std::string> path = ProcessEnvironment(std::string("DISKELLE_DRIVE_") + letter);
-    return path && IsDriveNode(*path) ? *path : std::string(standard);
-  };
-  return std::make_unique<LinuxFloppyDeviceFactory>(LinuxKernelSyscalls(), node('A', "/dev/fd0"),
-                                                    node('B', "/dev/fd1"));
+  return std::make_unique<LinuxFloppyDeviceFactory>(LinuxKernelSyscalls(), ProcessEnvironment);
 }

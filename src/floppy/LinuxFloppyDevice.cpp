@@ -6,6 +6,7 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "floppy/DriveNode.h"
 #include "floppy/Fat12.h"
 #include "floppy/NtFormatRequest.h"
 
@@ -325,9 +326,10 @@ VolumeSpace LinuxFloppyDevice::QueryVolumeSpace() {
 }
 
 std::unique_ptr<IFloppyDevice> LinuxFloppyDeviceFactory::Create(const DeviceContext& context) {
-  const std::string& letter = context.settings.m_fdLetter;
-  bool driveB = !letter.empty() && (letter[0] == 'B' || letter[0] == 'b');
-  const std::string& path = driveB ? driveB_ : driveA_;
+  char letter = DriveLetterOf(context.settings);
+  std::optional<std::string> named = DriveNodeFor(environment_, context.settings, letter);
+  // A named regular file is a virtual floppy, reached before this factory; anything else named is tried as it is.
+  std::string path = named ? *named : letter == 'B' ? "/dev/fd1" : "/dev/fd0";
   std::lock_guard lock(mutex_);
   std::shared_ptr<LinuxOpenNode> node = nodes_[path].lock();
   if (!node) {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "base/Environment.h"
 #include "floppy/FloppyDevice.h"
 #include "floppy/LinuxSyscalls.h"
 
@@ -76,19 +77,20 @@ class LinuxFloppyDevice final : public IFloppyDevice {
   int64_t position_ = 0;
 };
 
-// Letter 'A' reaches /dev/fd0 and 'B' /dev/fd1 unless another node is named for it. While a device of a
-// drive lives, the next one made for it shares its open node (a job replaces its device between phases).
+// Letter 'A' reaches /dev/fd0 and 'B' /dev/fd1 unless a block device is named for it (floppy/DriveNode.h).
+// While a device of a drive lives, the next one made for it shares its open node (a job replaces its device
+// between phases).
 class LinuxFloppyDeviceFactory final : public IFloppyDeviceFactory {
  public:
-  LinuxFloppyDeviceFactory(std::unique_ptr<ILinuxSyscalls> os, std::string driveA = "/dev/fd0",
-                           std::string driveB = "/dev/fd1")
-      : os_(std::move(os)), driveA_(std::move(driveA)), driveB_(std::move(driveB)) {}
+  explicit LinuxFloppyDeviceFactory(
+      std::unique_ptr<ILinuxSyscalls> os,
+      EnvironmentLookup environment = [](const std::string&) { return std::optional<std::string>(); })
+      : os_(std::move(os)), environment_(std::move(environment)) {}
   std::unique_ptr<IFloppyDevice> Create(const DeviceContext& context) override;
 
  private:
   std::unique_ptr<ILinuxSyscalls> os_;
-  std::string driveA_;
-  std::string driveB_;
+  EnvironmentLookup environment_;
   std::mutex mutex_;
   std::map<std::string, std::weak_ptr<LinuxOpenNode>> nodes_;
 };

@@ -33,6 +33,8 @@ struct AppSettings {
   uint32_t m_checkUpdates = 1;
   uint32_t m_lastUpdate = 0;  // seconds since 1970 (UTC)
   uint32_t m_retryPasses = 0;  // emergency reading: passes over the bad sectors after the first
+  std::string m_driveANode;   // a path standing in for A: (floppy/DriveNode.h); empty: the system's drive
+  std::string m_driveBNode;
 };
 
 struct SelfExeSettings {

@@ -45,6 +45,8 @@ constexpr SettingField<AppSettings> kAppFields[] = {
     Flag("CheckUpdates", &AppSettings::m_checkUpdates),
     Number("LastUpdate", &AppSettings::m_lastUpdate, 0, kAnyDword),
     Number("RetryPasses", &AppSettings::m_retryPasses, 0, kMaxRetryPasses),
+    Text("DriveANode", &AppSettings::m_driveANode),
+    Text("DriveBNode", &AppSettings::m_driveBNode),
 };
 
 constexpr SettingField<SelfExeSettings> kSelfExeFields[] = {

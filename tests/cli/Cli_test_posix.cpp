@@ -187,12 +187,12 @@ TEST_F(Cli, DamagedImagesAndDrivesFailWithTheirMessages) {
   EXPECT_EQ(noDrive.exitCode, 1);
   // No /dev/fd0 on the test machines: the message says how to use a virtual floppy.
   EXPECT_EQ(noDrive.err, "没有软盘驱动器 A: (/dev/fd0)。\n要使用虚拟软盘，请用 vfloppy 创建一个虚拟软盘文件，并用 "
-                         "$DISKELLE_DRIVE_A (或 $DISKELLE_DRIVE_B) 指定它。\n");
+                         "$DISKELLE_DRIVE_A (或 $DISKELLE_DRIVE_B) 指定它，\n或用 diskelle --set DriveANode=<文件> (或 DriveBNode) 长期保存。\n");
   EXPECT_FALSE(FileExists(Path("x.img")));
   ProgramRun list = Diskelle({"--drives"});
   EXPECT_EQ(list.exitCode, 0);
   EXPECT_EQ(list.out, "没有找到软盘驱动器。\n要使用虚拟软盘，请用 vfloppy 创建一个虚拟软盘文件，并用 "
-                      "$DISKELLE_DRIVE_A (或 $DISKELLE_DRIVE_B) 指定它。\n");
+                      "$DISKELLE_DRIVE_A (或 $DISKELLE_DRIVE_B) 指定它，\n或用 diskelle --set DriveANode=<文件> (或 DriveBNode) 长期保存。\n");
 
   bytes[4000] ^= 0x5A;  // intact again: a damaged image is refused before the drive is asked
   WriteWhole(image, bytes);
@@ -301,6 +301,18 @@ TEST_F(Cli, SettingsAreListedAndSetByNameAndBadValuesAreRefused) {
   ProgramRun refused = Diskelle({"/r", "/o", Path("disk.imz")});
   EXPECT_EQ(refused.exitCode, 1);
   EXPECT_EQ(refused.err, "当 '紧急读取' 模式激活后，你只能作为 IMG 来保存映像文件。\n");
+
+  // A drive's node is kept in the settings; the environment still wins for one run.
+  std::string stored = NewFloppy("stored.vfd", {"--format", "360", "--fill", "zero"});
+  ASSERT_EQ(Diskelle({"--set", "DriveANode=" + stored}).exitCode, 0);
+  for (bool named : {false, true}) {
+    if (!named) drives.erase("DISKELLE_DRIVE_A");
+    std::string image = Path(named ? "named.img" : "stored.img");
+    ProgramRun read = Diskelle({"/r", "/o", image});
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_TRUE(Contains(Diskelle({image}).out, named ? "80 个磁轨" : "40 个磁轨")) << named;
+    if (!named) drives["DISKELLE_DRIVE_A"] = NewFloppy("named.vfd", {"--format", "720", "--fill", "zero"});
+  }
 }
 
 TEST_F(Cli, AssociationWritesTheDesktopFilesAndRunsTheDesktopsToolsWhenThereAreAny) {

@@ -61,11 +61,12 @@ struct DriveSelection : ::testing::Test {
   }
 };
 
-TEST_F(DriveSelection, TheEnvironmentNamesVirtualFloppiesPerLetter) {
+TEST_F(DriveSelection, TheEnvironmentThenTheSettingsNameVirtualFloppiesPerLetter) {
   struct Case {
     std::map<std::string, std::string> environment;
     FloppyGeometry a, b;
     int systemDevices;
+    std::string driveANode = {}, driveBNode = {};
   } cases[] = {
       {{}, {0, 0}, {0, 0}, 2},
       {{{"DISKELLE_DRIVE_A", "A720"}}, {80, 9}, {0, 0}, 1},
@@ -73,13 +74,21 @@ TEST_F(DriveSelection, TheEnvironmentNamesVirtualFloppiesPerLetter) {
       {{{"DISKELLE_DRIVE_A", "A720"}, {"DISKELLE_DRIVE_B", "B360"}}, {80, 9}, {40, 9}, 0},
       {{{"DISKELLE_DRIVE_A", ""}}, {0, 0}, {0, 0}, 2},  // set but empty: not a virtual drive
       {{{"diskelle_drive_a", "A720"}}, {0, 0}, {0, 0}, 2},
+      {{}, {80, 9}, {40, 9}, 0, "A720", "B360"},
+      {{{"DISKELLE_DRIVE_A", "B360"}}, {40, 9}, {0, 0}, 1, "A720"},  // the environment wins
+      {{{"DISKELLE_DRIVE_A", ""}}, {80, 9}, {0, 0}, 1, "A720"},
   };
   std::string a720 = Floppy("a.vfd", {80, 9}), b360 = Floppy("b.vfd", {40, 9});
   for (Case& c : cases) {
-    for (auto& [name, value] : c.environment) {
+    auto resolve = [&](std::string& value) {
       if (value == "A720") value = a720;
       if (value == "B360") value = b360;
-    }
+    };
+    for (auto& [name, value] : c.environment) resolve(value);
+    resolve(c.driveANode);
+    resolve(c.driveBNode);
+    settings.m_driveANode = c.driveANode;
+    settings.m_driveBNode = c.driveBNode;
     systemDevices = 0;
     FloppyDrives drives(EnvironmentOf(c.environment), std::make_unique<CountingFactory>(systemDevices));
     EXPECT_EQ(Measure(drives, "A:"), c.a);

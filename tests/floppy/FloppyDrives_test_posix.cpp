@@ -25,6 +25,7 @@ TEST(SystemFloppyDevicesPosix, WithoutADriveTheJobSaysHowToUseAVirtualOne) {
 TEST(SystemFloppyDevicesPosix, OnlyBlockDevicesAreDriveNodes) {
   EXPECT_FALSE(IsDriveNode("/dev/null"));
   EXPECT_FALSE(IsDriveNode("/nonexistent/a.vfd"));
+  EXPECT_TRUE(IsDriveNode("/dev/sdz9"));  // a USB drive not plugged in is still a drive, not a file to make
   EXPECT_FALSE(IsDriveNode(DISKELLE_TEST_DATA));
   for (const auto& entry : std::filesystem::directory_iterator("/dev")) {
     std::error_code error;

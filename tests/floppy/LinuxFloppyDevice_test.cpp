@@ -120,6 +120,23 @@ TEST_F(LinuxDevice, OpeningRefusalsSayWhatToDo) {
   EXPECT_NE(boxes.Boxes()[0].text.find("$DISKELLE_DRIVE_A"), std::string::npos);
 }
 
+TEST_F(LinuxDevice, ASettingNamesAnotherNodeForALetter) {
+  Insert("/dev/sdb", PatternedFloppy({80, 18}), LinuxDriveKind::Usb);
+  settings.m_fdLetter = "B:";
+  settings.m_driveBNode = "/dev/sdb";
+  FloppyGeometry disk;
+  auto device = Device();
+  ASSERT_EQ(device->Open(DeviceAccess::Read), 0);
+  ASSERT_EQ(device->GetDiskGeometry(disk), 0);
+  EXPECT_EQ(disk, (FloppyGeometry{80, 18}));
+  device.reset();
+
+  settings.m_driveBNode = "/dev/sdc";  // unplugged
+  EXPECT_EQ(Device()->Open(DeviceAccess::Read), -1);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, FormatText(kTextLinuxNoDrive, {"B:", "/dev/sdc"}));
+}
+
 TEST_F(LinuxDevice, AJobHoldsTheDriveFromItsFirstPhaseToItsEnd) {
   auto store = Insert("/dev/fd0", PatternedFloppy({80, 18}), LinuxDriveKind::Controller);
   auto geometryPhase = Device();
