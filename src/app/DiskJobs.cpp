@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/File.h"
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "image/RescueMap.h"
@@ -88,8 +89,13 @@ int CDiskReadJob::Run() {
   image_.m_freeBytes = space.known ? space.freeBytes : 0;
   if (Cancelled()) return -1;
 
-  if (settings.m_emergency) bad_.assign(static_cast<std::size_t>(disk_.TotalSectors()), false);
+  if (settings.m_emergency) {
+    bad_.assign(static_cast<std::size_t>(disk_.TotalSectors()), false);
+    rescued_.assign(static_cast<std::size_t>(disk_.TotalBytes()), 0);
+    for (std::size_t at = 0; at < rescued_.size(); at += kSectorBytes) FillBadSectorMarker(rescued_.data() + at);
+  }
   if (resume_ && settings.m_emergency && OpenPrevious() != 0) return -1;
+  if (!previous_.empty()) rescued_ = previous_;
 
   // The data phase names tracks in its messages by the record's sectors per track, known only now.
   device_ = NewDevice();
@@ -102,6 +108,7 @@ int CDiskReadJob::Run() {
   if (writer_->Open(image_.m_path) != 0) return -1;
 
   StartClock();
+  lastCheckpoint_ = startTime_;
   uint64_t done = 0;
   for (int track = 0; track < disk_.tracks; ++track) {
     for (int head = 0; head < kHeads; ++head) {
@@ -110,12 +117,11 @@ int CDiskReadJob::Run() {
   }
   if (settings.m_emergency && RetryBadSectors() != 0) return -1;
   if (device_->Close() != 0) return -1;
-  // Windows cannot put the new image in place while the old one is open.
-  previous_.reset();
   if (writer_->Finish(image_) != 0) return -1;
   // The image first: a map older than its image only sends sectors that were read already to the drive again.
   int passes = 1 + static_cast<int>(settings.m_retryPasses);
-  if (settings.m_emergency && SaveRescueMap(RescueMapPathOf(image_.m_path), bad_, passes, environment_.boxes) != 0) {
+  if (settings.m_emergency &&
+      SaveRescueMap(RescueMapPathOf(image_.m_path), FinishedRescue(bad_), passes, environment_.boxes) != 0) {
     return -1;
   }
   return 0;
@@ -150,15 +156,44 @@ int CDiskReadJob::RetryBadSectors() {
         position_ += kSectorBytes;
         uint32_t offset = static_cast<uint32_t>(sector * kSectorBytes);
         if (writer_->Rewrite(offset, buffer_.data(), kSectorBytes) != 0) return -1;
+        std::memcpy(rescued_.data() + offset, buffer_.data(), kSectorBytes);
         bad_[static_cast<std::size_t>(sector)] = false;
         std::erase(progress_.badSectorOffsets, offset);
         progress_.recoveredSectors.push_back({offset, pass});
       }
       if (Cancelled()) return -1;
       ReportBlock(totalBytes_);
+      if (Checkpoint(bad_.size(), '-') != 0) return -1;
     }
   }
   return 0;
+}
+
+int CDiskReadJob::Checkpoint(std::size_t tried, char status) {
+  int64_t now = environment_.clock.NowSeconds();
+  if (now - lastCheckpoint_ < kCheckpointSeconds) return 0;
+  lastCheckpoint_ = now;
+  ImageWriteOptions options;
+  options.compatible = environment_.settings.m_compatible != 0;
+  ImageWriter checkpoint(environment_.boxes, options);
+  CImageInfo info = image_;
+  if (checkpoint.Open(image_.m_path) != 0 || checkpoint.Write(rescued_.data(), rescued_.size()) != 0 ||
+      checkpoint.Finish(info) != 0) {
+    return -1;
+  }
+  checkpointed_ = true;
+  // Sectors not tried yet keep what the resumed image had: its good ones stay good.
+  RescueProgress progress{std::string(bad_.size(), '?'), uint64_t{tried} * kSectorBytes, status};
+  for (std::size_t i = 0; i < bad_.size(); ++i) {
+    if (i < tried ? !bad_[i] : !previous_.empty() && !previousBad_[i] && !IsBadSectorMarker(&rescued_[i * kSectorBytes])) {
+      progress.sectors[i] = '+';
+    } else if (i < tried) {
+      progress.sectors[i] = '-';
+    }
+  }
+  // The image first, as at the end: a map older than its image only sends sectors to the drive again.
+  int passes = status == '?' ? 1 : 1 + static_cast<int>(environment_.settings.m_retryPasses);
+  return SaveRescueMap(RescueMapPathOf(image_.m_path), progress, passes, environment_.boxes);
 }
 
 int CDiskReadJob::OpenPrevious() {
@@ -172,9 +207,16 @@ int CDiskReadJob::OpenPrevious() {
   std::optional<std::vector<bool>> map = LoadRescueMap(RescueMapPathOf(image_.m_path), static_cast<uint64_t>(disk_.TotalBytes()), boxes);
   if (!map) return -1;
   previousBad_ = std::move(*map);
-  previousBlock_.assign(kSectorBytes, 0);
-  previous_ = std::make_unique<ImageReader>(boxes);
-  return previous_->Open(previous);
+  // Held whole, so that the file is closed and may be replaced at a checkpoint (Windows refuses open files).
+  previous_.assign(static_cast<std::size_t>(disk_.TotalBytes()), 0);
+  ImageReader reader(boxes);
+  if (reader.Open(previous) != 0) return -1;
+  if (reader.Read(previous_.data(), previous_.size()) != static_cast<int64_t>(previous_.size())) {
+    ShowError(boxes, kTextImageReadFailed);
+    return -1;
+  }
+  reader.Close();
+  return 0;
 }
 
 int CDiskReadJob::ReadSide(int track, int head, uint64_t& done) {
@@ -191,6 +233,10 @@ int CDiskReadJob::ReadSide(int track, int head, uint64_t& done) {
     if (writer_->Write(buffer_.data(), blockSize_) != 0) return -1;
     done += blockSize_;
     ReportBlock(done);
+    if (blocks > 1) {
+      std::memcpy(rescued_.data() + done - blockSize_, buffer_.data(), blockSize_);
+      if (Checkpoint(static_cast<std::size_t>(done / kSectorBytes), '?') != 0) return -1;
+    }
   }
   return 0;
 }
@@ -199,14 +245,11 @@ int CDiskReadJob::ReadSide(int track, int head, uint64_t& done) {
 // resuming, by what the image had).
 int CDiskReadJob::ReadSector(int64_t sector, uint64_t done) {
   std::size_t index = static_cast<std::size_t>(sector);
-  if (previous_) {
-    if (previous_->Read(previousBlock_.data(), kSectorBytes) != kSectorBytes) {
-      ShowError(environment_.boxes, kTextImageReadFailed);
-      return -1;
-    }
+  const uint8_t* previousBlock = previous_.empty() ? nullptr : previous_.data() + index * kSectorBytes;
+  if (previousBlock) {
     // A marker counts as bad whatever the map says: a good sector is never taken from a block without data.
-    if (!previousBad_[index] && !IsBadSectorMarker(previousBlock_.data())) {
-      std::memcpy(buffer_.data(), previousBlock_.data(), kSectorBytes);
+    if (!previousBad_[index] && !IsBadSectorMarker(previousBlock)) {
+      std::memcpy(buffer_.data(), previousBlock, kSectorBytes);
       device_->MovePointer(kSectorBytes);
       return 0;
     }
@@ -216,8 +259,8 @@ int CDiskReadJob::ReadSector(int64_t sector, uint64_t done) {
   progress_.badSectorOffsets.push_back(static_cast<uint32_t>(done));
   bad_[index] = true;
   device_->MovePointer(kSectorBytes);
-  if (previous_) {
-    std::memcpy(buffer_.data(), previousBlock_.data(), kSectorBytes);
+  if (previousBlock) {
+    std::memcpy(buffer_.data(), previousBlock, kSectorBytes);
   } else {
     FillBadSectorMarker(buffer_.data());
   }
@@ -226,9 +269,13 @@ int CDiskReadJob::ReadSector(int64_t sector, uint64_t done) {
 
 void CDiskReadJob::Close(bool failed) {
   if (device_) device_->Close();
-  if (previous_) previous_->Close();
-  // A failed or cancelled read leaves no image behind, and a file that was there stays as it was.
+  // A failed or cancelled read leaves no image behind, and a file that was there stays as it was, or as the
+  // last checkpoint of a resume left it (more sectors read, none lost).
   if (failed && writer_) writer_->Abandon();
+  if (failed && checkpointed_ && previous_.empty()) {
+    RemoveFile(image_.m_path);
+    RemoveFile(RescueMapPathOf(image_.m_path));
+  }
 }
 
 // --- writing a disk ------------------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include "floppy/FloppyDevice.h"
 #include "image/ImageInfo.h"
 #include "image/ImageStream.h"
+#include "image/RescueMap.h"
 #include "settings/Settings.h"
 
 // What the jobs take from the program. The references must outlive the job.
@@ -90,6 +91,10 @@ class CDiskReadJob : public DiskJob {
   // the sectors still bad are read again; every other sector is taken from that image as it is.
   void ResumeExistingImage() { resume_ = true; }
 
+  // Emergency reading puts what it has so far in place as image and map every kCheckpointSeconds, so that a
+  // rescue killed or cut off by a power failure goes on from there (--resume) rather than from its start.
+  static constexpr int64_t kCheckpointSeconds = 5;
+
  private:
   void Close(bool failed) override;
   JobKind Kind() const override { return JobKind::Read; }
@@ -99,13 +104,17 @@ class CDiskReadJob : public DiskJob {
   int RetryBadSectors();
   // Moves the device to a byte offset of the disk (the position where the next transfer begins).
   void MoveTo(int64_t offset);
+  // tried: the sectors the first pass has reached; status: the phase ('?' first pass, '-' retrying).
+  int Checkpoint(std::size_t tried, char status);
 
   std::unique_ptr<ImageWriter> writer_;
   bool resume_ = false;
-  std::unique_ptr<ImageReader> previous_;  // the image being resumed
-  std::vector<bool> previousBad_;          // its map, one flag per sector
-  std::vector<uint8_t> previousBlock_;
-  std::vector<bool> bad_;                  // the map of the new image
+  std::vector<uint8_t> previous_;  // the data of the image being resumed
+  std::vector<bool> previousBad_;  // its map, one flag per sector
+  std::vector<bool> bad_;          // the map of the new image
+  std::vector<uint8_t> rescued_;   // the new image's data, markers where nothing was read yet
+  int64_t lastCheckpoint_ = 0;
+  bool checkpointed_ = false;
   int64_t position_ = 0;                   // of the device, where its reads begin (NT moves by transfers)
 };
 

@@ -63,18 +63,26 @@ bool IsPositionStatus(std::string_view s) { return s.size() == 1 && std::string_
 
 std::string RescueMapPathOf(const std::string& imagePath) { return imagePath + ".map"; }
 
-std::string RescueMapText(const std::vector<bool>& badSectors, int pass) {
-  uint64_t size = uint64_t{badSectors.size()} * kSectorBytes;
+RescueProgress FinishedRescue(const std::vector<bool>& badSectors) {
+  RescueProgress progress;
+  for (bool bad : badSectors) progress.sectors += bad ? '-' : '+';
+  progress.position = uint64_t{badSectors.size()} * kSectorBytes;
+  return progress;
+}
+
+std::string RescueMapText(const RescueProgress& progress, int pass) {
+  const std::string& sectors = progress.sectors;
+  uint64_t size = uint64_t{sectors.size()} * kSectorBytes;
   std::string text = "# Mapfile of a floppy disk rescued by Diskelle (" + std::to_string(size / 1024) + " KB)\n";
   text += "# current_pos  current_status  current_pass\n";
-  text += Hex(size) + "     +               " + std::to_string(pass) + "\n";
+  text += Hex(progress.position) + "     " + progress.status + "               " + std::to_string(pass) + "\n";
   text += "#      pos        size  status\n";
   std::size_t first = 0;
-  while (first < badSectors.size()) {
-    std::size_t end = first;
-    while (end < badSectors.size() && badSectors[end] == badSectors[first]) ++end;
+  while (first < sectors.size()) {
+    std::size_t end = sectors.find_first_not_of(sectors[first], first);
+    if (end == std::string::npos) end = sectors.size();
     text += Hex(uint64_t{first} * kSectorBytes) + "  " + Hex(uint64_t{end - first} * kSectorBytes) + "  " +
-            (badSectors[first] ? "-" : "+") + "\n";
+            sectors[first] + "\n";
     first = end;
   }
   return text;
@@ -132,8 +140,8 @@ std::optional<std::vector<bool>> LoadRescueMap(const std::string& path, uint64_t
   return bad;
 }
 
-int SaveRescueMap(const std::string& path, const std::vector<bool>& badSectors, int pass, IMessageBoxes& boxes) {
-  std::string text = RescueMapText(badSectors, pass);
+int SaveRescueMap(const std::string& path, const RescueProgress& progress, int pass, IMessageBoxes& boxes) {
+  std::string text = RescueMapText(progress, pass);
   if (SaveWholeFile(path, text.data(), text.size()) == FileSave::Start::Ready) return 0;
   ShowError(boxes, kTextCannotCreate, {path});
   return -1;

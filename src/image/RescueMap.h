@@ -13,8 +13,18 @@
 
 std::string RescueMapPathOf(const std::string& imagePath);
 
-// The map text of a whole disk, one flag per sector (true = bad); pass counts the passes made so far.
-std::string RescueMapText(const std::vector<bool>& badSectors, int pass);
+// Where a rescue stands when its map is written: one status per sector ('+' read, '-' bad, '?' not tried
+// yet), the byte position it has reached and the phase there ('?' first pass, '-' retrying, '+' finished).
+struct RescueProgress {
+  std::string sectors;
+  uint64_t position = 0;
+  char status = '+';
+};
+// A finished rescue's progress: one flag per sector (true = bad).
+RescueProgress FinishedRescue(const std::vector<bool>& badSectors);
+
+// The map text of a disk; pass counts the passes made so far.
+std::string RescueMapText(const RescueProgress& progress, int pass);
 
 // One flag per sector of a disk of diskBytes: a sector is bad unless every byte of it is marked finished
 // ("+"), so maps of other tools with untried or partly read blocks count as what is still to read. nullopt
@@ -25,4 +35,4 @@ std::optional<std::vector<bool>> ParseRescueMap(std::string_view text, uint64_t 
 std::optional<std::vector<bool>> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes);
 
 // Saves the map through FileSave: 0, or -1 after message 106 with the path.
-int SaveRescueMap(const std::string& path, const std::vector<bool>& badSectors, int pass, IMessageBoxes& boxes);
+int SaveRescueMap(const std::string& path, const RescueProgress& progress, int pass, IMessageBoxes& boxes);

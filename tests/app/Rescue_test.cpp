@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <random>
 
 #include "app/Application.h"
@@ -22,9 +23,11 @@
 
 namespace {
 
-class FixedClock : public IClock {
+// Stands still unless a test moves it.
+class SettableClock : public IClock {
  public:
-  int64_t NowSeconds() override { return 1000; }
+  int64_t NowSeconds() override { return now; }
+  int64_t now = 1000;
 };
 
 // Presses Cancel at an exact event, as the worker posts it: the simulated drive outruns any reader of the queue.
@@ -33,11 +36,13 @@ class CancellingFront : public FakeApplicationFront, public IJobEvents {
   IJobEvents& JobEvents() override { return *this; }
   void Post(JobEvent event) override {
     if (++posted_ == cancelAt && progress) progress->cancelRequested = true;
+    if (onEvent) onEvent(posted_);
     events.Post(event);
   }
 
   OperationProgress* progress = nullptr;
   int cancelAt = -1;
+  std::function<void(int)> onEvent;
 
  private:
   int posted_ = 0;
@@ -53,9 +58,11 @@ class Rescue : public ImageFolder {
   }
 
   // An emergency read of drive A: into path as the operation runs it.
-  OperationOutcome Read(const std::string& path, ResumePolicy policy, int cancelAfterEvents = -1) {
+  OperationOutcome Read(const std::string& path, ResumePolicy policy, int cancelAfterEvents = -1,
+                        std::function<void(int)> onEvent = {}) {
     ApplicationServices services{registry, boxes, *devices, clock, PlatformInfo{5, 0, 0}, ""};
     CancellingFront front;
+    front.onEvent = std::move(onEvent);
     Application application(services, front);
     front.progress = &application.progress;
     front.cancelAt = cancelAfterEvents;
@@ -94,7 +101,7 @@ class Rescue : public ImageFolder {
 
   MemoryRegistry registry;
   FakeMessageBoxes boxes;
-  FixedClock clock;
+  SettableClock clock;
   uint32_t suppress = 1;
   uint32_t retryPasses = 0;
   BadSectorReportModel report;
@@ -180,6 +187,50 @@ TEST_F(Rescue, InterruptedResumesLeaveImageAndMapAsTheyWere) {
   ASSERT_EQ(Read(path, ResumePolicy::Always), OperationOutcome::Succeeded);
   EXPECT_EQ(MapBadSectors(path), std::vector<int64_t>{37});
   EXPECT_EQ(Data(path, geometry), Expected(store->floppy, {37}));
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// A long rescue puts image and map in place as it goes: killed at any moment (here: the files as they were at
+// one event, the job then stopped), a resume from them ends where one uninterrupted rescue ends.
+TEST_F(Rescue, AKilledRescueGoesOnFromWhatItHadPutInPlace) {
+  const FloppyGeometry geometry{80, 18};
+  const std::vector<int64_t> bad = {37, 1500, 2000};
+  std::string path = Path("long.img");
+  for (bool resuming : {false, true}) {
+    SCOPED_TRACE(resuming);
+    Insert(DamagedFloppy(geometry, bad));
+    if (resuming) {
+      ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
+      Insert(DamagedFloppy(geometry, {37}));  // another drive
+    }
+    std::string image, map;
+    auto killedAt = [&](int event) {
+      if (event == 1000 || event == 1750) clock.now += CDiskReadJob::kCheckpointSeconds;  // the job's clock, on its thread
+      if (event == 1800) image = ReadWhole(path), map = ReadWhole(RescueMapPathOf(path));
+    };
+    EXPECT_EQ(Read(path, resuming ? ResumePolicy::Always : ResumePolicy::Never, 1900, killedAt),
+              OperationOutcome::Failed);
+    // A stopped fresh rescue leaves nothing, as any stopped read; a stopped resume keeps what it has put in place.
+    EXPECT_EQ(FileExists(path), resuming);
+    std::optional<Mapfile> read = ReadMapfile(map);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->currentStatus, '?');
+    EXPECT_GT(read->currentPosition, 1740u * kSectorBytes);
+    std::vector<int64_t> unread;  // every sector not finished holds a marker in the image
+    for (const MapfileBlock& block : read->blocks) {
+      for (uint64_t at = block.position; block.status != '+' && at < block.position + block.size; at += kSectorBytes) {
+        unread.push_back(static_cast<int64_t>(at / kSectorBytes));
+      }
+    }
+    EXPECT_EQ(image.substr(0, static_cast<std::size_t>(geometry.TotalBytes())), Expected(store->floppy, unread));
+
+    WriteWhole(path, image);
+    WriteWhole(RescueMapPathOf(path), map);
+    ASSERT_EQ(Read(path, ResumePolicy::Always), OperationOutcome::Succeeded);
+    std::vector<int64_t> left = resuming ? std::vector<int64_t>{37} : bad;
+    EXPECT_EQ(MapBadSectors(path), left);
+    EXPECT_EQ(Data(path, geometry), Expected(store->floppy, left));
+  }
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 

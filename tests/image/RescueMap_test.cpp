@@ -30,7 +30,7 @@ TEST(RescueMap, WrittenMapsReadBackByTheFormatsRules) {
       {Flags(720, {5, 7, 9}), {5, 7, 9}},
   };
   for (const Case& c : cases) {
-    std::string text = RescueMapText(c.flags, 2);
+    std::string text = RescueMapText(FinishedRescue(c.flags), 2);
     std::string why;
     std::optional<Mapfile> map = ReadMapfile(text, &why);
     ASSERT_TRUE(map) << why << "\n" << text;
@@ -89,7 +89,7 @@ TEST_F(RescueMapFile, SavedAndLoadedWithTheirMessages) {
   std::string path = Path("disk.img.map");
   EXPECT_EQ(RescueMapPathOf(Path("disk.img")), path);
   std::vector<bool> flags = Flags(2880, {4, 5, 2000});
-  ASSERT_EQ(SaveRescueMap(path, flags, 1, boxes), 0);
+  ASSERT_EQ(SaveRescueMap(path, FinishedRescue(flags), 1, boxes), 0);
   EXPECT_EQ(LoadRescueMap(path, k1440, boxes), flags);
   EXPECT_EQ(FileNames(), std::vector<std::string>{"disk.img.map"});
 
@@ -100,7 +100,7 @@ TEST_F(RescueMapFile, SavedAndLoadedWithTheirMessages) {
   EXPECT_EQ(boxes.Ids(), (std::vector<int>{kTextRescueMapUnusable, kTextCannotOpen, kTextRescueMapUnusable}));
 
   boxes.Clear();
-  EXPECT_EQ(SaveRescueMap(dir, flags, 1, boxes), -1);  // a folder is no file
+  EXPECT_EQ(SaveRescueMap(dir, FinishedRescue(flags), 1, boxes), -1);  // a folder is no file
   EXPECT_EQ(boxes.Ids(), std::vector<int>{kTextCannotCreate});
 }
 
