@@ -85,7 +85,10 @@ bool Application::FinishDiskJob(JobKind job, bool reportBadSectors) {
   int result = front_.RunProgress(progress, job);
   if (result == 1 && settings.m_sound) front_.PlaySuccessSound(batchMode);
   if (result == 1 && reportBadSectors) {
-    front_.ShowBadSectorReport(BuildBadSectorReport(progress.badSectorOffsets, currentImage.Geometry(), progress.recoveredSectors));
+    // After a write the sectors that refused it are the ones recreated bad.
+    SectorState damage = job == JobKind::Write ? SectorState::Recreated : SectorState::Bad;
+    front_.ShowBadSectorReport(
+        BuildBadSectorReport(progress.badSectorOffsets, currentImage.Geometry(), progress.recoveredSectors, damage));
   }
   return result == 1;
 }

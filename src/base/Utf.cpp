@@ -82,3 +82,16 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
   }
   return out;
 }
+
+std::string PadToColumns(std::string_view text, int columns) {
+  int width = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    width += length >= 3 ? 2 : 1;
+    i += static_cast<std::size_t>(length);
+  }
+  std::string padded(text);
+  if (width < columns) padded.append(static_cast<std::size_t>(columns - width), ' ');
+  return padded;
+}

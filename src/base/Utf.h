@@ -7,3 +7,7 @@
 
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// Pads UTF-8 text with spaces to columns on a terminal, where CJK characters take two columns; longer text
+// stays as it is.
+std::string PadToColumns(std::string_view text, int columns);

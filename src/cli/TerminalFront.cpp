@@ -6,28 +6,19 @@
 #include "base/ProgressText.h"
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "base/Utf.h"
 #include "cli/TerminalHelp.h"
 #include "cli/TerminalText.h"
 
-namespace {
-
-// Pads text to columns on a terminal, where CJK characters take two columns.
-std::string PadToColumns(const std::string& text, int columns) {
-  int width = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    unsigned char lead = static_cast<unsigned char>(text[i]);
-    int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    width += length >= 3 ? 2 : 1;
-    i += static_cast<std::size_t>(length);
-  }
-  return width >= columns ? text : text + std::string(static_cast<std::size_t>(columns - width), ' ');
-}
-
-}  // namespace
-
-TerminalFront::TerminalFront(TerminalMessageBoxes& boxes, std::FILE* out, std::FILE* err, bool terminal,
+TerminalFront::TerminalFront(TerminalMessageBoxes& boxes, std::FILE* out, std::FILE* err, bool terminal, bool colours,
                              const std::atomic<bool>& cancel, std::string programName)
-    : boxes_(boxes), out_(out), err_(err), terminal_(terminal), cancel_(cancel), programName_(std::move(programName)) {}
+    : boxes_(boxes),
+      out_(out),
+      err_(err),
+      terminal_(terminal),
+      colours_(colours),
+      cancel_(cancel),
+      programName_(std::move(programName)) {}
 
 void TerminalFront::DrawProgress(const std::string& status, const std::string& speed, uint32_t percent) {
   if (!terminal_) return;
@@ -94,6 +85,7 @@ void TerminalFront::ShowBadSectorReport(const BadSectorReportModel& report) {
   std::fprintf(out_, "%s\n", kTextReportCaption);
   std::fprintf(out_, "  %s %s\n  %s %s\n  %s %s\n", kTextReportTotalLabel, report.total.c_str(), kTextReportSizeLabel,
                report.size.c_str(), kTextReportDistributionLabel, report.distribution.c_str());
+  for (const std::string& line : DamageMapLines(report.map, colours_)) std::fprintf(out_, "  %s\n", line.c_str());
   constexpr int kSectorColumn = 32;
   if (!report.rows.empty()) {
     std::fprintf(out_, "  %s %s\n", PadToColumns(kTextReportColumnSector, kSectorColumn).c_str(), kTextReportColumnSide);

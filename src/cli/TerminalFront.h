@@ -1,6 +1,6 @@
 #pragma once
 // What the POSIX front end shows in place of windows: a progress line on the terminal while a job runs,
-// the conversion status, the bad-sector report as a table, the help, and the loaded image's information.
+// the conversion status, the bad-sector report as a map and a table, the help, and the loaded image's information.
 
 #include <atomic>
 #include <cstdio>
@@ -12,7 +12,8 @@
 class TerminalFront : public IApplicationFront {
  public:
   // cancel is set from the interrupt signal (Ctrl-C) and turns into a cancel request of the running job.
-  TerminalFront(TerminalMessageBoxes& boxes, std::FILE* out, std::FILE* err, bool terminal,
+  // terminal: err is a terminal (progress lines); colours: out is one (the report's map in colour).
+  TerminalFront(TerminalMessageBoxes& boxes, std::FILE* out, std::FILE* err, bool terminal, bool colours,
                 const std::atomic<bool>& cancel, std::string programName);
   void SetApplication(const Application& application) { application_ = &application; }
 
@@ -38,6 +39,7 @@ class TerminalFront : public IApplicationFront {
   std::FILE* out_;
   std::FILE* err_;
   bool terminal_;
+  bool colours_;
   const std::atomic<bool>& cancel_;
   std::string programName_;
   const Application* application_ = nullptr;

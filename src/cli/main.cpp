@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   SystemClock clock;
   ApplicationServices services{registry,         boxes, devices, clock, DetectPlatform(),
                                SelfExtractorCarrier(ProcessEnvironment, OwnProgramPath()), PathStyle::Posix};
-  TerminalFront front(boxes, stdout, stderr, terminal, interrupted, ProgramName(arguments));
+  TerminalFront front(boxes, stdout, stderr, terminal, ::isatty(1) != 0, interrupted, ProgramName(arguments));
   Application application(services, front);
   front.SetApplication(application);
   application.LoadAllSettings();

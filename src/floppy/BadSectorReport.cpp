@@ -17,8 +17,9 @@ BadSectorRow RowOf(uint32_t offset) {
 }  // namespace
 
 BadSectorReportModel BuildBadSectorReport(const std::vector<uint32_t>& offsets, const FloppyGeometry& geometry,
-                                          const std::vector<RecoveredSector>& recovered) {
+                                          const std::vector<RecoveredSector>& recovered, SectorState damage) {
   BadSectorReportModel report;
+  report.map = BuildDamageMap(offsets, geometry, recovered, damage);
   int high = 0;
   int low = 0;
   for (uint32_t offset : offsets) {

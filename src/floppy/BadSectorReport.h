@@ -8,6 +8,7 @@
 
 #include "base/Geometry.h"
 #include "base/OperationProgress.h"
+#include "floppy/DamageMap.h"
 
 struct BadSectorRow {
   std::string sectorText;  // "%d / %d 字节 (%.1f kB)"
@@ -20,9 +21,12 @@ struct BadSectorReportModel {
   std::string total;               // "%d / %d (%.2f%%)"
   std::string size;                // "%.1fkB / %.0fkB"
   std::string distribution;        // "%d 高 (%d%%) - %d 低 (%d%%)"
+  DamageMap map;
 };
 
 // geometry is the image record's (after a read the disk's, after a write the image's). Sectors a retry pass
 // recovered are listed among the rows, each saying on which pass; the statistics count the bad ones only.
+// damage says what the offsets are on the map: Bad after a read, Recreated after a write.
 BadSectorReportModel BuildBadSectorReport(const std::vector<uint32_t>& offsets, const FloppyGeometry& geometry,
-                                          const std::vector<RecoveredSector>& recovered = {});
+                                          const std::vector<RecoveredSector>& recovered = {},
+                                          SectorState damage = SectorState::Bad);

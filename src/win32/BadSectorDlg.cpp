@@ -6,6 +6,7 @@
 
 #include "base/Texts.h"
 #include "win32/BadSectorDlgRes.h"
+#include "win32/DamageMapPainter.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ struct ResizeRule {
 constexpr ResizeRule kResizeRules[] = {
     {IDC_BAD_STATISTICS_GROUP, 0, 0, 100, 0}, {IDC_BAD_TOTAL, 0, 0, 100, 0},
     {IDC_BAD_SIZE, 0, 0, 100, 0},             {IDC_BAD_DISTRIBUTION, 0, 0, 100, 0},
+    {IDC_BAD_MAP_GROUP, 0, 0, 100, 0},        {IDC_BAD_MAP, 0, 0, 100, 0},
     {IDC_BAD_DETAILS_GROUP, 0, 0, 100, 100},  {IDC_BAD_LIST, 0, 0, 100, 100},
     {IDOK, 50, 100, 0, 0},
 };
@@ -62,4 +64,36 @@ void CBadSectorDlg::FillList() {
   }
   list.SetRedraw(true);
   list_.SortByColumn(kSectorColumn, true);
+}
+
+std::optional<LRESULT> CBadSectorDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DRAWITEM && wParam == IDC_BAD_MAP) {
+    PaintMap(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return TRUE;
+  }
+  std::optional<LRESULT> result = CMyDialog::WindowProc(message, wParam, lParam);
+  // The map's cells follow its width: a static control only repaints what a resize uncovered.
+  if (message == WM_SIZE) ::InvalidateRect(Item(IDC_BAD_MAP), nullptr, FALSE);
+  return result;
+}
+
+void CBadSectorDlg::PaintMap(const DRAWITEMSTRUCT& item) const {
+  RECT area = item.rcItem;
+  int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return;
+  // Drawn off screen first: thousands of cells painted one by one would flicker while the window is resized.
+  HDC memory = ::CreateCompatibleDC(item.hDC);
+  HBITMAP bitmap = memory ? ::CreateCompatibleBitmap(item.hDC, width, height) : nullptr;
+  HFONT font = reinterpret_cast<HFONT>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
+  if (!bitmap) {
+    if (memory) ::DeleteDC(memory);
+    PaintDamageMap(item.hDC, area, report_.map, font);
+    return;
+  }
+  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  PaintDamageMap(memory, {0, 0, width, height}, report_.map, font);
+  ::BitBlt(item.hDC, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
+  ::SelectObject(memory, old);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The report of the sectors found bad by an emergency read or recreated by a write: one row per sector,
-// sortable by offset or side, and three statistics lines. It only displays the report it is given.
+// The report of the sectors found bad by an emergency read or recreated by a write: three statistics lines,
+// a map of the disk, and one row per sector, sortable by offset or side. It only displays the report it is
+// given.
 
 #include "floppy/BadSectorReport.h"
 #include "ui/MyDialog.h"
@@ -18,9 +19,11 @@ class CBadSectorDlg : public CMyDialog {
 
  protected:
   bool OnInitDialog() override;
+  std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void FillList();
+  void PaintMap(const DRAWITEMSTRUCT& item) const;
 
   BadSectorReportModel report_;
   SortListCtrl list_;

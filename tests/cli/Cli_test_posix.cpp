@@ -246,6 +246,14 @@ TEST_F(Cli, EmergencyReadPrintsTheReport) {
   EXPECT_TRUE(Contains(run.out, "总共: 1 / 2880 (0.03%)\n")) << run.out;
   EXPECT_TRUE(Contains(run.out, "分配: 0 高 (0%) - 1 低 (100%)\n")) << run.out;
   EXPECT_TRUE(Contains(run.out, "38 / 18944 字节 (18.5 kB)")) << run.out;
+  // The map, plain: standard output is no terminal here.
+  EXPECT_TRUE(Contains(run.out, "\n  扇区分布图\n  磁轨  磁头 0              磁头 1\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "\n     0  ..................  ..................\n"
+                                "     1  .X................  ..................\n"
+                                "     2  ..................  ..................\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "\n    79  ..................  ..................\n"
+                                "  图例:  . 完好  X 坏扇区  R 重试时读出\n")) << run.out;
+  EXPECT_EQ(run.out.find('\033'), std::string::npos);
   std::string raw = ReadWhole(Path("rescued.img"));
   EXPECT_EQ(raw.substr(18944, 22), "BAD SECTOR DUMMY BLOCK");
 

@@ -95,6 +95,9 @@ TEST_F(DamagedImages, AnEmergencyImageGetsItsBadSectorsBackOnA1440KbDisk) {
   EXPECT_TRUE(Contains(run.out, "总共: 2 / 2880 (0.07%)\n")) << run.out;
   EXPECT_TRUE(Contains(run.out, "38 / 18944 字节 (18.5 kB)")) << run.out;
   EXPECT_TRUE(Contains(run.out, "101 / 51200 字节 (50.0 kB)")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "\n     1  .C................  ..................\n"
+                                "     2  ..................  ..........C.......\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "\n  图例:  . 完好  C 已重建的坏扇区\n")) << run.out;
 
   ProgramRun shown = Vfloppy({"show", floppy});
   EXPECT_TRUE(Contains(shown.out, "not found    37,100\n")) << shown.out;

@@ -89,6 +89,12 @@ TEST_F(BatchRead, AnEmergencyReadReportsTheUnreadableSector) {
   EXPECT_EQ(Text(report, IDC_BAD_TOTAL), L"1 / 2880 (0.03%)");
   EXPECT_EQ(Text(report, IDC_BAD_SIZE), L"0.5kB / 1440kB");
   EXPECT_EQ(Text(report, IDC_BAD_DISTRIBUTION), L"0 高 (0%) - 1 低 (100%)");
+  HWND map = ::GetDlgItem(report, IDC_BAD_MAP);
+  RECT area{};
+  ASSERT_TRUE(map && ::IsWindowVisible(map) && ::GetClientRect(map, &area));
+  EXPECT_GE(area.right, 80 * 4) << "a few pixels for every track";
+  EXPECT_GE(area.bottom, 2 * 18 * 3);
+  EXPECT_EQ(Text(report, IDC_BAD_MAP_GROUP), Utf16(kTextMapGroup));
   ASSERT_TRUE(robot::ClickButton(report, IDOK));
   EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
 

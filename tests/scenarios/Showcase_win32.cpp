@@ -107,6 +107,26 @@ const std::map<std::string, Stage>& Stages() {
          if (HWND notice = WaitForMessageBox(process.Id())) w.Answer(notice, IDOK);
          return WaitForCaption(process.Id(), Utf16(kTextReportCaption));
        }},
+      {"report-many",
+       [](Workspace& w) {
+         w.StoreSetting(L"Emergency", 1);
+         VirtualFloppy floppy = w.InsertFloppy();
+         const FloppyGeometry& geometry = floppy.geometry;
+         // A scratch across head 0, a dead track side on head 1, and a few lone sectors.
+         for (int track = 20; track <= 52; ++track) {
+           for (int sector = 4; sector <= 6; ++sector) {
+             MarkSector(floppy, geometry.LinearSector(track, 0, sector), kSlotUnreadable);
+           }
+         }
+         for (int sector = 0; sector < geometry.sectorsPerTrack; ++sector) {
+           MarkSector(floppy, geometry.LinearSector(71, 1, sector), kSlotUnreadable);
+         }
+         for (int64_t sector : {37, 700, 1441, 2000, 2879}) MarkSector(floppy, sector, kSlotUnreadable);
+         w.InsertFloppy(floppy);
+         robot::Process& process = w.Start({L"/r", L"/o", w.WidePath("紧急.img")});
+         if (HWND notice = WaitForMessageBox(process.Id())) w.Answer(notice, IDOK);
+         return WaitForCaption(process.Id(), Utf16(kTextReportCaption));
+       }},
       {"help",
        [](Workspace& w) {
          robot::Process& process = w.Start({});

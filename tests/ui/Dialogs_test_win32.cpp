@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <climits>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "win32/BadSectorDlg.h"
 #include "win32/BadSectorDlgRes.h"
 #include "win32/CommandLineHelpDlg.h"
+#include "win32/DamageMapPainter.h"
 #include "win32/CommandLineHelpDlgRes.h"
 #include "win32/ConversionDlg.h"
 #include "win32/ConversionDlgRes.h"
@@ -87,6 +90,7 @@ TEST(ToolkitDialogs, ShowTheirCaptionsLabelsAndContent) {
         {IDC_BAD_SIZE, "0.0kB / 1440kB"},
         {IDC_BAD_DISTRIBUTION_LABEL, kTextReportDistributionLabel},
         {IDC_BAD_DISTRIBUTION, "0 高 (0%) - 0 低 (0%)"},
+        {IDC_BAD_MAP_GROUP, kTextMapGroup},
         {IDC_BAD_DETAILS_GROUP, kTextReportDetailsGroup},
         {IDOK, kTextOk}}},
   };
@@ -288,6 +292,100 @@ TEST(BadSectorDialog, GrowingTheReportWidensTheListAndKeepsOkCentred) {
     EXPECT_EQ(ok2.top - ok.top, 40);
     EXPECT_EQ(dialog.List().List().ColumnWidth(0), sectorColumn + 80) << "the sector column takes the extra width";
     EXPECT_EQ(dialog.List().List().ColumnWidth(1), sideColumn);
+  });
+}
+
+// Where cells of one colour are on a map painted at the size the report gives it.
+struct Painted {
+  int pixels = 0;
+  RECT box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+};
+
+std::map<COLORREF, Painted> PaintedColours(const DamageMap& map, SIZE size, HFONT font) {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::map<COLORREF, Painted> colours;
+  if (!dc || !bitmap) return colours;
+  HGDIOBJ old = ::SelectObject(dc, bitmap);
+  PaintDamageMap(dc, {0, 0, size.cx, size.cy}, map, font);
+  ::GdiFlush();
+  const auto* pixel = static_cast<const uint32_t*>(bits);
+  for (int y = 0; y < size.cy; ++y) {
+    for (int x = 0; x < size.cx; ++x) {
+      uint32_t p = pixel[y * size.cx + x];
+      Painted& painted = colours[RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF)];
+      painted.pixels += 1;
+      painted.box = {std::min<LONG>(painted.box.left, x), std::min<LONG>(painted.box.top, y),
+                     std::max<LONG>(painted.box.right, x + 1), std::max<LONG>(painted.box.bottom, y + 1)};
+    }
+  }
+  ::SelectObject(dc, old);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(dc);
+  return colours;
+}
+
+TEST(BadSectorDialog, TheMapSitsBetweenStatisticsAndListAndFollowsTheWidth) {
+  UiSettings ui;
+  CBadSectorDlg dialog(ui.Context(), BuildBadSectorReport({0, 18944}, FloppyGeometry{80, 18}));
+  RunModalWith(dialog, nullptr, [&](HWND w) {
+    HWND map = ::GetDlgItem(w, IDC_BAD_MAP);
+    ASSERT_NE(map, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(map));
+    EXPECT_EQ(::GetWindowLongW(map, GWL_STYLE) & SS_TYPEMASK, SS_OWNERDRAW);
+    RECT statistics = ControlRect(w, IDC_BAD_STATISTICS_GROUP), group = ControlRect(w, IDC_BAD_MAP_GROUP),
+         area = ControlRect(w, IDC_BAD_MAP), details = ControlRect(w, IDC_BAD_DETAILS_GROUP);
+    EXPECT_GE(group.top, statistics.bottom);
+    EXPECT_TRUE(area.left > group.left && area.top > group.top && area.right < group.right && area.bottom < group.bottom);
+    EXPECT_LE(group.bottom, details.top);
+    // 80 tracks of at least 4 pixels, 2 x 21 sectors of at least 3, axis and legend.
+    EXPECT_GE(area.right - area.left, 80 * 4 + 60);
+    EXPECT_GE(area.bottom - area.top, 2 * 21 * 3 + 40);
+    RECT window = WindowRectOf(w);
+    EXPECT_LE(window.bottom - window.top, 740) << "fits a 1024 x 768 screen";
+    ResizeWindowBy(w, 80, 40);
+    PumpMessages(30);
+    RECT grown = ControlRect(w, IDC_BAD_MAP);
+    EXPECT_EQ(grown.right - grown.left, area.right - area.left + 80);
+    EXPECT_EQ(grown.bottom - grown.top, area.bottom - area.top);
+  });
+}
+
+TEST(BadSectorDialog, TheMapShowsTheFirstAndLastSectorOfEveryFormatInsideItsArea) {
+  UiSettings ui;
+  CBadSectorDlg dialog(ui.Context(), BuildBadSectorReport({}, FloppyGeometry{80, 18}));
+  RunModalWith(dialog, nullptr, [&](HWND w) {
+    HWND control = ::GetDlgItem(w, IDC_BAD_MAP);
+    RECT client = ClientRectOf(control);
+    SIZE size{client.right, client.bottom};
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    for (FloppyGeometry geometry : {FloppyGeometry{40, 9}, FloppyGeometry{80, 8}, FloppyGeometry{80, 15},
+                                    FloppyGeometry{80, 18}, FloppyGeometry{80, 21}}) {
+      SCOPED_TRACE(std::to_string(geometry.tracks) + " x " + std::to_string(geometry.sectorsPerTrack));
+      // The legend of a write has neither colour: each stands for exactly one cell.
+      DamageMap map(geometry, SectorState::Recreated);
+      map.Mark(0, SectorState::Recovered);
+      map.Mark(static_cast<uint32_t>((geometry.TotalSectors() - 1) * 512), SectorState::Bad);
+      std::map<COLORREF, Painted> colours = PaintedColours(map, size, font);
+      Painted first = colours[ColourOfSectorState(SectorState::Recovered)];
+      Painted last = colours[ColourOfSectorState(SectorState::Bad)];
+      EXPECT_GE(first.pixels, 3 * 2);
+      EXPECT_EQ(first.pixels, last.pixels) << "cells of one size";
+      EXPECT_EQ(first.pixels, (first.box.right - first.box.left) * (first.box.bottom - first.box.top)) << "one cell";
+      EXPECT_LT(first.box.right, size.cx / 3);
+      EXPECT_LT(first.box.bottom, size.cy / 2);
+      EXPECT_GT(last.box.left, size.cx * 2 / 3);
+      EXPECT_GT(last.box.top, size.cy / 3);
+      EXPECT_LE(last.box.right, size.cx);
+      Painted good = colours[ColourOfSectorState(SectorState::Good)];
+      Painted recreated = colours[ColourOfSectorState(SectorState::Recreated)];
+      EXPECT_GT(good.pixels, first.pixels * static_cast<int>(geometry.TotalSectors() - 3));
+      EXPECT_GT(recreated.pixels, 0) << "the legend's swatch";
+      EXPECT_GT(recreated.box.top, last.box.bottom) << "the legend below the map";
+    }
   });
 }
 

@@ -105,6 +105,22 @@ Sample MakeSample(const std::string& name, const DialogContext& context) {
     std::vector<uint32_t> offsets = {737280, 0, 512, 18944, 1024, 1457664};
     return {std::make_unique<CBadSectorDlg>(context, BuildBadSectorReport(offsets, FloppyGeometry{80, 18})), nullptr};
   }
+  if (name == "report-retried") {
+    // A 360 KB disk read with retries: what the passes got back beside what stayed bad.
+    std::vector<uint32_t> offsets = {4608, 5120, 5632, 187904, 368128};
+    std::vector<RecoveredSector> recovered = {{9216, 1}, {9728, 2}, {200704, 1}, {300544, 3}};
+    return {std::make_unique<CBadSectorDlg>(context, BuildBadSectorReport(offsets, FloppyGeometry{40, 9}, recovered)),
+            nullptr};
+  }
+  if (name == "report-recreated") {
+    // A 1680 KB disk written with its bad sectors recreated.
+    std::vector<uint32_t> offsets;
+    for (uint32_t sector = 840; sector < 861; ++sector) offsets.push_back(sector * 512);
+    for (uint32_t sector : {5u, 1000u, 2222u, 3359u}) offsets.push_back(sector * 512);
+    return {std::make_unique<CBadSectorDlg>(
+                context, BuildBadSectorReport(offsets, FloppyGeometry{80, 21}, {}, SectorState::Recreated)),
+            nullptr};
+  }
   return {};
 }
 
@@ -117,7 +133,8 @@ int ShowMessage() {
 }  // namespace
 
 std::vector<std::string> ShowcaseNames() {
-  return {"help", "description", "conversion", "progress", "progress-cancel", "report", "message"};
+  return {"help", "description", "conversion", "progress", "progress-cancel", "report", "report-retried",
+          "report-recreated", "message"};
 }
 
 int RunShowcase(const std::vector<std::string>& arguments) {
