@@ -37,6 +37,15 @@ inline int MessageHeadOf(const DeviceContext& context, int64_t sector) {
   return static_cast<int>(sector / perTrack % kHeads);
 }
 
+// The failures of a transfer, told the same way by every device path; error is the system's code. Each
+// returns -1.
+// A read that fails: told unless emergency reading, which records the sector and goes on.
+int FailRead(const DeviceContext& context, int64_t startSector, uint32_t error);
+// A write that fails: silent while recreating bad sectors (a sector formatted as bad refuses the write).
+int FailWrite(const DeviceContext& context, int64_t startSector, uint32_t error, bool writeProtected);
+// A verification that fails: one sector (count 1) or a track side.
+int FailVerify(const DeviceContext& context, int64_t startSector, int count, uint32_t error);
+
 struct VolumeSpace {
   bool known = false;  // false when the query failed (both values are then 0)
   int32_t totalBytes = 0;

@@ -248,11 +248,7 @@ int LinuxFloppyDevice::Read(void* buffer, uint32_t bytes, uint32_t& transferred,
     position_ += bytes;
     return 0;
   }
-  if (context_.settings.m_emergency == 0) {
-    ShowError(context_.boxes, kTextCannotReadTrack,
-              {MessageTrackOf(context_, startSector), MessageHeadOf(context_, startSector), error});
-  }
-  return -1;
+  return FailRead(context_, startSector, static_cast<uint32_t>(error));
 }
 
 int LinuxFloppyDevice::Write(const void* buffer, uint32_t bytes, uint32_t& transferred, int64_t startSector, int) {
@@ -272,15 +268,7 @@ int LinuxFloppyDevice::Write(const void* buffer, uint32_t bytes, uint32_t& trans
   } catch (const std::bad_alloc&) {
     error = kLinuxENoMem;
   }
-  // A sector formatted as bad is expected to refuse the write.
-  if (context_.settings.m_formatDisk != 0 && context_.settings.m_recreateBad != 0) return -1;
-  if (error == kLinuxERofs) {
-    ShowError(context_.boxes, kTextWriteProtected);
-  } else {
-    ShowError(context_.boxes, kTextCannotWriteTrack,
-              {MessageTrackOf(context_, startSector), MessageHeadOf(context_, startSector), error});
-  }
-  return -1;
+  return FailWrite(context_, startSector, static_cast<uint32_t>(error), error == kLinuxERofs);
 }
 
 int LinuxFloppyDevice::Verify(uint32_t bytes, int64_t startSector, int count) {
@@ -289,13 +277,7 @@ int LinuxFloppyDevice::Verify(uint32_t bytes, int64_t startSector, int count) {
     position_ += bytes;
     return 0;
   }
-  if (count == 1) {
-    ShowError(context_.boxes, kTextCannotVerifySector, {startSector + 1, error});
-  } else {
-    ShowError(context_.boxes, kTextCannotVerifyTrack,
-              {MessageTrackOf(context_, startSector), MessageHeadOf(context_, startSector), error});
-  }
-  return -1;
+  return FailVerify(context_, startSector, count, static_cast<uint32_t>(error));
 }
 
 int LinuxFloppyDevice::Close() {

@@ -4,6 +4,7 @@
 
 #include "base/Texts.h"
 #include "base/Win32Codes.h"
+#include "floppy/DeviceHandle.h"
 #include "floppy/NtFormatRequest.h"
 #include "floppy/NtRecords.h"
 
@@ -81,25 +82,14 @@ int NtFloppyDevice::FormatTrack(int track, int head, const FloppyGeometry& image
 int NtFloppyDevice::Read(void* buffer, uint32_t bytes, uint32_t& transferred, int64_t startSector, int) {
   transferred = 0;
   if (os_.ReadFile(handle_, buffer, bytes, &transferred)) return 0;
-  uint32_t error = os_.GetLastError();
-  if (context_.settings.m_emergency == 0) {
-    ShowError(context_.boxes, kTextCannotReadTrack, {TrackOf(startSector), HeadOf(startSector), error});
-  }
-  return -1;
+  return FailRead(context_, startSector, os_.GetLastError());
 }
 
 int NtFloppyDevice::Write(const void* buffer, uint32_t bytes, uint32_t& transferred, int64_t startSector, int) {
   transferred = 0;
   if (os_.WriteFile(handle_, buffer, bytes, &transferred)) return 0;
   uint32_t error = os_.GetLastError();
-  // A sector formatted as bad is expected to refuse the write.
-  if (context_.settings.m_formatDisk != 0 && context_.settings.m_recreateBad != 0) return -1;
-  if (error == kErrorWriteProtect) {
-    ShowError(context_.boxes, kTextWriteProtected);
-  } else {
-    ShowError(context_.boxes, kTextCannotWriteTrack, {TrackOf(startSector), HeadOf(startSector), error});
-  }
-  return -1;
+  return FailWrite(context_, startSector, error, error == kErrorWriteProtect);
 }
 
 int NtFloppyDevice::Verify(uint32_t bytes, int64_t startSector, int count) {
@@ -112,24 +102,12 @@ int NtFloppyDevice::Verify(uint32_t bytes, int64_t startSector, int count) {
   } catch (const std::bad_alloc&) {
     error = kErrorNotEnoughMemory;
   }
-  if (count == 1) {
-    ShowError(context_.boxes, kTextCannotVerifySector, {startSector + 1, error});
-  } else {
-    ShowError(context_.boxes, kTextCannotVerifyTrack, {TrackOf(startSector), HeadOf(startSector), error});
-  }
-  return -1;
+  return FailVerify(context_, startSector, count, error);
 }
 
 void NtFloppyDevice::MovePointer(int32_t distance) { os_.SetFilePointer(handle_, distance, nullptr, kFileCurrent); }
 
-int NtFloppyDevice::Close() {
-  if (handle_ == kInvalidNtHandle) return 0;
-  bool closed = os_.CloseHandle(handle_);
-  handle_ = kInvalidNtHandle;
-  if (closed) return 0;
-  ShowError(context_.boxes, kTextCannotFinishWriting, {os_.GetLastError()});
-  return -1;
-}
+int NtFloppyDevice::Close() { return CloseDeviceHandle(os_, handle_, context_.boxes); }
 
 VolumeSpace NtFloppyDevice::QueryVolumeSpace() {
   uint64_t freeToCaller = 0, total = 0, totalFree = 0;
@@ -137,15 +115,4 @@ VolumeSpace NtFloppyDevice::QueryVolumeSpace() {
   // The image record keeps 32-bit sizes: the low halves.
   auto low = [](uint64_t bytes) { return static_cast<int32_t>(static_cast<uint32_t>(bytes)); };
   return {true, low(total), low(totalFree)};
-}
-
-int NtFloppyDevice::TrackOf(int64_t sector) const {
-  // An image record without sectors per track must not make a failure message divide by zero.
-  int64_t perTrack = context_.imageSectorsPerTrack > 0 ? context_.imageSectorsPerTrack : 1;
-  return static_cast<int>(sector / perTrack / kHeads);
-}
-
-int NtFloppyDevice::HeadOf(int64_t sector) const {
-  int64_t perTrack = context_.imageSectorsPerTrack > 0 ? context_.imageSectorsPerTrack : 1;
-  return static_cast<int>(sector / perTrack % kHeads);
 }

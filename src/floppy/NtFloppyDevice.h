@@ -30,10 +30,6 @@ class NtFloppyDevice final : public IFloppyDevice {
   static constexpr int kGeometryAttempts = 5;
 
  private:
-  // Track and head of a linear sector, counted with the image's sectors per track, for messages.
-  int TrackOf(int64_t sector) const;
-  int HeadOf(int64_t sector) const;
-
   INtSyscalls& os_;
   DeviceContext context_;
   NtHandle handle_ = kInvalidNtHandle;

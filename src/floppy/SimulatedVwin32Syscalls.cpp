@@ -197,6 +197,17 @@ uint16_t SimulatedVwin32Syscalls::DeviceParameters(Device& device, const DiocReg
   return 0;
 }
 
+bool SimulatedVwin32Syscalls::MediumOf(NtHandle drive, NtDiskGeometry& medium) {
+  std::array<uint8_t, kDiskGeometryBytes> reply{};
+  uint32_t returned = 0;
+  if (!drives_.DeviceIoControl(drive, kIoctlDiskGetDriveGeometry, nullptr, 0, reply.data(), kDiskGeometryBytes,
+                               &returned)) {
+    return false;
+  }
+  medium = DecodeDiskGeometry(reply.data());
+  return true;
+}
+
 uint16_t SimulatedVwin32Syscalls::BiosService(Device& device, const DiocRegisters& r) {
   char letter = LetterOfBios(r.edx & 0xFF);
   if (!letter) return kBiosInvalidCommand;
@@ -205,11 +216,8 @@ uint16_t SimulatedVwin32Syscalls::BiosService(Device& device, const DiocRegister
     uint32_t error = 0;
     NtHandle drive = Drive(device, letter, error);
     if (drive == kInvalidNtHandle) return kBiosTimeout;
-    std::array<uint8_t, kDiskGeometryBytes> reply{};
-    uint32_t returned = 0;
-    if (!drives_.DeviceIoControl(drive, kIoctlDiskGetDriveGeometry, nullptr, 0, reply.data(), kDiskGeometryBytes,
-                                 &returned) &&
-        drives_.GetLastError() == static_cast<uint32_t>(kErrorNotReady)) {
+    NtDiskGeometry medium;
+    if (!MediumOf(drive, medium) && drives_.GetLastError() == static_cast<uint32_t>(kErrorNotReady)) {
       return kBiosTimeout;
     }
     const MediaProfile* profile = BiosMediaType(r.ecx >> 8 & 0xFF, r.ecx & 0xFF);
@@ -265,13 +273,8 @@ uint16_t SimulatedVwin32Syscalls::VerifySectors(Device& device, char letter, con
   uint32_t error = 0;
   NtHandle drive = Drive(device, letter, error);
   if (drive == kInvalidNtHandle) return kBiosTimeout;
-  std::array<uint8_t, kDiskGeometryBytes> reply{};
-  uint32_t returned = 0;
-  if (!drives_.DeviceIoControl(drive, kIoctlDiskGetDriveGeometry, nullptr, 0, reply.data(), kDiskGeometryBytes,
-                               &returned)) {
-    return BiosStatus(drives_.GetLastError());
-  }
-  NtDiskGeometry medium = DecodeDiskGeometry(reply.data());
+  NtDiskGeometry medium;
+  if (!MediumOf(drive, medium)) return BiosStatus(drives_.GetLastError());
   uint32_t perTrack = medium.sectorsPerTrack;
   // The controller verifies within one side.
   if (count == 0 || sector == 0 || head >= kHeads || sector - 1 + count > perTrack ||

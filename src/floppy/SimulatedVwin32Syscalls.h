@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 
+#include "floppy/NtRecords.h"
 #include "floppy/NtSyscalls.h"
 #include "floppy/SimulatedDrive.h"
 #include "floppy/Vwin32Syscalls.h"
@@ -44,6 +45,8 @@ class SimulatedVwin32Syscalls final : public IVwin32Syscalls {
   uint16_t AbsoluteDiskIo(Device& device, const DiocRegisters& r);
   uint16_t FormatSide(Device& device, char letter, const DiocRegisters& r);
   uint16_t VerifySectors(Device& device, char letter, const DiocRegisters& r);
+  // The disk's geometry as the NT drive reports it: false with the NT error left in GetLastError().
+  bool MediumOf(NtHandle drive, NtDiskGeometry& medium);
   // Sector transfer at a linear index: 0, or the NT error.
   uint32_t Transfer(NtHandle drive, int64_t first, uint32_t count, uint8_t* buffer, bool write);
 

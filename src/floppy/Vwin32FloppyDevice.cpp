@@ -2,6 +2,8 @@
 
 #include "base/Texts.h"
 #include "base/Win32Codes.h"
+#include "floppy/DeviceHandle.h"
+#include "floppy/DriveNode.h"
 
 namespace {
 
@@ -129,11 +131,7 @@ int Vwin32FloppyDevice::Read(void* buffer, uint32_t bytes, uint32_t&, int64_t st
   uint16_t ax = 0;
   int sectors = SectorsIn(bytes, count);
   if (sectors == 0 || Transfer(static_cast<uint8_t*>(buffer), startSector, sectors, false, ax)) return 0;
-  if (context_.settings.m_emergency == 0) {
-    ShowError(context_.boxes, kTextCannotReadTrack,
-              {MessageTrackOf(context_, startSector), MessageHeadOf(context_, startSector), ax});
-  }
-  return -1;
+  return FailRead(context_, startSector, ax);
 }
 
 int Vwin32FloppyDevice::Write(const void* buffer, uint32_t bytes, uint32_t&, int64_t startSector, int count) {
@@ -143,14 +141,7 @@ int Vwin32FloppyDevice::Write(const void* buffer, uint32_t bytes, uint32_t&, int
   if (sectors == 0 || Transfer(static_cast<uint8_t*>(const_cast<void*>(buffer)), startSector, sectors, true, ax)) {
     return 0;
   }
-  if (context_.settings.m_formatDisk != 0 && context_.settings.m_recreateBad != 0) return -1;
-  if (ax == kBiosWriteProtected) {
-    ShowError(context_.boxes, kTextWriteProtected);
-  } else {
-    ShowError(context_.boxes, kTextCannotWriteTrack,
-              {MessageTrackOf(context_, startSector), MessageHeadOf(context_, startSector), ax});
-  }
-  return -1;
+  return FailWrite(context_, startSector, ax, ax == kBiosWriteProtected);
 }
 
 int Vwin32FloppyDevice::Verify(uint32_t, int64_t startSector, int count) {
@@ -162,27 +153,9 @@ int Vwin32FloppyDevice::Verify(uint32_t, int64_t startSector, int count) {
   r.edx = static_cast<uint32_t>(MessageHeadOf(context_, startSector)) << 8 | BiosDrive();
   r.ebx = 0;
   if (Request(kVwin32Int13, r)) return 0;
-  if (count == 1) {
-    ShowError(context_.boxes, kTextCannotVerifySector, {startSector + 1, r.Ax()});
-  } else {
-    ShowError(context_.boxes, kTextCannotVerifyTrack,
-              {MessageTrackOf(context_, startSector), MessageHeadOf(context_, startSector), r.Ax()});
-  }
-  return -1;
+  return FailVerify(context_, startSector, count, r.Ax());
 }
 
-int Vwin32FloppyDevice::Close() {
-  if (handle_ == kInvalidNtHandle) return 0;
-  bool closed = os_.CloseHandle(handle_);
-  handle_ = kInvalidNtHandle;
-  if (closed) return 0;
-  ShowError(context_.boxes, kTextCannotFinishWriting, {os_.GetLastError()});
-  return -1;
-}
+int Vwin32FloppyDevice::Close() { return CloseDeviceHandle(os_, handle_, context_.boxes); }
 
-uint32_t Vwin32FloppyDevice::BiosDrive() const {
-  const std::string& letter = context_.settings.m_fdLetter;
-  char c = letter.empty() ? 'A' : letter[0];
-  if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return c == 'B' ? 1u : 0u;
-}
+uint32_t Vwin32FloppyDevice::BiosDrive() const { return DriveLetterOf(context_.settings) == 'B' ? 1u : 0u; }
