@@ -150,9 +150,13 @@ int CDiskReadJob::RetryBadSectors() {
       int cylinder = static_cast<int>(sector / cylinderSectors);
       int64_t away = int64_t{cylinder < disk_.tracks / 2 ? disk_.tracks - 1 : 0} * cylinderSectors;
       MoveTo(away * kSectorBytes);
-      if (device_->Read(buffer_.data(), kSectorBytes, transferred, away, 1) == 0) position_ += kSectorBytes;
+      int read = device_->Read(buffer_.data(), kSectorBytes, transferred, away, 1);
+      if (read == kDiskChangedDuringJob) return -1;
+      if (read == 0) position_ += kSectorBytes;
       MoveTo(sector * kSectorBytes);
-      if (device_->Read(buffer_.data(), kSectorBytes, transferred, sector, 1) == 0) {
+      read = device_->Read(buffer_.data(), kSectorBytes, transferred, sector, 1);
+      if (read == kDiskChangedDuringJob) return -1;
+      if (read == 0) {
         position_ += kSectorBytes;
         uint32_t offset = static_cast<uint32_t>(sector * kSectorBytes);
         if (writer_->Rewrite(offset, buffer_.data(), kSectorBytes) != 0) return -1;
@@ -255,7 +259,9 @@ int CDiskReadJob::ReadSector(int64_t sector, uint64_t done) {
     }
   }
   uint32_t transferred = 0;
-  if (device_->Read(buffer_.data(), kSectorBytes, transferred, sector, 1) == 0) return 0;
+  int read = device_->Read(buffer_.data(), kSectorBytes, transferred, sector, 1);
+  if (read == 0) return 0;
+  if (read == kDiskChangedDuringJob) return -1;
   progress_.badSectorOffsets.push_back(static_cast<uint32_t>(done));
   bad_[index] = true;
   device_->MovePointer(kSectorBytes);
@@ -334,8 +340,8 @@ int CDiskWriteJob::WriteBlock(int64_t startSector, int count, uint64_t& done) {
 
   uint32_t transferred = 0;
   bool verify = environment_.settings.m_verifyWrite != 0;
-  if (device_->Write(buffer_.data(), bytes, transferred, startSector, count) != 0) {
-    if (!Recreating()) return -1;
+  if (int written = device_->Write(buffer_.data(), bytes, transferred, startSector, count); written != 0) {
+    if (!Recreating() || written == kDiskChangedDuringJob) return -1;
     // A sector formatted as bad refuses the write: recorded and skipped.
     progress_.badSectorOffsets.push_back(static_cast<uint32_t>(done));
     device_->MovePointer(static_cast<int32_t>(blockSize_));

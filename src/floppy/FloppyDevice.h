@@ -13,6 +13,8 @@
 #include "base/MessageBoxes.h"
 #include "settings/Settings.h"
 
+inline constexpr int kDiskChangedDuringJob = -3;
+
 enum class DeviceAccess {
   Read,       // the read job: GENERIC_READ, FILE_SHARE_READ
   ReadWrite,  // the write job and formatting: GENERIC_READ | GENERIC_WRITE, share read and write
@@ -65,7 +67,9 @@ class IFloppyDevice {
   // Formats one side of one track; flags (by linear sector index) mark sectors to recreate as bad.
   virtual int FormatTrack(int track, int head, const FloppyGeometry& image, const std::vector<uint32_t>& badFlags) = 0;
   // One transfer of bytes at the current position; startSector and count name the sectors in messages
-  // (and address them on Windows 9x).
+  // (and address them on Windows 9x). Read and Write return kDiskChangedDuringJob, after its message, when
+  // the disk was taken out or changed since the job began: emergency reading and the recreation of bad
+  // sectors must then stop rather than take every further sector for a bad one.
   virtual int Read(void* buffer, uint32_t bytes, uint32_t& transferred, int64_t startSector, int count) = 0;
   virtual int Write(const void* buffer, uint32_t bytes, uint32_t& transferred, int64_t startSector, int count) = 0;
   // Reads the sectors back into a scratch buffer; nothing is compared.

@@ -103,10 +103,26 @@ int LinuxFloppyDevice::Open(DeviceAccess access) {
     node.controller = os_.Ioctl(node.fd, kFdGetDrvTyp, name) == 0;
     node.fiveInchHighDensity = node.controller && name[0] == 'h';
     node.unit = os_.Stat(path_).minor & 3u;
+    LinuxFloppyDriveStruct state;
+    if (!node.start && node.controller && os_.Ioctl(node.fd, kFdPollDrvStat, &state) == 0) node.start = state;
   }
+  // A later phase, also on a node opened again for writing, must find the disk the job began with.
+  if (DiskChanged()) return -1;
   phaseOpen_ = true;
   position_ = 0;
   return 0;
+}
+
+// The driver counts the changes it has revalidated (at each open) and flags one seen since; a flag already
+// set when the job began was left from before it.
+bool LinuxFloppyDevice::DiskChanged() {
+  if (!node_->controller || !node_->start) return false;
+  LinuxFloppyDriveStruct state;
+  if (os_.Ioctl(node_->fd, kFdPollDrvStat, &state) != 0) return false;
+  bool flagged = (state.flags & kFdDiskChanged) != 0 && (node_->start->flags & kFdDiskChanged) == 0;
+  if (!flagged && state.generation == node_->start->generation) return false;
+  context_.boxes.Show(0, FormatText(kTextDiskChangedDuringJob, {context_.settings.m_fdLetter}), MessageIcon::Error);
+  return true;
 }
 
 int LinuxFloppyDevice::ReadAt(int64_t offset, uint8_t* out, uint32_t bytes) {
@@ -228,6 +244,7 @@ int LinuxFloppyDevice::FormatTrack(int track, int head, const FloppyGeometry& im
     return recreatesBad ? -2 : 0;
   }
   wrote_ = true;
+  if (DiskChanged()) return -1;
   if (error == kLinuxERofs) {
     ShowError(context_.boxes, kTextWriteProtected);
   } else if (NoDisk(error)) {
@@ -248,6 +265,7 @@ int LinuxFloppyDevice::Read(void* buffer, uint32_t bytes, uint32_t& transferred,
     position_ += bytes;
     return 0;
   }
+  if (DiskChanged()) return kDiskChangedDuringJob;
   return FailRead(context_, startSector, static_cast<uint32_t>(error));
 }
 
@@ -268,6 +286,7 @@ int LinuxFloppyDevice::Write(const void* buffer, uint32_t bytes, uint32_t& trans
   } catch (const std::bad_alloc&) {
     error = kLinuxENoMem;
   }
+  if (DiskChanged()) return kDiskChangedDuringJob;
   return FailWrite(context_, startSector, static_cast<uint32_t>(error), error == kLinuxERofs);
 }
 
@@ -277,6 +296,7 @@ int LinuxFloppyDevice::Verify(uint32_t bytes, int64_t startSector, int count) {
     position_ += bytes;
     return 0;
   }
+  if (DiskChanged()) return -1;
   return FailVerify(context_, startSector, count, static_cast<uint32_t>(error));
 }
 

@@ -37,6 +37,7 @@ struct LinuxOpenNode {
   bool fiveInchHighDensity = false;
   unsigned unit = 0;
   std::optional<FloppyGeometry> disk;
+  std::optional<LinuxFloppyDriveStruct> start;  // the controller drive's state when the job began
   std::optional<LinuxFloppyStruct> medium;  // set for formatting
 };
 
@@ -66,6 +67,9 @@ class LinuxFloppyDevice final : public IFloppyDevice {
 
  private:
   void ShowOpenFailure(int error);
+  // Whether the disk was taken out or changed since the job began (controller drives tell; USB ones do not),
+  // after the message that says so.
+  bool DiskChanged();
   int ReadAt(int64_t offset, uint8_t* out, uint32_t bytes);  // 0, or the errno
 
   std::shared_ptr<LinuxOpenNode> node_;

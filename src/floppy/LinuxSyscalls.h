@@ -62,12 +62,33 @@ struct LinuxFloppyRawCmd {
 
 inline constexpr std::size_t kLinuxDriveNameBytes = 16;  // floppy_drive_name
 
+// struct floppy_drive_struct (FDPOLLDRVSTAT): the drive's state, polled from the drive.
+struct LinuxFloppyDriveStruct {
+  unsigned long flags = 0;
+  unsigned long spinupDate = 0;
+  unsigned long selectDate = 0;
+  unsigned long firstReadDate = 0;
+  short probedFormat = 0;
+  short track = 0;
+  short maxblock = 0;
+  short maxtrack = 0;
+  int generation = 0;  // counts the disk changes
+  int keepData = 0;
+  int fdRef = 0;
+  int fdDevice = 0;
+  unsigned long lastChecked = 0;
+  char* dmabuf = nullptr;
+  int bufblocks = 0;
+};
+inline constexpr unsigned long kFdDiskChanged = 1ul << 4;  // FD_DISK_CHANGED
+
 inline constexpr unsigned long kFdGetPrm = LinuxIoctl(kIocRead, 2, 0x04, sizeof(LinuxFloppyStruct));
 inline constexpr unsigned long kFdSetPrm = LinuxIoctl(kIocWrite, 2, 0x42, sizeof(LinuxFloppyStruct));
 inline constexpr unsigned long kFdFmtTrk = LinuxIoctl(kIocWrite, 2, 0x48, sizeof(LinuxFormatDescr));
 inline constexpr unsigned long kFdFlush = LinuxIoctl(kIocNone, 2, 0x4b, 0);
 inline constexpr unsigned long kFdGetDrvTyp = LinuxIoctl(kIocRead, 2, 0x0f, kLinuxDriveNameBytes);
 inline constexpr unsigned long kFdRawCmd = LinuxIoctl(kIocNone, 2, 0x58, 0);
+inline constexpr unsigned long kFdPollDrvStat = LinuxIoctl(kIocRead, 2, 0x13, sizeof(LinuxFloppyDriveStruct));
 inline constexpr unsigned long kBlkGetSize64 = LinuxIoctl(kIocRead, 0x12, 114, sizeof(std::size_t));
 
 inline constexpr unsigned int kFdRawWrite = 0x2;

@@ -50,6 +50,26 @@ void SimulatedLinuxSyscalls::Attach(const std::string& path, std::shared_ptr<IVi
   drives_[path] = std::move(drive);
 }
 
+void SimulatedLinuxSyscalls::ChangeDisk(const std::string& path, std::shared_ptr<IVirtualFloppyStore> store) {
+  std::lock_guard lock(mutex_);
+  Drive& drive = drives_.at(path);
+  if (drive.floppy) {
+    uint32_t error = 0;
+    std::optional<VirtualFloppy> next = store->Load(error);
+    if (!next) {
+      next = *drive.floppy;
+      next->diskAbsent = true;
+    }
+    if (drive.mediumChanged) drive.store->Save(*drive.floppy);
+    drive.store->End(*drive.floppy);
+    drive.mediumChanged = false;
+    drive.floppy = std::move(next);
+  }
+  drive.store = std::move(store);
+  drive.diskChanged = true;
+  ++drive.generation;
+}
+
 void SimulatedLinuxSyscalls::RefuseOpen(const std::string& path, int error, std::string group) {
   std::lock_guard lock(mutex_);
   refusals_[path] = Refusal{error, std::move(group)};
@@ -104,6 +124,7 @@ int SimulatedLinuxSyscalls::Open(const std::string& path, int flags) {
     return Fail(kLinuxERofs);
   }
   SimulatedDrive(*drive.floppy).SpinUp();
+  drive.diskChanged = false;  // the driver revalidates the medium at every open
   ++drive.files;
   drive.exclusive = exclusive;
   int fd = nextFd_++;
@@ -144,6 +165,13 @@ int SimulatedLinuxSyscalls::Ioctl(int fd, unsigned long request, void* argument)
     return 0;
   }
   if (request == kFdFlush) return 0;
+  if (request == kFdPollDrvStat) {
+    LinuxFloppyDriveStruct state;
+    state.flags = drive.diskChanged ? kFdDiskChanged : 0;
+    state.generation = drive.generation;
+    std::memcpy(argument, &state, sizeof state);
+    return 0;
+  }
   // Requests that change the medium or how it is addressed need a file open for writing.
   if (request != kFdSetPrm && request != kFdRawCmd) return Fail(kLinuxENotTy);
   if (!file->write) return Fail(kLinuxEPerm);
@@ -162,6 +190,7 @@ int SimulatedLinuxSyscalls::Ioctl(int fd, unsigned long request, void* argument)
 }
 
 int SimulatedLinuxSyscalls::RawCommand(Drive& drive, LinuxFloppyRawCmd& command) {
+  if (drive.diskChanged) return Fail(kLinuxEIo);
   VirtualFloppy& floppy = *drive.floppy;
   if (floppy.refusesFormat) return Fail(kLinuxEInval);
   const unsigned needed = kFdRawWrite | kFdRawNeedSeek;
@@ -231,6 +260,7 @@ int64_t SimulatedLinuxSyscalls::Transfer(int fd, uint8_t* buffer, std::size_t by
       reinterpret_cast<std::uintptr_t>(buffer) % kSectorBytes != 0) {
     return Fail(kLinuxEInval);
   }
+  if (!drive.floppy || drive.diskChanged) return Fail(kLinuxEIo);  // "disk absent or changed during operation"
   VirtualFloppy& floppy = *drive.floppy;
   if (floppy.diskAbsent) return Fail(ErrnoOf(static_cast<uint32_t>(kErrorNotReady), drive.kind));
   int64_t total = floppy.geometry.TotalBytes();

@@ -23,6 +23,10 @@ class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
   // open on it).
   void Attach(const std::string& path, std::shared_ptr<IVirtualFloppyStore> store, LinuxDriveKind kind,
               unsigned minor = 0);
+  // The user takes the disk out of the drive at path and puts store's in, while files may be open: like the
+  // kernel's floppy driver, transfers on them then fail with EIO until the node is opened again, and the
+  // drive's state (FDPOLLDRVSTAT) tells of the change.
+  void ChangeDisk(const std::string& path, std::shared_ptr<IVirtualFloppyStore> store);
   // Opening path fails with error before anything else is looked at (a node this user may not open).
   void RefuseOpen(const std::string& path, int error, std::string group);
 
@@ -43,6 +47,8 @@ class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
     std::optional<VirtualFloppy> floppy;
     std::optional<LinuxFloppyStruct> parameters;  // FDSETPRM, until the last close
     bool mediumChanged = false;
+    bool diskChanged = false;  // since the last open
+    int generation = 0;
     int files = 0;
     bool exclusive = false;
   };

@@ -137,6 +137,37 @@ TEST_F(LinuxDevice, ASettingNamesAnotherNodeForALetter) {
   EXPECT_EQ(boxes.Boxes()[0].text, FormatText(kTextLinuxNoDrive, {"B:", "/dev/sdc"}));
 }
 
+// A disk taken out or changed while a job holds the drive stops the job with one message, also where a
+// failing sector would otherwise pass for a bad one (emergency reading, recreating bad sectors).
+TEST_F(LinuxDevice, ADiskChangedDuringAJobStopsIt) {
+  settings.m_emergency = 1;
+  settings.m_formatDisk = 1;
+  settings.m_recreateBad = 1;
+  std::string changed = FormatText(kTextDiskChangedDuringJob, {"A:"});
+  std::vector<uint8_t> side(18 * kSectorBytes);
+  uint32_t transferred = 0;
+  for (DeviceAccess access : {DeviceAccess::Read, DeviceAccess::ReadWrite}) {
+    boxes.Clear();
+    Insert("/dev/fd0", PatternedFloppy({80, 18}), LinuxDriveKind::Controller);
+    auto first = Device();
+    ASSERT_EQ(first->Open(DeviceAccess::Read), 0);
+    ASSERT_EQ(first->Read(side.data(), static_cast<uint32_t>(side.size()), transferred, 0, 18), 0);
+    kernel->kernel.ChangeDisk("/dev/fd0", std::make_shared<MemoryFloppyStore>(PatternedFloppy({80, 9})));
+    int result = access == DeviceAccess::Read
+                     ? first->Read(side.data(), static_cast<uint32_t>(side.size()), transferred, 18, 18)
+                     : first->Write(side.data(), static_cast<uint32_t>(side.size()), transferred, 18, 18);
+    EXPECT_EQ(result, kDiskChangedDuringJob);
+    // The job's next phase, on the node it holds or on one opened anew for writing, finds the change too.
+    auto next = Device();
+    first.reset();
+    EXPECT_EQ(next->Open(access), -1);
+    std::vector<std::string> texts;
+    for (const auto& box : boxes.Boxes()) texts.push_back(box.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{changed, changed}));
+  }
+  EXPECT_NE(changed.find("被取出或更换"), std::string::npos);
+}
+
 TEST_F(LinuxDevice, AJobHoldsTheDriveFromItsFirstPhaseToItsEnd) {
   auto store = Insert("/dev/fd0", PatternedFloppy({80, 18}), LinuxDriveKind::Controller);
   auto geometryPhase = Device();

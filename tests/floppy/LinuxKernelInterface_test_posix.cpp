@@ -32,6 +32,11 @@ TEST(LinuxKernelInterface, RecordsHaveTheKernelsLayout) {
   EXPECT_EQ(offsetof(LinuxFloppyStruct, name), offsetof(floppy_struct, name));
   EXPECT_EQ(sizeof(LinuxFormatDescr), sizeof(format_descr));
   EXPECT_EQ(kLinuxDriveNameBytes, sizeof(floppy_drive_name));
+  EXPECT_EQ(kFdPollDrvStat, static_cast<unsigned long>(FDPOLLDRVSTAT));
+  EXPECT_EQ(kFdDiskChanged, static_cast<unsigned long>(FD_DISK_CHANGED));
+  EXPECT_EQ(sizeof(LinuxFloppyDriveStruct), sizeof(floppy_drive_struct));
+  EXPECT_EQ(offsetof(LinuxFloppyDriveStruct, generation), offsetof(floppy_drive_struct, generation));
+  EXPECT_EQ(offsetof(LinuxFloppyDriveStruct, bufblocks), offsetof(floppy_drive_struct, bufblocks));
 
   EXPECT_EQ(sizeof(LinuxFloppyRawCmd), sizeof(floppy_raw_cmd));
   EXPECT_EQ(offsetof(LinuxFloppyRawCmd, data), offsetof(floppy_raw_cmd, data));
