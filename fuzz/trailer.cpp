@@ -1,16 +1,10 @@
-// The trailer reader on arbitrary blocks, and the whole source path (LoadInfo, geometry, description
-// preview, integrity check, the check a write makes of the whole raw image) on arbitrary files of all three
-// forms.
-#include <unistd.h>
-
+// The trailer reader on arbitrary blocks, and the whole source path (ImageSourcePath.h) on arbitrary files
+// of all three forms.
 #include <cstring>
 #include <string>
 
-#include "NullMessageBoxes.h"
-#include "base/File.h"
-#include "image/Conversion.h"
+#include "ImageSourcePath.h"
 #include "image/Trailer.h"
-#include "image/WholeImageCheck.h"
 
 namespace {
 
@@ -35,22 +29,7 @@ void CheckRoundTrip(const TrailerFields& fields) {
 
 void ReadAsImageFile(const uint8_t* data, std::size_t size) {
   static const char* const kExtensions[] = {".img", ".imz", ".exe"};
-  std::string path = "/tmp/diskelle-fuzz-trailer-" + std::to_string(::getpid()) + kExtensions[size % 3];
-  {
-    File file = File::Open(path, FileMode::Create);
-    if (!file || !file.Write(data, size) || !file.Close()) return;
-  }
-  NullMessageBoxes boxes;
-  CImageInfo image;
-  if (image.LoadInfo(path, boxes) == 0) {
-    CheckIntegrity(image, boxes);
-    std::size_t blocks = 0;
-    CheckWholeImage(image, boxes, [&blocks](const uint8_t*) { ++blocks; });
-    if (blocks > kImageBufferBytes / 512) __builtin_trap();
-  }
-  std::string description;
-  ReadDescriptionOnly(path, description, boxes);
-  RemoveFile(path);
+  ReadThroughSourcePath(data, size, "trailer", kExtensions[size % 3]);
 }
 
 }  // namespace

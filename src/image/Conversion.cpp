@@ -5,42 +5,27 @@
 #include "image/ImageForm.h"
 #include "image/RawImageInput.h"
 
-namespace {
-
-// The raw size of a plain image, trailer excluded; nullopt when the file cannot be measured.
-std::optional<uint64_t> PlainImageBytes(const CImageInfo& source) {
-  std::optional<uint64_t> bytes = FileSize(source.m_path);
-  uint64_t trailer = source.m_hasTrailer ? kTrailerBytes : 0;
-  if (!bytes || *bytes < trailer) return std::nullopt;
-  return *bytes - trailer;
-}
-
-}  // namespace
-
 int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes) {
   buffer.bytes.assign(kImageBufferBytes, 0);
   buffer.count = 0;
-  bool plain = FormOfPath(source.m_path) == ImageForm::Plain;
-  std::size_t wanted = kImageBufferBytes;
-  if (plain) {
-    std::optional<uint64_t> bytes = PlainImageBytes(source);
-    if (!bytes) {
-      ShowError(boxes, kTextImageReadFailed);
-      return -1;
-    }
-    if (*bytes > kImageBufferBytes) {
-      ShowError(boxes, kTextImageLargerThan2MB);
-      return -1;
-    }
-    wanted = static_cast<std::size_t>(*bytes);
-  }
   RawImageInput input;
-  int64_t got = input.Open(source.m_path, source.m_hasTrailer != 0) ? input.Read(buffer.bytes.data(), wanted) : -1;
-  if (got < 0 || (plain && static_cast<std::size_t>(got) != wanted)) {
+  if (!input.Open(source.m_path, source.m_hasTrailer != 0)) {
     ShowError(boxes, kTextImageReadFailed);
     return -1;
   }
-  if (!plain && static_cast<std::size_t>(got) == kImageBufferBytes) {
+  // A plain image (or the file a zip .imz carries) is measured before it is read; a stream only by reading.
+  std::optional<uint64_t> known = input.KnownBytes();
+  if (known && *known > kImageBufferBytes) {
+    ShowError(boxes, kTextImageLargerThan2MB);
+    return -1;
+  }
+  std::size_t wanted = known ? static_cast<std::size_t>(*known) : kImageBufferBytes;
+  int64_t got = input.Read(buffer.bytes.data(), wanted);
+  if (got < 0 || (known && static_cast<std::size_t>(got) != wanted)) {
+    ShowError(boxes, kTextImageReadFailed);
+    return -1;
+  }
+  if (!known && static_cast<std::size_t>(got) == kImageBufferBytes) {
     uint8_t more = 0;
     int64_t extra = input.Read(&more, 1);
     if (extra != 0) {

@@ -6,6 +6,7 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
+#include "image/ImageContent.h"
 #include "image/Trailer.h"
 
 namespace {
@@ -45,8 +46,14 @@ int ReplaceTrailer(const std::string& path, const std::string& block, IMessageBo
 
 }  // namespace
 
+bool DescriptionChangeable(const CImageInfo& image) {
+  // A zip .imz is another tool's archive: a trailer swapped at its end would break it, and turning it into
+  // our own form is a conversion, which the user asks for.
+  return image.m_hasTrailer && !IsZipImage(image.m_path);
+}
+
 int ChangeDescription(CImageInfo& image, const std::string& description, IMessageBoxes& boxes) {
-  if (!image.m_hasTrailer) {
+  if (!DescriptionChangeable(image)) {
     ShowError(boxes, kTextConvertToNewFormatFirst);
     return -1;
   }

@@ -17,7 +17,12 @@ int CImageInfo::ReadTrailer() {
   m_hasTrailer = 0;
 
   uint8_t block[kTrailerBytes];
-  if (ReadLastBlock(m_path, block) != 0) return -1;
+  switch (ReadLastBlock(m_path, block)) {
+    case 0: break;
+    case -3: return -3;
+    case -4: return -4;
+    default: return -1;
+  }
   TrailerFields fields = ParseTrailer(block);
   if (fields.kind == TrailerFields::Kind::None) return 0;
   m_hasTrailer = 1;
@@ -34,7 +39,7 @@ int CImageInfo::ReadTrailer() {
 int CImageInfo::WriteTrailer(IMessageBoxes& boxes) { return AppendTrailer(m_path, m_path, *this, boxes); }
 
 int CImageInfo::ComputeCrc32(bool excludeTrailer, uint32_t& crc) const {
-  return FileCrc32(m_path, excludeTrailer, crc);
+  return ImageCrc32(m_path, excludeTrailer, crc);
 }
 
 DescriptionPreview ReadDescriptionOnly(const std::string& path, std::string& description, IMessageBoxes& boxes) {

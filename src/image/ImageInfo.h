@@ -33,20 +33,23 @@ class CImageInfo {
 
   FloppyGeometry Geometry() const { return {m_tracks, m_sectorsPerTrack}; }
 
-  // Resets the trailer fields to their defaults and parses the trailer of m_path. 0 (parsed, or no trailer:
-  // m_hasTrailer tells which), -1 (cannot open, or shorter than 1024 bytes), -2 (newer version). No message.
+  // Resets the trailer fields to their defaults and parses the trailer of m_path (of the file a zip .imz
+  // carries). 0 (parsed, or no trailer: m_hasTrailer tells which), -1 (cannot open, or shorter than 1024
+  // bytes), -2 (newer version), -3 (a damaged zip .imz), -4 (a zip .imz holding more than an image). No message.
   int ReadTrailer();
   // Appends a trailer to m_path, which has none yet; computes and stores the new checksum.
   // 0, -1 (checksum not computable, message 57696), -2 (append failed, message 57701; the part of the block
   // that was written is cut off again).
   int WriteTrailer(IMessageBoxes& boxes);
-  // CRC-32 (zlib) of m_path, without its last 1024 bytes when excludeTrailer. 0, or -1 (cannot open or empty).
+  // CRC-32 (zlib) of m_path (of the file a zip .imz carries), without its last 1024 bytes when excludeTrailer.
+  // 0, or -1 (cannot open or empty).
   int ComputeCrc32(bool excludeTrailer, uint32_t& crc) const;
 
   // 1 and sets m_compressed for a known form (by the last four characters of m_path), else 0.
   int CheckExtension();
   // Opens path as a source: 0, or -1..-5 after message 107, 122, 57669, 57682 (a file shorter than a
-  // trailer: "not an image"), 57666, or -6 after 124. An image without a trailer, or whose trailer states no
+  // trailer: "not an image"), 57666, or -6 after 124 (a damaged zip .imz included) or 57730 (a zip .imz
+  // holding more than an image). An image without a trailer, or whose trailer states no
   // usable geometry (0 x 0, a count below 1, more than 2 MB of sectors), takes its geometry from its size;
   // when that size cannot be measured, nothing may go on with a made-up geometry.
   int LoadInfo(const std::string& path, IMessageBoxes& boxes);

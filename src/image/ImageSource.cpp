@@ -5,6 +5,7 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
+#include "image/ImageContent.h"
 #include "image/ImageForm.h"
 #include "image/ImageInfo.h"
 #include "image/RawImageInput.h"
@@ -19,11 +20,14 @@ bool UsableGeometry(int32_t tracks, int32_t sectorsPerTrack) {
 
 namespace {
 
-// The raw size of a compressed image, counted up to one byte more than the largest image we hold (a
-// stream may expand to gigabytes; beyond that the size classifies the same).
-std::optional<int64_t> CompressedImageBytes(const std::string& path) {
+// The raw size of an image, counted up to one byte more than the largest image we hold when it is known only
+// at the end of its stream (a stream may expand to gigabytes; beyond that the size classifies the same).
+std::optional<int64_t> RawImageBytes(const std::string& path, bool hasTrailer) {
   RawImageInput input;
-  if (!input.Open(path, false)) return std::nullopt;
+  if (!input.Open(path, hasTrailer)) return std::nullopt;
+  if (std::optional<uint64_t> known = input.KnownBytes()) {
+    return *known > INT64_MAX ? INT64_MAX : static_cast<int64_t>(*known);
+  }
   std::vector<uint8_t> scratch(64 * 1024);
   int64_t total = 0;
   while (total <= static_cast<int64_t>(kImageBufferBytes)) {
@@ -63,15 +67,20 @@ int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
     return -3;
   }
   switch (ReadTrailer()) {
-    case -1:
-      if (std::optional<uint64_t> size = FileSize(path); size && *size < static_cast<uint64_t>(kTrailerBytes)) {
+    case -1: {
+      std::optional<uint64_t> size = ImageContentSize(path);
+      if (size && *size < static_cast<uint64_t>(kTrailerBytes)) {
         // Every image we write ends in a trailer, and no floppy is that small: an empty or cut file.
         boxes.Show(0, FormatText(kTextNotAnImageFile, {boxes.ShownArgument(path)}), MessageIcon::Error);
       } else {
         ShowError(boxes, kTextCannotOpenAntivirus, {path});
       }
       return -4;
+    }
     case -2: ShowError(boxes, kTextNewerVersion); return -5;
+    // A zip .imz carries its trailer inside: unread, nothing about the image is known, so it is refused now.
+    case -3: ShowError(boxes, kTextImageReadFailed); return -6;
+    case -4: ShowError(boxes, kTextImageLargerThan2MB); return -6;
     default: break;
   }
   if ((!m_hasTrailer || !UsableGeometry(m_tracks, m_sectorsPerTrack)) && !DetectGeometry(boxes)) return -6;
@@ -100,14 +109,7 @@ int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
 }
 
 bool CImageInfo::DetectGeometry(IMessageBoxes& boxes) {
-  std::optional<int64_t> bytes;
-  if (FormOfPath(m_path) == ImageForm::Plain) {
-    std::optional<uint64_t> fileBytes = FileSize(m_path);
-    int64_t trailer = m_hasTrailer ? kTrailerBytes : 0;
-    if (fileBytes && static_cast<int64_t>(*fileBytes) >= trailer) bytes = static_cast<int64_t>(*fileBytes) - trailer;
-  } else {
-    bytes = CompressedImageBytes(m_path);
-  }
+  std::optional<int64_t> bytes = RawImageBytes(m_path, m_hasTrailer != 0);
   if (!bytes) {
     ShowError(boxes, kTextImageReadFailed);
     return false;

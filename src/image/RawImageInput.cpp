@@ -6,21 +6,16 @@ bool RawImageInput::Open(const std::string& path, bool hasTrailer) {
   Close();
   ImageForm form = FormOfPath(path);
   if (form == ImageForm::Unknown) return false;
-  int64_t start = 0;
-  if (form == ImageForm::SelfExtracting) {
-    start = FindImageStream(path);
-    if (start < 0) return false;
-  }
-  file_ = File::Open(path, FileMode::Read);
-  if (!file_ || !file_.Seek(start, SEEK_SET)) {
-    Close();
-    return false;
-  }
-  compressed_ = form != ImageForm::Plain;
+  if (file_.OpenImage(path) != ImageContent::Status::Ready) return false;
+  compressed_ = form != ImageForm::Plain && !file_.Unpacked();
   if (compressed_) {
-    if (stream_.Open(file_.get())) return true;
-    Close();
-    return false;
+    int64_t start = form == ImageForm::SelfExtracting ? FindImageStream(path) : 0;
+    if (start < 0 || !file_.Seek(static_cast<uint64_t>(start)) || !stream_.Open(file_.Stream())) {
+      Close();
+      return false;
+    }
+    open_ = true;
+    return true;
   }
   std::optional<uint64_t> size = file_.Size();
   uint64_t trailer = hasTrailer ? kTrailerBytes : 0;
@@ -28,12 +23,18 @@ bool RawImageInput::Open(const std::string& path, bool hasTrailer) {
     Close();
     return false;
   }
-  plainRemaining_ = *size - trailer;
+  plainBytes_ = plainRemaining_ = *size - trailer;
+  open_ = true;
   return true;
 }
 
+std::optional<uint64_t> RawImageInput::KnownBytes() const {
+  if (!open_ || compressed_) return std::nullopt;
+  return plainBytes_;
+}
+
 int64_t RawImageInput::Read(void* data, std::size_t bytes) {
-  if (!file_) return -1;
+  if (!open_) return -1;
   if (compressed_) {
     // One call of the library may deliver less than asked only at the end of the stream; loop anyway.
     auto* next = static_cast<uint8_t*>(data);
@@ -48,7 +49,7 @@ int64_t RawImageInput::Read(void* data, std::size_t bytes) {
   }
   std::size_t wanted = bytes < plainRemaining_ ? bytes : static_cast<std::size_t>(plainRemaining_);
   std::size_t got = file_.Read(data, wanted);
-  if (got < wanted && std::ferror(file_.get())) return -1;
+  if (got < wanted && file_.Failed()) return -1;
   plainRemaining_ -= got;
   return static_cast<int64_t>(got);
 }
@@ -56,6 +57,7 @@ int64_t RawImageInput::Read(void* data, std::size_t bytes) {
 void RawImageInput::Close() {
   stream_.Close();
   file_.Close();
+  open_ = false;
   compressed_ = false;
-  plainRemaining_ = 0;
+  plainBytes_ = plainRemaining_ = 0;
 }

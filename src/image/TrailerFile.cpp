@@ -5,6 +5,7 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Crc32.h"
+#include "image/ImageContent.h"
 #include "image/Trailer.h"
 
 namespace {
@@ -14,19 +15,24 @@ constexpr std::size_t kCrcChunkBytes = 64 * 1024;
 }  // namespace
 
 int ReadLastBlock(const std::string& path, uint8_t* block) {
-  File file = File::Open(path, FileMode::Read);
-  if (!file) return -1;
+  ImageContent file;
+  switch (file.OpenImage(path)) {
+    case ImageContent::Status::Ready: break;
+    case ImageContent::Status::CannotOpen: return -1;
+    case ImageContent::Status::Damaged: return -3;
+    case ImageContent::Status::TooLarge: return -4;
+  }
   std::optional<uint64_t> size = file.Size();
   if (!size) return -1;
   if (*size == 0) return -1;
   if (*size < static_cast<uint64_t>(kTrailerBytes)) return -2;
-  if (!file.Seek(static_cast<int64_t>(*size) - kTrailerBytes, SEEK_SET)) return -1;
+  if (!file.Seek(*size - kTrailerBytes)) return -1;
   return file.Read(block, kTrailerBytes) == static_cast<std::size_t>(kTrailerBytes) ? 0 : -1;
 }
 
-int FileCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc) {
-  File file = File::Open(path, FileMode::Read);
-  if (!file) return -1;
+namespace {
+
+int Crc32Of(ImageContent& file, bool excludeTrailer, uint32_t& crc) {
   std::optional<uint64_t> size = file.Size();
   if (!size) return -1;
   uint64_t remaining = *size;
@@ -46,6 +52,20 @@ int FileCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc) {
   }
   crc = sum.Value();
   return 0;
+}
+
+}  // namespace
+
+int FileCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc) {
+  ImageContent file;
+  if (file.OpenFile(path) != ImageContent::Status::Ready) return -1;
+  return Crc32Of(file, excludeTrailer, crc);
+}
+
+int ImageCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc) {
+  ImageContent file;
+  if (file.OpenImage(path) != ImageContent::Status::Ready) return -1;
+  return Crc32Of(file, excludeTrailer, crc);
 }
 
 int AppendTrailer(const std::string& filePath, const std::string& shownPath, CImageInfo& info,

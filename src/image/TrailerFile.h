@@ -8,13 +8,16 @@
 #include "base/MessageBoxes.h"
 #include "image/ImageInfo.h"
 
-// The last kTrailerBytes bytes of the file. 0, -1 cannot open or read (an empty file included), -2 shorter
-// than a trailer.
+// The last kTrailerBytes bytes of the image's bytes (ImageContent: a zip .imz's unpacked file). 0, -1 cannot
+// open or read (an empty file included), -2 shorter than a trailer, -3 a damaged zip .imz, -4 a zip .imz
+// whose file is larger than any image.
 int ReadLastBlock(const std::string& path, uint8_t* block);
 
 // CRC-32 of the file, without its last kTrailerBytes when excludeTrailer, read in chunks.
 // 0, or -1 (cannot open or read, or nothing to check).
 int FileCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc);
+// The same over the image's bytes (a zip .imz's unpacked file); -1 also for a zip .imz that cannot be read.
+int ImageCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc);
 
 // Appends the trailer for info to the file at filePath, whose CRC becomes info.m_checksum; messages name
 // shownPath. A failed append is cut off again, so the file never ends in part of a trailer.

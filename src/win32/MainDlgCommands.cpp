@@ -93,7 +93,7 @@ void CMainDlg::OnChangeDescription() {
   if (ChooseImageToOpen(path) != 0) return;
   CImageInfo image;
   if (image.LoadInfo(path, Boxes()) != 0) return;
-  if (!image.m_hasTrailer) {
+  if (!DescriptionChangeable(image)) {
     ShowError(Boxes(), kTextConvertToNewFormatFirst);
     return;
   }

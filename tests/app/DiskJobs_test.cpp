@@ -22,6 +22,7 @@
 #include "image/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
+#include "support/ZipTool.h"
 
 namespace {
 
@@ -38,22 +39,27 @@ int64_t FirstDifference(const std::string& a, const std::string& b) {
   return a.size() == b.size() ? -1 : static_cast<int64_t>(n);
 }
 
+// Ticks at every look, so that rates show; stopped, it keeps emergency reads from putting their image in
+// place every few sectors (those checkpoints are tested with the rescues).
 class TickingClock : public IClock {
  public:
-  int64_t NowSeconds() override { return seconds += 1; }
+  int64_t NowSeconds() override { return seconds += ticking ? 1 : 0; }
   int64_t seconds = 1000;
+  bool ticking = true;
 };
 
 // Keeps the percent each event was posted with (the worker may be further on when the event is read), and
 // presses Cancel at an exact event: the simulated drive is so fast that a reader of the queue would be late.
 class CapturingQueue : public JobEventQueue {
  public:
-  CapturingQueue(OperationProgress& progress, int cancelAtEvent) : progress_(progress), cancelAt_(cancelAtEvent) {}
+  CapturingQueue(OperationProgress& progress, int cancelAtEvent, std::function<void(int)> onEvent = {})
+      : progress_(progress), cancelAt_(cancelAtEvent), onEvent_(std::move(onEvent)) {}
   void Post(JobEvent event) override {
     {
       std::lock_guard lock(mutex_);
       percents_.push_back(progress_.percent.load());
       if (static_cast<int>(percents_.size()) == cancelAt_) progress_.cancelRequested = true;
+      if (onEvent_) onEvent_(static_cast<int>(percents_.size()));
     }
     JobEventQueue::Post(event);
   }
@@ -65,6 +71,7 @@ class CapturingQueue : public JobEventQueue {
  private:
   OperationProgress& progress_;
   int cancelAt_;
+  std::function<void(int)> onEvent_;  // on the worker, at the event of that number
   std::mutex mutex_;
   std::vector<uint32_t> percents_;
 };
@@ -81,6 +88,8 @@ struct DeviceRoute {
   bool recreatesBadSectors = true;    // Windows 9x formats every sector with its number
   int refusedFormatId = 57721;        // what a drive that cannot format shows
 };
+
+SimulatedLinuxSyscalls* lastLinuxKernel = nullptr;  // of the latest Linux route, for changing its disk
 
 // Windows 9x: the VWIN32 device over the simulated drive.
 class Windows9xDrives final : public IFloppyDeviceFactory {
@@ -106,6 +115,7 @@ const DeviceRoute kRoutes[] = {
     {"Linux",
      [](std::shared_ptr<IVirtualFloppyStore> store) -> std::unique_ptr<IFloppyDeviceFactory> {
        auto os = std::make_unique<SimulatedLinuxSyscalls>();
+       lastLinuxKernel = os.get();
        os->Attach("/dev/fd0", std::move(store), LinuxDriveKind::Controller);
        return std::make_unique<LinuxFloppyDeviceFactory>(std::move(os));
      },
@@ -138,7 +148,7 @@ class Engine : public ImageFolder, public testing::WithParamInterface<DeviceRout
 
   // Runs the job on its worker thread like the program does; returns every event it posted.
   std::vector<JobEvent> RunJob(DiskJob& job, int cancelAfterEvents = -1) {
-    CapturingQueue queue(progress, cancelAfterEvents);
+    CapturingQueue queue(progress, cancelAfterEvents, onEvent);
     job.Start(queue);
     std::vector<JobEvent> events;
     for (;;) {
@@ -196,6 +206,7 @@ class Engine : public ImageFolder, public testing::WithParamInterface<DeviceRout
 
   AppSettings settings;
   SelfExeSettings selfExe;
+  std::function<void(int)> onEvent;
   uint32_t ntMajorVersion = 5;
   FakeMessageBoxes boxes;
   TickingClock clock;
@@ -252,6 +263,7 @@ TEST_P(Engine, ReadProgressAndTotals) {
 }
 
 TEST_P(Engine, EmergencyReadPutsMarkersWhereSectorsFailed) {
+  clock.ticking = false;
   settings.m_emergency = 1;
   settings.m_compatible = 1;
   VirtualFloppy floppy = PatternedFloppy({80, 18});
@@ -279,6 +291,7 @@ TEST_P(Engine, EmergencyReadPutsMarkersWhereSectorsFailed) {
 
 // Every format gets real bad sectors again where the emergency image has marker blocks, and the rest back.
 TEST_P(Engine, RecreatesTheBadSectorsOfAnEmergencyImage) {
+  clock.ticking = false;
   for (const FloppyGeometry& geometry : kFormats) {
     SCOPED_TRACE(geometry.SizeKb());
     if (ntMajorVersion == 0 && !FindFloppyFormat(geometry)->allowedOn9x) continue;  // no format, no recreation
@@ -559,7 +572,61 @@ TEST_P(Engine, AShortImageEndsOnTheDiskWhereItsDataEnds) {
   }
 }
 
+TEST_P(Engine, WritesTheImageInAZipImzThatTheZipProgramMade) {
+  const FloppyGeometry geometry{40, 9};
+  Insert(PatternedFloppy(geometry));
+  std::string original = DiskBytes(geometry);
+  ASSERT_EQ(ReadDisk(Path("disk.img")), 0);
+  ASSERT_TRUE(RunZipTool({"-9", "-j"}, Path("other.imz"), {Path("disk.img")}));
+  RemoveFile(Path("disk.img"));
+  VirtualFloppy blank = NewVirtualFloppy(geometry);
+  std::memset(blank.data.data(), 0xE5, blank.data.size());
+  Insert(std::move(blank));
+  ASSERT_EQ(WriteDisk(Path("other.imz")), 0);
+  EXPECT_EQ(image.m_description, "Setup");
+  EXPECT_EQ(FirstDifference(DiskBytes(geometry), original), -1);
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(DevicePaths, Engine, testing::ValuesIn(kRoutes),
+                         [](const testing::TestParamInfo<DeviceRoute>& route) { return std::string(route.param.name); });
+
+// Controller drives on Linux tell of a disk taken out or changed while a job holds the drive.
+using LinuxControllerEngine = Engine;
+
+TEST_P(LinuxControllerEngine, ADiskChangedDuringARescueOrARecreationStopsTheJob) {
+  clock.ticking = false;
+  const FloppyGeometry geometry{80, 18};
+  Insert(PatternedFloppy(geometry));
+  ASSERT_EQ(ReadDisk(Path("source.img")), 0);
+  VirtualFloppy marked = PatternedFloppy(geometry);
+  MarkSector(marked, 37, kSlotUnreadable);
+  Insert(marked);
+  settings.m_emergency = 1;
+  ASSERT_EQ(ReadDisk(Path("emergency.img")), 0);
+  std::string changed = FormatText(kTextDiskChangedDuringJob, {"A:"});
+  for (bool reading : {true, false}) {
+    SCOPED_TRACE(reading);
+    settings = AppSettings();
+    settings.m_emergency = reading;
+    settings.m_formatDisk = settings.m_recreateBad = !reading;
+    Insert(PatternedFloppy(geometry));
+    boxes.Clear();
+    onEvent = [&](int event) {
+      if (event == 200) lastLinuxKernel->ChangeDisk("/dev/fd0", std::make_shared<MemoryFloppyStore>(PatternedFloppy(geometry)));
+    };
+    std::string path = Path("changed.img");
+    EXPECT_EQ(reading ? ReadDisk(path) : WriteDisk(Path("emergency.img")), -1);
+    onEvent = nullptr;
+    EXPECT_FALSE(FileExists(path));
+    // Nothing after the change is taken for a bad sector (the write may have met sector 37 before it).
+    EXPECT_LE(progress.badSectorOffsets.size(), reading ? 0u : 1u);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, changed);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(DevicePaths, LinuxControllerEngine, testing::Values(kRoutes[1]),
                          [](const testing::TestParamInfo<DeviceRoute>& route) { return std::string(route.param.name); });
 
 }  // namespace

@@ -1,0 +1,48 @@
+#include "support/ZipTool.h"
+
+#include <windows.h>
+
+#include "base/File.h"
+#include "base/Wide_win32.h"
+#include "support/Robot_win32.h"
+
+namespace {
+
+// The Linux path of a file that this program names by a Windows path, from Wine's own kernel32 export.
+std::string UnixPathOf(const std::string& path) {
+  using ToUnix = char* (*)(const wchar_t*);
+  auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return {};
+  char* unix = toUnix(Wide(path).c_str());
+  if (!unix) return {};
+  std::string result = unix;
+  ::HeapFree(::GetProcessHeap(), 0, unix);
+  return result;
+}
+
+}  // namespace
+
+bool RunZipTool(const std::vector<std::string>& options, const std::string& archive,
+                const std::vector<std::string>& members) {
+  if (FileExists(archive)) return false;
+  std::vector<std::wstring> arguments{L"/unix", L"/usr/bin/zip", L"-q"};
+  for (const std::string& option : options) arguments.push_back(Wide(option));
+  arguments.push_back(Wide(UnixPathOf(archive)));
+  for (const std::string& path : members) arguments.push_back(Wide(UnixPathOf(path)));
+  wchar_t system[MAX_PATH] = {};
+  ::GetSystemDirectoryW(system, MAX_PATH);
+  std::optional<robot::Process> start = robot::Process::Start(std::wstring(system) + L"\\start.exe", arguments);
+  if (!start) return false;
+  std::optional<DWORD> code = start->WaitForExit(30000);
+  if (code != 0u) {
+    start->Kill();
+    return false;
+  }
+  // Wine cannot wait for a Linux process, and its exit code never arrives. zip writes a temporary file and
+  // renames it to the archive once complete: the archive's appearing is its successful end.
+  for (ULONGLONG deadline = ::GetTickCount64() + 60000; ::GetTickCount64() < deadline; ::Sleep(20)) {
+    if (FileExists(archive)) return true;
+  }
+  return false;
+}
