@@ -11,6 +11,8 @@
 #include <cstring>
 
 #include "base/Format.h"
+#include "base/Texts.h"
+#include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
 #include "floppy/LinuxFloppyDevice.h"
 #include "floppy/NtFloppyDevice.h"
