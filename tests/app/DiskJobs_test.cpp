@@ -12,7 +12,6 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
-#include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
 #include "floppy/LinuxFloppyDevice.h"
 #include "floppy/NtFloppyDevice.h"
