@@ -109,8 +109,8 @@ class Workspace {
   // Answers a message box with the button and waits for it to close.
   void Answer(HWND box, int button);
   std::optional<DWORD> WaitForExit(const robot::Process& process) const { return process.WaitForExit(kWaitMs); }
-  // Whether every process started has ended (those still running are ended).
-  bool EndProcesses();
+  // Whether every process started has ended, waiting graceMs for each (those still running are ended).
+  bool EndProcesses(DWORD graceMs = 0);
   // From now on Start leaves Info\Version as the program stored it.
   void LeaveVersionMarkerToProgram() { storeVersionMarker_ = false; }
   // From now on Start leaves LastUpdate as the program stored it (the weekly update check may run).
