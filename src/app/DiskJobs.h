@@ -106,6 +106,11 @@ class CDiskReadJob : public DiskJob {
   void MoveTo(int64_t offset);
   // tried: the sectors the first pass has reached; status: the phase ('?' first pass, '-' retrying).
   int Checkpoint(std::size_t tried, char status);
+  // Whether the image being resumed holds that sector as read. A marker counts as bad whatever its map
+  // says: a good sector is never taken from a block without data.
+  bool PreviouslyRead(std::size_t sector) const;
+  ImageWriteOptions WriteOptions() const;
+  int PassesPlanned() const { return 1 + static_cast<int>(environment_.settings.m_retryPasses); }
 
   std::unique_ptr<ImageWriter> writer_;
   bool resume_ = false;

@@ -42,11 +42,7 @@ int CDiskReadJob::Run() {
   // The data phase names tracks in its messages by the record's sectors per track, known only now.
   device_ = NewDevice();
   if (device_->Open(DeviceAccess::Read) != 0) return -1;
-  ImageWriteOptions options;
-  options.compatible = settings.m_compatible != 0;
-  options.selfExe = &environment_.selfExe;
-  options.programPath = environment_.programPath;
-  writer_ = std::make_unique<ImageWriter>(environment_.boxes, options);
+  writer_ = std::make_unique<ImageWriter>(environment_.boxes, WriteOptions());
   if (writer_->Open(image_.m_path) != 0) return -1;
 
   StartClock();
@@ -61,9 +57,8 @@ int CDiskReadJob::Run() {
   if (device_->Close() != 0) return -1;
   if (writer_->Finish(image_) != 0) return -1;
   // The image first: a map older than its image only sends sectors that were read already to the drive again.
-  int passes = 1 + static_cast<int>(settings.m_retryPasses);
   if (settings.m_emergency &&
-      SaveRescueMap(RescueMapPathOf(image_.m_path), FinishedRescue(bad_), passes, environment_.boxes) != 0) {
+      SaveRescueMap(RescueMapPathOf(image_.m_path), FinishedRescue(bad_), PassesPlanned(), environment_.boxes) != 0) {
     return -1;
   }
   return 0;
@@ -119,9 +114,7 @@ int CDiskReadJob::Checkpoint(std::size_t tried, char status) {
   int64_t now = environment_.clock.NowSeconds();
   if (now - lastCheckpoint_ < kCheckpointSeconds) return 0;
   lastCheckpoint_ = now;
-  ImageWriteOptions options;
-  options.compatible = environment_.settings.m_compatible != 0;
-  ImageWriter checkpoint(environment_.boxes, options);
+  ImageWriter checkpoint(environment_.boxes, WriteOptions());
   CImageInfo info = image_;
   if (checkpoint.Open(image_.m_path) != 0 || checkpoint.Write(rescued_.data(), rescued_.size()) != 0 ||
       checkpoint.Finish(info) != 0) {
@@ -131,15 +124,24 @@ int CDiskReadJob::Checkpoint(std::size_t tried, char status) {
   // Sectors not tried yet keep what the resumed image had: its good ones stay good.
   RescueProgress progress{std::string(bad_.size(), '?'), uint64_t{tried} * kSectorBytes, status};
   for (std::size_t i = 0; i < bad_.size(); ++i) {
-    if (i < tried ? !bad_[i] : !previous_.empty() && !previousBad_[i] && !IsBadSectorMarker(&rescued_[i * kSectorBytes])) {
-      progress.sectors[i] = '+';
-    } else if (i < tried) {
-      progress.sectors[i] = '-';
-    }
+    if (i < tried) progress.sectors[i] = bad_[i] ? '-' : '+';
+    else if (PreviouslyRead(i)) progress.sectors[i] = '+';
   }
   // The image first, as at the end: a map older than its image only sends sectors to the drive again.
-  int passes = status == '?' ? 1 : 1 + static_cast<int>(environment_.settings.m_retryPasses);
-  return SaveRescueMap(RescueMapPathOf(image_.m_path), progress, passes, environment_.boxes);
+  return SaveRescueMap(RescueMapPathOf(image_.m_path), progress, status == '?' ? 1 : PassesPlanned(),
+                       environment_.boxes);
+}
+
+bool CDiskReadJob::PreviouslyRead(std::size_t sector) const {
+  return !previous_.empty() && !previousBad_[sector] && !IsBadSectorMarker(&previous_[sector * kSectorBytes]);
+}
+
+ImageWriteOptions CDiskReadJob::WriteOptions() const {
+  ImageWriteOptions options;
+  options.compatible = environment_.settings.m_compatible != 0;
+  options.selfExe = &environment_.selfExe;
+  options.programPath = environment_.programPath;
+  return options;
 }
 
 int CDiskReadJob::OpenPrevious() {
@@ -192,13 +194,10 @@ int CDiskReadJob::ReadSide(int track, int head, uint64_t& done) {
 int CDiskReadJob::ReadSector(int64_t sector, uint64_t done) {
   std::size_t index = static_cast<std::size_t>(sector);
   const uint8_t* previousBlock = previous_.empty() ? nullptr : previous_.data() + index * kSectorBytes;
-  if (previousBlock) {
-    // A marker counts as bad whatever the map says: a good sector is never taken from a block without data.
-    if (!previousBad_[index] && !IsBadSectorMarker(previousBlock)) {
-      std::memcpy(buffer_.data(), previousBlock, kSectorBytes);
-      device_->MovePointer(kSectorBytes);
-      return 0;
-    }
+  if (PreviouslyRead(index)) {
+    std::memcpy(buffer_.data(), previousBlock, kSectorBytes);
+    device_->MovePointer(kSectorBytes);
+    return 0;
   }
   uint32_t transferred = 0;
   int read = device_->Read(buffer_.data(), kSectorBytes, transferred, sector, 1);
