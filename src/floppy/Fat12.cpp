@@ -2,17 +2,11 @@
 
 #include <cstring>
 
+#include "base/LittleEndian.h"
+
 namespace {
 
 constexpr int64_t kMaxFat12Clusters = 4084;
-
-uint32_t Get16(const uint8_t* at) { return uint32_t{at[0]} | uint32_t{at[1]} << 8; }
-uint32_t Get32(const uint8_t* at) { return Get16(at) | Get16(at + 2) << 16; }
-
-void Put16(uint8_t* at, uint32_t value) {
-  at[0] = static_cast<uint8_t>(value);
-  at[1] = static_cast<uint8_t>(value >> 8);
-}
 
 bool PowerOfTwo(uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
 
@@ -40,14 +34,14 @@ constexpr BlankParameters kBlank[] = {
 
 std::optional<Fat12Space> MeasureFat12(const SectorReader& read, int64_t sectorCount) {
   const uint8_t* boot = read(0);
-  if (!boot || (boot[0] != 0xEB && boot[0] != 0xE9) || Get16(boot + 11) != 512) return std::nullopt;
+  if (!boot || (boot[0] != 0xEB && boot[0] != 0xE9) || GetLe16(boot + 11) != 512) return std::nullopt;
   Layout layout;
   layout.sectorsPerCluster = boot[13];
-  layout.reservedSectors = Get16(boot + 14);
+  layout.reservedSectors = GetLe16(boot + 14);
   layout.fats = boot[16];
-  uint32_t rootEntries = Get16(boot + 17);
-  layout.totalSectors = Get16(boot + 19) != 0 ? Get16(boot + 19) : Get32(boot + 32);
-  layout.sectorsPerFat = Get16(boot + 22);
+  uint32_t rootEntries = GetLe16(boot + 17);
+  layout.totalSectors = GetLe16(boot + 19) != 0 ? GetLe16(boot + 19) : GetLe32(boot + 32);
+  layout.sectorsPerFat = GetLe16(boot + 22);
   layout.rootSectors = (int64_t{rootEntries} * 32 + 511) / 512;
   if (!PowerOfTwo(boot[13]) || layout.reservedSectors < 1 || layout.fats < 1 || rootEntries == 0 ||
       layout.sectorsPerFat < 1 || layout.totalSectors > sectorCount ||
@@ -67,7 +61,7 @@ std::optional<Fat12Space> MeasureFat12(const SectorReader& read, int64_t sectorC
   }
   int64_t freeClusters = 0;
   for (int64_t cluster = 2; cluster < clusters + 2; ++cluster) {
-    uint32_t pair = Get16(fat.data() + cluster * 3 / 2);
+    uint32_t pair = GetLe16(fat.data() + cluster * 3 / 2);
     uint32_t entry = cluster % 2 == 0 ? pair & 0xFFF : pair >> 4;
     if (entry == 0) ++freeClusters;
   }
@@ -91,16 +85,16 @@ std::vector<uint8_t> BlankFat12Volume(const FloppyGeometry& geometry) {
   const uint8_t jump[3] = {0xEB, 0x3C, 0x90};
   std::memcpy(boot, jump, 3);
   std::memcpy(boot + 3, "DISKELLE", 8);
-  Put16(boot + 11, 512);
+  PutLe16(boot + 11, 512);
   boot[13] = parameters->sectorsPerCluster;
-  Put16(boot + 14, static_cast<uint32_t>(layout.reservedSectors));
+  PutLe16(boot + 14, static_cast<uint16_t>(layout.reservedSectors));
   boot[16] = static_cast<uint8_t>(layout.fats);
-  Put16(boot + 17, parameters->rootEntries);
-  Put16(boot + 19, static_cast<uint32_t>(total));
+  PutLe16(boot + 17, parameters->rootEntries);
+  PutLe16(boot + 19, static_cast<uint16_t>(total));
   boot[21] = parameters->mediaDescriptor;
-  Put16(boot + 22, static_cast<uint32_t>(layout.sectorsPerFat));
-  Put16(boot + 24, static_cast<uint32_t>(geometry.sectorsPerTrack));
-  Put16(boot + 26, kHeads);
+  PutLe16(boot + 22, static_cast<uint16_t>(layout.sectorsPerFat));
+  PutLe16(boot + 24, static_cast<uint16_t>(geometry.sectorsPerTrack));
+  PutLe16(boot + 26, static_cast<uint16_t>(kHeads));
   boot[38] = 0x29;  // extended boot signature: serial, label and type follow
   std::memcpy(boot + 43, "NO NAME    FAT12   ", 19);
   boot[510] = 0x55;

@@ -1,5 +1,6 @@
 #include "floppy/SimulatedNtSyscalls.h"
 
+#include "base/LittleEndian.h"
 #include "base/Win32Codes.h"
 #include "floppy/Fat12.h"
 #include "floppy/NtRecords.h"
@@ -173,7 +174,7 @@ bool SimulatedNtSyscalls::FormatTracks(Handle& handle, uint32_t code, const uint
   }
   NtFormatExParameters request;
   if (extended) {
-    uint32_t sectors = uint32_t{in[22]} | uint32_t{in[23]} << 8;
+    uint32_t sectors = GetLe16(in + 22);
     if (sectors == 0 || inBytes < kFormatExIdsOffset + 2 * sectors) {
       return Fail(static_cast<uint32_t>(kErrorInvalidParameter));
     }

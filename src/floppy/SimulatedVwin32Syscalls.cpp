@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/LittleEndian.h"
 #include "base/Win32Codes.h"
 #include "floppy/Fat12.h"
 #include "floppy/NtRecords.h"
@@ -29,8 +30,6 @@ uint8_t* Resolve(uint32_t address, uint32_t bytes) {
   }
   return nullptr;
 }
-
-uint16_t Get16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
 
 // What the BIOS reports in AH for the drive's NT error.
 uint16_t BiosStatus(uint32_t error) {
@@ -185,15 +184,14 @@ uint16_t SimulatedVwin32Syscalls::DeviceParameters(Device& device, const DiocReg
   error = Transfer(drive, 0, 1, boot, false);
   if (error == static_cast<uint32_t>(kErrorNotReady)) return kDosNoDisk;
   if (error != 0) return DosError(error);
-  uint16_t perTrack = Get16(boot + 24), heads = Get16(boot + 26), total = Get16(boot + 19);
-  if ((boot[0] != 0xEB && boot[0] != 0xE9) || Get16(boot + 11) != kSectorBytes || perTrack == 0 || heads == 0 ||
+  uint16_t perTrack = GetLe16(boot + 24), heads = GetLe16(boot + 26), total = GetLe16(boot + 19);
+  if ((boot[0] != 0xEB && boot[0] != 0xE9) || GetLe16(boot + 11) != kSectorBytes || perTrack == 0 || heads == 0 ||
       heads > kHeads || total == 0) {
     return kDosUnknownMedia;
   }
   std::memcpy(block + kParamsBpb, boot + kBootSectorBpb, kBpbBytes);
   uint16_t cylinders = static_cast<uint16_t>(total / perTrack / heads);
-  block[kParamsCylinders] = static_cast<uint8_t>(cylinders);
-  block[kParamsCylinders + 1] = static_cast<uint8_t>(cylinders >> 8);
+  PutLe16(block + kParamsCylinders, cylinders);
   return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/File.h"
+#include "base/LittleEndian.h"
 
 namespace {
 
@@ -10,21 +11,6 @@ constexpr uint8_t kFlagWriteProtected = 0x01;
 constexpr uint8_t kFlagDiskAbsent = 0x02;
 constexpr uint8_t kFlagRefusesFormat = 0x04;
 constexpr uint8_t kKnownFlags = 0x07;
-
-void Put16(std::vector<uint8_t>& out, std::size_t at, uint16_t value) {
-  out[at] = static_cast<uint8_t>(value);
-  out[at + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(std::vector<uint8_t>& out, std::size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint64_t GetLe(const std::vector<uint8_t>& in, std::size_t at, int bytes) {
-  uint64_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = value << 8 | in[at + static_cast<std::size_t>(i)];
-  return value;
-}
 
 bool AllZero(const std::vector<uint8_t>& in, std::size_t from, std::size_t to) {
   for (std::size_t i = from; i < to; ++i) {
@@ -43,21 +29,21 @@ std::vector<uint8_t> EncodeVirtualFloppy(const VirtualFloppy& floppy) {
   const int64_t slots = floppy.SlotCount();
   std::vector<uint8_t> out(ExpectedSize(slots), 0);
   std::memcpy(out.data(), kVirtualFloppyMagic, sizeof kVirtualFloppyMagic);
-  Put16(out, 8, kVirtualFloppyVersion);
-  Put16(out, 10, kVirtualFloppyHeaderBytes);
+  PutLe16(&out[8], kVirtualFloppyVersion);
+  PutLe16(&out[10], kVirtualFloppyHeaderBytes);
   out[12] = static_cast<uint8_t>(floppy.drive);
   out[13] =
       static_cast<uint8_t>((floppy.writeProtected ? kFlagWriteProtected : 0) |
                            (floppy.diskAbsent ? kFlagDiskAbsent : 0) | (floppy.refusesFormat ? kFlagRefusesFormat : 0));
-  Put32(out, 16, static_cast<uint32_t>(floppy.geometry.tracks));
-  Put32(out, 20, static_cast<uint32_t>(floppy.geometry.sectorsPerTrack));
+  PutLe32(&out[16], static_cast<uint32_t>(floppy.geometry.tracks));
+  PutLe32(&out[20], static_cast<uint32_t>(floppy.geometry.sectorsPerTrack));
   auto clock = static_cast<uint64_t>(floppy.clockNanoseconds);
-  Put32(out, 24, static_cast<uint32_t>(clock));
-  Put32(out, 28, static_cast<uint32_t>(clock >> 32));
-  Put32(out, 32, static_cast<uint32_t>(floppy.headCylinder));
+  PutLe32(&out[24], static_cast<uint32_t>(clock));
+  PutLe32(&out[28], static_cast<uint32_t>(clock >> 32));
+  PutLe32(&out[32], static_cast<uint32_t>(floppy.headCylinder));
   std::size_t at = kVirtualFloppyHeaderBytes;
   for (const SectorSlot& slot : floppy.slots) {
-    Put16(out, at, slot.id);
+    PutLe16(&out[at], slot.id);
     out[at + 2] = slot.faults;
     at += kVirtualFloppySlotBytes;
   }
@@ -70,17 +56,17 @@ std::optional<VirtualFloppy> DecodeVirtualFloppy(const std::vector<uint8_t>& in,
     problem = "not a virtual floppy file";
     return std::nullopt;
   }
-  if (GetLe(in, 8, 2) != kVirtualFloppyVersion) {
-    problem = "unsupported version " + std::to_string(GetLe(in, 8, 2));
+  if (GetLe16(&in[8]) != kVirtualFloppyVersion) {
+    problem = "unsupported version " + std::to_string(GetLe16(&in[8]));
     return std::nullopt;
   }
   VirtualFloppy floppy;
   uint8_t flags = in[13];
-  int64_t tracks = static_cast<int64_t>(GetLe(in, 16, 4));
-  int64_t sectorsPerTrack = static_cast<int64_t>(GetLe(in, 20, 4));
-  int64_t clock = static_cast<int64_t>(GetLe(in, 24, 8));
-  int64_t headCylinder = static_cast<int64_t>(GetLe(in, 32, 4));
-  if (GetLe(in, 10, 2) != kVirtualFloppyHeaderBytes || (in[12] != 1 && in[12] != 2) || (flags & ~kKnownFlags) != 0 ||
+  int64_t tracks = static_cast<int64_t>(GetLe32(&in[16]));
+  int64_t sectorsPerTrack = static_cast<int64_t>(GetLe32(&in[20]));
+  int64_t clock = static_cast<int64_t>(GetLe64(&in[24]));
+  int64_t headCylinder = static_cast<int64_t>(GetLe32(&in[32]));
+  if (GetLe16(&in[10]) != kVirtualFloppyHeaderBytes || (in[12] != 1 && in[12] != 2) || (flags & ~kKnownFlags) != 0 ||
       !AllZero(in, 14, 16) || !AllZero(in, 36, kVirtualFloppyHeaderBytes)) {
     problem = "damaged header";
     return std::nullopt;
@@ -106,7 +92,7 @@ std::optional<VirtualFloppy> DecodeVirtualFloppy(const std::vector<uint8_t>& in,
   floppy.slots.resize(static_cast<std::size_t>(slots));
   std::size_t at = kVirtualFloppyHeaderBytes;
   for (SectorSlot& slot : floppy.slots) {
-    slot.id = static_cast<uint16_t>(GetLe(in, at, 2));
+    slot.id = GetLe16(&in[at]);
     slot.faults = in[at + 2];
     if ((slot.faults & ~kSlotFaultBits) != 0 || in[at + 3] != 0) {
       problem = "damaged sector table";

@@ -1,16 +1,12 @@
 #include "image/BitmapFile.h"
 
+#include "base/LittleEndian.h"
+
 namespace {
 
 constexpr std::size_t kFileHeaderBytes = 14;
 constexpr uint32_t kCoreHeaderBytes = 12;
 constexpr uint32_t kInfoHeaderBytes = 40;
-
-uint32_t Le(const uint8_t* p, int bytes) {
-  uint32_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = value << 8 | p[i];
-  return value;
-}
 
 bool KnownInfoHeader(uint32_t size) {
   return size == kCoreHeaderBytes || size == kInfoHeaderBytes || size == 52 || size == 56 || size == 108 || size == 124;
@@ -22,27 +18,27 @@ bool KnownDepth(uint32_t bits) { return bits == 1 || bits == 4 || bits == 8 || b
 
 bool IsUsableBitmap(const uint8_t* data, std::size_t size) {
   if (!data || size < kFileHeaderBytes + kCoreHeaderBytes || data[0] != 'B' || data[1] != 'M') return false;
-  const uint64_t pixelsAt = Le(data + 10, 4);
+  const uint64_t pixelsAt = GetLe32(data + 10);
   const uint8_t* info = data + kFileHeaderBytes;
-  const uint32_t headerBytes = Le(info, 4);
+  const uint32_t headerBytes = GetLe32(info);
   if (!KnownInfoHeader(headerBytes) || kFileHeaderBytes + headerBytes > size) return false;
 
   int64_t width, height;
   uint32_t planes, bits, compression = 0, colours = 0;
   uint64_t entryBytes = 4;
   if (headerBytes == kCoreHeaderBytes) {
-    width = static_cast<int16_t>(Le(info + 4, 2));
-    height = static_cast<int16_t>(Le(info + 6, 2));
-    planes = Le(info + 8, 2);
-    bits = Le(info + 10, 2);
+    width = static_cast<int16_t>(GetLe16(info + 4));
+    height = static_cast<int16_t>(GetLe16(info + 6));
+    planes = GetLe16(info + 8);
+    bits = GetLe16(info + 10);
     entryBytes = 3;
   } else {
-    width = static_cast<int32_t>(Le(info + 4, 4));
-    height = static_cast<int32_t>(Le(info + 8, 4));
-    planes = Le(info + 12, 2);
-    bits = Le(info + 14, 2);
-    compression = Le(info + 16, 4);
-    colours = Le(info + 32, 4);
+    width = static_cast<int32_t>(GetLe32(info + 4));
+    height = static_cast<int32_t>(GetLe32(info + 8));
+    planes = GetLe16(info + 12);
+    bits = GetLe16(info + 14);
+    compression = GetLe32(info + 16);
+    colours = GetLe32(info + 32);
   }
   if (height < 0) height = -height;  // top-down rows
   if (planes != 1 || !KnownDepth(bits) || width < 1 || height < 1 || width > kMaxBitmapSide ||

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/LittleEndian.h"
 #include "image/Crc32.h"
 #include "image/RawDeflate.h"
 
@@ -34,8 +35,8 @@ class Bytes {
   Bytes(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
   std::size_t Size() const { return size_; }
   bool Has(std::size_t at, std::size_t count) const { return at <= size_ && count <= size_ - at; }
-  uint16_t U16(std::size_t at) const { return static_cast<uint16_t>(data_[at] | data_[at + 1] << 8); }
-  uint32_t U32(std::size_t at) const { return U16(at) | static_cast<uint32_t>(U16(at + 2)) << 16; }
+  uint16_t U16(std::size_t at) const { return GetLe16(data_ + at); }
+  uint32_t U32(std::size_t at) const { return GetLe32(data_ + at); }
   const uint8_t* At(std::size_t at) const { return data_ + at; }
 
  private:

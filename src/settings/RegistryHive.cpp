@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/LittleEndian.h"
 #include "base/Utf.h"
 
 namespace {
@@ -25,7 +26,7 @@ void AppendQuoted(std::string& out, std::string_view text) {
 std::optional<std::string> AsPrintableText(const std::vector<uint8_t>& data) {
   if (data.size() < 2 || data.size() % 2 != 0) return std::nullopt;
   std::u16string text;
-  for (std::size_t i = 0; i < data.size(); i += 2) text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+  for (std::size_t i = 0; i < data.size(); i += 2) text += static_cast<char16_t>(GetLe16(&data[i]));
   if (text.back() != 0) return std::nullopt;
   text.pop_back();
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -58,8 +59,7 @@ void AppendValue(std::string& out, const RegistryHive::Value& value) {
     }
   }
   if (value.type == 4 && value.data.size() == 4) {
-    uint32_t dword = static_cast<uint32_t>(value.data[0]) | (static_cast<uint32_t>(value.data[1]) << 8) |
-                     (static_cast<uint32_t>(value.data[2]) << 16) | (static_cast<uint32_t>(value.data[3]) << 24);
+    uint32_t dword = GetLe32(value.data.data());
     std::snprintf(number, sizeof number, "dword:%08x\n", dword);
     out += number;
     return;
@@ -173,8 +173,8 @@ std::optional<RegistryHive::Value> ParseValueLine(std::string_view line) {
     auto dword = ReadHexNumber(data.substr(6), 8);
     if (!dword || data.size() != 14) return std::nullopt;
     value.type = 4;
-    value.data = {static_cast<uint8_t>(*dword), static_cast<uint8_t>(*dword >> 8), static_cast<uint8_t>(*dword >> 16),
-                  static_cast<uint8_t>(*dword >> 24)};
+    value.data.resize(4);
+    PutLe32(value.data.data(), *dword);
     return value;
   }
   std::string_view bytes;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/LittleEndian.h"
 #include "base/Utf.h"
 #include "base/Win32Codes.h"
 
@@ -43,8 +44,8 @@ long RegistryKey::WriteString(const std::string& name, const std::string& value)
 }
 
 long RegistryKey::WriteDword(const std::string& name, uint32_t value) {
-  const uint8_t data[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                           static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+  uint8_t data[4];
+  PutLe32(data, value);
   return Remember(backend_.SetValue(key, name, kRegDword, data));
 }
 
@@ -59,7 +60,7 @@ long RegistryKey::ReadString(const std::string& name, std::string& out, const st
   }
   std::u16string text;
   for (uint32_t i = 0; i + 1 < size; i += 2) {
-    char16_t c = static_cast<char16_t>(buffer[i] | (buffer[i + 1] << 8));
+    char16_t c = static_cast<char16_t>(GetLe16(&buffer[i]));
     if (c == 0) break;
     text += c;
   }
@@ -76,8 +77,7 @@ long RegistryKey::ReadDword(const std::string& name, uint32_t& out, uint32_t def
     out = def;
     return result;
   }
-  out = static_cast<uint32_t>(buffer[0]) | (static_cast<uint32_t>(buffer[1]) << 8) |
-        (static_cast<uint32_t>(buffer[2]) << 16) | (static_cast<uint32_t>(buffer[3]) << 24);
+  out = GetLe32(buffer);
   return result;
 }
 
