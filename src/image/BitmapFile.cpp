@@ -51,7 +51,9 @@ bool IsUsableBitmap(const uint8_t* data, std::size_t size) {
   if (colours > 256) return false;
   uint64_t masks = compression == 3 && headerBytes == kInfoHeaderBytes ? 12 : 0;
   uint64_t tableEnd = kFileHeaderBytes + headerBytes + masks + colours * entryBytes;
-  if (tableEnd > size || pixelsAt < kFileHeaderBytes + headerBytes || pixelsAt >= size) return false;
+  // The program hands GDI the bytes before the pixels as the header, masks and colour table: pixels that
+  // begin inside them would make GDI read the table past its end.
+  if (tableEnd > size || pixelsAt < tableEnd || pixelsAt >= size) return false;
   uint64_t rowBytes = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
   return rowBytes * static_cast<uint64_t>(height) <= size - pixelsAt;
 }
