@@ -6,6 +6,7 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "floppy/BlockDeviceUse.h"
 #include "floppy/DriveNode.h"
 #include "floppy/Fat12.h"
 #include "floppy/NtFormatRequest.h"
@@ -91,6 +92,7 @@ int LinuxFloppyDevice::Open(DeviceAccess access) {
     node.fd = -1;
   }
   if (node.fd < 0) {
+    if (HoldsFileSystems()) return -1;
     int flags = (write ? kLinuxOpenReadWrite : kLinuxOpenReadOnly) | kLinuxOpenExclusive | kLinuxOpenNonBlock |
                 kLinuxOpenCloseOnExec | kLinuxOpenDirect;
     node.fd = os_.Open(path_, flags);
@@ -111,6 +113,21 @@ int LinuxFloppyDevice::Open(DeviceAccess access) {
   phaseOpen_ = true;
   position_ = 0;
   return 0;
+}
+
+// A disk with partitions or a mounted file system is not a floppy, whatever its size: nothing may touch it.
+bool LinuxFloppyDevice::HoldsFileSystems() {
+  LinuxNode device = os_.Stat(path_);
+  if (!device.blockDevice || !BlockDeviceInUse(os_.ReadSystemText("/proc/partitions"),
+                                               os_.ReadSystemText("/proc/self/mountinfo"), device.major,
+                                               device.minor)) {
+    return false;
+  }
+  context_.boxes.Show(0,
+                      FormatText(kTextLinuxNotAFloppy,
+                                 {context_.settings.m_fdLetter, context_.boxes.ShownArgument(path_)}),
+                      MessageIcon::Error);
+  return true;
 }
 
 // The driver counts the changes it has revalidated (at each open) and flags one seen since; a flag already
@@ -163,13 +180,15 @@ int LinuxFloppyDevice::GetDiskGeometry(FloppyGeometry& disk) {
         error = os_.Errno();
         continue;
       }
-      for (const FloppyFormat& format : FloppyFormats()) {
-        FloppyGeometry candidate{format.tracks, format.sectorsPerTrack};
-        if (static_cast<uint64_t>(candidate.TotalBytes()) == bytes) reported = candidate;
-      }
       if (bytes == 0) {
         error = kLinuxENoMedium;
         continue;
+      }
+      // Any other size is a stick or a disk, never a floppy to be written as one.
+      reported = {0, 0};
+      for (const FloppyFormat& format : FloppyFormats()) {
+        FloppyGeometry candidate{format.tracks, format.sectorsPerTrack};
+        if (static_cast<uint64_t>(candidate.TotalBytes()) == bytes) reported = candidate;
       }
     }
     if (!PlausibleGeometry(reported)) {

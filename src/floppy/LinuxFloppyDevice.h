@@ -67,6 +67,8 @@ class LinuxFloppyDevice final : public IFloppyDevice {
 
  private:
   void ShowOpenFailure(int error);
+  // true after the message when the node holds partitions or a mounted file system.
+  bool HoldsFileSystems();
   // Whether the disk was taken out or changed since the job began (controller drives tell; USB ones do not),
   // after the message that says so.
   bool DiskChanged();

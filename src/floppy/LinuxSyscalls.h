@@ -127,6 +127,7 @@ struct LinuxNode {
   bool exists = false;
   bool blockDevice = false;
   bool regularFile = false;
+  unsigned major = 0;
   unsigned minor = 0;
   std::string group;  // the owning group's name (its number when it has none)
 };
@@ -143,6 +144,8 @@ class ILinuxSyscalls {
   virtual int Close(int fd) = 0;
   virtual int Errno() = 0;
   virtual LinuxNode Stat(const std::string& path) = 0;
+  // The text of one of the kernel's small lists (/proc/partitions, /proc/self/mountinfo); empty when unreadable.
+  virtual std::string ReadSystemText(const std::string& path) = 0;
 };
 
 // The running kernel (POSIX builds only).

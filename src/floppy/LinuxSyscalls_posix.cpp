@@ -35,6 +35,7 @@ class KernelSyscalls final : public ILinuxSyscalls {
     node.exists = true;
     node.blockDevice = S_ISBLK(status.st_mode);
     node.regularFile = S_ISREG(status.st_mode);
+    node.major = major(status.st_rdev);
     node.minor = minor(status.st_rdev);
     node.group = std::to_string(status.st_gid);
     std::vector<char> scratch(16384);
@@ -44,6 +45,16 @@ class KernelSyscalls final : public ILinuxSyscalls {
       node.group = found->gr_name;
     }
     return node;
+  }
+  std::string ReadSystemText(const std::string& path) override {
+    std::string text;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return text;
+    char chunk[4096];
+    ssize_t got = 0;
+    while ((got = ::read(fd, chunk, sizeof chunk)) > 0 && text.size() < (1u << 20)) text.append(chunk, static_cast<std::size_t>(got));
+    ::close(fd);
+    return text;
   }
 
  private:

@@ -75,6 +75,22 @@ void SimulatedLinuxSyscalls::RefuseOpen(const std::string& path, int error, std:
   refusals_[path] = Refusal{error, std::move(group)};
 }
 
+void SimulatedLinuxSyscalls::SetSystemText(const std::string& path, std::string text) {
+  std::lock_guard lock(mutex_);
+  systemTexts_[path] = std::move(text);
+}
+
+void SimulatedLinuxSyscalls::SetCapacity(const std::string& path, uint64_t bytes) {
+  std::lock_guard lock(mutex_);
+  drives_.at(path).capacity = bytes;
+}
+
+std::string SimulatedLinuxSyscalls::ReadSystemText(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  auto found = systemTexts_.find(path);
+  return found == systemTexts_.end() ? std::string() : found->second;
+}
+
 int SimulatedLinuxSyscalls::Fail(int error) {
   tErrno = error;
   return -1;
@@ -95,6 +111,8 @@ LinuxNode SimulatedLinuxSyscalls::Stat(const std::string& path) {
   node.exists = drive != drives_.end() || refusal != refusals_.end();
   node.blockDevice = node.exists;
   node.minor = drive != drives_.end() ? drive->second.minor : 0;
+  // The kernel's numbers: 2 for the floppy driver, 8 for SCSI disks.
+  node.major = drive != drives_.end() && drive->second.kind == LinuxDriveKind::Usb ? 8 : 2;
   node.group = refusal != refusals_.end() ? refusal->second.group : "disk";
   return node;
 }
@@ -141,6 +159,7 @@ int SimulatedLinuxSyscalls::Ioctl(int fd, unsigned long request, void* argument)
     if (!argument) return Fail(kLinuxEInval);
     if (drive.floppy->diskAbsent && drive.kind == LinuxDriveKind::Usb) return Fail(kLinuxENoMedium);
     uint64_t bytes = drive.floppy->diskAbsent ? 0 : static_cast<uint64_t>(drive.floppy->geometry.TotalBytes());
+    if (drive.capacity && !drive.floppy->diskAbsent) bytes = *drive.capacity;
     std::memcpy(argument, &bytes, sizeof bytes);
     return 0;
   }

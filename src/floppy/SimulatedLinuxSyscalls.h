@@ -29,6 +29,10 @@ class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
   void ChangeDisk(const std::string& path, std::shared_ptr<IVirtualFloppyStore> store);
   // Opening path fails with error before anything else is looked at (a node this user may not open).
   void RefuseOpen(const std::string& path, int error, std::string group);
+  // What ReadSystemText gives for path (the kernel's lists of partitions and mounts); empty unless set.
+  void SetSystemText(const std::string& path, std::string text);
+  // The drive at path reports bytes as its capacity, whatever its disk holds (a stick or hard disk).
+  void SetCapacity(const std::string& path, uint64_t bytes);
 
   int Open(const std::string& path, int flags) override;
   int Ioctl(int fd, unsigned long request, void* argument) override;
@@ -38,6 +42,7 @@ class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
   int Close(int fd) override;
   int Errno() override;
   LinuxNode Stat(const std::string& path) override;
+  std::string ReadSystemText(const std::string& path) override;
 
  private:
   struct Drive {
@@ -49,6 +54,7 @@ class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
     bool mediumChanged = false;
     bool diskChanged = false;  // since the last open
     int generation = 0;
+    std::optional<uint64_t> capacity;
     int files = 0;
     bool exclusive = false;
   };
@@ -71,5 +77,6 @@ class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
   std::map<std::string, Drive> drives_;
   std::map<std::string, Refusal> refusals_;
   std::map<int, File> files_;
+  std::map<std::string, std::string> systemTexts_;
   int nextFd_ = 3;
 };

@@ -6,6 +6,7 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "floppy/BlockDeviceUse.h"
 #include "floppy/FloppyFixtures.h"
 #include "floppy/SimulatedLinuxSyscalls.h"
 #include "support/FakeMessageBoxes.h"
@@ -35,6 +36,7 @@ class RecordingKernel final : public ILinuxSyscalls {
   int Close(int fd) override { return kernel.Close(fd); }
   int Errno() override { return kernel.Errno(); }
   LinuxNode Stat(const std::string& path) override { return kernel.Stat(path); }
+  std::string ReadSystemText(const std::string& path) override { return kernel.ReadSystemText(path); }
 
   SimulatedLinuxSyscalls kernel;
   std::vector<LinuxFloppyStruct> parameters;
@@ -221,6 +223,52 @@ TEST_F(LinuxDevice, UsbFloppiesAreReadAndWrittenByCapacityAndNeverFormatted) {
   Insert("/dev/fd0", locked, LinuxDriveKind::Usb);
   EXPECT_EQ(Device()->Open(DeviceAccess::ReadWrite), -1);
   EXPECT_EQ(boxes.Ids(), std::vector<int>{57668});
+}
+
+}  // namespace
+
+namespace {
+
+// A node whose capacity is no floppy format, or that holds partitions or a mounted file system, is refused
+// before any request reaches it (the seam sees no read or write, the disk stays as it was).
+TEST_F(LinuxDevice, BlockDevicesThatAreNoFloppyAreRefusedUntouched) {
+  const std::string partitions = "major minor  #blocks  name\n\n   8        0      1440 sdb\n   8       16   62914560 sdc\n";
+  struct Case {
+    const char* name;
+    uint64_t capacity;
+    std::string partitions;
+    std::string mounts;
+    std::vector<int> ids;  // 0: the not-a-floppy message, which has no number
+  } cases[] = {
+      {"a 64 MiB stick", 64u << 20, partitions, "", {57667}},
+      {"one sector more than 1.44 MB", 1474560 + 512, partitions, "", {57667}},
+      {"partitioned", 1474560, partitions + "   8        1       1439 sdb1\n", "", {0}},
+      {"mounted", 1474560, partitions, "36 25 8:0 / /media/usb rw,relatime - vfat /dev/sdb rw\n", {0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    boxes.Clear();
+    auto store = Insert("/dev/sdb", PatternedFloppy({80, 18}), LinuxDriveKind::Usb);
+    kernel->kernel.SetCapacity("/dev/sdb", c.capacity);
+    kernel->kernel.SetSystemText("/proc/partitions", c.partitions);
+    kernel->kernel.SetSystemText("/proc/self/mountinfo", c.mounts);
+    settings.m_driveANode = "/dev/sdb";
+    VirtualFloppy before = store->floppy;
+    auto device = Device();
+    FloppyGeometry disk;
+    bool refused = device->Open(DeviceAccess::ReadWrite) != 0 || device->GetDiskGeometry(disk) != 0;
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(boxes.Ids(), c.ids);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    if (c.ids[0] == 0) {
+      EXPECT_EQ(boxes.Boxes()[0].text, FormatText(kTextLinuxNotAFloppy, {"A:", "/dev/sdb"}));
+    }
+    device.reset();
+    EXPECT_EQ(SectorsOf(store->floppy, 0, 36), SectorsOf(before, 0, 36));
+  }
+  // sdb10 is no partition of sdb1, nor loop10 of loop1: such neighbours do not refuse a floppy.
+  EXPECT_FALSE(BlockDeviceInUse("7 1 1440 loop1\n7 10 9 loop10\n8 17 1440 sdb1\n8 26 9 sdb10\n", "", 7, 1));
+  EXPECT_FALSE(BlockDeviceInUse("7 1 1440 loop1\n7 10 9 loop10\n8 17 1440 sdb1\n8 26 9 sdb10\n", "", 8, 17));
 }
 
 }  // namespace
