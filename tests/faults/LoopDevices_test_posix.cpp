@@ -29,7 +29,8 @@ class LoopDevice {
     }
   }
   ~LoopDevice() {
-    if (!node_.empty()) std::system(("losetup -d " + node_ + " 2>/dev/null").c_str());
+    // Partitions added by hand outlive the detach and would come back with the node's next file.
+    if (!node_.empty()) std::system(("partx -d " + node_ + " >/dev/null 2>&1; losetup -d " + node_ + " 2>/dev/null").c_str());
   }
   const std::string& Node() const { return node_; }
   bool PartitionsFailed() const { return partitionsFailed_; }
