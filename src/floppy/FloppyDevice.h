@@ -1,8 +1,8 @@
 #pragma once
-// The device operations of the track engine, one set per system family: the NT path (over the NT syscall
-// seam: the real OS or a virtual floppy) now, the Windows 9x VWIN32 path later. Each operation shows the
-// message of its failure before it returns; results are 0, -1 and, for FormatTrack, -2 (done, with
-// recreated bad sectors).
+// The device operations of the track engine, one set per system family: the NT path, the Windows 9x VWIN32
+// path and the Linux path, each over its own syscall seam (the real system or a virtual floppy). Each
+// operation shows the message of its failure before it returns; results are 0, -1 and, for FormatTrack, -2
+// (done, with recreated bad sectors).
 
 #include <cstdint>
 #include <memory>
