@@ -29,11 +29,7 @@ bool FileIsLocked(const std::string& path) {
 
 // Waits until a process holds the drive's session.
 bool WaitUntilDriveIsTaken(const std::string& floppy) {
-  for (int i = 0; i < 2000; ++i) {
-    if (FileIsLocked(floppy)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return false;
+  return WaitUntil([&] { return FileIsLocked(floppy); });
 }
 
 TEST_F(Concurrency, OneProcessAtATimeHasAVirtualDrive) {

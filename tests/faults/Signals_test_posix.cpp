@@ -45,7 +45,8 @@ TEST_F(Signals, EverySignalThatEndsAJobRemovesItsTemporaryFile) {
         }
         return false;
       };
-      for (int i = 0; i < 5000 && !savingImage(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      // Signalled earlier, the job would have nothing to remove; not signalled at all, it ends on its own.
+      ASSERT_TRUE(WaitUntil(savingImage)) << "the image's temporary file never appeared";
       for (int signal : c.signals) {
         ::kill(pid, signal);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the second Ctrl-C before the cancel ends it

@@ -4,6 +4,7 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +13,10 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <thread>
 
 extern char** environ;
@@ -43,10 +47,48 @@ std::vector<std::string> Environment(const ProgramOptions& options) {
   return entries;
 }
 
+// A folder that every user can enter, removed with the test program.
+class SharedFolder {
+ public:
+  SharedFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "diskelle-programs-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) && ::chmod(pattern.c_str(), 0755) == 0) path_ = pattern;
+  }
+  ~SharedFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  SharedFolder(const SharedFolder&) = delete;
+  SharedFolder& operator=(const SharedFolder&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// The program as another user can start it. The build may lie in a folder only its owner can enter (a
+// checkout under /root), so the other user runs a copy in a folder of its own; the programs need nothing
+// else from the build folder (libraries and sanitizer runtimes come from the system). A copy that cannot be
+// made leaves the original path, whose start then fails loudly (127) rather than being skipped.
+std::string ReachableCopy(const std::string& program) {
+  static SharedFolder folder;
+  static std::map<std::string, std::string> copies;
+  auto [entry, added] = copies.try_emplace(program, program);
+  if (added && !folder.Path().empty()) {
+    std::string copy = folder.Path() + "/" + std::to_string(copies.size()) + "-" +
+                       std::filesystem::path(program).filename().string();
+    std::error_code error;
+    if (std::filesystem::copy_file(program, copy, error) && ::chmod(copy.c_str(), 0755) == 0) entry->second = copy;
+  }
+  return entry->second;
+}
+
 }  // namespace
 
 ProgramRun RunProgramWith(const std::string& program, const std::vector<std::string>& arguments,
                           const ProgramOptions& options, const std::function<void(pid_t)>& whileRunning) {
+  bool otherUser = options.user && ::geteuid() == 0;
+  const std::string executable = otherUser ? ReachableCopy(program) : program;
   std::vector<std::string> argv{program};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   std::vector<char*> args;
@@ -83,10 +125,10 @@ ProgramRun RunProgramWith(const std::string& program, const std::vector<std::str
       rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
-    if (options.user && ::geteuid() == 0) {
+    if (otherUser) {
       if (::setgroups(0, nullptr) != 0 || ::setgid(group) != 0 || ::setuid(*options.user) != 0) ::_exit(126);
     }
-    ::execve(program.c_str(), args.data(), envp.data());
+    ::execve(executable.c_str(), args.data(), envp.data());
     ::_exit(127);
   }
   ::close(in[0]);
@@ -134,6 +176,15 @@ ProgramRun RunProgramWith(const std::string& program, const std::vector<std::str
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const ProgramOptions& options) {
   return RunProgramWith(program, arguments, options, nullptr);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
 }
 
 std::optional<uid_t> UnprivilegedUser() {

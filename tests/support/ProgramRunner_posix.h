@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
@@ -32,6 +33,10 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 // Starts program, calls whileRunning with its process id (the test may signal it), then waits for its end.
 ProgramRun RunProgramWith(const std::string& program, const std::vector<std::string>& arguments,
                           const ProgramOptions& options, const std::function<void(pid_t)>& whileRunning);
+
+// Waits until condition holds, checking every 2 ms; false once limit has passed. A test that acts on a running
+// program (a signal, a second process) waits for the state it needs this way, never for a fixed time.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(60));
 
 // The user "nobody" when this process runs as root (tests of permissions need a user that they bind).
 std::optional<uid_t> UnprivilegedUser();
