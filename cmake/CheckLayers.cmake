@@ -1,15 +1,17 @@
 # Fails when a file under src/ includes a header of a layer above its own (docs/architecture.md). The
 # arrows: front ends (cli, win32) -> operations and engine (app) -> image, device (floppy), internet (net)
-# -> settings -> base; the dialog toolkit (ui) sits below the Windows front end and above base only.
+# -> settings -> base; the files on a disk (filesystem) sit above image and below app and the front ends;
+# the dialog toolkit (ui) sits below the Windows front end and above base only.
 set(allowed_base "base")
 set(allowed_settings "base|settings")
 set(allowed_floppy "base|settings|floppy")
 set(allowed_image "base|settings|image")
 set(allowed_net "base|settings|net")
-set(allowed_app "base|settings|floppy|image|net|app")
+set(allowed_filesystem "base|settings|image|filesystem")
+set(allowed_app "base|settings|floppy|image|net|filesystem|app")
 set(allowed_ui "base|ui")
-set(allowed_cli "base|settings|floppy|image|net|app|cli")
-set(allowed_win32 "base|settings|floppy|image|net|app|ui|win32")
+set(allowed_cli "base|settings|floppy|image|net|filesystem|app|cli")
+set(allowed_win32 "base|settings|floppy|image|net|filesystem|app|ui|win32")
 set(allowed_selfextractor "base|settings|floppy|image|app|ui|selfextractor")
 
 file(GLOB folders RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*")

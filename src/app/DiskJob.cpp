@@ -1,18 +1,7 @@
 #include "app/DiskJobs.h"
 
-#include <cstring>
-
 #include "base/Format.h"
 #include "base/Texts.h"
-
-bool IsBadSectorMarker(const uint8_t* block) {
-  return std::memcmp(block, kBadSectorMarker, kBadSectorMarkerBytes) == 0;
-}
-
-void FillBadSectorMarker(uint8_t* block) {
-  std::memset(block, 0, kSectorBytes);
-  std::memcpy(block, kBadSectorMarker, kBadSectorMarkerBytes);
-}
 
 DiskJob::DiskJob(const DiskJobEnvironment& environment, CImageInfo& image, OperationProgress& progress)
     : environment_(environment), image_(image), progress_(progress) {}

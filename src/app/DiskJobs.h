@@ -16,6 +16,7 @@
 #include "base/JobEvents.h"
 #include "base/MessageBoxes.h"
 #include "floppy/FloppyDevice.h"
+#include "image/BadSectorMarker.h"
 #include "image/ImageInfo.h"
 #include "image/ImageStream.h"
 #include "image/RescueMap.h"
@@ -31,12 +32,6 @@ struct DiskJobEnvironment {
   IClock& clock;
   std::string programPath;  // carries the self-extractor stub for .exe images
 };
-
-// The marker block that stands in an image for every sector that could not be read.
-inline constexpr char kBadSectorMarker[] = "BAD SECTOR DUMMY BLOCK";
-inline constexpr std::size_t kBadSectorMarkerBytes = 22;
-bool IsBadSectorMarker(const uint8_t* block);
-void FillBadSectorMarker(uint8_t* block);
 
 class DiskJob {
  public:

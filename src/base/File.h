@@ -54,6 +54,18 @@ bool TruncateFile(const std::string& path, uint64_t size);
 // The file a path finally names once symbolic links are followed (the path itself where there are none).
 std::string ResolveLinks(const std::string& path);
 
+// What a name in a folder holds, the name itself looked at (a symbolic link is not followed).
+enum class NameUse { Free, RegularFile, Other };
+NameUse UseOfName(const std::string& path);
+// Makes the folder path in its existing parent: true when afterwards a folder that is no link has the name.
+bool MakeFolder(const std::string& path);
+// A calendar time of the local time zone, as FAT volumes store them.
+struct LocalTime {
+  int year = 1980, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+// Gives the file at path that modification time: false when the time or the file is refused.
+bool SetModificationTime(const std::string& path, const LocalTime& time);
+
 // The one way the program saves a file. The new contents go to a temporary file created exclusively beside
 // the real target (links followed), which replaces the target only when complete and on the disk, with the
 // target's mode (and owner, where allowed). Until then the target is untouched, and a save that fails or is

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <ctime>
 
 #include "base/File.h"
 #include "base/FileSystem.h"
@@ -96,6 +97,33 @@ std::string ResolveLinks(const std::string& path) {
     current = next[0] == '/' ? next : FolderOf(current) + "/" + next;
   }
   return current;  // a loop: whatever is created there fails with its own error
+}
+
+NameUse UseOfName(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? NameUse::Free : NameUse::Other;
+  return S_ISREG(info.st_mode) ? NameUse::RegularFile : NameUse::Other;
+}
+
+bool MakeFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) == 0) return true;
+  struct stat info {};
+  return errno == EEXIST && ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool SetModificationTime(const std::string& path, const LocalTime& time) {
+  std::tm calendar{};
+  calendar.tm_year = time.year - 1900;
+  calendar.tm_mon = time.month - 1;
+  calendar.tm_mday = time.day;
+  calendar.tm_hour = time.hour;
+  calendar.tm_min = time.minute;
+  calendar.tm_sec = time.second;
+  calendar.tm_isdst = -1;
+  std::time_t seconds = std::mktime(&calendar);
+  if (seconds == static_cast<std::time_t>(-1)) return false;
+  const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+  return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 std::string OwnProgramPath() {

@@ -75,6 +75,40 @@ bool TruncateFile(const std::string& path, uint64_t size) {
 // Links are rare on the systems the program targets, and replacing one replaces the link itself there.
 std::string ResolveLinks(const std::string& path) { return path; }
 
+NameUse UseOfName(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NameUse::Free : NameUse::Other;
+  }
+  if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return NameUse::Other;
+  return KindOfPath(path) == PathKind::Regular ? NameUse::RegularFile : NameUse::Other;
+}
+
+bool MakeFolder(const std::string& path) {
+  if (::CreateDirectoryW(Wide(path).c_str(), nullptr)) return true;
+  if (::GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool SetModificationTime(const std::string& path, const LocalTime& time) {
+  SYSTEMTIME calendar{};
+  calendar.wYear = static_cast<WORD>(time.year);
+  calendar.wMonth = static_cast<WORD>(time.month);
+  calendar.wDay = static_cast<WORD>(time.day);
+  calendar.wHour = static_cast<WORD>(time.hour);
+  calendar.wMinute = static_cast<WORD>(time.minute);
+  calendar.wSecond = static_cast<WORD>(time.second);
+  FILETIME local, utc;
+  if (!::SystemTimeToFileTime(&calendar, &local) || !::LocalFileTimeToFileTime(&local, &utc)) return false;
+  UniqueHandle file(::CreateFileW(Wide(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return file.Valid() && ::SetFileTime(file.Get(), nullptr, nullptr, &utc) != 0;
+}
+
 std::string OwnProgramPath() {
   wchar_t buffer[32768];
   DWORD length = ::GetModuleFileNameW(nullptr, buffer, 32768);

@@ -12,6 +12,7 @@
 #include "base/File.h"
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "cli/FileCommands.h"
 #include "cli/SelfExtractorStub.h"
 #include "cli/SettingsCommands.h"
 #include "cli/Signals.h"
@@ -64,6 +65,10 @@ int main(int argc, char** argv) {
 
   if (std::optional<int> exitCode =
           RunSettingsCommand(arguments, application, FileRegistry::DefaultPath(), stdout, stderr)) {
+    return front.CloseOutput(*exitCode);
+  }
+
+  if (std::optional<int> exitCode = RunFileCommand(arguments, boxes, stdout, stderr)) {
     return front.CloseOutput(*exitCode);
   }
 

@@ -1,0 +1,263 @@
+// The FAT reader on volumes built here byte by byte: names, the damage of bad sectors, and hostile
+// structures that must end in a finding.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "base/LittleEndian.h"
+#include "filesystem/FatVolume.h"
+#include "floppy/Fat12.h"
+#include "image/BadSectorMarker.h"
+
+namespace {
+
+// A blank 1.44 MB volume: FATs at sectors 1 and 10, root folder at 19..32, cluster 2 at sector 33.
+struct Disk {
+  std::vector<uint8_t> bytes = BlankFat12Volume({80, 18});
+  std::vector<bool> bad = std::vector<bool>(2880, false);
+
+  void SetNext(uint32_t cluster, uint32_t value) {
+    for (int copy = 0; copy < 2; ++copy) {
+      uint8_t* at = &bytes[(1 + copy * 9) * 512 + cluster * 3 / 2];
+      uint16_t pair = GetLe16(at);
+      pair = cluster % 2 == 0 ? static_cast<uint16_t>((pair & 0xF000) | value)
+                              : static_cast<uint16_t>((pair & 0x000F) | value << 4);
+      PutLe16(at, pair);
+    }
+  }
+  void Chain(std::vector<uint32_t> clusters) {
+    for (std::size_t i = 0; i < clusters.size(); ++i) SetNext(clusters[i], i + 1 < clusters.size() ? clusters[i + 1] : 0xFFF);
+  }
+  uint8_t* Sector(int64_t sector) { return &bytes[sector * 512]; }
+  static int64_t SectorOf(uint32_t cluster) { return 33 + cluster - 2; }
+  // Writes a short entry at slot of the folder starting at sector (the root: 19).
+  uint8_t* Entry(int64_t sector, int slot, const char* name11, uint8_t attributes, uint16_t cluster, uint32_t size) {
+    uint8_t* e = Sector(sector) + slot * 32;
+    std::memcpy(e, name11, 11);
+    e[11] = attributes;
+    PutLe16(e + 22, static_cast<uint16_t>(13 << 11 | 45 << 5 | 30 / 2));  // 13:45:30
+    PutLe16(e + 24, static_cast<uint16_t>((1995 - 1980) << 9 | 6 << 5 | 17));  // 1995-06-17
+    PutLe16(e + 26, cluster);
+    PutLe32(e + 28, size);
+    return e;
+  }
+  FatVolume Read() {
+    FatOpenError why;
+    std::optional<FatVolume> volume = FatVolume::Read({bytes, bad}, &why);
+    EXPECT_TRUE(volume.has_value()) << static_cast<int>(why);
+    return volume ? std::move(*volume) : *FatVolume::Read({BlankFat12Volume({80, 18}), {}});
+  }
+};
+
+// The long-name entries for name (ASCII here) that belong to the short entry short11, placed before slot.
+void LongName(Disk& disk, int64_t sector, int firstSlot, const std::string& name, const char* short11) {
+  uint8_t sum = 0;
+  for (int i = 0; i < 11; ++i) sum = static_cast<uint8_t>(((sum & 1) << 7) + (sum >> 1) + static_cast<uint8_t>(short11[i]));
+  const int count = static_cast<int>(name.size() + 12) / 13;
+  static const int offsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
+  for (int k = 0; k < count; ++k) {
+    const int ordinal = count - k;
+    uint8_t* e = disk.Sector(sector) + (firstSlot + k) * 32;
+    std::memset(e, 0, 32);
+    e[0] = static_cast<uint8_t>(ordinal | (k == 0 ? 0x40 : 0));
+    e[11] = 0x0F;
+    e[13] = sum;
+    for (int i = 0; i < 13; ++i) {
+      const std::size_t at = static_cast<std::size_t>((ordinal - 1) * 13 + i);
+      const uint16_t unit = at < name.size() ? static_cast<uint8_t>(name[at]) : at == name.size() ? 0 : 0xFFFF;
+      PutLe16(e + offsets[i], unit);
+    }
+  }
+}
+
+const FatEntry* Find(const FatVolume& volume, const std::string& path) {
+  for (const FatEntry& entry : volume.Entries()) {
+    if (entry.path == path) return &entry;
+  }
+  return nullptr;
+}
+
+bool Has(const FatVolume& volume, FatFault fault, const std::string& path) {
+  return std::any_of(volume.Findings().begin(), volume.Findings().end(),
+                     [&](const FatFinding& f) { return f.fault == fault && f.path == path; });
+}
+
+TEST(FatVolume, ListsNamesSizesTimesAndFoldersAsOtherSystemsWriteThem) {
+  Disk disk;
+  disk.Entry(19, 0, "MY DISK    ", kFatVolumeLabel, 0, 0);
+  disk.Entry(19, 1, "\xE5OLD    TXT", kFatArchive, 5, 10);  // deleted
+  LongName(disk, 19, 2, "A rather long name.text", "ARATHE~1TEX");
+  disk.Entry(19, 4, "ARATHE~1TEX", kFatArchive, 2, 700);
+  disk.Chain({2, 3});
+  disk.Entry(19, 5, "README  TXT", kFatHidden | kFatSystem, 0, 0)[12] = 0x18;  // both parts lower case
+  LongName(disk, 19, 6, "Broken", "OTHER   TXT");  // a checksum of another name: the short name holds
+  disk.Entry(19, 7, "SHORT   TXT", kFatArchive, 0, 0);
+  disk.Entry(19, 8, "SUB        ", kFatFolder, 4, 0);
+  disk.Chain({4});
+  disk.Entry(Disk::SectorOf(4), 0, ".          ", kFatFolder, 4, 0);
+  disk.Entry(Disk::SectorOf(4), 1, "..         ", kFatFolder, 0, 0);
+  disk.Entry(Disk::SectorOf(4), 2, "\xD6\xD0\xCE\xC4    TXT", kFatArchive, 5, 1);  // GBK "中文"
+  disk.Chain({5});
+  disk.Entry(19, 9, "AFTER   TXT", kFatArchive, 0, 0);
+
+  FatVolume volume = disk.Read();
+  EXPECT_EQ(volume.Label(), "MY DISK");
+  std::vector<std::string> paths;
+  for (const FatEntry& entry : volume.Entries()) paths.push_back(entry.path);
+  EXPECT_EQ(paths, (std::vector<std::string>{"A rather long name.text", "readme.txt", "SHORT.TXT", "SUB/",
+                                             "SUB/中文.TXT", "AFTER.TXT"}));
+  const FatEntry* named = Find(volume, "A rather long name.text");
+  ASSERT_TRUE(named);
+  EXPECT_EQ(named->size, 700u);
+  EXPECT_EQ(named->sectors, 2);
+  EXPECT_EQ(named->modified.year, 1995);
+  EXPECT_EQ(named->modified.month, 6);
+  EXPECT_EQ(named->modified.day, 17);
+  EXPECT_EQ(named->modified.hour, 13);
+  EXPECT_EQ(named->modified.minute, 45);
+  EXPECT_EQ(named->modified.second, 30);
+  EXPECT_EQ(Find(volume, "readme.txt")->attributes, kFatHidden | kFatSystem);
+  EXPECT_EQ(Find(volume, "SUB/中文.TXT")->parent, 3);
+  EXPECT_TRUE(volume.Intact());
+  EXPECT_TRUE(volume.AreasHit().empty());
+}
+
+TEST(FatVolume, BadSectorsClassTheFilesAndAreasTheyHit) {
+  // A file of three clusters (2..4), a folder (5) holding a one-cluster file (6), free space from 7.
+  auto build = [] {
+    Disk disk;
+    disk.Entry(19, 0, "DATA    BIN", kFatArchive, 2, 1500);
+    disk.Chain({2, 3, 4});
+    for (uint32_t c = 2; c <= 4; ++c) std::memset(disk.Sector(Disk::SectorOf(c)), 'a' + c, 512);
+    disk.Entry(19, 1, "DIR        ", kFatFolder, 5, 0);
+    disk.Chain({5});
+    disk.Entry(Disk::SectorOf(5), 0, "INNER   TXT", kFatArchive, 6, 5);
+    disk.Chain({6});
+    return disk;
+  };
+  struct Case {
+    const char* what;
+    std::vector<int64_t> bad;
+    EntryState data, dir;
+    int64_t dataBad;
+    std::vector<DiskArea> areas;
+    bool innerListed, intact;
+  } cases[] = {
+      {"a sector of the file", {Disk::SectorOf(3)}, EntryState::Damaged, EntryState::Ok, 1, {DiskArea::Files}, true, false},
+      {"the first FAT copy: the second holds", {1}, EntryState::Ok, EntryState::Ok, 0, {DiskArea::FirstFat}, true, false},
+      {"the FAT sector in both copies", {1, 10}, EntryState::Unknown, EntryState::Unknown, 0,
+       {DiskArea::FirstFat, DiskArea::SecondFat}, true, false},
+      {"the folder's sector", {Disk::SectorOf(5)}, EntryState::Ok, EntryState::Damaged, 0, {DiskArea::Folders}, false, false},
+      {"the root folder's last sector", {32}, EntryState::Ok, EntryState::Ok, 0, {DiskArea::RootFolder}, true, false},
+      {"free space", {Disk::SectorOf(100)}, EntryState::Ok, EntryState::Ok, 0, {DiskArea::FreeSpace}, true, true},
+  };
+  for (const Case& c : cases) {
+    Disk disk = build();
+    for (int64_t s : c.bad) {
+      disk.bad[s] = true;
+      FillBadSectorMarker(disk.Sector(s));
+    }
+    FatVolume volume = disk.Read();
+    const FatEntry* data = Find(volume, "DATA.BIN");
+    const FatEntry* dir = Find(volume, "DIR/");
+    ASSERT_TRUE(data && dir) << c.what;
+    EXPECT_EQ(data->state, c.data) << c.what;
+    EXPECT_EQ(data->badSectors, c.dataBad) << c.what;
+    EXPECT_EQ(dir->state, c.dir) << c.what;
+    std::vector<DiskArea> areas;
+    for (const AreaHit& hit : volume.AreasHit()) areas.push_back(hit.area);
+    EXPECT_EQ(areas, c.areas) << c.what;
+    EXPECT_EQ(Find(volume, "DIR/INNER.TXT") != nullptr, c.innerListed) << c.what;
+    EXPECT_EQ(volume.Intact(), c.intact) << c.what;
+    // The file's bytes: its own where readable, a marker block where not.
+    std::vector<uint8_t> bytes = volume.FileBytes(*data);
+    ASSERT_EQ(bytes.size(), 1500u) << c.what;
+    for (int block = 0; block < 3; ++block) {
+      const bool lost = data->state == EntryState::Unknown ? block > 0 : c.dataBad > 0 && block == 1;
+      EXPECT_EQ(IsBadSectorMarker(&bytes[block * 512]), lost) << c.what << " block " << block;
+      if (!lost) {
+        EXPECT_EQ(bytes[block * 512 + 100], 'a' + 2 + block) << c.what;
+      }
+    }
+  }
+  Disk boot = build();
+  boot.bad[0] = true;
+  FatOpenError why;
+  EXPECT_FALSE(FatVolume::Read({boot.bytes, boot.bad}, &why));
+  EXPECT_EQ(why, FatOpenError::BootSectorBad);
+}
+
+TEST(FatVolume, HostileStructuresEndInAFinding) {
+  struct Case {
+    const char* what;
+    std::function<void(Disk&)> spoil;
+    FatFault fault;
+    std::string path;
+  } cases[] = {
+      {"chain loop", [](Disk& d) { d.Entry(19, 0, "LOOP    BIN", 0, 2, 512 * 50); d.Chain({2, 3}); d.SetNext(3, 2); },
+       FatFault::ChainLoop, "LOOP.BIN"},
+      {"cross-linked", [](Disk& d) { d.Entry(19, 0, "ONE     BIN", 0, 2, 1024); d.Entry(19, 1, "TWO     BIN", 0, 3, 512); d.Chain({2, 3}); },
+       FatFault::CrossLinked, "TWO.BIN"},
+      {"folder cycle",
+       [](Disk& d) { d.Entry(19, 0, "A          ", kFatFolder, 2, 0); d.Chain({2});
+                     d.Entry(Disk::SectorOf(2), 0, "B          ", kFatFolder, 2, 0); },
+       FatFault::FolderCycle, "A/B/"},
+      {"chain shorter than the size", [](Disk& d) { d.Entry(19, 0, "SHORT   BIN", 0, 2, 5000); d.Chain({2}); },
+       FatFault::ChainShort, "SHORT.BIN"},
+      {"chain longer than the size", [](Disk& d) { d.Entry(19, 0, "LONG    BIN", 0, 2, 10); d.Chain({2, 3, 4}); },
+       FatFault::ChainLong, "LONG.BIN"},
+      {"cluster out of range", [](Disk& d) { d.Entry(19, 0, "FAR     BIN", 0, 2, 2000); d.SetNext(2, 0xF00); },
+       FatFault::ClusterOutOfRange, "FAR.BIN"},
+      {"cluster marked bad", [](Disk& d) { d.Entry(19, 0, "MARK    BIN", 0, 2, 2000); d.SetNext(2, 0xFF7); },
+       FatFault::BadClusterInChain, "MARK.BIN"},
+      {"boot sector claims more sectors", [](Disk& d) { PutLe16(d.Sector(0) + 19, 5000); }, FatFault::VolumeLargerThanImage, ""},
+      {"boot sector claims a FAT too small", [](Disk& d) { PutLe16(d.Sector(0) + 22, 1); }, FatFault::FatTooSmall, ""},
+      {"FAT copies differ", [](Disk& d) { d.Sector(10)[100] = 0x55; }, FatFault::FatCopiesDiffer, ""},
+  };
+  for (const Case& c : cases) {
+    Disk disk;
+    c.spoil(disk);
+    FatVolume volume = disk.Read();
+    EXPECT_TRUE(Has(volume, c.fault, c.path)) << c.what;
+    EXPECT_FALSE(volume.Intact()) << c.what;
+    for (const FatEntry& entry : volume.Entries()) EXPECT_LE(volume.FileBytes(entry).size(), 2880u * 512) << c.what;
+  }
+  // Folders nested without end (each holding the next, a fresh cluster each time) stop at a depth.
+  Disk deep;
+  deep.Entry(19, 0, "D          ", kFatFolder, 2, 0);
+  for (uint32_t c = 2; c < 100; ++c) {
+    deep.Chain({c});
+    deep.Entry(Disk::SectorOf(c), 0, "D          ", kFatFolder, static_cast<uint16_t>(c + 1), 0);
+  }
+  FatVolume volume = deep.Read();
+  EXPECT_LT(volume.Entries().size(), 40u);
+  EXPECT_FALSE(volume.Findings().empty());
+  EXPECT_EQ(volume.Findings().back().fault, FatFault::TooDeep);
+}
+
+TEST(FatVolume, OldDisksWithoutParametersAreKnownByTheirMediaByte) {
+  std::vector<uint8_t> bytes(368640, 0);  // 360 KB: FATs at 1 and 3, root at 5..11, clusters of 2 from 12
+  for (int copy = 0; copy < 2; ++copy) {
+    uint8_t* fat = &bytes[(1 + copy * 2) * 512];
+    fat[0] = 0xFD, fat[1] = 0xFF, fat[2] = 0xFF, fat[3] = 0xFF, fat[4] = 0x0F;  // cluster 2: end of chain
+  }
+  uint8_t* e = &bytes[5 * 512];
+  std::memcpy(e, "COMMAND COM", 11);
+  PutLe16(e + 26, 2);
+  PutLe32(e + 28, 1000);
+  std::optional<FatVolume> volume = FatVolume::Read({bytes, {}});
+  ASSERT_TRUE(volume);
+  ASSERT_EQ(volume->Entries().size(), 1u);
+  EXPECT_EQ(volume->Entries()[0].path, "COMMAND.COM");
+  EXPECT_EQ(volume->Entries()[0].sectors, 2);
+  EXPECT_TRUE(volume->Intact());
+  FatOpenError why;
+  EXPECT_FALSE(FatVolume::Read({std::vector<uint8_t>(368640, 0), {}}, &why));
+  EXPECT_EQ(why, FatOpenError::NoFatVolume);
+}
+
+}  // namespace
