@@ -30,7 +30,8 @@ OperationOutcome Application::ReadFloppyToImage() {
     return OperationOutcome::Failed;
   }
   if (!settings.m_suppress && settings.m_emergency) ShowInformation(boxes, kTextEmergencyActive);
-  bool resume = ResumesRescue(path);
+  std::optional<bool> resume = ResumesRescue(path);
+  if (!resume) return OperationOutcome::Failed;
 
   progress.Reset();
   if (!batchMode) currentImage.m_description = front_.DescriptionFieldText();
@@ -38,7 +39,7 @@ OperationOutcome Application::ReadFloppyToImage() {
   DiskJobEnvironment environment{settings, selfExeSettings, services_.platform.ntMajorVersion, boxes,
                                  services_.devices, services_.clock, services_.programPath};
   CDiskReadJob job(environment, currentImage, progress);
-  if (resume) job.ResumeExistingImage();
+  if (*resume) job.ResumeExistingImage();
   job.Start(front_.JobEvents());
   bool succeeded = FinishDiskJob(JobKind::Read, settings.m_emergency != 0);
   return succeeded ? OperationOutcome::Succeeded : OperationOutcome::Failed;
@@ -70,15 +71,20 @@ OperationOutcome Application::WriteImageToFloppy() {
   return succeeded ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
-bool Application::ResumesRescue(const std::string& path) {
-  if (!settings.m_emergency || !FileExists(path) || !FileExists(RescueMapPathOf(path))) return false;
-  switch (resumePolicy) {
-    case ResumePolicy::Always: return true;
-    case ResumePolicy::Never: return false;
-    case ResumePolicy::Ask: break;
+// A rescue (an image with its map) is never read over unless the user says so: asked, or told by --resume
+// to go on. Where nobody can be asked, the read is refused and says how to go on or start over.
+std::optional<bool> Application::ResumesRescue(const std::string& path) {
+  if (!settings.m_emergency) return false;
+  std::string map = RescueMapPathOf(path);
+  // Told to go on, the job refuses what it cannot go on from; with neither file there it reads the whole disk.
+  if (resumePolicy == ResumePolicy::Always) return FileExists(path) || FileExists(map);
+  if (!FileExists(path) || !FileExists(map)) return false;
+  if (resumePolicy == ResumePolicy::Ask && !settings.m_suppress) {
+    return AskYesNo(services_.boxes, kTextAskResumeRescue, {path});
   }
-  // Unasked, the rescue goes on: a fresh read could put markers over sectors that an earlier pass saved.
-  return settings.m_suppress || AskYesNo(services_.boxes, kTextAskResumeRescue, {path});
+  ShowError(services_.boxes, resumePolicy == ResumePolicy::Never ? kTextRescueUnfinishedResume : kTextRescueUnfinishedAsk,
+            {path, map});
+  return std::nullopt;
 }
 
 bool Application::FinishDiskJob(JobKind job, bool reportBadSectors) {

@@ -4,6 +4,7 @@
 // the command line. Everything a front end shows on its own (progress and status windows, the report, the
 // help, the sound) it provides through IApplicationFront.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,7 +95,8 @@ class Application : public ICommandLineHost {
  private:
   // Runs a started disk job's progress and the steps after it; true on success.
   bool FinishDiskJob(JobKind job, bool reportBadSectors);
-  bool ResumesRescue(const std::string& path);
+  // Whether a read goes on with the rescue at path; nullopt after the message that refuses it.
+  std::optional<bool> ResumesRescue(const std::string& path);
 
   ApplicationServices services_;
   IApplicationFront& front_;

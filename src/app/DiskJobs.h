@@ -6,6 +6,7 @@
 // a chunk of the check) is held at a time.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,6 +14,7 @@
 
 #include "base/OperationProgress.h"
 #include "base/Clock.h"
+#include "base/File.h"
 #include "base/JobEvents.h"
 #include "base/MessageBoxes.h"
 #include "floppy/FloppyDevice.h"
@@ -94,6 +96,7 @@ class CDiskReadJob : public DiskJob {
   void Close(bool failed) override;
   JobKind Kind() const override { return JobKind::Read; }
   int OpenPrevious();
+  int CheckSameDisk();
   int ReadSide(int track, int head, uint64_t& done);
   int ReadSector(int64_t sector, uint64_t done);
   int RetryBadSectors();
@@ -101,20 +104,23 @@ class CDiskReadJob : public DiskJob {
   void MoveTo(int64_t offset);
   // tried: the sectors the first pass has reached; status: the phase ('?' first pass, '-' retrying).
   int Checkpoint(std::size_t tried, char status);
+  // Saves the map, the image (saveImage) and the map again so that the pair on the disk never claims more.
+  int SaveRescue(std::size_t tried, char status, const std::function<int()>& saveImage);
   // Whether the image being resumed holds that sector as read. A marker counts as bad whatever its map
   // says: a good sector is never taken from a block without data.
   bool PreviouslyRead(std::size_t sector) const;
-  ImageWriteOptions WriteOptions() const;
+  ImageWriteOptions WriteOptions();
   int PassesPlanned() const { return 1 + static_cast<int>(environment_.settings.m_retryPasses); }
 
   std::unique_ptr<ImageWriter> writer_;
   bool resume_ = false;
   std::vector<uint8_t> previous_;  // the data of the image being resumed
-  std::vector<bool> previousBad_;  // its map, one flag per sector
+  std::string previousMap_;        // its map, one status per sector
+  std::string savedMap_;           // the map now on the disk as this job last saved or found it
   std::vector<bool> bad_;          // the map of the new image
   std::vector<uint8_t> rescued_;   // the new image's data, markers where nothing was read yet
   int64_t lastCheckpoint_ = 0;
-  bool checkpointed_ = false;
+  FileLock imageLock_;
   int64_t position_ = 0;                   // of the device, where its reads begin (NT moves by transfers)
 };
 

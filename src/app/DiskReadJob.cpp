@@ -15,6 +15,12 @@ CDiskReadJob::~CDiskReadJob() { Join(); }
 
 int CDiskReadJob::Run() {
   const AppSettings& settings = environment_.settings;
+  // Held to the end, and passed on to each file that replaces the image: a second job into the same image
+  // would otherwise take over the first's checkpoints and lose what it read.
+  if (imageLock_.Acquire(image_.m_path) == FileLock::Result::Busy) {
+    ShowError(environment_.boxes, kTextRescueImageInUse, {image_.m_path});
+    return -1;
+  }
   device_ = NewDevice();
   if (device_->Open(DeviceAccess::Read) != 0) return -1;
   int geometryResult = device_->GetDiskGeometry(disk_);
@@ -42,6 +48,8 @@ int CDiskReadJob::Run() {
   // The data phase names tracks in its messages by the record's sectors per track, known only now.
   device_ = NewDevice();
   if (device_->Open(DeviceAccess::Read) != 0) return -1;
+  position_ = 0;
+  if (!previous_.empty() && CheckSameDisk() != 0) return -1;
   writer_ = std::make_unique<ImageWriter>(environment_.boxes, WriteOptions());
   if (writer_->Open(image_.m_path) != 0) return -1;
 
@@ -55,12 +63,32 @@ int CDiskReadJob::Run() {
   }
   if (settings.m_emergency && RetryBadSectors() != 0) return -1;
   if (device_->Close() != 0) return -1;
-  if (writer_->Finish(image_) != 0) return -1;
-  // The image first: a map older than its image only sends sectors that were read already to the drive again.
-  if (settings.m_emergency &&
-      SaveRescueMap(RescueMapPathOf(image_.m_path), FinishedRescue(bad_), PassesPlanned(), environment_.boxes) != 0) {
-    return -1;
+  if (!settings.m_emergency) return writer_->Finish(image_);
+  return SaveRescue(bad_.size(), '+', [&] { return writer_->Finish(image_); });
+}
+
+// Re-reads sectors the image holds as read, spread over the disk (the boot sector first), and compares:
+// another disk in the drive would otherwise fill the gaps of this one's image.
+int CDiskReadJob::CheckSameDisk() {
+  std::vector<int64_t> good;
+  for (std::size_t i = 0; i < previousMap_.size(); ++i) {
+    if (PreviouslyRead(i)) good.push_back(static_cast<int64_t>(i));
   }
+  constexpr std::size_t kSamples = 16;
+  for (std::size_t k = 0; k < std::min(kSamples, good.size()); ++k) {
+    int64_t sector = good[k * good.size() / std::min(kSamples, good.size())];
+    MoveTo(sector * kSectorBytes);
+    uint32_t transferred = 0;
+    int read = device_->Read(buffer_.data(), kSectorBytes, transferred, sector, 1);
+    if (read == kDiskChangedDuringJob) return -1;
+    if (read != 0) continue;  // a sector that fails now tells nothing
+    position_ += kSectorBytes;
+    if (std::memcmp(buffer_.data(), &previous_[static_cast<std::size_t>(sector) * kSectorBytes], kSectorBytes) != 0) {
+      ShowError(environment_.boxes, kTextRescueOtherDisk, {image_.m_path, sector + 1});
+      return -1;
+    }
+  }
+  MoveTo(0);
   return 0;
 }
 
@@ -114,33 +142,57 @@ int CDiskReadJob::Checkpoint(std::size_t tried, char status) {
   int64_t now = environment_.clock.NowSeconds();
   if (now - lastCheckpoint_ < kCheckpointSeconds) return 0;
   lastCheckpoint_ = now;
-  ImageWriter checkpoint(environment_.boxes, WriteOptions());
-  CImageInfo info = image_;
-  if (checkpoint.Open(image_.m_path) != 0 || checkpoint.Write(rescued_.data(), rescued_.size()) != 0 ||
-      checkpoint.Finish(info) != 0) {
-    return -1;
-  }
-  checkpointed_ = true;
-  // Sectors not tried yet keep what the resumed image had: its good ones stay good.
+  return SaveRescue(tried, status, [&] {
+    ImageWriter checkpoint(environment_.boxes, WriteOptions());
+    CImageInfo info = image_;
+    if (checkpoint.Open(image_.m_path) != 0 || checkpoint.Write(rescued_.data(), rescued_.size()) != 0) return -1;
+    return checkpoint.Finish(info);
+  });
+}
+
+// Image and map are replaced one after the other, and a job may end between the two: at every moment the
+// map on the disk calls a sector read only where the image holds it (or a marker, which counts as bad), and
+// bad only where the image holds a marker. So a sector that the map holds as bad and the new image as read
+// is first made untried in the map; then the image, then the map.
+int CDiskReadJob::SaveRescue(std::size_t tried, char status, const std::function<int()>& saveImage) {
+  std::string mapPath = RescueMapPathOf(image_.m_path);
+  int pass = status == '?' ? 1 : PassesPlanned();
   RescueProgress progress{std::string(bad_.size(), '?'), uint64_t{tried} * kSectorBytes, status};
   for (std::size_t i = 0; i < bad_.size(); ++i) {
-    if (i < tried) progress.sectors[i] = bad_[i] ? '-' : '+';
-    else if (PreviouslyRead(i)) progress.sectors[i] = '+';
+    // Sectors not tried yet keep what the resumed image had: its good ones stay good.
+    if (i >= tried) progress.sectors[i] = PreviouslyRead(i) ? '+' : '?';
+    // A sector that failed again keeps what the resumed image had there: bad only where that is a marker.
+    else if (bad_[i]) progress.sectors[i] = IsBadSectorMarker(&rescued_[i * kSectorBytes]) ? '-' : '?';
+    else progress.sectors[i] = '+';
   }
-  // The image first, as at the end: a map older than its image only sends sectors to the drive again.
-  return SaveRescueMap(RescueMapPathOf(image_.m_path), progress, status == '?' ? 1 : PassesPlanned(),
-                       environment_.boxes);
+  // A map this job knows nothing of (a rescue started over) is made all untried first.
+  RescueProgress between = progress;
+  between.sectors = savedMap_.empty() ? std::string(bad_.size(), '?') : savedMap_;
+  bool needed = savedMap_.empty() ? FileExists(mapPath) : false;
+  for (std::size_t i = 0; i < bad_.size(); ++i) {
+    if (between.sectors[i] == '-' && progress.sectors[i] != '-') {
+      between.sectors[i] = '?';
+      needed = true;
+    }
+  }
+  if (needed && SaveRescueMap(mapPath, between, pass, environment_.boxes) != 0) return -1;
+  if (needed) savedMap_ = between.sectors;
+  if (saveImage() != 0) return -1;
+  if (SaveRescueMap(mapPath, progress, pass, environment_.boxes) != 0) return -1;
+  savedMap_ = progress.sectors;
+  return 0;
 }
 
 bool CDiskReadJob::PreviouslyRead(std::size_t sector) const {
-  return !previous_.empty() && !previousBad_[sector] && !IsBadSectorMarker(&previous_[sector * kSectorBytes]);
+  return !previous_.empty() && previousMap_[sector] == '+' && !IsBadSectorMarker(&previous_[sector * kSectorBytes]);
 }
 
-ImageWriteOptions CDiskReadJob::WriteOptions() const {
+ImageWriteOptions CDiskReadJob::WriteOptions() {
   ImageWriteOptions options;
   options.compatible = environment_.settings.m_compatible != 0;
   options.selfExe = &environment_.selfExe;
   options.programPath = environment_.programPath;
+  options.lock = &imageLock_;
   return options;
 }
 
@@ -152,9 +204,13 @@ int CDiskReadJob::OpenPrevious() {
     ShowError(boxes, kTextRescueImageMismatch, {image_.m_path});
     return -1;
   }
-  std::optional<std::vector<bool>> map = LoadRescueMap(RescueMapPathOf(image_.m_path), static_cast<uint64_t>(disk_.TotalBytes()), boxes);
+  std::string mapPath = RescueMapPathOf(image_.m_path);
+  if (!FileExists(mapPath)) {
+    ShowError(boxes, kTextRescueMapMissing, {image_.m_path, mapPath});
+    return -1;
+  }
+  std::optional<std::string> map = LoadRescueMap(mapPath, static_cast<uint64_t>(disk_.TotalBytes()), boxes);
   if (!map) return -1;
-  previousBad_ = std::move(*map);
   // Held whole, so that the file is closed and may be replaced at a checkpoint (Windows refuses open files).
   previous_.assign(static_cast<std::size_t>(disk_.TotalBytes()), 0);
   ImageReader reader(boxes);
@@ -164,6 +220,15 @@ int CDiskReadJob::OpenPrevious() {
     return -1;
   }
   reader.Close();
+  // A map of another image calls sectors bad where this image holds data.
+  for (std::size_t i = 0; i < map->size(); ++i) {
+    if ((*map)[i] == '-' && !IsBadSectorMarker(&previous_[i * kSectorBytes])) {
+      ShowError(boxes, kTextRescueMapUnusable, {mapPath});
+      return -1;
+    }
+  }
+  previousMap_ = *map;
+  savedMap_ = std::move(*map);
   return 0;
 }
 
@@ -216,11 +281,8 @@ int CDiskReadJob::ReadSector(int64_t sector, uint64_t done) {
 
 void CDiskReadJob::Close(bool failed) {
   if (device_) device_->Close();
-  // A failed or cancelled read leaves no image behind, and a file that was there stays as it was, or as the
-  // last checkpoint of a resume left it (more sectors read, none lost).
+  // A failed or cancelled read leaves a file that was there as it was, or as the last checkpoint left image
+  // and map: a rescue goes on from there with --resume.
   if (failed && writer_) writer_->Abandon();
-  if (failed && checkpointed_ && previous_.empty()) {
-    RemoveFile(image_.m_path);
-    RemoveFile(RescueMapPathOf(image_.m_path));
-  }
+  imageLock_.Release();
 }

@@ -10,10 +10,13 @@
 #include "image/ImageInfo.h"
 #include "settings/Settings.h"
 
+class FileLock;
+
 struct ImageWriteOptions {
   bool compatible = false;                 // a .img gets no trailer
   const SelfExeSettings* selfExe = nullptr;  // settings block of an .exe (required for .exe)
   std::string programPath;                 // the file that carries the self-extractor stub (.exe)
+  FileLock* lock = nullptr;                // held on the target: passes to the new file as it takes the name
 };
 
 // Writes a new image file. Everything goes to a temporary file beside the target, which replaces the target

@@ -123,7 +123,7 @@ int ImageWriter::Finish(CImageInfo& info) {
     info.m_checksum = 0;
   }
   // Putting the data on the disk is the last write that can fail (a full disk may say so only now).
-  if (!s.save.Commit()) {
+  if (!(s.options.lock ? s.options.lock->Commit(s.save) : s.save.Commit())) {
     ShowError(s.boxes, kTextImageWriteFailed);
     s.Discard();
     return -1;

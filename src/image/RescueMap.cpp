@@ -88,9 +88,9 @@ std::string RescueMapText(const RescueProgress& progress, int pass) {
   return text;
 }
 
-std::optional<std::vector<bool>> ParseRescueMap(std::string_view text, uint64_t diskBytes) {
+std::optional<std::string> ParseRescueMap(std::string_view text, uint64_t diskBytes) {
   if (diskBytes == 0 || diskBytes % kSectorBytes != 0 || text.size() > kLargestMapBytes) return std::nullopt;
-  std::vector<bool> bad(diskBytes / kSectorBytes, false);
+  std::string sectors(static_cast<std::size_t>(diskBytes / kSectorBytes), '+');
   bool statusSeen = false;
   uint64_t next = 0;  // the blocks follow each other without gaps from 0
   std::size_t at = 0;
@@ -111,23 +111,26 @@ std::optional<std::vector<bool>> ParseRescueMap(std::string_view text, uint64_t 
     std::optional<uint64_t> position = Number(fields[0]);
     std::optional<uint64_t> size = Number(fields[1]);
     if (!position || !size || *position != next || *size == 0 || *size > diskBytes - next) return std::nullopt;
-    if (fields[2][0] != '+') {
-      for (uint64_t sector = next / kSectorBytes; sector <= (next + *size - 1) / kSectorBytes; ++sector) bad[sector] = true;
+    char status = fields[2][0] == '?' ? '?' : fields[2][0] == '+' ? '+' : '-';
+    if (status != '+') {
+      for (uint64_t sector = next / kSectorBytes; sector <= (next + *size - 1) / kSectorBytes; ++sector) {
+        if (sectors[sector] != '-') sectors[sector] = status;
+      }
     }
     next += *size;
   }
   if (!statusSeen || next != diskBytes) return std::nullopt;
-  return bad;
+  return sectors;
 }
 
-std::optional<std::vector<bool>> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes) {
+std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes) {
   File file = File::Open(path, FileMode::Read);
   std::optional<uint64_t> size = file ? file.Size() : std::nullopt;
   if (!size) {
     ShowError(boxes, kTextCannotOpen, {path});
     return std::nullopt;
   }
-  std::optional<std::vector<bool>> bad;
+  std::optional<std::string> bad;
   if (*size <= kLargestMapBytes) {
     std::string text(static_cast<std::size_t>(*size), '\0');
     if (file.Read(text.data(), text.size()) != text.size()) {

@@ -26,13 +26,13 @@ RescueProgress FinishedRescue(const std::vector<bool>& badSectors);
 // The map text of a disk; pass counts the passes made so far.
 std::string RescueMapText(const RescueProgress& progress, int pass);
 
-// One flag per sector of a disk of diskBytes: a sector is bad unless every byte of it is marked finished
-// ("+"), so maps of other tools with untried or partly read blocks count as what is still to read. nullopt
-// for a map that is damaged or describes another size.
-std::optional<std::vector<bool>> ParseRescueMap(std::string_view text, uint64_t diskBytes);
+// One status per sector of a disk of diskBytes: '+' when every byte of it is marked finished, else '-' when
+// some of it failed ('-', and the '*' and '/' of other tools), else '?' (not tried). nullopt for a map that
+// is damaged or describes another size.
+std::optional<std::string> ParseRescueMap(std::string_view text, uint64_t diskBytes);
 
 // The map at path: nullopt after message 107 (cannot be read) or the damaged-map message.
-std::optional<std::vector<bool>> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes);
+std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes);
 
 // Saves the map through FileSave: 0, or -1 after message 106 with the path.
 int SaveRescueMap(const std::string& path, const RescueProgress& progress, int pass, IMessageBoxes& boxes);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -127,6 +128,7 @@ TEST_F(Rescue, TheMapBesideAnEmergencyImageNamesExactlyItsBadSectors) {
     SCOPED_TRACE(testing::PrintToString(c.bad));
     Insert(DamagedFloppy(c.geometry, c.bad));
     std::string path = Path("rescued.img");
+    RemoveFile(RescueMapPathOf(path));  // a new rescue, not the one before
     ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
     EXPECT_EQ(MapBadSectors(path), c.bad);
     std::vector<uint32_t> offsets;
@@ -191,13 +193,20 @@ TEST_F(Rescue, InterruptedResumesLeaveImageAndMapAsTheyWere) {
 }
 
 // A long rescue puts image and map in place as it goes: killed at any moment (here: the files as they were at
-// one event, the job then stopped), a resume from them ends where one uninterrupted rescue ends.
+// one event, the job then stopped), a resume from them ends where one uninterrupted rescue ends. Stopped
+// before its first checkpoint, it leaves a file that was at the path as it was.
 TEST_F(Rescue, AKilledRescueGoesOnFromWhatItHadPutInPlace) {
   const FloppyGeometry geometry{80, 18};
   const std::vector<int64_t> bad = {37, 1500, 2000};
   std::string path = Path("long.img");
+  WriteWhole(path, "an older file");
+  Insert(DamagedFloppy(geometry, bad));
+  EXPECT_EQ(Read(path, ResumePolicy::Never, 500), OperationOutcome::Failed);
+  EXPECT_EQ(ReadWhole(path), "an older file");
+  EXPECT_FALSE(FileExists(RescueMapPathOf(path)));
   for (bool resuming : {false, true}) {
     SCOPED_TRACE(resuming);
+    RemoveFile(RescueMapPathOf(path));
     Insert(DamagedFloppy(geometry, bad));
     if (resuming) {
       ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
@@ -210,8 +219,9 @@ TEST_F(Rescue, AKilledRescueGoesOnFromWhatItHadPutInPlace) {
     };
     EXPECT_EQ(Read(path, resuming ? ResumePolicy::Always : ResumePolicy::Never, 1900, killedAt),
               OperationOutcome::Failed);
-    // A stopped fresh rescue leaves nothing, as any stopped read; a stopped resume keeps what it has put in place.
-    EXPECT_EQ(FileExists(path), resuming);
+    // Stopped, a rescue keeps what it has put in place: the last checkpoint, whose map --resume goes on from.
+    EXPECT_EQ(ReadWhole(path), image);
+    EXPECT_EQ(ReadWhole(RescueMapPathOf(path)), map);
     std::optional<Mapfile> read = ReadMapfile(map);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->currentStatus, '?');
@@ -268,17 +278,53 @@ TEST_F(Rescue, AMapOrImageThatDoesNotFitTheDiskStopsTheResume) {
   EXPECT_EQ(Read(path, ResumePolicy::Always), OperationOutcome::Failed);
   EXPECT_EQ(boxes.Ids(), std::vector<int>{kTextRescueImageMismatch});
 
+  // Maps that are damaged, missing or no file, or that belong to another image (sector 1000 bad where this
+  // image holds data); and another disk in the drive (sector 1 now reads, the rest differs).
+  VirtualFloppy otherDisk = PatternedFloppy({80, 18});
+  std::memset(otherDisk.SlotData(otherDisk.SlotOfSector(0)), 0x11, kSectorBytes);
   struct Damage {
-    std::string map;
+    std::optional<std::string> map;  // nullopt: a folder
     int box;
-  } damages[] = {{"0 +\n0 737280 +\n", kTextRescueMapUnusable}, {"garbage", kTextRescueMapUnusable}};
+    VirtualFloppy disk;
+  } damages[] = {
+      {"0 +\n0 737280 +\n", kTextRescueMapUnusable, PatternedFloppy({80, 18})},
+      {"garbage", kTextRescueMapUnusable, PatternedFloppy({80, 18})},
+      {"", kTextRescueMapMissing, PatternedFloppy({80, 18})},
+      {std::nullopt, kTextRescueMapMissing, PatternedFloppy({80, 18})},
+      {"0 ?\n0 512000 +\n512000 512 -\n512512 962048 +\n", kTextRescueMapUnusable, PatternedFloppy({80, 18})},
+      {map, kTextRescueOtherDisk, otherDisk},
+  };
   for (const Damage& d : damages) {
-    Insert(PatternedFloppy({80, 18}));
-    WriteWhole(RescueMapPathOf(path), d.map);
+    SCOPED_TRACE(d.map.value_or("a folder"));
+    Insert(d.disk);
+    std::filesystem::remove_all(RescueMapPathOf(path));
+    if (!d.map) std::filesystem::create_directory(RescueMapPathOf(path));
+    if (d.map && !d.map->empty()) WriteWhole(RescueMapPathOf(path), *d.map);
     boxes.Clear();
     EXPECT_EQ(Read(path, ResumePolicy::Always), OperationOutcome::Failed);
     EXPECT_EQ(boxes.Ids(), std::vector<int>{d.box});
     EXPECT_EQ(ReadWhole(path), image);
+  }
+}
+
+// Without a choice of the user (the POSIX program without --resume, the Windows program under /s), a read
+// never replaces a rescue: it is refused, image and map untouched; with neither there, --resume reads anew.
+TEST_F(Rescue, NoReadReplacesARescueUnasked) {
+  std::string path = Path("kept.img");
+  Insert(DamagedFloppy({80, 18}, {7}));
+  ASSERT_EQ(Read(path, ResumePolicy::Always), OperationOutcome::Succeeded);
+  EXPECT_EQ(MapBadSectors(path), std::vector<int64_t>{7});
+  std::string image = ReadWhole(path);
+  std::string map = ReadWhole(RescueMapPathOf(path));
+  Insert(PatternedFloppy({80, 18}));
+  for (auto [policy, box] : {std::pair{ResumePolicy::Never, kTextRescueUnfinishedResume},
+                             std::pair{ResumePolicy::Ask, kTextRescueUnfinishedAsk}}) {
+    boxes.Clear();
+    EXPECT_EQ(Read(path, policy), OperationOutcome::Failed);
+    EXPECT_EQ(boxes.Ids(), std::vector<int>{box});
+    EXPECT_EQ(boxes.Boxes()[0].text, FormatText(TextOf(box), {path, RescueMapPathOf(path)}));
+    EXPECT_EQ(ReadWhole(path), image);
+    EXPECT_EQ(ReadWhole(RescueMapPathOf(path)), map);
   }
 }
 
@@ -303,6 +349,7 @@ TEST_F(Rescue, RetryPassesRecoverWeakSectors) {
     Insert(floppy);
     retryPasses = c.passes;
     std::string path = Path("retried.img");
+    RemoveFile(RescueMapPathOf(path));
     ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
     EXPECT_EQ(MapBadSectors(path), c.stillBad);
     EXPECT_EQ(Data(path, geometry), Expected(floppy, c.stillBad));
