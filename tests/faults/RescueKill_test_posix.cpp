@@ -1,18 +1,41 @@
 // A rescue killed at any moment (SIGKILL: nothing is cleaned up) is resumed to the image that one rescue
 // without interruption makes.
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <functional>
 #include <random>
 #include <thread>
 
 #include "base/File.h"
+#include "base/Format.h"
+#include "base/Texts.h"
 #include "support/MapfileReader.h"
 #include "support/ProgramsFixture_posix.h"
 
 namespace {
 
 using RescueKill = ProgramsTest;
+
+// The sectors that image and map hold as read (finished in the map, no marker in the image); -1 when one of
+// them is not the disk's (raw) or the map cannot be read.
+int GoodSectors(const std::string& image, const std::string& raw) {
+  std::optional<Mapfile> map = ReadMapfile(ReadWhole(image + ".map"));
+  std::string data = ReadWhole(image);
+  if (!map || data.size() < raw.size()) return -1;
+  int good = 0;
+  for (const MapfileBlock& block : map->blocks) {
+    for (uint64_t at = block.position; block.status == '+' && at < block.position + block.size; at += 512) {
+      if (data.compare(at, 22, "BAD SECTOR DUMMY BLOCK") == 0) continue;
+      if (data.compare(at, 512, raw, at, 512) != 0) return -1;
+      ++good;
+    }
+  }
+  return good;
+}
 
 std::string BadList(int first, int count, int step) {
   std::string list;
@@ -24,6 +47,7 @@ TEST_F(RescueKill, ResumesKilledAtRandomEndWhereOneResumeEnds) {
   std::string first = NewFloppy("first.vfd", {"--format", "1440", "--fill", "random", "--bad", BadList(30, 40, 70)});
   std::string raw = Path("disk.raw");
   ASSERT_EQ(Vfloppy({"dump", first, raw}).exitCode, 0);
+  std::string disk = ReadWhole(raw);
   // The same disk in a drive that fails elsewhere (and on one sector both fail).
   std::string second = NewFloppy("second.vfd", {"--format", "1440", "--from", raw, "--bad", "30," + BadList(45, 10, 200)});
 
@@ -37,15 +61,19 @@ TEST_F(RescueKill, ResumesKilledAtRandomEndWhereOneResumeEnds) {
   ASSERT_EQ(firstRun.exitCode, 0) << firstRun.err;
   std::string image = ReadWhole(Path("once.img"));
   std::string map = ReadWhole(Path("once.img.map"));
-  WriteWhole(Path("killed.img"), image);
-  WriteWhole(Path("killed.img.map"), map);
+  WriteWhole(Path("once.img.before"), image);
+  WriteWhole(Path("once.img.before.map"), map);
   ASSERT_EQ(read(second, Path("once.img"), true).exitCode, 0);
 
+  ASSERT_GT(GoodSectors(Path("once.img.before"), disk), 2800);
+  // Rounds end the resume by SIGKILL (nothing cleaned up), SIGINT (Ctrl-C: the job is cancelled) or SIGTERM.
+  const int signals[] = {SIGKILL, SIGINT, SIGTERM};
   std::mt19937 random(4);
   int killed = 0;
-  for (int round = 0; round < 6; ++round) {
+  for (int round = 0; round < 24; ++round) {
     int after = std::uniform_int_distribution<int>(0, 900)(random);
-    SCOPED_TRACE(after);
+    int signal = signals[round % 3];
+    SCOPED_TRACE(testing::Message() << "signal " << signal << " after " << after << " ms");
     WriteWhole(Path("killed.img"), image);
     WriteWhole(Path("killed.img.map"), map);
     ProgramOptions options;
@@ -55,16 +83,15 @@ TEST_F(RescueKill, ResumesKilledAtRandomEndWhereOneResumeEnds) {
     ProgramRun run = RunProgramWith(DISKELLE_CLI, {"--resume", "/r", "/o", Path("killed.img"), "/s"}, options,
                                     [&](pid_t pid) {
                                       std::this_thread::sleep_for(std::chrono::milliseconds(after));
-                                      ::kill(pid, SIGKILL);
+                                      ::kill(pid, signal);
                                     });
-    if (run.exitCode == 128 + SIGKILL) {
+    if (run.exitCode != 0) {
       ++killed;
       for (const std::string& left : UnfinishedSaves()) RemoveFile(left);
-    } else {
-      EXPECT_EQ(run.exitCode, 0) << run.err;
     }
-    // Whatever the moment, the pair is one a resume can go on from, and going on ends where one resume ends.
-    ASSERT_TRUE(ReadMapfile(ReadWhole(Path("killed.img.map"))));
+    // Whatever the moment, the pair holds every sector it held before, each as the disk has it, and is one a
+    // resume can go on from; going on ends where one resume ends.
+    EXPECT_GE(GoodSectors(Path("killed.img"), disk), GoodSectors(Path("once.img.before"), disk));
     ASSERT_EQ(read(second, Path("killed.img"), true).exitCode, 0);
     EXPECT_EQ(ReadWhole(Path("killed.img")), ReadWhole(Path("once.img")));
     EXPECT_EQ(ReadWhole(Path("killed.img.map")), ReadWhole(Path("once.img.map")));
@@ -73,6 +100,82 @@ TEST_F(RescueKill, ResumesKilledAtRandomEndWhereOneResumeEnds) {
   std::optional<Mapfile> merged = ReadMapfile(ReadWhole(Path("once.img.map")));
   ASSERT_TRUE(merged);
   EXPECT_EQ(BadSectorsOfMapfile(*merged), std::vector<int64_t>{30});
+}
+
+// Ctrl-C after the first checkpoint keeps what the rescue has put in place; before it, a file that was at
+// the path stays as it was.
+TEST_F(RescueKill, CtrlCKeepsTheLastCheckpointOrTheFileThatWasThere) {
+  std::string floppy = NewFloppy("a.vfd", {"--format", "1440", "--fill", "random", "--bad", "100-110"});
+  std::string disk = RawOf(floppy);
+  ProgramOptions options;
+  options.env = env;
+  options.env["DISKELLE_DRIVE_DELAY_MS"] = "5";  // about 15 s for the whole disk
+  options.env["DISKELLE_DRIVE_A"] = floppy;
+  for (int afterMs : {300, 7000}) {
+    SCOPED_TRACE(afterMs);
+    WriteWhole(Path("rescue.img"), "an older file");
+    RemoveFile(Path("rescue.img.map"));
+    StoreSettings("\"Emergency\"=dword:00000001\n");
+    ProgramRun run = RunProgramWith(DISKELLE_CLI, {"/r", "/o", Path("rescue.img"), "/s"}, options, [&](pid_t pid) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+      ::kill(pid, SIGINT);
+    });
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    if (afterMs < 5000) {
+      EXPECT_EQ(ReadWhole(Path("rescue.img")), "an older file");
+      EXPECT_FALSE(FileExists(Path("rescue.img.map")));
+    } else {
+      EXPECT_GT(GoodSectors(Path("rescue.img"), disk), 0);
+      drives["DISKELLE_DRIVE_A"] = floppy;
+      ASSERT_EQ(Diskelle({"--resume", "/r", "/o", Path("rescue.img"), "/s"}).exitCode, 0);
+      EXPECT_EQ(GoodSectors(Path("rescue.img"), disk), 2880 - 11);
+    }
+  }
+}
+
+// A resume needs its map as a file, and one job at a time: the image is not touched otherwise.
+TEST_F(RescueKill, ResumesWithoutAUsableMapOrIntoABusyImageAreRefused) {
+  std::string floppy = NewFloppy("a.vfd", {"--format", "1440", "--fill", "random", "--bad", "0-3,100-160"});
+  drives["DISKELLE_DRIVE_A"] = floppy;
+  std::string image = Path("rescue.img"), map = image + ".map";
+  ASSERT_EQ(Diskelle({"--resume", "/r", "/o", image, "/s"}).exitCode, 0);
+  std::string before = ReadWhole(image);
+  std::string mapBefore = ReadWhole(map);
+  ASSERT_TRUE(std::rename(map.c_str(), Path("kept.map").c_str()) == 0);
+  struct Case {
+    const char* name;
+    std::function<void()> make;
+  } cases[] = {
+      {"missing", [] {}},
+      {"a folder", [&] { ::mkdir(map.c_str(), 0700); }},
+      {"a FIFO", [&] { ::mkfifo(map.c_str(), 0600); }},
+      {"a dangling link", [&] { ASSERT_EQ(::symlink(Path("gone.map").c_str(), map.c_str()), 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.make();
+    ProgramRun run = Diskelle({"--resume", "/r", "/o", image, "/s"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, FormatText(TextOf(kTextRescueMapMissing), {image, map}))) << run.err;
+    EXPECT_EQ(ReadWhole(image), before);
+    ::rmdir(map.c_str());
+    ::unlink(map.c_str());
+  }
+  ASSERT_TRUE(std::rename(Path("kept.map").c_str(), map.c_str()) == 0);
+
+  ProgramOptions slow;
+  slow.env = env;
+  slow.env["DISKELLE_DRIVE_DELAY_MS"] = "50";  // some seconds for the 65 bad sectors
+  slow.env["DISKELLE_DRIVE_A"] = floppy;
+  ProgramRun second;
+  ProgramRun first = RunProgramWith(DISKELLE_CLI, {"--resume", "/r", "/o", image, "/s"}, slow, [&](pid_t) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    second = Diskelle({"--resume", "/r", "/o", image, "/s"});
+  });
+  EXPECT_EQ(first.exitCode, 0) << first.err;
+  EXPECT_EQ(second.exitCode, 1);
+  EXPECT_TRUE(Contains(second.err, FormatText(TextOf(kTextRescueImageInUse), {image}))) << second.err;
+  EXPECT_EQ(ReadWhole(map), mapBefore) << "the disk is the same: the resume finds the same sectors bad";
 }
 
 }  // namespace
