@@ -38,6 +38,9 @@ std::vector<std::string> TerminalHelpLines(const std::string& programName) {
     lines.push_back(std::string("  ") + option);
   }
   lines.emplace_back();
+  lines.emplace_back(kTextHelpFilesGroup);
+  for (const char* option : {kTextHelpFiles, kTextHelpExtract}) lines.push_back(std::string("  ") + option);
+  lines.emplace_back();
   lines.emplace_back(kTextHelpEnvironment);
   for (const char* variable : {kTextHelpEnvironmentDrives, kTextHelpEnvironmentDelay, kTextHelpEnvironmentRegistry,
                                kTextHelpEnvironmentCodePage, kTextHelpEnvironmentSfx}) {
