@@ -21,7 +21,7 @@ std::optional<DiskSectors> LoadImageSectors(const std::string& path, IMessageBox
   const std::string mapPath = RescueMapPathOf(path);
   if (UseOfName(mapPath) == NameUse::RegularFile) {
     if (auto map = LoadRescueMap(mapPath, disk.bytes.size(), boxes)) {
-      for (std::size_t s = 0; s < sectors && s < map->size(); ++s) disk.bad[s] = disk.bad[s] || (*map)[s];
+      for (std::size_t s = 0; s < sectors && s < map->size(); ++s) disk.bad[s] = disk.bad[s] || (*map)[s] != '+';
     }
   }
   return disk;
