@@ -11,6 +11,7 @@
 #include "floppy/FloppyFixtures.h"
 #include "image/Conversion.h"
 #include "image/ImageInfo.h"
+#include "image/RescueMap.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 #include "ui/ProgressDlgRes.h"
@@ -104,6 +105,33 @@ TEST_F(BatchRead, AnEmergencyReadReportsTheUnreadableSector) {
   EXPECT_EQ(file.substr(18944 + 22, 490), std::string(490, '\0'));
   EXPECT_EQ(file.substr(0, 18944), DiskBytes(floppy).substr(0, 18944));
   EXPECT_EQ(file.substr(19456, kDiskBytes - 19456), DiskBytes(floppy).substr(19456));
+}
+
+// Under /s nobody can be asked whether to go on with a rescue: the read is refused, image and map kept.
+TEST_F(BatchRead, UnderSuppressARescueIsNeitherReadOverNorResumed) {
+  StoreSetting(L"Emergency", 1);
+  VirtualFloppy floppy = InsertFloppy();
+  MarkSector(floppy, 37, kSlotUnreadable);
+  InsertFloppy(floppy);
+  std::string target = Path("rescue.img");
+  robot::Process& rescue = Start({L"/r", L"/o", Utf16(target), L"/s"});
+  HWND report = WaitForCaption(rescue.Id(), Utf16(kTextReportCaption));
+  ASSERT_NE(report, nullptr);
+  ASSERT_TRUE(robot::ClickButton(report, IDOK));
+  ASSERT_EQ(WaitForExit(rescue), std::optional<DWORD>(0));
+  std::string image = ReadWhole(target);
+  std::string map = ReadWhole(RescueMapPathOf(target));
+  InsertFloppy();  // a drive that reads every sector
+
+  robot::Process& process = Start({L"/r", L"/o", Utf16(target), L"/s"});
+  HWND refusal = WaitForMessageBox(process.Id());
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_EQ(Text(refusal, robot::kMessageBoxTextId),
+            Utf16(FormatText(TextOf(kTextRescueUnfinishedAsk), {target, RescueMapPathOf(target)})));
+  Answer(refusal, IDOK);
+  EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(1));
+  EXPECT_EQ(ReadWhole(target), image);
+  EXPECT_EQ(ReadWhole(RescueMapPathOf(target)), map);
 }
 
 }  // namespace
