@@ -2,9 +2,13 @@
 
 #include "base/File.h"
 
-std::string SelfExtractorCarrier(const EnvironmentLookup& environment, const std::string& ownPath) {
+std::string SelfExtractorCarrier(const EnvironmentLookup& environment, const std::string& ownPath,
+                                 const std::string& installedFolder) {
   if (std::optional<std::string> named = environment("DISKELLE_SFX"); named && !named->empty()) return *named;
   std::size_t slash = ownPath.find_last_of('/');
-  std::string beside = (slash == std::string::npos ? std::string() : ownPath.substr(0, slash + 1)) + "diskelle-sfx.exe";
-  return FileExists(beside) ? beside : ownPath;
+  std::string folder = slash == std::string::npos ? std::string() : ownPath.substr(0, slash + 1);
+  for (const std::string& candidate : {folder + "diskelle-sfx.exe", folder + installedFolder + "/diskelle-sfx.exe"}) {
+    if (FileExists(candidate)) return candidate;
+  }
+  return ownPath;
 }

@@ -6,6 +6,8 @@
 
 #include "base/Environment.h"
 
-// $DISKELLE_SFX when set, else diskelle-sfx.exe beside the program (ownPath) when it exists, else the program
-// itself (which carries no stub: building an .exe then fails with its message).
-std::string SelfExtractorCarrier(const EnvironmentLookup& environment, const std::string& ownPath);
+// $DISKELLE_SFX when set; else diskelle-sfx.exe beside the program (ownPath), as a build tree has it; else
+// diskelle-sfx.exe in installedFolder, taken relative to the program's folder (where `cmake --install` puts
+// it); else the program itself (which carries no stub: building an .exe then fails with its message).
+std::string SelfExtractorCarrier(const EnvironmentLookup& environment, const std::string& ownPath,
+                                 const std::string& installedFolder);

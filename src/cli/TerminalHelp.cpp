@@ -32,6 +32,7 @@ std::vector<std::string> TerminalHelpLines(const std::string& programName) {
   lines.front() = FormatText(kTextHelpUsageNamed, {TerminalSafe(programName)});
   lines.push_back(std::string("  ") + kTextHelpResume);
   lines.push_back(std::string("  ") + kTextHelpDrives);
+  lines.push_back(std::string("  ") + kTextHelpVersion);
   lines.emplace_back();
   lines.emplace_back(kTextHelpSettingsGroup);
   for (const char* option : {kTextHelpListSettings, kTextHelpSetSetting, kTextHelpAssociate, kTextHelpUnassociate}) {

@@ -20,6 +20,7 @@
 #include "cli/TerminalHelp.h"
 #include "cli/TerminalMessageBoxes.h"
 #include "cli/TerminalText.h"
+#include "cli/VersionOption.h"
 #include "floppy/FloppyDrives.h"
 #include "floppy/LinuxDriveList.h"
 #include "settings/FileRegistry.h"
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
   FloppyDrives devices(ProcessEnvironment, SystemFloppyDevices());
   SystemClock clock;
   ApplicationServices services{registry,         boxes, devices, clock, DetectPlatform(),
-                               SelfExtractorCarrier(ProcessEnvironment, OwnProgramPath()), PathStyle::Posix};
+                               SelfExtractorCarrier(ProcessEnvironment, OwnProgramPath(), DISKELLE_SFX_FROM_PROGRAM), PathStyle::Posix};
   TerminalFront front(boxes, stdout, stderr, terminal, ::isatty(1) != 0, interrupted, ProgramName(arguments));
   Application application(services, front);
   front.SetApplication(application);
@@ -72,6 +73,10 @@ int main(int argc, char** argv) {
     return front.CloseOutput(*exitCode);
   }
 
+  if (AsksForVersion(arguments)) {
+    std::fprintf(stdout, "%s\n", VersionLine().c_str());
+    return front.CloseOutput(kExitDone);
+  }
   if (arguments.size() <= 1 || AsksForHelp(arguments)) {
     front.PrintHelp(stdout);
     return front.CloseOutput(kExitDone);

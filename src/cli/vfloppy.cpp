@@ -4,13 +4,19 @@
 #include <vector>
 
 #include "cli/Signals.h"
+#include "cli/VersionOption.h"
 #include "floppy/VirtualFloppyTool.h"
 
 int main(int argc, char** argv) {
   InstallSignalHandlers(nullptr);
   std::vector<std::string> arguments(argv + 1, argv + argc);
   std::string out, err;
-  int status = RunVirtualFloppyTool(arguments, out, err);
+  int status = kToolDone;
+  if (AsksForVersion(std::vector<std::string>(argv, argv + argc))) {
+    out = VersionLine() + "\n";
+  } else {
+    status = RunVirtualFloppyTool(arguments, out, err);
+  }
   // Output nobody received (a full disk, a closed pipe) is a failed run, not a silent one.
   bool delivered = std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0;
   if (!delivered) {

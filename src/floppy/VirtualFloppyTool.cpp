@@ -229,6 +229,7 @@ std::string VirtualFloppyToolUsage() {
          "                      [--bad LIST] [--write-protect] [--no-disk] [--no-format] [--force]\n"
          "  vfloppy show FILE\n"
          "  vfloppy dump FILE RAW|-\n"
+         "  vfloppy --version\n"
          "\n"
          "create   a formatted disk in a drive that takes it. --fill zero (the default) puts an empty FAT12\n"
          "         volume on it, --fill random random bytes (no file system), --from RAW the sectors of a raw\n"

@@ -6,13 +6,13 @@
 #include <initializer_list>
 #include <string>
 
+#include "base/Version.h"
 #include "settings/RegistryBackend.h"
 
 inline constexpr const char* kSettingsKey = "Software\\Kestrix Software\\Diskelle\\Settings";
 inline constexpr const char* kSelfExeKey = "Software\\Kestrix Software\\Diskelle\\Settings\\Self-Exe";
 inline constexpr const char* kInfoKey = "Software\\Kestrix Software\\Diskelle\\Info";
 inline constexpr const char* kInitKey = "Software\\Kestrix Software\\Diskelle\\Init";
-inline constexpr const char* kProgramVersion = "2.2.5";
 
 inline constexpr uint32_t kMaxRetryPasses = 99;
 

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "base/File.h"
+#include "base/Version.h"
 #include "image/Signatures.h"
 #include "support/ImageTestSupport.h"
 #include "support/ProgramsFixture_posix.h"
@@ -31,6 +32,14 @@ TEST_F(Cli, HelpAndUnusableCommandLines) {
     EXPECT_EQ(help.exitCode, 0) << asked;
     EXPECT_EQ(help.out, none.out) << asked;
     EXPECT_EQ(help.err, "") << asked;
+  }
+  EXPECT_TRUE(Contains(none.out, "\n  --version, -V  ")) << none.out;
+  for (const char* asked : {"--version", "-V"}) {
+    for (const ProgramRun& run : {Diskelle({asked}), Vfloppy({asked})}) {
+      EXPECT_EQ(run.exitCode, 0) << asked;
+      EXPECT_EQ(run.out, std::string("Diskelle ") + kProgramVersion + "\n") << asked;
+      EXPECT_EQ(run.err, "") << asked;
+    }
   }
 
   struct Case {
@@ -227,6 +236,33 @@ TEST_F(Cli, SelfExtractingImagesTakeTheStubThatTheEnvironmentNames) {
   ProgramRun missing = Diskelle({"/c", "/i", image, "/o", Path("other.exe")});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_FALSE(FileExists(Path("other.exe")));
+}
+
+// Installed, the program finds the stub in share/diskelle beside its bin folder; a stub beside the program (a
+// build tree) comes first, and $DISKELLE_SFX before both.
+TEST_F(Cli, InstalledProgramTakesTheStubFromItsShareFolder) {
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "720", "--fill", "zero"});
+  std::string image = Path("disk.img");
+  ASSERT_EQ(Diskelle({"/r", "/o", image}).exitCode, 0);
+  std::filesystem::create_directories(Path("usr/bin"));
+  std::filesystem::create_directories(Path("usr/share/diskelle"));
+  std::string program = Path("usr/bin/diskelle");
+  std::filesystem::copy_file(DISKELLE_CLI, program);
+  const std::string stub = TestStub();
+  struct Case {
+    const char* stubAt;  // written there, with a mark of its own after the stub
+    bool named;          // $DISKELLE_SFX names it
+  } cases[] = {{"usr/share/diskelle/diskelle-sfx.exe", false}, {"usr/bin/diskelle-sfx.exe", false},
+               {"named-sfx.exe", true}};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const std::string mark = "stub-" + std::to_string(i);
+    WriteWhole(Path(cases[i].stubAt), stub + mark);
+    if (cases[i].named) env["DISKELLE_SFX"] = Path(cases[i].stubAt);
+    std::string exe = Path("self" + std::to_string(i) + ".exe");
+    ProgramRun built = Exec(program, {"/c", "/i", image, "/o", exe});
+    ASSERT_EQ(built.exitCode, 0) << cases[i].stubAt << ": " << built.err;
+    EXPECT_EQ(ReadWhole(exe).compare(0, stub.size() + mark.size(), stub + mark), 0) << cases[i].stubAt;
+  }
 }
 
 // The program searches its own file for the self-extractor stub: it must not find its own constants.
