@@ -210,7 +210,10 @@ TEST_F(Cli, DamagedImagesAndDrivesFailWithTheirMessages) {
   EXPECT_EQ(protectedDisk.exitCode, 1);
   EXPECT_EQ(protectedDisk.err, "软盘有防写入保护。\n");
 
-  ProgramRun noStub = Diskelle({"/c", "/i", image, "/o", Path("self.exe")});
+  // A copy of the program alone in its folder: a build tree may have a self-extractor beside the program.
+  std::filesystem::create_directories(Path("lone"));
+  std::filesystem::copy_file(DISKELLE_CLI, Path("lone/diskelle"));
+  ProgramRun noStub = Exec(Path("lone/diskelle"), {"/c", "/i", image, "/o", Path("self.exe")});
   EXPECT_EQ(noStub.exitCode, 1);
   EXPECT_EQ(noStub.err, "程序文件中没有包含自解压程序，不能创建自解压映像文件。\n");
   EXPECT_FALSE(FileExists(Path("self.exe")));
