@@ -44,8 +44,13 @@ int main(int argc, char** argv) {
   });
   FloppyDrives devices(ProcessEnvironment, SystemFloppyDevices());
   SystemClock clock;
-  ApplicationServices services{registry,         boxes, devices, clock, DetectPlatform(),
-                               SelfExtractorCarrier(ProcessEnvironment, OwnProgramPath(), DISKELLE_SFX_FROM_PROGRAM), PathStyle::Posix};
+  ApplicationServices services{registry,
+                               boxes,
+                               devices,
+                               clock,
+                               DetectPlatform(),
+                               SelfExtractorCarrier(ProcessEnvironment, OwnProgramPath(), DISKELLE_SFX_FROM_PROGRAM),
+                               PathStyle::Posix};
   TerminalFront front(boxes, stdout, stderr, terminal, ::isatty(1) != 0, interrupted, ProgramName(arguments));
   Application application(services, front);
   front.SetApplication(application);
