@@ -50,7 +50,7 @@ TEST_F(Interactive, ChangingTheDescriptionWritesANewTrailerAndKeepsTheData) {
   HWND main = StartInteractive(process);
   ASSERT_NE(main, nullptr);
 
-  ASSERT_TRUE(robot::PostCommand(main, ID_CHANGE_DESCRIPTION));
+  ASSERT_TRUE(robot::ChooseMenuItem(main, kMenuChangeDescription));
   ChooseThrough(*process, L"打开映像文件", path);
   HWND dialog = WaitForCaption(process->Id(), Utf16(kTextDescriptionDlgCaption));
   ASSERT_NE(dialog, nullptr);
@@ -76,7 +76,7 @@ TEST_F(Interactive, AnImageWithoutTrailerMustBeConvertedBeforeItsDescriptionChan
   robot::Process* process = nullptr;
   HWND main = StartInteractive(process);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(robot::PostCommand(main, ID_CHANGE_DESCRIPTION));
+  ASSERT_TRUE(robot::ChooseMenuItem(main, kMenuChangeDescription));
   ChooseThrough(*process, L"打开映像文件", path);
   HWND box = WaitForMessageBox(process->Id());
   ASSERT_NE(box, nullptr);
@@ -194,7 +194,7 @@ TEST_F(Interactive, ConvertingThroughTheMenuAsksForTheSourceAndTheDestination) {
   robot::Process* process = nullptr;
   HWND main = StartInteractive(process);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(robot::PostCommand(main, ID_CONVERT_IMAGE));
+  ASSERT_TRUE(robot::ChooseMenuItem(main, kMenuConvertImage));
   ChooseThrough(*process, L"打开映像文件", source);
   ChooseThrough(*process, L"保存映像文件", target);
   ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE && !ReadWhole(target).empty(); }));

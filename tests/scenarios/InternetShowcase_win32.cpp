@@ -34,20 +34,20 @@ TestHttpServer& Server() {
 }
 
 struct Shown {
-  int command;
+  robot::MenuItem command;
   const char* caption;
 };
 
 }  // namespace
 
 HWND ShowInternetDialog(Workspace& workspace, const std::string& name) {
-  Shown shown = name == "update"     ? Shown{ID_CHECK_UPDATES, kTextUpdateDlgCaption}
-                : name == "news"     ? Shown{ID_NEWS, kTextNewsDlgCaption}
-                : name == "feedback" ? Shown{ID_FEEDBACK, kTextFeedbackDlgCaption}
-                                     : Shown{ID_APP_ABOUT, kTextAboutCaption};
+  Shown shown = name == "update"     ? Shown{kMenuCheckUpdates, kTextUpdateDlgCaption}
+                : name == "news"     ? Shown{kMenuNews, kTextNewsDlgCaption}
+                : name == "feedback" ? Shown{kMenuFeedback, kTextFeedbackDlgCaption}
+                                     : Shown{kMenuAbout, kTextAboutCaption};
   robot::Process& process = workspace.Start({}, {{L"DISKELLE_SERVER", Utf16(Server().Address())}});
   HWND main = WaitForMainWindow(process.Id());
-  if (!main || !robot::PostCommand(main, shown.command)) return nullptr;
+  if (!main || !robot::ChooseMenuItem(main, shown.command)) return nullptr;
   HWND dialog = WaitForCaption(process.Id(), Utf16(shown.caption));
   if (!dialog) return nullptr;
   if (name == "update") WaitUntil([&] { return Visible(dialog, IDC_UPDATE_LINK); });

@@ -49,10 +49,10 @@ class Internet : public DiskelleScenario {
   }
 
   // diskelle.exe with the test's server, and the dialog that a Help menu command opened.
-  HWND Open(int command, const char* caption) {
+  HWND Open(robot::MenuItem command, const char* caption) {
     process_ = StartWithServer().Id();
     HWND main = WaitForMainWindow(process_);
-    if (!main || !robot::PostCommand(main, command)) return nullptr;
+    if (!main || !robot::ChooseMenuItem(main, command)) return nullptr;
     return WaitForCaption(process_, Utf16(caption));
   }
 
@@ -79,7 +79,7 @@ class Internet : public DiskelleScenario {
 
 TEST_F(Internet, UpdateCheckSaysNoUpdateForThisVersion) {
   server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/\n$VERSION\n2.2.5\n  - first release  \n\n"));
-  HWND dialog = Open(ID_CHECK_UPDATES, kTextUpdateDlgCaption);
+  HWND dialog = Open(kMenuCheckUpdates, kTextUpdateDlgCaption);
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return Text(dialog, IDC_UPDATE_STATUS) == Utf16(kTextNoUpdateAvailable); }));
   EXPECT_EQ(Text(dialog, IDC_UPDATE_HISTORY), L"2.2.5\r\n  - first release");
@@ -97,7 +97,7 @@ TEST_F(Internet, UpdateCheckSaysNoUpdateForThisVersion) {
 
 TEST_F(Internet, UpdateCheckOffersAnotherVersionAsALinkToItsDownload) {
   server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/diskelle-2.3.0.exe\r\n$VERSION\r\n2.3.0\r\nfaster\r\n"));
-  HWND dialog = Open(ID_CHECK_UPDATES, kTextUpdateDlgCaption);
+  HWND dialog = Open(kMenuCheckUpdates, kTextUpdateDlgCaption);
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return Visible(dialog, IDC_UPDATE_LINK); }));
   EXPECT_EQ(Text(dialog, IDC_UPDATE_LINK), L"版本 2.3.0 可用");
@@ -111,7 +111,7 @@ TEST_F(Internet, UpdateCheckOffersAnotherVersionAsALinkToItsDownload) {
 
 TEST_F(Internet, AFileWithoutVersionMarkerOffersAnEmptyVersion) {
   server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/\nonly history\n"));
-  HWND dialog = Open(ID_CHECK_UPDATES, kTextUpdateDlgCaption);
+  HWND dialog = Open(kMenuCheckUpdates, kTextUpdateDlgCaption);
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return Visible(dialog, IDC_UPDATE_LINK); }));
   EXPECT_EQ(Text(dialog, IDC_UPDATE_LINK), L"版本  可用");
@@ -122,7 +122,7 @@ TEST_F(Internet, AFileWithoutVersionMarkerOffersAnEmptyVersion) {
 
 TEST_F(Internet, ServerErrorIsShownWithItsStatusTextAndClosesTheDialog) {
   server_.Answer(kUpdateFilePath, TestHttpAnswer{404, "Gone Fishing", "", milliseconds(0)});
-  HWND dialog = Open(ID_CHECK_UPDATES, kTextUpdateDlgCaption);
+  HWND dialog = Open(kMenuCheckUpdates, kTextUpdateDlgCaption);
   ASSERT_NE(dialog, nullptr);
   HWND box = WaitForMessageBox(process_);
   ASSERT_NE(box, nullptr);
@@ -135,7 +135,7 @@ TEST_F(Internet, ServerErrorIsShownWithItsStatusTextAndClosesTheDialog) {
 
 TEST_F(Internet, CancelDuringASlowAnswerWaitsForTheRequestThenClosesSilently) {
   server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/\n$VERSION\n2.3.0\n", milliseconds(3000)));
-  HWND dialog = Open(ID_CHECK_UPDATES, kTextUpdateDlgCaption);
+  HWND dialog = Open(kMenuCheckUpdates, kTextUpdateDlgCaption);
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return server_.Requests().size() == 1; }));
   ASSERT_TRUE(::PostMessageW(dialog, WM_CLOSE, 0, 0));
@@ -197,7 +197,7 @@ TEST_F(Internet, WeeklyCheckWaitsAWholeWeek) {
 
 TEST_F(Internet, NewsShowTheirLinkAndMessage) {
   server_.Answer(kNewsFilePath, Ok("New: Diskelle 2.3.0\nhttps://news.example.org/\nVersion 2.3.0\nreads faster.\n\n"));
-  HWND dialog = Open(ID_NEWS, kTextNewsDlgCaption);
+  HWND dialog = Open(kMenuNews, kTextNewsDlgCaption);
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return Visible(dialog, IDC_NEWS_LINK); }));
   EXPECT_EQ(Text(dialog, IDC_NEWS_LINK), L"New: Diskelle 2.3.0");
@@ -210,7 +210,7 @@ TEST_F(Internet, NewsShowTheirLinkAndMessage) {
 
 TEST_F(Internet, NewsWithoutLinkSayTheConnectionWorks) {
   server_.Answer(kNewsFilePath, Ok("n/a\n\nHello\r\nWorld\r\n"));
-  HWND dialog = Open(ID_NEWS, kTextNewsDlgCaption);
+  HWND dialog = Open(kMenuNews, kTextNewsDlgCaption);
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return Text(dialog, IDC_NEWS_STATUS) == Utf16(kTextConnectionEstablished); }));
   EXPECT_FALSE(Visible(dialog, IDC_NEWS_LINK));
@@ -222,15 +222,15 @@ TEST_F(Internet, NewsWithoutLinkSayTheConnectionWorks) {
 // Addresses that would start a program or open a local file are never handed to the system.
 TEST_F(Internet, LinksRefuseAddressesThatAreNotWebOrMail) {
   struct Case {
-    int command;
+    robot::MenuItem command;
     const char* caption;
     const char* path;
     const char* file;
     int link;
   };
   const Case cases[] = {
-      {ID_NEWS, kTextNewsDlgCaption, kNewsFilePath, "Open me\nfile:///C:/windows/system32/calc.exe\nx\n", IDC_NEWS_LINK},
-      {ID_CHECK_UPDATES, kTextUpdateDlgCaption, kUpdateFilePath, "\"x\" & calc\n$VERSION\n2.3.0\n", IDC_UPDATE_LINK},
+      {kMenuNews, kTextNewsDlgCaption, kNewsFilePath, "Open me\nfile:///C:/windows/system32/calc.exe\nx\n", IDC_NEWS_LINK},
+      {kMenuCheckUpdates, kTextUpdateDlgCaption, kUpdateFilePath, "\"x\" & calc\n$VERSION\n2.3.0\n", IDC_UPDATE_LINK},
   };
   for (const Case& c : cases) {
     server_.Answer(c.path, Ok(c.file));
@@ -250,7 +250,7 @@ TEST_F(Internet, LinksRefuseAddressesThatAreNotWebOrMail) {
 }
 
 TEST_F(Internet, FeedbackRefusesABlankComment) {
-  HWND dialog = Open(ID_FEEDBACK, kTextFeedbackDlgCaption);
+  HWND dialog = Open(kMenuFeedback, kTextFeedbackDlgCaption);
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(Text(dialog, IDC_FEEDBACK_ABOUT), Utf16(kTextFeedbackAboutProgram));
   ASSERT_TRUE(TypeText(dialog, IDC_FEEDBACK_COMMENT, L"  \r\n \t\r\n"));
@@ -269,7 +269,7 @@ TEST_F(Internet, FeedbackRefusesABlankComment) {
 
 TEST_F(Internet, FeedbackIsResentAfterAFailureWithTheUsersTextKept) {
   server_.Answer(kFeedbackPath, TestHttpAnswer{500, "Server Broke", "", milliseconds(0)});
-  HWND dialog = Open(ID_FEEDBACK, kTextFeedbackDlgCaption);
+  HWND dialog = Open(kMenuFeedback, kTextFeedbackDlgCaption);
   ASSERT_NE(dialog, nullptr);
   ::SendMessageW(::GetDlgItem(dialog, IDC_FEEDBACK_ABOUT), CB_SETCURSEL, 3, 0);
   ::SendMessageW(::GetDlgItem(dialog, IDC_FEEDBACK_PROBLEM), CB_SETCURSEL, 2, 0);
@@ -320,7 +320,7 @@ TEST_F(Internet, CancelDuringASendEndsTheFormAtOnce) {
   process_ = Start({}, {{L"DISKELLE_SERVER", L"127.0.0.1:" + std::to_wstring(port)}}).Id();
   HWND main = WaitForMainWindow(process_);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(robot::PostCommand(main, ID_FEEDBACK));
+  ASSERT_TRUE(robot::ChooseMenuItem(main, kMenuFeedback));
   HWND dialog = WaitForCaption(process_, Utf16(kTextFeedbackDlgCaption));
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(TypeText(dialog, IDC_FEEDBACK_COMMENT, L"slow"));
@@ -344,7 +344,7 @@ TEST_F(Internet, AServerThatCannotBeReachedIsReportedAsSuch) {
   process_ = Start({}, {{L"DISKELLE_SERVER", L"127.0.0.1:" + std::to_wstring(port)}}).Id();
   HWND main = WaitForMainWindow(process_);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(robot::PostCommand(main, ID_NEWS));
+  ASSERT_TRUE(robot::ChooseMenuItem(main, kMenuNews));
   HWND dialog = WaitForCaption(process_, Utf16(kTextNewsDlgCaption));
   ASSERT_NE(dialog, nullptr);
   HWND box = WaitForMessageBox(process_);
@@ -377,9 +377,9 @@ TEST_F(Internet, WithoutWinInetTheThreeCommandsAskForANewerInternetExplorer) {
   process_ = StartWithServer().Id();
   HWND main = WaitForMainWindow(process_);
   ASSERT_NE(main, nullptr);
-  for (int command : {ID_CHECK_UPDATES, ID_NEWS, ID_FEEDBACK}) {
-    SCOPED_TRACE(command);
-    ASSERT_TRUE(robot::PostCommand(main, command));
+  for (robot::MenuItem command : {kMenuCheckUpdates, kMenuNews, kMenuFeedback}) {
+    SCOPED_TRACE(static_cast<char>(command.item));
+    ASSERT_TRUE(robot::ChooseMenuItem(main, command));
     HWND box = WaitForMessageBox(process_);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(MessageOf(box), Utf16(TextOf(kTextNeedNewerIE)));
@@ -391,7 +391,7 @@ TEST_F(Internet, WithoutWinInetTheThreeCommandsAskForANewerInternetExplorer) {
 }
 
 TEST_F(Internet, AboutBoxShowsVersionDateAndTheVendorsLinks) {
-  HWND about = Open(ID_APP_ABOUT, kTextAboutCaption);
+  HWND about = Open(kMenuAbout, kTextAboutCaption);
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(Text(about, IDC_ABOUT_NAME), L"Diskelle 2.2.5");
   EXPECT_EQ(Text(about, IDC_ABOUT_DATE), L"2004年3月5日");

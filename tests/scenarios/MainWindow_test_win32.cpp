@@ -131,7 +131,7 @@ TEST_F(MainWindow, EscapeNeverClosesItAndEnterInAPathFieldStartsNothing) {
   ASSERT_TRUE(FocusControl(main, IDC_SOURCE_PATH));
   ASSERT_TRUE(PressKey(::GetDlgItem(main, IDC_SOURCE_PATH), VK_RETURN));
   // Posted messages arrive in order: once the help is up, the keys have been handled.
-  ASSERT_TRUE(robot::PostCommand(main, ID_COMMAND_LINE_HELP));
+  ASSERT_TRUE(robot::ChooseMenuItem(main, kMenuCommandLineHelp));
   HWND help = WaitForCaption(process.Id(), Utf16(kTextHelpCaption));
   ASSERT_NE(help, nullptr);
   EXPECT_TRUE(::IsWindow(main) && ::IsWindowVisible(main));

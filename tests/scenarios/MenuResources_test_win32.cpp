@@ -1,7 +1,10 @@
-// The menu and accelerators diskelle.exe carries: the commands whose dialogs do not exist yet are greyed,
-// every other command can be chosen, and only Ctrl+C, Ctrl+D and Ctrl+I are shortcuts.
+// The menu and accelerators diskelle.exe carries: every command opens its window when a person types its
+// mnemonics, and only Ctrl+C, Ctrl+D and Ctrl+I are shortcuts.
 #include "Scenario_win32.h"
 
+#include "base/Texts.h"
+#include "net/Server.h"
+#include "support/TestHttpServer.h"
 #include "win32/MainDlgRes.h"
 
 namespace scenario {
@@ -20,26 +23,6 @@ class MenuResources : public ::testing::Test {
   HMODULE module_ = nullptr;
 };
 
-TEST_F(MenuResources, CommandsWithoutTheirDialogsAreGreyed) {
-  HMENU menu = ::LoadMenuW(module_, MAKEINTRESOURCEW(IDR_MAIN));
-  ASSERT_NE(menu, nullptr);
-  struct Case {
-    int id;
-    bool greyed;
-  } cases[] = {
-      {ID_CHANGE_DESCRIPTION, false}, {ID_CONVERT_IMAGE, false}, {ID_CHECK_INTEGRITY, false},
-      {ID_APP_EXIT, false},           {ID_COMMAND_LINE_HELP, false}, {ID_SELF_EXE_SETTINGS, false},
-      {ID_SETTINGS, true},            {ID_FEEDBACK, true},       {ID_NEWS, true},
-      {ID_CHECK_UPDATES, true},       {ID_APP_ABOUT, true},
-  };
-  for (const Case& c : cases) {
-    UINT state = ::GetMenuState(menu, static_cast<UINT>(c.id), MF_BYCOMMAND);
-    ASSERT_NE(state, static_cast<UINT>(-1)) << c.id << " is missing";
-    EXPECT_EQ((state & MF_GRAYED) != 0, c.greyed) << c.id;
-  }
-  ::DestroyMenu(menu);
-}
-
 TEST_F(MenuResources, ExactlyThreeControlShortcuts) {
   HACCEL table = ::LoadAcceleratorsW(module_, MAKEINTRESOURCEW(IDR_MAIN));
   ASSERT_NE(table, nullptr);
@@ -53,6 +36,37 @@ TEST_F(MenuResources, ExactlyThreeControlShortcuts) {
   }
   EXPECT_EQ(shortcuts, (std::vector<std::pair<WORD, WORD>>{
                            {'C', ID_CONVERT_IMAGE}, {'D', ID_CHANGE_DESCRIPTION}, {'I', ID_CHECK_INTEGRITY}}));
+}
+
+class Menu : public DiskelleScenario {};
+
+// A fresh start (past the version's first-start question): each command, typed as a person types it,
+// opens its window, and 退出 ends the program.
+TEST_F(Menu, EveryCommandOpensItsWindowFromItsMnemonics) {
+  TestHttpServer server;
+  ASSERT_TRUE(server.Start());
+  server.Answer(kUpdateFilePath, {200, "OK", "https://dl.example.org/\n$VERSION\n2.2.5\n", {}});
+  server.Answer(kNewsFilePath, {200, "OK", "n/a\n\nHello\n", {}});
+  robot::Process& program = Start({}, {{L"DISKELLE_SERVER", Utf16(server.Address())}});
+  HWND main = WaitForMainWindow(program.Id());
+  ASSERT_NE(main, nullptr);
+  const std::pair<robot::MenuItem, const char*> commands[] = {
+      {kMenuChangeDescription, kTextOpenImageTitle}, {kMenuConvertImage, kTextOpenImageTitle},
+      {kMenuCheckIntegrity, kTextOpenImageTitle},    {kMenuSelfExeSettings, kTextSelfExeSheetCaption},
+      {kMenuSettings, kTextSettingsCaption},         {kMenuCommandLineHelp, kTextHelpCaption},
+      {kMenuFeedback, kTextFeedbackDlgCaption},      {kMenuNews, kTextNewsDlgCaption},
+      {kMenuCheckUpdates, kTextUpdateDlgCaption},    {kMenuAbout, kTextAboutCaption},
+  };
+  for (const auto& [item, caption] : commands) {
+    SCOPED_TRACE(caption);
+    ASSERT_TRUE(robot::ChooseMenuItem(main, item));
+    HWND window = WaitForCaption(program.Id(), Utf16(caption));
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(::PostMessageW(window, WM_CLOSE, 0, 0));
+    ASSERT_TRUE(robot::WaitUntilClosed(window, kWaitMs));
+  }
+  ASSERT_TRUE(robot::ChooseMenuItem(main, kMenuExit));
+  EXPECT_EQ(WaitForExit(program), std::optional<DWORD>(0));
 }
 
 }  // namespace

@@ -114,12 +114,7 @@ std::vector<HWND> VisibleWindows(DWORD processId) {
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (condition()) return true;
-    if (::GetTickCount64() >= deadline) return false;
-    ::Sleep(20);
-  }
+  return robot::WaitUntil(condition, timeoutMs);
 }
 
 bool Enabled(HWND dialog, int id) {
@@ -170,6 +165,8 @@ bool TypeText(HWND dialog, int id, const std::wstring& text) {
 }
 
 bool DropFiles(HWND window, const std::vector<std::wstring>& paths) {
+  // The shell drops only on a window that accepts files.
+  if ((::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) == 0) return false;
   std::wstring names;
   for (const std::wstring& path : paths) names += path + L'\0';
   names += L'\0';

@@ -58,13 +58,27 @@ RECT ClientRect(HWND dialog, int id);
 RECT ClientArea(HWND window);
 SIZE WindowSize(HWND window);
 
+// The main window's menu commands, by the mnemonics a person types (robot::ChooseMenuItem).
+inline constexpr robot::MenuItem kMenuChangeDescription{L'F', L'D'};
+inline constexpr robot::MenuItem kMenuConvertImage{L'F', L'C'};
+inline constexpr robot::MenuItem kMenuCheckIntegrity{L'F', L'I'};
+inline constexpr robot::MenuItem kMenuExit{L'F', L'X'};
+inline constexpr robot::MenuItem kMenuSelfExeSettings{L'E', L'E'};
+inline constexpr robot::MenuItem kMenuSettings{L'E', L'S'};
+inline constexpr robot::MenuItem kMenuCommandLineHelp{L'H', L'H'};
+inline constexpr robot::MenuItem kMenuFeedback{L'H', L'F'};
+inline constexpr robot::MenuItem kMenuNews{L'H', L'C'};
+inline constexpr robot::MenuItem kMenuCheckUpdates{L'H', L'U'};
+inline constexpr robot::MenuItem kMenuAbout{L'H', L'A'};
+
 // Gives the control the keyboard focus, as a click or Tab would (the dialog moves it itself).
 bool FocusControl(HWND dialog, int id);
 // Posts a key press (key down) to the window, as the keyboard delivers it to the focused control.
 bool PressKey(HWND window, WPARAM key);
 // Types text into a control (WM_SETTEXT), as a user replaces its contents.
 bool TypeText(HWND dialog, int id, const std::wstring& text);
-// Drops files on the window as the shell does (WM_DROPFILES with the list in the window's process).
+// Drops files on the window as the shell does (WM_DROPFILES with the list in the window's process); false
+// when the window does not accept dropped files.
 bool DropFiles(HWND window, const std::vector<std::wstring>& paths);
 // Chooses path in an open or save dialog of the system and confirms it.
 bool ChooseInFileDialog(HWND fileDialog, const std::wstring& path);

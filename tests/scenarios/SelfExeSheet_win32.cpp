@@ -9,7 +9,7 @@
 namespace scenario {
 
 HWND OpenSelfExeSheet(const robot::Process& process, HWND main) {
-  if (!robot::PostCommand(main, ID_SELF_EXE_SETTINGS)) return nullptr;
+  if (!robot::ChooseMenuItem(main, kMenuSelfExeSettings)) return nullptr;
   return WaitForCaption(process.Id(), Utf16(kTextSelfExeSheetCaption));
 }
 

@@ -41,7 +41,7 @@ void ThroughFileDialog(const robot::Process& process, const wchar_t* title, cons
 HWND SettingsPage(Workspace& workspace, int page) {
   robot::Process& process = workspace.Start({});
   HWND main = WaitForMainWindow(process.Id());
-  if (!main || !robot::PostCommand(main, ID_SETTINGS)) return HWND{};
+  if (!main || !robot::ChooseMenuItem(main, kMenuSettings)) return HWND{};
   HWND sheet = WaitForCaption(process.Id(), Utf16(kTextSettingsCaption));
   if (!sheet) return HWND{};
   ::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(page), 0);
@@ -71,6 +71,11 @@ const std::map<std::string, Stage>& Stages() {
        [](Workspace& w) {
          w.StoreSetting(L"AdvancedMode", 1);
          return Main(w, {});
+       }},
+      {"main-menu",
+       [](Workspace& w) {
+         HWND main = Main(w, {});
+         return main && robot::OpenMenu(main, kMenuAbout.popup) ? main : HWND{};
        }},
       {"main-image", [](Workspace& w) { return Main(w, {Utf16(SampleImage(w))}); }},
       {"main-advanced-image",
@@ -131,7 +136,7 @@ const std::map<std::string, Stage>& Stages() {
        [](Workspace& w) {
          robot::Process& process = w.Start({});
          HWND main = WaitForMainWindow(process.Id());
-         if (!main || !robot::PostCommand(main, ID_COMMAND_LINE_HELP)) return HWND{};
+         if (!main || !robot::ChooseMenuItem(main, kMenuCommandLineHelp)) return HWND{};
          return WaitForCaption(process.Id(), Utf16(kTextHelpCaption));
        }},
       {"description",
@@ -139,7 +144,7 @@ const std::map<std::string, Stage>& Stages() {
          std::string image = SampleImage(w);
          robot::Process& process = w.Start({});
          HWND main = WaitForMainWindow(process.Id());
-         if (!main || !robot::PostCommand(main, ID_CHANGE_DESCRIPTION)) return HWND{};
+         if (!main || !robot::ChooseMenuItem(main, kMenuChangeDescription)) return HWND{};
          ThroughFileDialog(process, L"打开映像文件", image);
          return WaitForCaption(process.Id(), Utf16(kTextDescriptionDlgCaption));
        }},

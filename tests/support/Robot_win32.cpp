@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cwchar>
+#include <functional>
 
 namespace robot {
 namespace {
@@ -86,6 +87,27 @@ class RemoteMemory {
   HANDLE process_;
   void* address_;
 };
+
+// Whether the thread shows a popup menu (the system's menu window class).
+bool ShowsPopupMenu(DWORD threadId) {
+  struct Query {
+    DWORD threadId;
+    bool shown;
+  } query{threadId, false};
+  ::EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto* search = reinterpret_cast<Query*>(parameter);
+        wchar_t name[16] = {};
+        if (::GetWindowThreadProcessId(window, nullptr) != search->threadId || !::IsWindowVisible(window) ||
+            !::GetClassNameW(window, name, 16) || std::wcscmp(name, L"#32768") != 0) {
+          return TRUE;
+        }
+        search->shown = true;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&query));
+  return query.shown;
+}
 
 }  // namespace
 
@@ -225,12 +247,36 @@ std::vector<std::wstring> ToolTipTexts(HWND owner) {
 
 bool ClickButton(HWND dialog, int controlId) {
   HWND button = ::GetDlgItem(dialog, controlId);
-  return button && ::PostMessageW(button, BM_CLICK, 0, 0);
+  return button && ::IsWindowEnabled(button) && ::PostMessageW(button, BM_CLICK, 0, 0);
 }
 
 bool PostCommand(HWND dialog, int commandId) {
   HWND control = ::GetDlgItem(dialog, commandId);
   return ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(commandId, BN_CLICKED), reinterpret_cast<LPARAM>(control)) != 0;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition()) return true;
+    if (::GetTickCount64() >= deadline) return false;
+    ::Sleep(20);
+  }
+}
+
+bool OpenMenu(HWND window, wchar_t popup, DWORD timeoutMs) {
+  DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+  // A window that a modal one has disabled takes no keys.
+  return thread && WaitUntil([&] { return ::IsWindowEnabled(window) != FALSE; }, timeoutMs) &&
+         ::PostMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, popup) &&
+         WaitUntil([&] { return ShowsPopupMenu(thread); }, timeoutMs);
+}
+
+bool ChooseMenuItem(HWND window, MenuItem item, DWORD timeoutMs) {
+  // The menu loop opens the popup only after its own first message: the item's letter waits for the popup.
+  DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+  return OpenMenu(window, item.popup, timeoutMs) && ::PostMessageW(window, WM_CHAR, item.item, 0) &&
+         WaitUntil([&] { return !ShowsPopupMenu(thread); }, timeoutMs);
 }
 
 }  // namespace robot

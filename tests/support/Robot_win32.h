@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -38,6 +39,8 @@ class Process {
 HWND FindTopLevel(DWORD processId, const std::wstring& className, const std::wstring& caption);
 // Polls FindTopLevel until the window appears or timeoutMs have passed.
 HWND WaitForTopLevel(DWORD processId, const std::wstring& className, const std::wstring& caption, DWORD timeoutMs);
+// Waits until condition holds (checked every 20 ms); false after timeoutMs.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 // True when window is gone within timeoutMs.
 bool WaitUntilClosed(HWND window, DWORD timeoutMs);
 
@@ -52,9 +55,23 @@ std::vector<std::vector<std::wstring>> ListViewRows(HWND list);
 // The texts of every tool of the tooltip controls that owner's process made for owner.
 std::vector<std::wstring> ToolTipTexts(HWND owner);
 
-// Posts a click to the button (BM_CLICK); false when the dialog has no such control.
+// Posts a click to the button (BM_CLICK); false when the dialog has no such control or it is disabled (a
+// person cannot press it, while BM_CLICK would press it all the same).
 bool ClickButton(HWND dialog, int controlId);
-// Posts WM_COMMAND with the id, as a button, menu or accelerator sends it.
+// Posts WM_COMMAND with the id, as a button or accelerator sends it. Menu commands go through ChooseMenuItem,
+// which a greyed item stops as it stops a person.
 bool PostCommand(HWND dialog, int commandId);
+
+// A menu command as a person types it: Alt with the popup's mnemonic, then the item's mnemonic.
+struct MenuItem {
+  wchar_t popup;
+  wchar_t item;
+};
+// Opens the popup of window's menu as Alt with its mnemonic does (' ': the system menu); true once it shows.
+bool OpenMenu(HWND window, wchar_t popup, DWORD timeoutMs = 10000);
+// Chooses item from window's menu through the program's own menu loop (so a greyed item does nothing): opens
+// the popup, waits until it shows, types the item's letter and waits until the menu has closed. False when the
+// popup did not open or the menu did not close within timeoutMs.
+bool ChooseMenuItem(HWND window, MenuItem item, DWORD timeoutMs = 10000);
 
 }  // namespace robot
