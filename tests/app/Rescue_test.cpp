@@ -297,8 +297,9 @@ TEST_F(Rescue, AMapOrImageThatDoesNotFitTheDiskStopsTheResume) {
   for (const Damage& d : damages) {
     SCOPED_TRACE(d.map.value_or("a folder"));
     Insert(d.disk);
-    std::filesystem::remove_all(RescueMapPathOf(path));
-    if (!d.map) std::filesystem::create_directory(RescueMapPathOf(path));
+    std::string mapPath = RescueMapPathOf(path);
+    std::filesystem::remove_all(std::filesystem::path(std::u8string(mapPath.begin(), mapPath.end())));
+    if (!d.map) std::filesystem::create_directory(std::filesystem::path(std::u8string(mapPath.begin(), mapPath.end())));
     if (d.map && !d.map->empty()) WriteWhole(RescueMapPathOf(path), *d.map);
     boxes.Clear();
     EXPECT_EQ(Read(path, ResumePolicy::Always), OperationOutcome::Failed);
