@@ -57,6 +57,34 @@ std::optional<Layout> LayoutOfMediaByte(const uint8_t* fat) {
   }
 }
 
+// A disk whose boot sector is bad still has its FATs. The usual layouts of a disk of its size (DOS's, and
+// this program's own for 1.68 MB) are tried; one is taken when every readable FAT copy begins where it says,
+// with its media byte.
+template <typename IsBad>
+std::optional<Layout> LayoutOfStandardDisk(const std::vector<uint8_t>& bytes, IsBad bad) {
+  struct Standard {
+    int64_t total, sectorsPerCluster, rootEntries, sectorsPerFat;
+    uint8_t media;
+  };
+  static constexpr Standard kStandard[] = {{720, 2, 112, 2, 0xFD},  {1440, 2, 112, 3, 0xF9},  {1600, 2, 112, 3, 0xF9},
+                                           {1600, 2, 224, 3, 0xF0}, {2400, 1, 224, 7, 0xF9},  {2880, 1, 224, 9, 0xF0},
+                                           {3360, 1, 224, 10, 0xF0}, {3360, 4, 16, 3, 0xF0}};
+  const int64_t sectors = static_cast<int64_t>(bytes.size() / kSectorBytes);
+  for (const Standard& standard : kStandard) {
+    if (standard.total != sectors) continue;
+    int found = 0, other = 0;
+    for (int64_t start : {int64_t{1}, 1 + standard.sectorsPerFat}) {
+      if (bad(start)) continue;
+      const uint8_t* fat = bytes.data() + start * kSectorBytes;
+      (fat[0] == standard.media && fat[1] == 0xFF && fat[2] == 0xFF ? found : other) += 1;
+    }
+    if (found > 0 && other == 0) {
+      return Layout{1, 2, standard.rootEntries, standard.total, standard.sectorsPerFat, standard.sectorsPerCluster};
+    }
+  }
+  return std::nullopt;
+}
+
 LocalTime TimeOfEntry(const uint8_t* entry) {
   const uint16_t time = GetLe16(entry + 22);
   const uint16_t date = GetLe16(entry + 24);
@@ -320,12 +348,18 @@ std::optional<FatVolume> FatVolume::Read(DiskSectors disk, FatOpenError* why) {
   const int64_t imageSectors = static_cast<int64_t>(disk.bytes.size() / kSectorBytes);
   auto bad = [&](int64_t sector) { return static_cast<std::size_t>(sector) < disk.bad.size() && disk.bad[sector]; };
   if (imageSectors < 2) return fail(FatOpenError::NoFatVolume);
-  if (bad(0)) return fail(FatOpenError::BootSectorBad);
-  std::optional<Layout> layout = LayoutOfBootSector(disk.bytes.data());
-  if (!layout && !bad(1)) layout = LayoutOfMediaByte(disk.bytes.data() + kSectorBytes);
-  if (!layout) return fail(FatOpenError::NoFatVolume);
-
   FatVolume volume;
+  std::optional<Layout> layout;
+  if (bad(0)) {
+    layout = LayoutOfStandardDisk(disk.bytes, bad);
+    if (!layout) return fail(FatOpenError::BootSectorBad);
+    volume.findings_.push_back({FatFault::BootSectorGuessed, {}});
+  } else {
+    layout = LayoutOfBootSector(disk.bytes.data());
+    if (!layout && !bad(1)) layout = LayoutOfMediaByte(disk.bytes.data() + kSectorBytes);
+    if (!layout) return fail(FatOpenError::NoFatVolume);
+  }
+
   const int64_t rootSectors = (layout->rootEntries * int64_t{kFatEntryBytes} + kSectorBytes - 1) / kSectorBytes;
   const int64_t dataStart = layout->reserved + layout->fats * layout->sectorsPerFat + rootSectors;
   int64_t total = layout->totalSectors;

@@ -55,6 +55,7 @@ struct AreaHit {
 
 // What the walk found wrong in the volume's structure.
 enum class FatFault {
+  BootSectorGuessed,      // the boot sector is bad: the usual layout of a disk of the image's size is read
   VolumeLargerThanImage,  // the boot sector claims more sectors than the image holds
   FatTooSmall,            // the boot sector claims more clusters than its FAT can hold
   FatCopiesDiffer,        // the two FAT copies differ where both are readable (the first is used)
@@ -74,7 +75,7 @@ struct FatFinding {
 
 enum class FatOpenError {
   None,
-  BootSectorBad,  // sector 0 is a bad sector
+  BootSectorBad,  // sector 0 is a bad sector, and no usual layout of a disk of the image's size fits its FATs
   NoFatVolume,    // neither a usable boot sector nor a known media byte of an old disk
 };
 

@@ -30,6 +30,7 @@ const char* AreaName(DiskArea area) {
 std::string FindingText(const FatFinding& finding) {
   const std::string& path = finding.path;
   switch (finding.fault) {
+    case FatFault::BootSectorGuessed: return kTextFaultBootSectorGuessed;
     case FatFault::VolumeLargerThanImage: return kTextFaultVolumeLargerThanImage;
     case FatFault::FatTooSmall: return kTextFaultFatTooSmall;
     case FatFault::FatCopiesDiffer: return kTextFaultFatCopiesDiffer;

@@ -154,6 +154,7 @@ TEST(FatVolume, BadSectorsClassTheFilesAndAreasTheyHit) {
       {"the folder's sector", {Disk::SectorOf(5)}, EntryState::Ok, EntryState::Damaged, 0, {DiskArea::Folders}, false, false},
       {"the root folder's last sector", {32}, EntryState::Ok, EntryState::Ok, 0, {DiskArea::RootFolder}, true, false},
       {"free space", {Disk::SectorOf(100)}, EntryState::Ok, EntryState::Ok, 0, {DiskArea::FreeSpace}, true, true},
+      {"the boot sector: the usual layout of the size", {0}, EntryState::Ok, EntryState::Ok, 0, {DiskArea::BootSector}, true, false},
   };
   for (const Case& c : cases) {
     Disk disk = build();
@@ -184,7 +185,8 @@ TEST(FatVolume, BadSectorsClassTheFilesAndAreasTheyHit) {
       }
     }
   }
-  Disk boot = build();
+  Disk boot = build();  // a size no usual disk has
+  boot.bytes.resize(2000 * 512);
   boot.bad[0] = true;
   FatOpenError why;
   EXPECT_FALSE(FatVolume::Read({boot.bytes, boot.bad}, &why));
