@@ -68,7 +68,7 @@ TEST_F(FilesOnDisk, ListAndExtractAsMtoolsDoesThenNameTheFilesBadSectorsHit) {
   for (const Format& f : formats) {
     SCOPED_TRACE(f.name);
     const std::string one = std::to_string(f.clusterBytes);
-    Sh("rm -rf src out ref disk.img && mkdir -p src/nested/deeper/deepest src/other src/empty-folder && "
+    Sh("rm -rf src out ref disk.img disk.imz && mkdir -p src/nested/deeper/deepest src/other src/empty-folder && "
        "printf 'hello\\n' > src/readme.txt && printf 'SHORT' > src/SHORT.TXT && "
        "printf 'long' > 'src/A long file name.text' && printf '中文' > 'src/长文件名测试.txt' && "
        ": > src/empty.dat && head -c " + one + " /dev/urandom > src/one.bin && "
@@ -95,6 +95,9 @@ TEST_F(FilesOnDisk, ListAndExtractAsMtoolsDoesThenNameTheFilesBadSectorsHit) {
     }
     EXPECT_EQ(fromListing, Tree(Path("ref")));
     EXPECT_EQ(listing["readme.txt"], "6\t1999-12-31 23:59:58\tok");
+    // Every form of the image holds the same disk.
+    ASSERT_EQ(Diskelle({"/i", Path("disk.img"), "/o", Path("disk.imz"), "/c", "/s"}).exitCode, 0);
+    EXPECT_EQ(Listing(Diskelle({"--files", Path("disk.imz")}).out), listing);
 
     ProgramRun extracted = Diskelle({"--extract", Path("disk.img"), Path("out")});
     EXPECT_EQ(extracted.exitCode, 0) << extracted.err;
