@@ -75,7 +75,11 @@ const std::map<std::string, Stage>& Stages() {
       {"main-menu",
        [](Workspace& w) {
          HWND main = Main(w, {});
-         return main && robot::OpenMenu(main, kMenuAbout.popup) ? main : HWND{};
+         // A menu opened before the display has activated the window closes again at the activation.
+         if (!main || !WaitUntil([&] { return ::GetForegroundWindow() == main; })) return HWND{};
+         ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);  // no tooltip
+         ::Sleep(kPaintMs);
+         return robot::OpenMenu(main, kMenuAbout.popup) ? main : HWND{};
        }},
       {"main-image", [](Workspace& w) { return Main(w, {Utf16(SampleImage(w))}); }},
       {"main-advanced-image",
