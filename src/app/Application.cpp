@@ -66,6 +66,7 @@ OperationOutcome Application::WriteImageToFloppy() {
   DiskJobEnvironment environment{settings, selfExeSettings, services_.platform.ntMajorVersion, boxes,
                                  services_.devices, services_.clock, services_.programPath};
   CDiskWriteJob job(environment, currentImage, progress);
+  job.AdviseNewChecksum();
   job.Start(front_.JobEvents());
   bool succeeded = FinishDiskJob(JobKind::Write, recreate);
   return succeeded ? OperationOutcome::Succeeded : OperationOutcome::Failed;
@@ -110,6 +111,8 @@ OperationOutcome Application::RunConversion() {
   options.write.compatible = settings.m_compatible != 0;
   options.write.selfExe = &selfExeSettings;
   options.write.programPath = services_.programPath;
+  progress.Reset();
+  options.cancel = &progress.cancelRequested;
   ConversionJob job(conversionSource, conversionTarget, options, services_.boxes);
   job.Start(front_.JobEvents());
   front_.RunConversionStatus();

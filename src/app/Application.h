@@ -28,7 +28,8 @@ class IApplicationFront {
   // Shows the progress of the running disk job until its completion event: 1 success, -1 failure or
   // cancel. The front handles the progress events and the cancel request (progress.cancelRequested).
   virtual int RunProgress(OperationProgress& progress, JobKind job) = 0;
-  // Shows the conversion status until the job's Ended event.
+  // Shows the conversion status until the job's Ended event; a front that can cancel it sets the
+  // application's progress.cancelRequested.
   virtual void RunConversionStatus() = 0;
   virtual void PlaySuccessSound(bool waitUntilDone) = 0;
   virtual void ShowBadSectorReport(const BadSectorReportModel& report) = 0;

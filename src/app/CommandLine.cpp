@@ -31,6 +31,15 @@ OperandPositions FindOperands(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
+char OperationSwitch(const std::vector<std::string>& arguments) {
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    for (const char* name : {"/w", "/r", "/t", "/c"}) {
+      if (IsSwitch(arguments[i], name)) return name[1];
+    }
+  }
+  return 0;
+}
+
 std::vector<std::string> WithFullImagePaths(std::vector<std::string> arguments, PathStyle style,
                                             const std::function<std::string(const std::string&)>& fullPath) {
   auto makeFull = [&](std::size_t at) {
@@ -122,13 +131,7 @@ int CommandLine::RunCommandLine() {
   auto operand = [this](std::size_t position) { return position != 0 ? At(position) : std::string(); };
   std::string description = operand(at.description), input = operand(at.input), output = operand(at.output);
 
-  char operation = 0;
-  for (std::size_t i = 1; i < Count() && operation == 0; ++i) {
-    for (const char* name : {"/w", "/r", "/t", "/c"}) {
-      if (IsSwitch(At(i), name)) operation = name[1];
-    }
-  }
-
+  char operation = OperationSwitch(arguments_);
   auto ran = [this](OperationOutcome outcome) {
     operationStarted_ = true;
     outcome_ = outcome;

@@ -56,6 +56,9 @@ struct StartDecision {
 // A switch is one of the known switches, compared without regard to case; nothing else is a switch.
 bool IsSwitch(std::string_view argument, std::string_view name);
 
+// The operation a batch run carries out: 'w', 'r', 't' or 'c' for the first of those switches, 0 for none.
+char OperationSwitch(const std::vector<std::string>& arguments);
+
 // Whether an argument that begins with '/' can still be a path. On Windows it cannot; POSIX paths begin
 // with '/', so there an argument looks like a switch only when it has no further '/' and no '.'
 // ("/w", "/input"), and "/home/u/disk.img" or "/a.img" are paths.

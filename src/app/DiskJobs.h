@@ -132,6 +132,9 @@ class CDiskWriteJob : public DiskJob {
 
   // Recorded by CheckImage when recreating: one flag per 512-byte block of the image, 1 = marker block.
   const std::vector<uint32_t>& BadSectorFlags() const { return badSectorFlags_; }
+  // The image's checksum message also says how to give the image a new checksum (the program that can
+  // convert images: not the self-extractor, whose image is part of itself).
+  void AdviseNewChecksum() { adviseNewChecksum_ = true; }
 
  private:
   void Close(bool failed) override;
@@ -143,4 +146,5 @@ class CDiskWriteJob : public DiskJob {
 
   std::vector<uint32_t> badSectorFlags_;
   std::unique_ptr<ImageReader> reader_;
+  bool adviseNewChecksum_ = false;
 };

@@ -88,7 +88,10 @@ int CDiskWriteJob::CheckImage() {
       badSectorFlags_.push_back(marker ? 1 : 0);
     };
   }
-  if (CheckWholeImage(image_, environment_.boxes, scan) != 0) return -1;
+  if (CheckWholeImage(image_, environment_.boxes, scan, adviseNewChecksum_ ? kTextNewChecksumByConversion : nullptr) !=
+      0) {
+    return -1;
+  }
   if (Recreating() && !any) {
     ShowInformation(environment_.boxes, kTextNoBadSectorsInImage);
     return -1;

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 #include "base/FileSystem.h"
 
@@ -94,9 +96,13 @@ std::string RandomTag() {
   return tag;
 }
 
-// A name beside target that is short whatever the target's length (a name of 255 bytes must still get
-// one) and never ends in an image extension.
-std::string TempNameBeside(const std::string& target) {
+// Temporary files of target are "<folder><name>.~dk<process>-<random>.partial": short whatever the target's
+// length (a name of 255 bytes must still get one), never ending in an image extension, and telling which
+// process made them. first: the folder; second: the name up to the process number.
+constexpr std::string_view kTempMark = ".~dk";
+constexpr std::string_view kTempEnd = ".partial";
+
+std::pair<std::string, std::string> TempNameParts(const std::string& target) {
   std::size_t separator = target.find_last_of(kPathSeparators);
   std::string folder = separator == std::string::npos ? std::string() : target.substr(0, separator + 1);
   std::string name = separator == std::string::npos ? target : target.substr(separator + 1);
@@ -106,7 +112,27 @@ std::string TempNameBeside(const std::string& target) {
     while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;  // whole UTF-8 characters
     name.resize(cut);
   }
-  return folder + name + ".~dk" + RandomTag() + ".partial";
+  return {folder, name + std::string(kTempMark)};
+}
+
+std::string TempNameBeside(const std::string& target) {
+  auto [folder, prefix] = TempNameParts(target);
+  return folder + prefix + std::to_string(CurrentProcessId()) + "-" + RandomTag() + std::string(kTempEnd);
+}
+
+// Temporary files of target that a process left when it was killed outright (no handler runs then).
+void RemoveAbandonedSaves(const std::string& target) {
+  auto [folder, prefix] = TempNameParts(target);
+  for (const std::string& entry : FolderEntries(folder)) {
+    if (!entry.starts_with(prefix) || !entry.ends_with(kTempEnd)) continue;
+    std::string_view rest = std::string_view(entry).substr(prefix.size());
+    std::size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash > 9 ||
+        rest.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos) {
+      continue;
+    }
+    if (!ProcessRunning(std::stoul(std::string(rest.substr(0, dash))))) RemoveFile(folder + entry);
+  }
 }
 
 }  // namespace
@@ -131,6 +157,7 @@ FileSave::Start FileSave::Begin(const std::string& target) {
       break;
     case PathKind::Missing: break;
   }
+  RemoveAbandonedSaves(target_);
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string candidate = TempNameBeside(target_);
     // Registered before it exists: a signal between the two must not leave it behind.

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "base/File.h"
 
@@ -31,3 +32,10 @@ void SyncFolderOf(const std::string& path);
 FileError CurrentFileError();
 // Removes a file from within a signal handler.
 void RemoveFileNow(const char* path);
+// The running process's number, and whether a process of that number still runs on this system (false only
+// when the system says there is none).
+unsigned long CurrentProcessId();
+bool ProcessRunning(unsigned long id);
+// The names in folder (a path ending in a separator, or "" for the working folder); empty when it cannot be
+// read.
+std::vector<std::string> FolderEntries(const std::string& folder);

@@ -1,4 +1,6 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -133,6 +135,22 @@ std::string OwnProgramPath() {
 }
 
 // --- FileSystem.h ----------------------------------------------------------------------------------------
+
+unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+bool ProcessRunning(unsigned long id) {
+  if (id == 0 || id > static_cast<unsigned long>(INT_MAX)) return true;
+  return ::kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* opened = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!opened) return names;
+  while (const dirent* entry = ::readdir(opened)) names.emplace_back(entry->d_name);
+  ::closedir(opened);
+  return names;
+}
 
 FileError CurrentFileError() {
   switch (errno) {

@@ -118,6 +118,28 @@ std::string OwnProgramPath() {
 
 // --- FileSystem.h ----------------------------------------------------------------------------------------
 
+unsigned long CurrentProcessId() { return ::GetCurrentProcessId(); }
+
+bool ProcessRunning(unsigned long id) {
+  HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id);
+  if (!process) return ::GetLastError() != ERROR_INVALID_PARAMETER;  // no such process
+  bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  ::CloseHandle(process);
+  return running;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(Wide(folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(Narrow(found.cFileName));
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
 FileError CurrentFileError() { return ErrorOf(::GetLastError()); }
 
 PathKind KindOfPath(const std::string& path) {

@@ -6,6 +6,7 @@
 #include "base/File.h"
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "base/Utf.h"
 #include "cli/TerminalText.h"
 
 namespace {
@@ -105,13 +106,36 @@ std::string MimeTypesText() {
          "</mime-info>\n";
 }
 
+bool LaunchablePath(const std::string& programPath) {
+  // Desktop entries are UTF-8, and GLib looks the program up before it expands %%: it would never start.
+  return programPath.find('%') == std::string::npos && Utf16ToUtf8(Utf8ToUtf16(programPath)) == programPath;
+}
+
 int ChangeDesktopAssociation(bool associate, const std::string& programPath, const std::string& dataHome,
                              std::FILE* out, std::FILE* err) {
   AssociationFiles files = FilesBelow(dataHome);
   bool done = false;
   if (associate) {
-    done = Save(files.mimeTypes, MimeTypesText(), out, err) &&
-           Save(files.desktopEntry, DesktopEntryText(programPath), out, err);
+    if (!LaunchablePath(programPath)) {
+      std::fprintf(err, "%s\n", FormatText(kTextProgramPathNotLaunchable, {TerminalSafe(programPath)}).c_str());
+      return kExitOperationFailed;
+    }
+    // An entry that cannot be written leaves the types as they were: no half association.
+    std::optional<std::string> typesBefore;
+    if (File earlier = File::Open(files.mimeTypes, FileMode::Read)) {
+      typesBefore.emplace();
+      char chunk[4096];
+      for (std::size_t got; (got = earlier.Read(chunk, sizeof chunk)) > 0;) typesBefore->append(chunk, got);
+    }
+    done = Save(files.mimeTypes, MimeTypesText(), out, err);
+    if (done && !Save(files.desktopEntry, DesktopEntryText(programPath), out, err)) {
+      done = false;
+      if (!typesBefore) {
+        Remove(files.mimeTypes, out, err);
+      } else if (*typesBefore != MimeTypesText()) {
+        SaveWholeFile(files.mimeTypes, typesBefore->data(), typesBefore->size());
+      }
+    }
   } else {
     bool entryGone = Remove(files.desktopEntry, out, err);  // the types go even when the entry stays
     done = Remove(files.mimeTypes, out, err) && entryGone;

@@ -14,6 +14,8 @@ std::string MimeTypesText();
 
 // Writes (associate) or removes the two files below dataHome and runs the tools; prints what it did. The exit
 // status: a file that could not be written or removed fails the run, a tool that failed is only a warning.
+// A program path that a desktop cannot start (not UTF-8, or with a %) is refused before anything is written;
+// when the entry cannot be written, the types are put back as they were.
 int ChangeDesktopAssociation(bool associate, const std::string& programPath, const std::string& dataHome,
                              std::FILE* out, std::FILE* err);
 

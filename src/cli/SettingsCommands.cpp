@@ -1,5 +1,7 @@
 #include "cli/SettingsCommands.h"
 
+#include <filesystem>
+
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "base/File.h"
@@ -30,6 +32,7 @@ std::string RefusalText(const SettingChange& change) {
     case SettingRefusal::NotAChoice: return FormatText(kTextSettingNotAChoice, {name, change.allowed});
     case SettingRefusal::NotText: return FormatText(kTextSettingNotText, {name});
     case SettingRefusal::TooLong: return FormatText(kTextSettingTooLong, {name});
+    case SettingRefusal::BadQuoting: return FormatText(kTextSettingBadQuoting, {name});
     case SettingRefusal::NotAnAssignment:
     case SettingRefusal::None: break;
   }
@@ -47,13 +50,21 @@ int SetOne(const std::string& programName, const std::string& assignment, Applic
     std::fprintf(err, "%s\n", RefusalText(change).c_str());
     return kExitUnusable;
   }
+  // A drive's node is used from wherever the program later runs: stored as the file it names now.
+  bool node = change.app && (change.app->text == &AppSettings::m_driveANode ||
+                              change.app->text == &AppSettings::m_driveBNode);
+  if (node && !change.text.empty() && change.text[0] != '/') {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(change.text, error);
+    if (!error) change.text = absolute.lexically_normal().string();
+  }
   if (!StoreSettingChange(application.Services().registry, change, application.settings,
                           application.selfExeSettings)) {
     std::fprintf(err, "%s\n", FormatText(kTextSettingNotStored, {TerminalSafe(registryPath)}).c_str());
     return kExitOperationFailed;
   }
   bool text = change.app ? change.app->text != nullptr : change.selfExe->text != nullptr;
-  std::string value = text ? "\"" + change.text + "\"" : std::to_string(change.number);
+  std::string value = text ? QuotedSettingText(change.text) : std::to_string(change.number);
   std::fprintf(out, "%s\n", FormatText(kTextSettingStored, {change.name, TerminalSafe(value)}).c_str());
   // Every run of this program is a command-line run, which decides these itself (/b, /s, /f, /v).
   if (change.app && IsBatchSetting(change.name)) {

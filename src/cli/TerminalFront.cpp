@@ -61,8 +61,16 @@ int TerminalFront::RunProgress(OperationProgress& progress, JobKind job) {
 }
 
 void TerminalFront::RunConversionStatus() {
+  bool cancelShown = false;
   for (;;) {
-    JobEvent event = events_.WaitNext();
+    // Often: a conversion takes well under a second, and a Ctrl-C must still reach it.
+    std::optional<JobEvent> next = events_.WaitNextFor(std::chrono::milliseconds(10));
+    if (cancel_.load() && !cancelShown && application_) {
+      application_->progress.cancelRequested = true;
+      cancelShown = true;
+    }
+    if (!next) continue;
+    const JobEvent& event = *next;
     if (event.job != JobKind::Conversion) continue;
     if (event.Ends()) break;
     if (terminal_) {

@@ -15,7 +15,7 @@ class TerminalFront : public IApplicationFront {
   // terminal: err is a terminal (progress lines); colours: out is one (the report's map in colour).
   TerminalFront(TerminalMessageBoxes& boxes, std::FILE* out, std::FILE* err, bool terminal, bool colours,
                 const std::atomic<bool>& cancel, std::string programName);
-  void SetApplication(const Application& application) { application_ = &application; }
+  void SetApplication(Application& application) { application_ = &application; }
 
   IJobEvents& JobEvents() override { return events_; }
   int RunProgress(OperationProgress& progress, JobKind job) override;
@@ -42,6 +42,6 @@ class TerminalFront : public IApplicationFront {
   bool colours_;
   const std::atomic<bool>& cancel_;
   std::string programName_;
-  const Application* application_ = nullptr;
+  Application* application_ = nullptr;
   JobEventQueue events_;
 };

@@ -4,6 +4,7 @@
 
 #include "app/CommandLine.h"
 #include "base/Format.h"
+#include "base/Strings.h"
 #include "base/Texts.h"
 #include "cli/TerminalText.h"
 
@@ -11,6 +12,19 @@ bool AsksForHelp(const std::vector<std::string>& arguments) {
   if (arguments.size() != 2) return false;
   const std::string& argument = arguments[1];
   return argument == "--help" || argument == "-h" || argument == "/?";
+}
+
+void LowerLongOptions(std::vector<std::string>& arguments) {
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    std::string& argument = arguments[i];
+    bool operand = IsSwitch(arguments[i - 1], "/d") || IsSwitch(arguments[i - 1], "/i") ||
+                   IsSwitch(arguments[i - 1], "/o");
+    bool optionLike = argument.size() > 2 && argument.starts_with("--") &&
+                      argument.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-") ==
+                          std::string::npos;
+    if (operand || !optionLike) continue;
+    for (char& c : argument) c = AsciiLower(c);
+  }
 }
 
 bool TakeResumeOption(std::vector<std::string>& arguments) {

@@ -34,6 +34,7 @@ std::atomic<bool> interrupted{false};
 int main(int argc, char** argv) {
   InstallSignalHandlers(&interrupted);
   std::vector<std::string> arguments(argv, argv + argc);
+  LowerLongOptions(arguments);
   bool resume = TakeResumeOption(arguments);
   bool terminal = ::isatty(2) != 0;
   TerminalMessageBoxes boxes(stdin, stdout, stderr, ::isatty(0) != 0);
@@ -58,6 +59,11 @@ int main(int argc, char** argv) {
   application.resumePolicy = resume ? ResumePolicy::Always : ResumePolicy::Never;
   // Only an emergency image has a map to resume from.
   if (resume) application.settings.m_emergency = 1;
+
+  if (resume && OperationSwitch(arguments) != 'r') {
+    std::fprintf(stderr, "%s\n", kTextResumeNeedsRead);
+    return front.CloseOutput(kExitUnusable);
+  }
 
   if (arguments.size() == 2 && arguments[1] == "--drives") {
     std::unique_ptr<ILinuxSyscalls> kernel = LinuxKernelSyscalls();

@@ -48,7 +48,7 @@ std::unique_ptr<IFloppyDevice> FloppyDrives::Create(const DeviceContext& context
     }
     if (vwin32_) return std::make_unique<Vwin32FloppyDevice>(*vwin32_, context);
     INtSyscalls& drives = delayedDrives_ ? *delayedDrives_ : static_cast<INtSyscalls&>(virtualDrives_);
-    return std::make_unique<NtFloppyDevice>(drives, context);
+    return std::make_unique<NtFloppyDevice>(drives, context, *named);
   }
   return systemDrives_->Create(context);
 }

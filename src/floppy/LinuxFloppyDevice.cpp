@@ -72,8 +72,17 @@ void LinuxFloppyDevice::ShowOpenFailure(int error) {
   if (error == kLinuxENoEnt || error == kLinuxENxio || error == kLinuxENoDev) {
     boxes.Show(0, FormatText(kTextLinuxNoDrive, {letter, path}), MessageIcon::Error);
   } else if (error == kLinuxEAcces || error == kLinuxEPerm) {
-    std::string group = context_.boxes.ShownArgument(os_.Stat(path_).group);
-    boxes.Show(0, FormatText(kTextLinuxNoPermission, {letter, path, group, group}), MessageIcon::Error);
+    // Joining the node's group helps only when that group may read and write it (never group root).
+    LinuxNode node = os_.Stat(path_);
+    std::string group = boxes.ShownArgument(node.group);
+    std::string owner = boxes.ShownArgument(node.owner);
+    if (os_.Privileged()) {
+      boxes.Show(0, FormatText(kTextLinuxBlocked, {letter, path}), MessageIcon::Error);
+    } else if ((node.mode & 060) == 060 && node.group != "root" && node.group != "0") {
+      boxes.Show(0, FormatText(kTextLinuxNoPermission, {letter, path, group, group}), MessageIcon::Error);
+    } else {
+      boxes.Show(0, FormatText(kTextLinuxNoPermissionOwner, {letter, path, owner, owner}), MessageIcon::Error);
+    }
   } else if (error == kLinuxEBusy) {
     boxes.Show(0, FormatText(kTextLinuxDriveBusy, {letter, path}), MessageIcon::Error);
   } else if (error == kLinuxERofs) {
@@ -306,7 +315,8 @@ int LinuxFloppyDevice::Write(const void* buffer, uint32_t bytes, uint32_t& trans
     error = kLinuxENoMem;
   }
   if (DiskChanged()) return kDiskChangedDuringJob;
-  return FailWrite(context_, startSector, static_cast<uint32_t>(error), error == kLinuxERofs);
+  // A read-only block device (a write-protected USB drive) opens for writing; its writes fail with EPERM.
+  return FailWrite(context_, startSector, static_cast<uint32_t>(error), error == kLinuxERofs || error == kLinuxEPerm);
 }
 
 int LinuxFloppyDevice::Verify(uint32_t bytes, int64_t startSector, int count) {

@@ -129,6 +129,8 @@ struct LinuxNode {
   bool regularFile = false;
   unsigned major = 0;
   unsigned minor = 0;
+  unsigned mode = 0;  // permission bits (07777)
+  std::string owner;  // the owner's name (its number when it has none)
   std::string group;  // the owning group's name (its number when it has none)
 };
 
@@ -146,6 +148,8 @@ class ILinuxSyscalls {
   virtual LinuxNode Stat(const std::string& path) = 0;
   // The text of one of the kernel's small lists (/proc/partitions, /proc/self/mountinfo); empty when unreadable.
   virtual std::string ReadSystemText(const std::string& path) = 0;
+  // True when the process runs as root, whom no permission bits stop.
+  virtual bool Privileged() = 0;
 };
 
 // The running kernel (POSIX builds only).

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -37,12 +38,19 @@ class KernelSyscalls final : public ILinuxSyscalls {
     node.regularFile = S_ISREG(status.st_mode);
     node.major = major(status.st_rdev);
     node.minor = minor(status.st_rdev);
+    node.mode = status.st_mode & 07777;
+    node.owner = std::to_string(status.st_uid);
     node.group = std::to_string(status.st_gid);
     std::vector<char> scratch(16384);
     struct group entry {};
     struct group* found = nullptr;
     if (::getgrgid_r(status.st_gid, &entry, scratch.data(), scratch.size(), &found) == 0 && found) {
       node.group = found->gr_name;
+    }
+    struct passwd user {};
+    struct passwd* named = nullptr;
+    if (::getpwuid_r(status.st_uid, &user, scratch.data(), scratch.size(), &named) == 0 && named) {
+      node.owner = named->pw_name;
     }
     return node;
   }
@@ -56,6 +64,8 @@ class KernelSyscalls final : public ILinuxSyscalls {
     ::close(fd);
     return text;
   }
+
+  bool Privileged() override { return ::geteuid() == 0; }
 
  private:
   template <typename T>

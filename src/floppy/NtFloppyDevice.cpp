@@ -28,7 +28,7 @@ int NtFloppyDevice::Open(DeviceAccess access) {
                               kOpenExisting, 0);
   }
   if (handle_ != kInvalidNtHandle) return 0;
-  ShowError(context_.boxes, kTextCannotOpen, {letter});
+  ShowError(context_.boxes, kTextCannotOpen, {node_.empty() ? letter : letter + " (" + node_ + ")"});
   return -1;
 }
 

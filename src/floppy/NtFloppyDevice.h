@@ -3,12 +3,18 @@
 // I/O controls for geometry and formatting, and plain reads and writes at the handle's file pointer.
 // Everything goes through INtSyscalls, so the same code drives a real drive or a virtual floppy.
 
+#include <string>
+#include <utility>
+
 #include "floppy/FloppyDevice.h"
 #include "floppy/NtSyscalls.h"
 
 class NtFloppyDevice final : public IFloppyDevice {
  public:
-  NtFloppyDevice(INtSyscalls& os, const DeviceContext& context) : os_(os), context_(context) {}
+  // node: the file that stands in for the drive (a virtual floppy), named with the letter when it cannot be
+  // opened; empty for the system's drive.
+  NtFloppyDevice(INtSyscalls& os, const DeviceContext& context, std::string node = {})
+      : os_(os), context_(context), node_(std::move(node)) {}
   ~NtFloppyDevice() override { Close(); }
   NtFloppyDevice(const NtFloppyDevice&) = delete;
   NtFloppyDevice& operator=(const NtFloppyDevice&) = delete;
@@ -32,6 +38,7 @@ class NtFloppyDevice final : public IFloppyDevice {
  private:
   INtSyscalls& os_;
   DeviceContext context_;
+  std::string node_;
   NtHandle handle_ = kInvalidNtHandle;
 };
 

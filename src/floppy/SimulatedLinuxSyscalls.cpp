@@ -70,9 +70,15 @@ void SimulatedLinuxSyscalls::ChangeDisk(const std::string& path, std::shared_ptr
   ++drive.generation;
 }
 
-void SimulatedLinuxSyscalls::RefuseOpen(const std::string& path, int error, std::string group) {
+void SimulatedLinuxSyscalls::RefuseOpen(const std::string& path, int error, std::string group, unsigned mode,
+                                        std::string owner) {
   std::lock_guard lock(mutex_);
-  refusals_[path] = Refusal{error, std::move(group)};
+  refusals_[path] = Refusal{error, std::move(group), mode, std::move(owner)};
+}
+
+void SimulatedLinuxSyscalls::MakeReadOnly(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  drives_[path].readOnly = true;
 }
 
 void SimulatedLinuxSyscalls::SetSystemText(const std::string& path, std::string text) {
@@ -114,6 +120,8 @@ LinuxNode SimulatedLinuxSyscalls::Stat(const std::string& path) {
   // The kernel's numbers: 2 for the floppy driver, 8 for SCSI disks.
   node.major = drive != drives_.end() && drive->second.kind == LinuxDriveKind::Usb ? 8 : 2;
   node.group = refusal != refusals_.end() ? refusal->second.group : "disk";
+  node.mode = refusal != refusals_.end() ? refusal->second.mode : 0660;
+  node.owner = refusal != refusals_.end() ? refusal->second.owner : "root";
   return node;
 }
 
@@ -279,6 +287,7 @@ int64_t SimulatedLinuxSyscalls::Transfer(int fd, uint8_t* buffer, std::size_t by
       reinterpret_cast<std::uintptr_t>(buffer) % kSectorBytes != 0) {
     return Fail(kLinuxEInval);
   }
+  if (write && drive.readOnly) return Fail(kLinuxEPerm);
   if (!drive.floppy || drive.diskChanged) return Fail(kLinuxEIo);  // "disk absent or changed during operation"
   VirtualFloppy& floppy = *drive.floppy;
   if (floppy.diskAbsent) return Fail(ErrnoOf(static_cast<uint32_t>(kErrorNotReady), drive.kind));

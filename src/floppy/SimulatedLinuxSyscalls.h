@@ -27,12 +27,18 @@ class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
   // kernel's floppy driver, transfers on them then fail with EIO until the node is opened again, and the
   // drive's state (FDPOLLDRVSTAT) tells of the change.
   void ChangeDisk(const std::string& path, std::shared_ptr<IVirtualFloppyStore> store);
-  // Opening path fails with error before anything else is looked at (a node this user may not open).
-  void RefuseOpen(const std::string& path, int error, std::string group);
   // What ReadSystemText gives for path (the kernel's lists of partitions and mounts); empty unless set.
   void SetSystemText(const std::string& path, std::string text);
   // The drive at path reports bytes as its capacity, whatever its disk holds (a stick or hard disk).
   void SetCapacity(const std::string& path, uint64_t bytes);
+  // Opening path fails with error before anything else is looked at (a node this user may not open); the
+  // node is owner's and group's with permission bits mode.
+  void RefuseOpen(const std::string& path, int error, std::string group, unsigned mode = 0660,
+                  std::string owner = "root");
+  // The block device at path is read-only (a write-protected USB stick, a loop device set read-only): it
+  // opens for writing, and writes fail with EPERM as the block layer fails them.
+  void MakeReadOnly(const std::string& path);
+  void RunAsRoot(bool root) { root_ = root; }
 
   int Open(const std::string& path, int flags) override;
   int Ioctl(int fd, unsigned long request, void* argument) override;
@@ -43,6 +49,7 @@ class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
   int Errno() override;
   LinuxNode Stat(const std::string& path) override;
   std::string ReadSystemText(const std::string& path) override;
+  bool Privileged() override { return root_; }
 
  private:
   struct Drive {
@@ -57,6 +64,7 @@ class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
     std::optional<uint64_t> capacity;
     int files = 0;
     bool exclusive = false;
+    bool readOnly = false;
   };
   struct File {
     std::string path;
@@ -65,6 +73,8 @@ class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
   struct Refusal {
     int error;
     std::string group;
+    unsigned mode;
+    std::string owner;
   };
 
   int Fail(int error);
@@ -79,4 +89,5 @@ class SimulatedLinuxSyscalls final : public ILinuxSyscalls {
   std::map<int, File> files_;
   std::map<std::string, std::string> systemTexts_;
   int nextFd_ = 3;
+  bool root_ = false;
 };

@@ -1,5 +1,7 @@
 #include "image/Conversion.h"
 
+#include <algorithm>
+
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/ImageForm.h"
@@ -44,10 +46,17 @@ int SaveImageFile(const CImageInfo& source, const CImageInfo& target, const Imag
       !AskYesNo(boxes, kTextCompatibleModeActive)) {
     return kSaveDeclined;
   }
+  auto cancelled = [&options] { return options.cancel && options.cancel->load(); };
   ImageWriter writer(boxes, options.write);
   if (writer.Open(target.m_path) != 0) return -1;
   std::size_t count = buffer.count < buffer.bytes.size() ? buffer.count : buffer.bytes.size();
-  if (writer.Write(buffer.bytes.data(), count) != 0) return -1;
+  // In pieces, so that a cancel is heard while a large image is compressed.
+  constexpr std::size_t kPieceBytes = 64 * 1024;
+  for (std::size_t at = 0; at < count; at += kPieceBytes) {
+    if (cancelled()) return kSaveCancelled;  // the writer removes its temporary file
+    if (writer.Write(buffer.bytes.data() + at, std::min(kPieceBytes, count - at)) != 0) return -1;
+  }
+  if (cancelled()) return kSaveCancelled;
   // A conversion carries description, geometry and byte counts; the checksum is the new file's own.
   CImageInfo written = target;
   written.m_description = source.m_description;
@@ -74,7 +83,8 @@ void ConversionJob::Work(IJobEvents& events) {
   events.Post({JobKind::Conversion, JobStep::Loading});
   {
     ImageBuffer buffer;
-    if (LoadImageFile(source_, buffer, boxes_) == 0) {
+    auto cancelled = [this] { return options_.cancel && options_.cancel->load(); };
+    if (!cancelled() && LoadImageFile(source_, buffer, boxes_) == 0 && !cancelled()) {
       events.Post({JobKind::Conversion, JobStep::Saving});
       succeeded_ = SaveImageFile(source_, target_, buffer, options_, boxes_) == 0;
     }

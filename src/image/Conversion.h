@@ -2,6 +2,7 @@
 // Loading a whole image into memory, saving it in any form, the conversion job that does both on a worker
 // thread, the integrity check and the change of description.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <thread>
@@ -28,16 +29,20 @@ int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& 
 struct SaveOptions {
   ImageWriteOptions write;
   bool suppress = false;  // no compatible-mode question
+  const std::atomic<bool>* cancel = nullptr;  // once set, the save stops before the file is put in place
 };
-inline constexpr int kSaveDeclined = 1;  // the compatible-mode question was answered No: nothing written
+inline constexpr int kSaveDeclined = 1;   // the compatible-mode question was answered No: nothing written
+inline constexpr int kSaveCancelled = 2;  // cancelled: nothing written, nothing shown
 
 // Writes buffer as target's form, the trailer carrying source's description, geometry and byte counts.
-// 0, kSaveDeclined, or -1 after its message; a file already at the target path survives any failure.
+// 0, kSaveDeclined, kSaveCancelled, or -1 after its message; a file already at the target path survives any
+// failure.
 int SaveImageFile(const CImageInfo& source, const CImageInfo& target, const ImageBuffer& buffer,
                   const SaveOptions& options, IMessageBoxes& boxes);
 
 // Load and save on a worker thread, posting Loading before loading, Saving before saving and Ended at the
-// end. The job object must outlive the thread: destroy it after the Ended event.
+// end; options.cancel stops it between the two or during the save. The job object must outlive the thread:
+// destroy it after the Ended event.
 class ConversionJob {
  public:
   ConversionJob(CImageInfo source, CImageInfo target, SaveOptions options, IMessageBoxes& boxes);
@@ -58,7 +63,8 @@ class ConversionJob {
 
 enum class IntegrityResult { NoChecksum, Good, Bad };
 // Compares the file's CRC (trailer excluded) with the stored checksum and says so: 57697 (no checksum),
-// 57698 (good, information icon) or 57699 (bad, also when the CRC cannot be computed).
+// 57698 (good, information icon) or 57699 (bad, also when the CRC cannot be computed). A zip .imz without
+// a checksum of ours is checked against the archive's CRC-32 of its file instead (good: its own message).
 IntegrityResult CheckIntegrity(const CImageInfo& image, IMessageBoxes& boxes);
 
 // False for an image without a trailer and for a zip .imz (read, never written): its description changes

@@ -53,8 +53,9 @@ class CImageInfo {
   // usable geometry (0 x 0, a count below 1, more than 2 MB of sectors), takes its geometry from its size;
   // when that size cannot be measured, nothing may go on with a made-up geometry.
   int LoadInfo(const std::string& path, IMessageBoxes& boxes);
-  // Accepts path as a destination: 0, or -1 after message 122, -2 after 106 when no file can be created in
-  // its folder (missing, or not writable). The file need not exist.
+  // Accepts path as a destination: 0, or -1 after message 122, -2 after the save's refusal (106 when no file
+  // can be created in its folder, 125 for a read-only file, the not-a-regular-file message). The file need
+  // not exist.
   int SetTarget(const std::string& path, IMessageBoxes& boxes);
   // m_imageBytes, m_sectorsPerTrack and m_tracks from the raw image size (a trailer is not counted; a
   // compressed image is counted up to just past 2 MB). False after message 124 when the image cannot be

@@ -8,6 +8,7 @@
 #include "image/ImageContent.h"
 #include "image/ImageForm.h"
 #include "image/ImageInfo.h"
+#include "image/ImageStream.h"
 #include "image/RawImageInput.h"
 
 // A trailer states 0 for both when its geometry is unknown; a damaged one may state anything. Only a
@@ -94,15 +95,12 @@ int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
     ShowError(boxes, kTextUnsupportedExtension);
     return -1;
   }
-  // The save comes only after a whole read or conversion: a folder it can never write to is refused now,
-  // by the save's own first step (its temporary file goes again at once). The read refuses floppy drives
-  // itself, without spinning one up here.
+  // The save comes only after a whole read or conversion: a target it would refuse then (no folder to write
+  // to, a device, FIFO or folder, a read-only file) is refused now, by the save's own first step (its
+  // temporary file goes again at once). The read refuses floppy drives itself, without spinning one up here.
   if (!OnFloppyDrive(path)) {
     FileSave probe;
-    if (probe.Begin(path) == FileSave::Start::CannotCreate) {
-      ShowError(boxes, kTextCannotCreate, {path});
-      return -2;
-    }
+    if (!BeginImageSave(probe, path, boxes)) return -2;
   }
   m_state = ImageState::Target;
   return 0;

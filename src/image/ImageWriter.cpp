@@ -28,6 +28,16 @@ struct ImageWriter::State {
   bool open = false;
 };
 
+bool BeginImageSave(FileSave& save, const std::string& targetPath, IMessageBoxes& boxes) {
+  switch (save.Begin(targetPath)) {
+    case FileSave::Start::Ready: return true;
+    case FileSave::Start::NotRegular: ShowError(boxes, kTextNotRegularFile, {targetPath}); break;
+    case FileSave::Start::ReadOnly: ShowError(boxes, kTextFileReadOnly, {targetPath}); break;
+    case FileSave::Start::CannotCreate: ShowError(boxes, kTextCannotCreate, {targetPath}); break;
+  }
+  return false;
+}
+
 ImageWriter::ImageWriter(IMessageBoxes& boxes, ImageWriteOptions options)
     : state_(std::make_unique<State>(boxes, std::move(options))) {}
 
@@ -50,12 +60,7 @@ int ImageWriter::Open(const std::string& targetPath) {
     program = OpenStubCarrier(programPath, s.boxes);
     if (!program) return -1;
   }
-  switch (s.save.Begin(targetPath)) {
-    case FileSave::Start::Ready: break;
-    case FileSave::Start::NotRegular: ShowError(s.boxes, kTextNotRegularFile, {targetPath}); return -1;
-    case FileSave::Start::ReadOnly: ShowError(s.boxes, kTextFileReadOnly, {targetPath}); return -1;
-    case FileSave::Start::CannotCreate: ShowError(s.boxes, kTextCannotCreate, {targetPath}); return -1;
-  }
+  if (!BeginImageSave(s.save, targetPath, s.boxes)) return -1;
   s.open = true;
   if (program && CopyStub(*program, programPath, s.save.Out(), s.boxes) != 0) {
     s.Discard();

@@ -2,9 +2,11 @@
 // settings block behind the image stream; and reading the block back.
 #include "image/SelfExtractor.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/CodePage.h"
+#include "base/Format.h"
 #include "base/Texts.h"
 #include "image/Bzip2File.h"
 
@@ -63,12 +65,28 @@ bool AppendBytes(const std::string& path, const std::string& bytes, ItemOffsets&
   return true;
 }
 
+// The program's own file carries the stub; any other carrier is a stub file that the user named
+// ($DISKELLE_SFX) or put beside the program, and its messages name that file instead of blaming antivirus
+// software for a file the program itself could not use. text: the program file's message.
+void ShowStubError(IMessageBoxes& boxes, int text, const std::string& carrier) {
+  if (ResolveLinks(carrier) == ResolveLinks(OwnProgramPath())) {
+    text == kTextCannotOpenAntivirus ? ShowError(boxes, text, {carrier}) : ShowError(boxes, text);
+    return;
+  }
+  const char* stubText = text == kTextCannotOpenAntivirus ? kTextStubFileUnreadable : kTextStubFileInvalid;
+  boxes.Show(0, FormatText(stubText, {boxes.ShownArgument(carrier)}), MessageIcon::Error);
+}
+
 }  // namespace
 
 std::optional<File> FindStubStart(const std::string& programPath, IMessageBoxes& boxes) {
   File program = File::Open(programPath, FileMode::Read);
-  if (!program || !program.Seek(1024, SEEK_SET)) {
-    ShowError(boxes, kTextCannotOpenAntivirus, {programPath});
+  // The stub ends the file and is no longer than kMaxStubBytes: only that tail can hold its start, and a
+  // large file named by mistake is not read to its end.
+  std::optional<uint64_t> size = program ? program.Size() : std::nullopt;
+  int64_t from = size ? std::max<int64_t>(1024, static_cast<int64_t>(*size) - kMaxStubBytes) : 0;
+  if (!size || !program.Seek(from, SEEK_SET)) {
+    ShowStubError(boxes, kTextCannotOpenAntivirus, programPath);
     return std::nullopt;
   }
   // The signature's first byte occurs in it only once, so after a mismatch the byte that broke the match is
@@ -86,15 +104,11 @@ std::optional<File> FindStubStart(const std::string& programPath, IMessageBoxes&
     }
   }
   if (matched < kLength) {
-    if (std::ferror(program.get())) {
-      ShowError(boxes, kTextCannotOpenAntivirus, {programPath});
-    } else {
-      ShowError(boxes, kTextNoStubInProgram);
-    }
+    ShowStubError(boxes, std::ferror(program.get()) ? kTextCannotOpenAntivirus : kTextNoStubInProgram, programPath);
     return std::nullopt;
   }
   if (!program.Seek(-kLength, SEEK_CUR)) {
-    ShowError(boxes, kTextCannotOpenAntivirus, {programPath});
+    ShowStubError(boxes, kTextCannotOpenAntivirus, programPath);
     return std::nullopt;
   }
   return program;
@@ -119,7 +133,7 @@ int CopyStub(File& program, const std::string& programPath, File& target, IMessa
   for (;;) {
     std::size_t got = program.Read(chunk.data(), chunk.size());
     if (got < chunk.size() && std::ferror(program.get())) {
-      ShowError(boxes, kTextCannotOpenAntivirus, {programPath});
+      ShowStubError(boxes, kTextCannotOpenAntivirus, programPath);
       return -1;
     }
     if (got == 0) break;
@@ -127,7 +141,7 @@ int CopyStub(File& program, const std::string& programPath, File& target, IMessa
     if (stub.size() > static_cast<std::size_t>(kMaxStubBytes)) break;
   }
   if (stub.size() > static_cast<std::size_t>(kMaxStubBytes) || FindImageStreamIn(stub.data(), stub.size()) >= 0) {
-    ShowError(boxes, kTextInvalidStubInProgram);
+    ShowStubError(boxes, kTextInvalidStubInProgram, programPath);
     return -1;
   }
   if (!target.Write(stub.data(), stub.size())) {

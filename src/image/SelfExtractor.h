@@ -16,7 +16,9 @@
 inline constexpr int kSettingsBlockBytes = 1024;
 
 // Opens programPath and positions it at the first byte of the stub (the first stub signature at or after
-// offset 1024). nullopt after message 57682 (cannot open) or 57731 (no stub in the program file).
+// offset 1024 and within the file's last kMaxStubBytes). nullopt after message 57682 (cannot open) or 57731
+// (no stub in the program file). Every stub message names a carrier that is not the program's own file as
+// the self-extractor file it is (kTextStubFileUnreadable, kTextStubFileInvalid).
 std::optional<File> FindStubStart(const std::string& programPath, IMessageBoxes& boxes);
 
 // The stub from its carrier: a file that begins with the stub signature and is no longer than a stub is the

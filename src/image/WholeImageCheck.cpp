@@ -1,5 +1,6 @@
 #include "image/WholeImageCheck.h"
 
+#include <string>
 #include <vector>
 
 #include "base/Texts.h"
@@ -15,7 +16,8 @@ constexpr std::size_t kChunkBytes = 128 * kSectorBytes;
 
 }  // namespace
 
-int CheckWholeImage(const CImageInfo& image, IMessageBoxes& boxes, const ImageBlockVisitor& onBlock) {
+int CheckWholeImage(const CImageInfo& image, IMessageBoxes& boxes, const ImageBlockVisitor& onBlock,
+                    const char* afterBadChecksum) {
   ImageReader reader(boxes);
   if (reader.Open(image) != 0) return -1;
   // A plain image's raw bytes are the file less its trailer, exactly what the checksum covers: one pass.
@@ -43,6 +45,10 @@ int CheckWholeImage(const CImageInfo& image, IMessageBoxes& boxes, const ImageBl
   uint32_t crc = sum.Value();
   bool computed = plain || image.ComputeCrc32(true, crc) == 0;
   if (computed && crc == image.m_checksum) return 0;
-  ShowError(boxes, kTextCrcBad);
+  if (afterBadChecksum) {
+    boxes.Show(kTextCrcBad, std::string(TextOf(kTextCrcBad)) + "\n" + afterBadChecksum, MessageIcon::Error);
+  } else {
+    ShowError(boxes, kTextCrcBad);
+  }
   return -1;
 }

@@ -13,5 +13,7 @@ using ImageBlockVisitor = std::function<void(const uint8_t* block)>;
 
 // Reads image's raw image to its end (no more than kImageBufferBytes) and, when its trailer stores a
 // checksum, compares the file's CRC-32 with it. 0, or -1 after message 107 (cannot open), 124 (cannot be
-// read to its end), 57730 (larger than 2 MB) or 57699 (checksum mismatch, or the CRC cannot be computed).
-int CheckWholeImage(const CImageInfo& image, IMessageBoxes& boxes, const ImageBlockVisitor& onBlock = {});
+// read to its end), 57730 (larger than 2 MB) or 57699 (checksum mismatch, or the CRC cannot be computed),
+// with afterBadChecksum as a further paragraph of 57699 when given.
+int CheckWholeImage(const CImageInfo& image, IMessageBoxes& boxes, const ImageBlockVisitor& onBlock = {},
+                    const char* afterBadChecksum = nullptr);

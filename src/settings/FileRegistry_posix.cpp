@@ -125,7 +125,12 @@ long FileRegistry::Change(const std::function<long(RegistryHive&)>& change) {
   std::lock_guard guard(mutex_);
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
-  LockFile lock(path_ + ".lock");
+  // The lock lies beside the file the save replaces, and only beside a regular file: a device or FIFO named as
+  // the settings file is never saved to, and nothing is created beside it (/dev/null.lock).
+  std::string target = ResolveLinks(path_);
+  struct stat info {};
+  if (::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return kErrorRegistryIoFailed;
+  LockFile lock(target + ".lock");
   if (!lock.Held()) return kErrorRegistryIoFailed;
   RegistryHive& hive = Load();
   long result = change(hive);

@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "base/Win32Codes.h"
@@ -16,7 +17,9 @@ void ReadAll(IRegistryBackend& registry, const char* keyPath, std::span<const Se
   key.Create(kHkeyCurrentUser, keyPath);
   for (const SettingField<Record>& field : fields) {
     if (field.dword) {
+      // A hand-edited value outside the table's range would reach loops and sizes unchecked.
       key.ReadDword(field.name, record.*field.dword, defaults.*field.dword);
+      record.*field.dword = std::clamp(record.*field.dword, field.minimum, field.maximum);
     } else {
       key.ReadString(field.name, record.*field.text, defaults.*field.text);
     }

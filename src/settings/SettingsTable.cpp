@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 
+#include "base/Strings.h"
 #include "base/Utf.h"
 #include "settings/RegistryKey.h"
 
@@ -80,7 +82,44 @@ bool SameName(std::string_view a, std::string_view b) {
 template <typename Record>
 std::string ValueText(const SettingField<Record>& field, const Record& record) {
   if (field.dword) return std::to_string(record.*field.dword);
-  return "\"" + record.*field.text + "\"";
+  return QuotedSettingText(record.*field.text);
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = AsciiLower(c);
+  return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// The inverse of QuotedSettingText (with "\xHH" for any byte, as the terminal shows what is not text).
+std::optional<std::string> UnquotedSettingText(std::string_view quoted) {
+  std::string text;
+  for (std::size_t i = 1; i + 1 < quoted.size(); ++i) {
+    char c = quoted[i];
+    if (c == '"') return std::nullopt;
+    if (c != '\\') {
+      text += c;
+      continue;
+    }
+    if (++i + 1 >= quoted.size()) return std::nullopt;
+    switch (quoted[i]) {
+      case '\\': text += '\\'; break;
+      case '"': text += '"'; break;
+      case 'n': text += '\n'; break;
+      case 'r': text += '\r'; break;
+      case 't': text += '\t'; break;
+      case 'x': {
+        int high = i + 2 < quoted.size() ? HexDigit(quoted[i + 1]) : -1;
+        int low = high >= 0 ? HexDigit(quoted[i + 2]) : -1;
+        if (low < 0) return std::nullopt;
+        text += static_cast<char>(high * 16 + low);
+        i += 2;
+        break;
+      }
+      default: return std::nullopt;
+    }
+  }
+  return text;
 }
 
 template <typename Record>
@@ -114,6 +153,15 @@ void CheckValue(const SettingField<Record>& field, std::string_view value, Setti
     return;
   }
   change.text = std::string(value);
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+    std::optional<std::string> unquoted = UnquotedSettingText(value);
+    if (!unquoted) {
+      change.refusal = SettingRefusal::BadQuoting;
+      return;
+    }
+    change.text = *unquoted;
+    value = change.text;
+  }
   for (const char* choice : field.choices) {
     change.allowed += change.allowed.empty() ? "" : ", ";
     change.allowed += choice;
@@ -141,6 +189,28 @@ bool Store(IRegistryBackend& registry, const SettingField<Record>& field, const 
 }
 
 }  // namespace
+
+std::string QuotedSettingText(std::string_view text) {
+  std::string quoted = "\"";
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '\\': quoted += "\\\\"; break;
+      case '"': quoted += "\\\""; break;
+      case '\n': quoted += "\\n"; break;
+      case '\r': quoted += "\\r"; break;
+      case '\t': quoted += "\\t"; break;
+      default:
+        if (byte < 0x20 || byte == 0x7F) {
+          constexpr char kHex[] = "0123456789abcdef";
+          quoted += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+        } else {
+          quoted += c;
+        }
+    }
+  }
+  return quoted + "\"";
+}
 
 std::span<const SettingField<AppSettings>> AppSettingFields() { return kAppFields; }
 std::span<const SettingField<SelfExeSettings>> SelfExeSettingFields() { return kSelfExeFields; }

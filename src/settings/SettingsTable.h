@@ -30,7 +30,11 @@ std::span<const SettingField<SelfExeSettings>> SelfExeSettingFields();
 // name (WindowFx, VerifyFormat and VerifyWrite are in both keys).
 inline constexpr std::string_view kSelfExeSettingPrefix = "Self-Exe.";
 
-// Values as the listing shows them: DWORDs in decimal, strings in double quotes, as stored.
+// Values as the listing shows them: DWORDs in decimal, strings in double quotes with \\, \", \n, \r, \t and
+// \xHH for a backslash, a quote and the control characters, so that a line break and the typed characters
+// "\r\n" look different. A --set value in double quotes is read back the same way; any other is taken as given.
+std::string QuotedSettingText(std::string_view text);
+
 struct SettingLine {
   std::string name;
   std::string value;
@@ -38,9 +42,19 @@ struct SettingLine {
 };
 std::vector<SettingLine> ListSettings(const AppSettings& app, const SelfExeSettings& selfExe);
 
-enum class SettingRefusal { None, NotAnAssignment, UnknownName, NotANumber, OutOfRange, NotAChoice, NotText, TooLong };
+enum class SettingRefusal {
+  None,
+  NotAnAssignment,
+  UnknownName,
+  NotANumber,
+  OutOfRange,
+  NotAChoice,
+  NotText,
+  TooLong,
+  BadQuoting,  // in double quotes, with an escape the listing never shows or a quote not escaped
+};
 
-// "NAME=VALUE": the name in any case, a DWORD in decimal digits, a string as given.
+// "NAME=VALUE": the name in any case, a DWORD in decimal digits, a string as given or quoted as listed.
 struct SettingChange {
   SettingRefusal refusal = SettingRefusal::None;
   std::string name;  // as the listing spells it, once the name is known

@@ -65,6 +65,41 @@ TEST_F(Cli, HelpAndUnusableCommandLines) {
   }
 }
 
+TEST_F(Cli, LongOptionsInAnyCaseAndResumeOnlyWithARead) {
+  std::string floppy = NewFloppy("a.vfd", {"--format", "720", "--fill", "random"});
+  drives["DISKELLE_DRIVE_A"] = floppy;
+  std::string image = Path("disk.img");
+  ASSERT_EQ(Diskelle({"/r", "/o", image}).exitCode, 0);
+  const std::string settings = Diskelle({"--settings"}).out;
+  const std::string help = Diskelle({"--help"}).out;
+  const std::string disk = ReadWhole(floppy);
+  const std::string resumeRefused = "--resume 只能与 /r 一起使用 (紧急读取到已有的映像文件)。\n";
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string out, err;
+  } cases[] = {
+      {{"--SETTINGS"}, 0, settings, ""},
+      {{"--Help"}, 0, help, ""},
+      {{"--resume"}, 2, "", resumeRefused},
+      {{"--Resume", "/c", "/i", image, "/o", Path("copy.img")}, 2, "", resumeRefused},
+      {{"--resume", "/s", "/w", "/i", image}, 2, "", resumeRefused},
+      {{"/t", "/i", image, "--RESUME"}, 2, "", resumeRefused},
+      {{"--resume", "--settings"}, 2, "", resumeRefused},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = Diskelle(c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.args[0] << " " << c.args.size();
+    EXPECT_EQ(run.out, c.out) << c.args[0] << " " << c.args.size();
+    EXPECT_EQ(run.err, c.err) << c.args[0] << " " << c.args.size();
+  }
+  EXPECT_FALSE(FileExists(Path("copy.img")));
+  EXPECT_TRUE(ReadWhole(floppy) == disk);
+  // A description that looks like an option is taken as given.
+  ASSERT_EQ(Diskelle({"/c", "/i", image, "/o", Path("kept.img"), "/d", "--KEPT"}).exitCode, 0);
+  EXPECT_TRUE(Contains(Diskelle({Path("kept.img")}).out, "--KEPT"));
+}
+
 TEST_F(Cli, ResultsThatNeverReachStandardOutputFailTheRun) {
   drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "720", "--fill", "zero"});
   std::string image = Path("disk.img");
@@ -238,6 +273,20 @@ TEST_F(Cli, SelfExtractingImagesTakeTheStubThatTheEnvironmentNames) {
   env["DISKELLE_SFX"] = Path("missing.exe");
   ProgramRun missing = Diskelle({"/c", "/i", image, "/o", Path("other.exe")});
   EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err, "不能读取自解压程序文件 " + Path("missing.exe") +
+                             " ($DISKELLE_SFX 所指定的文件，或程序旁边的 diskelle-sfx.exe)，不能创建自解压映像文件。\n");
+  EXPECT_FALSE(FileExists(Path("other.exe")));
+
+  // A large file named by mistake is not read to its end (2 GiB took most of a minute).
+  WriteWhole(Path("large.exe"), "");
+  std::filesystem::resize_file(std::filesystem::u8path(Path("large.exe")), uint64_t{2} << 30);
+  env["DISKELLE_SFX"] = Path("large.exe");
+  ProgramOptions guarded;
+  guarded.timeoutSeconds = 20;
+  ProgramRun large = Diskelle({"/c", "/i", image, "/o", Path("other.exe")}, guarded);
+  EXPECT_EQ(large.exitCode, 1);
+  EXPECT_EQ(large.err, Path("large.exe") + " 不是自解压程序 (diskelle-sfx.exe)，不能创建自解压映像文件。\n"
+                                           "请用 $DISKELLE_SFX 指定自解压程序文件。\n");
   EXPECT_FALSE(FileExists(Path("other.exe")));
 }
 
@@ -350,8 +399,18 @@ TEST_F(Cli, SettingsAreListedAndSetByNameAndBadValuesAreRefused) {
   EXPECT_EQ(refused.err, "当 '紧急读取' 模式激活后，你只能作为 IMG 来保存映像文件。\n");
 
   // A drive's node is kept in the settings; the environment still wins for one run.
+  // Typed relative, it is stored as the file it names, for runs from any folder.
   std::string stored = NewFloppy("stored.vfd", {"--format", "360", "--fill", "zero"});
-  ASSERT_EQ(Diskelle({"--set", "DriveANode=" + stored}).exitCode, 0);
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  ProgramRun setNode = Diskelle({"--set", "DriveANode=./stored.vfd"});
+  std::filesystem::current_path(previous);
+  ASSERT_EQ(setNode.exitCode, 0);
+  EXPECT_EQ(setNode.out, "已设置 DriveANode = \"" + stored + "\"\n");
+  drives["DISKELLE_DRIVE_A"] = Path("gone.vfd");
+  ProgramRun gone = Diskelle({"/r", "/o", Path("gone.img")});
+  EXPECT_EQ(gone.exitCode, 1);
+  EXPECT_EQ(gone.err, "不能打开 A: (" + Path("gone.vfd") + ")。\n");
   for (bool named : {false, true}) {
     if (!named) drives.erase("DISKELLE_DRIVE_A");
     std::string image = Path(named ? "named.img" : "stored.img");
@@ -360,6 +419,37 @@ TEST_F(Cli, SettingsAreListedAndSetByNameAndBadValuesAreRefused) {
     EXPECT_TRUE(Contains(Diskelle({image}).out, named ? "80 个磁轨" : "40 个磁轨")) << named;
     if (!named) drives["DISKELLE_DRIVE_A"] = NewFloppy("named.vfd", {"--format", "720", "--fill", "zero"});
   }
+}
+
+// A real line break and the typed characters \r\n list differently, and what is listed sets back the same.
+TEST_F(Cli, ListedTextsAreUnambiguousAndSetBackAsListed) {
+  auto listedValue = [&]() {
+    std::string out = Diskelle({"--settings"}).out;
+    const std::string label = "\nSelf-Exe.CreateText = ";
+    std::size_t start = out.find(label) + label.size();
+    std::string line = out.substr(start, out.find('\n', start) - start);
+    return line.substr(0, line.rfind(" (默认: "));
+  };
+  struct Case {
+    std::string typed, listed;
+  } cases[] = {
+      {"一\r\n二", "\"一\\r\\n二\""},
+      {"一\\r\\n二", "\"一\\\\r\\\\n二\""},
+      {"\"quoted\" \\", "\"\\\"quoted\\\" \\\\\""},
+      {"\x01\x7f\xc2\x85\t", "\"\\x01\\x7f\\xc2\\x85\\t\""},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(Diskelle({"--set", "Self-Exe.CreateText=" + c.typed}).exitCode, 0) << c.listed;
+    std::string stored = ReadWhole(Path("settings.reg"));
+    EXPECT_EQ(listedValue(), c.listed);
+    ProgramRun again = Diskelle({"--set", "Self-Exe.CreateText=" + listedValue()});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(again.out, "已设置 Self-Exe.CreateText = " + c.listed + "\n");
+    EXPECT_EQ(ReadWhole(Path("settings.reg")), stored) << c.listed;
+  }
+  ProgramRun bad = Diskelle({"--set", "Self-Exe.CreateText=\"a\\qb\""});
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_TRUE(Contains(bad.err, "设置 Self-Exe.CreateText 的值在双引号中")) << bad.err;
 }
 
 TEST_F(Cli, AssociationWritesTheDesktopFilesAndRunsTheDesktopsToolsWhenThereAreAny) {
@@ -408,6 +498,30 @@ TEST_F(Cli, AssociationWritesTheDesktopFilesAndRunsTheDesktopsToolsWhenThereAreA
   ProgramRun blocked = Diskelle({"--associate"});
   EXPECT_EQ(blocked.exitCode, 1);
   EXPECT_EQ(blocked.err.rfind("不能创建 " + Path("plain") + "/mime/packages/diskelle.xml。\n", 0), 0u) << blocked.err;
+
+  // An entry that cannot be written leaves no types behind, nor changes the ones an earlier run wrote.
+  env["XDG_DATA_HOME"] = data;
+  std::filesystem::create_directories(entry);  // a folder where the entry goes
+  for (bool earlier : {false, true}) {
+    if (earlier) WriteWhole(types, "earlier types");
+    ProgramRun half = Diskelle({"--associate"});
+    EXPECT_EQ(half.exitCode, 1) << earlier;
+    EXPECT_EQ(FileExists(types), earlier);
+    EXPECT_EQ(earlier ? ReadWhole(types) : "", earlier ? "earlier types" : "");
+  }
+  std::filesystem::remove_all(entry);
+  std::filesystem::remove(types);
+
+  // A program path that a desktop cannot start is refused before anything is written.
+  for (std::string folder : {Path("100%"), Path("bad\xff")}) {
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(DISKELLE_CLI, folder + "/diskelle");
+    ProgramRun refused = Exec(folder + "/diskelle", {"--associate"});
+    EXPECT_EQ(refused.exitCode, 1) << folder;
+    EXPECT_TRUE(Contains(refused.err, "所以没有建立关联")) << refused.err;
+    EXPECT_FALSE(FileExists(types));
+    EXPECT_FALSE(FileExists(entry));
+  }
 }
 
 }  // namespace

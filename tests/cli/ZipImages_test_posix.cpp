@@ -48,4 +48,16 @@ TEST_F(CliZip, ZipImzFilesAreReadLikeTheirImageAndDamagedOnesRefused) {
   EXPECT_FALSE(FileExists(Path("x.img")));
 }
 
+// A raw image zipped by another tool has no checksum of ours; the archive's own CRC-32 is what /t reports.
+TEST_F(CliZip, ARawImageInAZipChecksByTheArchivesCrc) {
+  WriteWhole(Path("raw.img"), RawOf(NewFloppy("a.vfd", {"--format", "720", "--fill", "random"})));
+  ASSERT_TRUE(RunZipTool({"-9", "-j"}, Path("raw.imz"), {Path("raw.img")}));
+  ProgramRun checked = Diskelle({"/t", "/i", Path("raw.imz")});
+  EXPECT_EQ(checked.exitCode, 0) << checked.err;
+  EXPECT_EQ(checked.out, "zip 压缩文件中 CRC32 检查成功: 映像与压缩时相同 (该映像文件没有自己的 CRC32 检验和文件头)。\n");
+  ProgramRun plain = Diskelle({"/t", "/i", Path("raw.img")});  // nothing to check against: as before
+  EXPECT_EQ(plain.exitCode, 1);
+  EXPECT_EQ(plain.err, "文件没有包含任何 CRC32 检验和文件头。\n");
+}
+
 }  // namespace

@@ -71,7 +71,7 @@ TEST_F(Concurrency, OneProcessAtATimeHasAVirtualDrive) {
     EXPECT_NE(firstRun.exitCode == 0, second.exitCode == 0) << firstRun.err << second.err;
     const ProgramRun& refused = firstRun.exitCode == 0 ? second : firstRun;
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(Contains(refused.err, c.secondIsVfloppy ? "in use" : "不能打开 A:。")) << refused.err;
+    EXPECT_TRUE(Contains(refused.err, c.secondIsVfloppy ? "in use" : "不能打开 A: (" + floppy + ")。")) << refused.err;
     // The disk holds what the process that had the drive left, nothing older.
     std::string after = RawOf(floppy);
     bool secondWrote = second.exitCode == 0 && c.second[0] == "/s";

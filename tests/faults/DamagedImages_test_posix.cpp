@@ -9,11 +9,15 @@ namespace {
 using DamagedImages = ProgramsTest;
 
 constexpr char kCannotRead[] = "不能读取映像文件。\n";
+constexpr char kNewChecksumAdvice[] =
+    "映像文件的内容与它保存的检验和不符，所以不会被写入软盘。如果这些内容确实是你要的 (例如别的工具补上了坏扇区)，"
+    "请将它转换 (/c) 为一个新的映像文件: 新文件带有新的 CRC32 检验和，可以写入软盘。";
 
 TEST_F(DamagedImages, AreRefusedBeforeTheDiskIsTouched) {
   drives["DISKELLE_DRIVE_A"] = NewFloppy("source.vfd", {"--format", "1440", "--fill", "random"});
   ASSERT_EQ(Diskelle({"/r", "/o", Path("disk.imz")}).exitCode, 0);
   ASSERT_EQ(Diskelle({"/r", "/o", Path("disk.img")}).exitCode, 0);
+  auto changeData = [](std::string& bytes) { bytes[70000] ^= 0x10; };
   auto flip16 = [](std::string& bytes) {
     for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 16; ++i) bytes[i] = static_cast<char>(~bytes[i]);
   };
@@ -29,8 +33,8 @@ TEST_F(DamagedImages, AreRefusedBeforeTheDiskIsTouched) {
       // The trailer stays, so the image opens with its geometry and only a read to the end finds the cut.
       {"imz cut in the middle of its stream", "disk.imz",
        [](std::string& b) { b.erase(b.size() / 2, b.size() / 2 - 1024); }, {"/f"}, kCannotRead},
-      {"img changed after its trailer was written", "disk.img", [](std::string& b) { b[70000] ^= 0x10; }, {"/f"},
-       "CRC32 检查失败。\n"},
+      {"img changed after its trailer was written", "disk.img", changeData, {"/f"},
+       std::string("CRC32 检查失败。\n") + kNewChecksumAdvice + "\n"},
       {"img of 3,000,000 bytes", "disk.img", [](std::string& b) { b.assign(3000000, 'x'); }, {"/f"},
        "映像文件大于 2 MB，它不是软盘映像文件。\n"},
   };
@@ -50,6 +54,15 @@ TEST_F(DamagedImages, AreRefusedBeforeTheDiskIsTouched) {
     EXPECT_EQ(run.err, c.err);
     EXPECT_TRUE(ReadWhole(floppy) == before);  // not a sector formatted or written
   }
+
+  // The way on that the checksum refusal names: a conversion stores a new checksum, and that image writes.
+  std::string changed = ReadWhole(Path("disk.img"));
+  changeData(changed);
+  WriteWhole(Path("changed.img"), changed);
+  ASSERT_EQ(Diskelle({"/c", "/i", Path("changed.img"), "/o", Path("converted.img")}).exitCode, 0);
+  ProgramRun written = Diskelle({"/s", "/w", "/i", Path("converted.img")});
+  EXPECT_EQ(written.exitCode, 0) << written.err;
+  EXPECT_TRUE(RawOf(drives["DISKELLE_DRIVE_A"]) == changed.substr(0, 1474560));
 }
 
 // The trailer of a short image is no disk data: the disk's tail keeps what it held.

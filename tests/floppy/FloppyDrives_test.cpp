@@ -112,7 +112,8 @@ TEST_F(DriveSelection, WithoutADriveOpeningFailsNamingIt) {
   } cases[] = {
       {{}, "A:", "不能打开 A:。"},
       {{}, "B:", "不能打开 B:。"},
-      {{{"DISKELLE_DRIVE_A", "/nonexistent/a.vfd"}}, "A:", "不能打开 A:。"},  // a missing file is no drive
+      // A missing file is no drive, and the message names it.
+      {{{"DISKELLE_DRIVE_A", "/nonexistent/a.vfd"}}, "A:", "不能打开 A: (/nonexistent/a.vfd)。"},
   };
   for (const Case& c : cases) {
     boxes.Clear();

@@ -37,6 +37,7 @@ class RecordingKernel final : public ILinuxSyscalls {
   int Errno() override { return kernel.Errno(); }
   LinuxNode Stat(const std::string& path) override { return kernel.Stat(path); }
   std::string ReadSystemText(const std::string& path) override { return kernel.ReadSystemText(path); }
+  bool Privileged() override { return kernel.Privileged(); }
 
   SimulatedLinuxSyscalls kernel;
   std::vector<LinuxFloppyStruct> parameters;
@@ -107,13 +108,29 @@ TEST_F(LinuxDevice, FormatsASideWithTheMediumParametersAndTheSectorIdsOfTheNtPat
 }
 
 TEST_F(LinuxDevice, OpeningRefusalsSayWhatToDo) {
-  kernel->kernel.RefuseOpen("/dev/fd0", kLinuxEAcces, "floppy");
-  auto device = Device();
-  EXPECT_EQ(device->Open(DeviceAccess::Read), -1);
-  ASSERT_EQ(boxes.Boxes().size(), 1u);
-  EXPECT_EQ(boxes.Boxes()[0].text, FormatText(kTextLinuxNoPermission, {"A:", "/dev/fd0", "floppy", "floppy"}));
-  EXPECT_NE(boxes.Boxes()[0].text.find("floppy 组"), std::string::npos);
-  boxes.Clear();
+  // A group is named only when joining it would let the user read and write the node.
+  struct Case {
+    int error;
+    std::string group;
+    unsigned mode;
+    bool root;
+    std::string text;
+  } cases[] = {
+      {kLinuxEAcces, "floppy", 0660, false, FormatText(kTextLinuxNoPermission, {"A:", "/dev/fd0", "floppy", "floppy"})},
+      {kLinuxEPerm, "disk", 0664, false, FormatText(kTextLinuxNoPermission, {"A:", "/dev/fd0", "disk", "disk"})},
+      {kLinuxEAcces, "root", 0660, false, FormatText(kTextLinuxNoPermissionOwner, {"A:", "/dev/fd0", "owner", "owner"})},
+      {kLinuxEAcces, "disk", 0640, false, FormatText(kTextLinuxNoPermissionOwner, {"A:", "/dev/fd0", "owner", "owner"})},
+      {kLinuxEAcces, "disk", 0660, true, FormatText(kTextLinuxBlocked, {"A:", "/dev/fd0"})},
+  };
+  for (const Case& c : cases) {
+    kernel->kernel.RefuseOpen("/dev/fd0", c.error, c.group, c.mode, "owner");
+    kernel->kernel.RunAsRoot(c.root);
+    EXPECT_EQ(Device()->Open(DeviceAccess::Read), -1);
+    ASSERT_EQ(boxes.Boxes().size(), 1u) << c.group;
+    EXPECT_EQ(boxes.Boxes()[0].text, c.text) << c.group << " " << c.mode;
+    boxes.Clear();
+  }
+  kernel->kernel.RunAsRoot(false);
 
   settings.m_fdLetter = "B:";  // no node at all
   EXPECT_EQ(Device()->Open(DeviceAccess::Read), -1);
@@ -223,6 +240,17 @@ TEST_F(LinuxDevice, UsbFloppiesAreReadAndWrittenByCapacityAndNeverFormatted) {
   Insert("/dev/fd0", locked, LinuxDriveKind::Usb);
   EXPECT_EQ(Device()->Open(DeviceAccess::ReadWrite), -1);
   EXPECT_EQ(boxes.Ids(), std::vector<int>{57668});
+
+  // A read-only block device opens for writing and refuses the writes (EPERM): write-protected, too.
+  boxes.Clear();
+  auto readOnly = Insert("/dev/fd0", PatternedFloppy({80, 18}), LinuxDriveKind::Usb);
+  kernel->kernel.MakeReadOnly("/dev/fd0");
+  device = Device();
+  ASSERT_EQ(device->Open(DeviceAccess::ReadWrite), 0);
+  EXPECT_EQ(device->Write(sector.data(), kSectorBytes, transferred, 0, 1), -1);
+  EXPECT_EQ(boxes.Ids(), std::vector<int>{57668});
+  device.reset();
+  EXPECT_EQ(SectorsOf(readOnly->floppy, 0, 1), SectorsOf(PatternedFloppy({80, 18}), 0, 1));
 }
 
 }  // namespace

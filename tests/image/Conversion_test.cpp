@@ -169,6 +169,7 @@ TEST_F(Conversion, NoFailureLeavesAFileAndAnExistingTargetSurvives) {
   WriteWhole(badStub, std::string(1500, 'P') + TestStub() + "BZh91AY" + std::string(100, 's'));
   std::string longStub = Path("long-stub.bin");
   WriteWhole(longStub, std::string(1500, 'P') + TestStub() + std::string(0x80000, 's'));
+  const char* kNotAStub = "{program} 不是自解压程序 (diskelle-sfx.exe)，不能创建自解压映像文件。\n请用 $DISKELLE_SFX 指定自解压程序文件。";
   std::string folderTarget = Path("folder.imz");
   std::filesystem::create_directories(std::filesystem::u8path(folderTarget + "/inside"));
 
@@ -182,14 +183,12 @@ TEST_F(Conversion, NoFailureLeavesAFileAndAnExistingTargetSurvives) {
     std::string text;  // "{target}" and "{program}" are filled in
   } cases[] = {
       {"folder missing", source, Path("missing/x.imz"), program, "", kTextCannotCreate, "不能创建 {target}。"},
-      {"no program", source, Path("t1.exe"), Path("missing.bin"), "", kTextCannotOpenAntivirus,
-       "不能打开 {program}。\n冲突的防病毒软件可能会引起这个问题。"},
-      {"no stub", source, Path("t2.exe"), noStub, "", kTextNoStubInProgram,
-       "程序文件中没有包含自解压程序，不能创建自解压映像文件。"},
-      {"signature in stub", source, Path("t3.exe"), badStub, "", kTextInvalidStubInProgram,
-       "程序文件中的自解压程序无效，不能创建自解压映像文件。"},
-      {"stub too long", source, Path("t4.exe"), longStub, "", kTextInvalidStubInProgram,
-       "程序文件中的自解压程序无效，不能创建自解压映像文件。"},
+      // Carriers other than the program's own file are stub files, and their messages say so.
+      {"no program", source, Path("t1.exe"), Path("missing.bin"), "", 0,
+       "不能读取自解压程序文件 {program} ($DISKELLE_SFX 所指定的文件，或程序旁边的 diskelle-sfx.exe)，不能创建自解压映像文件。"},
+      {"no stub", source, Path("t2.exe"), noStub, "", 0, kNotAStub},
+      {"signature in stub", source, Path("t3.exe"), badStub, "", 0, kNotAStub},
+      {"stub too long", source, Path("t4.exe"), longStub, "", 0, kNotAStub},
       {"picture missing", source, Path("t5.exe"), program, Path("missing.bmp"), kTextCannotReadBmp,
        "不能读取 BMP 文件。"},
       {"empty image", empty, Path("t6.img"), program, "", kTextCannotComputeCrc,

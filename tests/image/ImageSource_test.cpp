@@ -2,6 +2,8 @@
 // images that do not state a usable one.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "base/Texts.h"
 #include "image/ImageForm.h"
 #include "image/ImageInfo.h"
@@ -181,7 +183,13 @@ TEST_F(ImageSource, SetTargetAcceptsKnownFormsInAFolderItCanWriteOnly) {
       {"new.zip", -1, 9, {kTextUnsupportedExtension}},
       {"im", -1, 9, {kTextUnsupportedExtension}},
       {"no-such-folder/new.img", -2, 0, {kTextCannotCreate}},
+      {"folder.img", -2, 0, {kTextNotRegularFile}},
+      {"readonly.imz", -2, 1, {kTextFileReadOnly}},
   };
+  std::filesystem::create_directory(Path("folder.img"));
+  WriteWhole(Path("readonly.imz"), "old");
+  std::filesystem::permissions(Path("readonly.imz"), std::filesystem::perms::owner_read);
+  const std::vector<std::string> before = FileNames();
   for (const Case& c : cases) {
     CImageInfo info;
     info.m_compressed = 9;
@@ -192,7 +200,7 @@ TEST_F(ImageSource, SetTargetAcceptsKnownFormsInAFolderItCanWriteOnly) {
     EXPECT_EQ(info.m_compressed, c.compressed) << c.name;
     EXPECT_EQ(boxes.Ids(), c.ids) << c.name;
   }
-  EXPECT_EQ(FileNames(), std::vector<std::string>{});  // nothing is created
+  EXPECT_EQ(FileNames(), before);  // nothing is created
 }
 
 }  // namespace

@@ -215,6 +215,10 @@ TEST_F(Container, StubIsFoundAtItsFirstSignatureFrom1024On) {
       {"after a partial match", std::string(1500, 'P') + sig.substr(0, 5) + stub, 1505},
       {"no stub", std::string(5000, 'P') + sig.substr(0, 6), -1},
       {"shorter than its header", sig, -1},
+      // A stub ends its carrier: a signature before the last kMaxStubBytes is never read.
+      {"early signature in a large file", std::string(1500, 'P') + stub + std::string(kMaxStubBytes, 'P') + stub,
+       1500 + static_cast<int64_t>(stub.size()) + kMaxStubBytes},
+      {"large file, stub too far from the end", std::string(1500, 'P') + stub + std::string(kMaxStubBytes, 'P'), -1},
   };
   for (const Case& c : cases) {
     std::string path = Path("program.bin");
@@ -229,13 +233,16 @@ TEST_F(Container, StubIsFoundAtItsFirstSignatureFrom1024On) {
       ASSERT_EQ(found->Read(head.data(), 7), 7u);
       EXPECT_EQ(head, sig);
     } else {
-      EXPECT_EQ(boxes.Ids(), std::vector<int>{kTextNoStubInProgram}) << c.name;
+      ASSERT_EQ(boxes.Boxes().size(), 1u) << c.name;
+      EXPECT_EQ(boxes.Boxes()[0].text, path + " 不是自解压程序 (diskelle-sfx.exe)，不能创建自解压映像文件。\n"
+                                             "请用 $DISKELLE_SFX 指定自解压程序文件。") << c.name;
     }
   }
   FakeMessageBoxes boxes;
   EXPECT_FALSE(FindStubStart(Path("missing.bin"), boxes));
-  ASSERT_EQ(boxes.Ids(), std::vector<int>{kTextCannotOpenAntivirus});
-  EXPECT_EQ(boxes.Boxes()[0].text, "不能打开 " + Path("missing.bin") + "。\n冲突的防病毒软件可能会引起这个问题。");
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, "不能读取自解压程序文件 " + Path("missing.bin") +
+                                       " ($DISKELLE_SFX 所指定的文件，或程序旁边的 diskelle-sfx.exe)，不能创建自解压映像文件。");
 }
 
 TEST_F(Container, ItemOffsetsChainUpToTheSettingsBlock) {

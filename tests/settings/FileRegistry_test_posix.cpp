@@ -70,6 +70,36 @@ TEST_F(FileHive, WritesReadableRegedit4WithoutLeftovers) {
   }
 }
 
+// The lock lies beside the file a save replaces, and never beside what is no regular file.
+TEST_F(FileHive, LocksLieBesideRegularFilesOnly) {
+  fs::create_directories(dir / "real");
+  ASSERT_EQ(::mkfifo((dir / "fifo.reg").c_str(), 0600), 0);
+  fs::create_symlink(dir / "real" / "settings.reg", dir / "link.reg");
+  fs::create_symlink("/dev/null", dir / "null.reg");
+  bool devNullLockBefore = fs::exists("/dev/null.lock");
+  struct Case {
+    const char* name;
+    bool stored;
+    std::string lock;  // where the lock file is afterwards ("" none)
+  } cases[] = {
+      {"fifo.reg", false, ""},
+      {"null.reg", false, ""},
+      {"link.reg", true, "real/settings.reg.lock"},
+  };
+  for (const Case& c : cases) {
+    FileRegistry registry((dir / c.name).string(), nullptr);
+    AppSettings app;
+    EXPECT_EQ(StoreSettings(registry, app, {"Sound"}), c.stored) << c.name;
+    std::vector<std::string> locks;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+      std::string name = fs::relative(entry.path(), dir).string();
+      if (name.ends_with(".lock")) locks.push_back(name);
+    }
+    EXPECT_EQ(locks, c.lock.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.lock}) << c.name;
+  }
+  EXPECT_EQ(fs::exists("/dev/null.lock"), devNullLockBefore);
+}
+
 TEST_F(FileHive, DamagedFileIsKeptReportedOnceAndReadAsEmpty) {
   const std::string damaged = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\ncut off by a crash";
   WriteFile(path, damaged);

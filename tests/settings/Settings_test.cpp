@@ -142,6 +142,31 @@ TEST_P(SettingsStore, OversizedAndMistypedValuesReadAsDefaults) {
   EXPECT_EQ(selfExe.m_createTitle, "AB");
 }
 
+TEST_P(SettingsStore, NumbersOutsideTheirRangeLoadClamped) {
+  const struct {
+    const char* name;
+    uint32_t AppSettings::*member;
+    uint32_t stored;
+    uint32_t loaded;
+  } cases[] = {
+      {"RetryPasses", &AppSettings::m_retryPasses, 0x7fffffffu, kMaxRetryPasses},
+      {"RetryPasses", &AppSettings::m_retryPasses, 0x80000000u, 99},
+      {"RetryPasses", &AppSettings::m_retryPasses, 100, 99},
+      {"RetryPasses", &AppSettings::m_retryPasses, 99, 99},
+      {"LastUsedExt", &AppSettings::m_lastUsedExt, 0, 1},
+      {"LastUsedExt", &AppSettings::m_lastUsedExt, 7, 3},
+      {"Sound", &AppSettings::m_sound, 5, 1},
+      {"LastUpdate", &AppSettings::m_lastUpdate, 0xFFFFFFFFu, 0xFFFFFFFFu},
+  };
+  for (const auto& c : cases) {
+    StoreDword(kSettingsKey, c.name, c.stored);
+    AppSettings app;
+    SelfExeSettings selfExe;
+    LoadSettings(*registry, 5, app, selfExe);
+    EXPECT_EQ(app.*c.member, c.loaded) << c.name << "=" << c.stored;
+  }
+}
+
 TEST_P(SettingsStore, WindowFadeNeedsWindows2000OrLater) {
   struct Case {
     uint32_t ntMajorVersion;
