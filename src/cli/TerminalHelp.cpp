@@ -22,7 +22,9 @@ void LowerLongOptions(std::vector<std::string>& arguments) {
     bool optionLike = argument.size() > 2 && argument.starts_with("--") &&
                       argument.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-") ==
                           std::string::npos;
-    if (operand || !optionLike) continue;
+    // Options come first; only --resume goes with the switches, anywhere among them.
+    bool optionPlace = i == 1 || EqualsIgnoringCase(argument, "--resume");
+    if (operand || !optionLike || !optionPlace) continue;
     for (char& c : argument) c = AsciiLower(c);
   }
 }

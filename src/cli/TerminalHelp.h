@@ -8,8 +8,8 @@
 // "--help", "-h" or "/?" as the only argument.
 bool AsksForHelp(const std::vector<std::string>& arguments);
 
-// Long options are recognised in any case, as switches are: every argument made of "--" and letters or
-// hyphens is put in lower case, except where it is the operand of /d, /i or /o (a description or a path).
+// Long options are recognised in any case, as switches are: the first argument and --resume, when made of
+// "--" and letters or hyphens, are put in lower case; operands (of /d, /i, /o, or of an option) stay as given.
 void LowerLongOptions(std::vector<std::string>& arguments);
 
 // Removes every "--resume" from the arguments (the rest is the shared command line): true when there was one.

@@ -95,6 +95,12 @@ TEST_F(Cli, LongOptionsInAnyCaseAndResumeOnlyWithARead) {
   }
   EXPECT_FALSE(FileExists(Path("copy.img")));
   EXPECT_TRUE(ReadWhole(floppy) == disk);
+  // Options that others add follow the same rule.
+  ProgramRun files = Diskelle({"--files", image});
+  ProgramRun filesUpper = Diskelle({"--FILES", image});
+  EXPECT_EQ(filesUpper.exitCode, files.exitCode);
+  EXPECT_EQ(filesUpper.out + filesUpper.err, files.out + files.err);
+  EXPECT_TRUE(Contains(filesUpper.err, "FAT")) << filesUpper.err;  // the listing's own refusal, not the usage
   // A description that looks like an option is taken as given.
   ASSERT_EQ(Diskelle({"/c", "/i", image, "/o", Path("kept.img"), "/d", "--KEPT"}).exitCode, 0);
   EXPECT_TRUE(Contains(Diskelle({Path("kept.img")}).out, "--KEPT"));
