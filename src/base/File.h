@@ -29,7 +29,10 @@ class File {
   std::FILE* get() const { return file_; }
 
   std::size_t Read(void* buffer, std::size_t bytes) { return std::fread(buffer, 1, bytes, file_); }
-  bool Write(const void* buffer, std::size_t bytes) { return std::fwrite(buffer, 1, bytes, file_) == bytes; }
+  // Nothing to write may come without a buffer (an empty vector's data()): fwrite must not see it.
+  bool Write(const void* buffer, std::size_t bytes) {
+    return bytes == 0 || std::fwrite(buffer, 1, bytes, file_) == bytes;
+  }
   bool Seek(int64_t offset, int whence);
   int64_t Tell() const;
   std::optional<uint64_t> Size() const;
