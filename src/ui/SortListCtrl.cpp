@@ -72,6 +72,19 @@ void SortListCtrl::SetSortText(std::string_view key, int row, int column) { SetK
 
 void SortListCtrl::SetSortNumber(int64_t key, int row, int column) { SetKey(key, row, column); }
 
+void SortListCtrl::SetRowTag(int64_t tag, int row) {
+  if (RowKeys* keys = KeysOf(row == -1 ? list_.RowCount() - 1 : row)) keys->tag = tag;
+}
+
+int64_t SortListCtrl::RowTag(int row) {
+  const auto* keys = row >= 0 && row < list_.RowCount() ? reinterpret_cast<const RowKeys*>(list_.RowData(row)) : nullptr;
+  return keys ? keys->tag : -1;
+}
+
+void SortListCtrl::MarkRow(int row) {
+  if (RowKeys* keys = KeysOf(row == -1 ? list_.RowCount() - 1 : row)) keys->marked = true;
+}
+
 void SortListCtrl::SortByColumn(int column, bool ascending) {
   if (column >= 0) {
     sortColumn_ = column;
@@ -155,9 +168,12 @@ LRESULT SortListCtrl::CustomDraw(NMLVCUSTOMDRAW& draw) const {
       return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
       return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
       draw.clrTextBk = draw.iSubItem == sortColumn_ ? kSortedColumnColour : ::GetSysColor(COLOR_WINDOW);
+      const auto* keys = reinterpret_cast<const RowKeys*>(draw.nmcd.lItemlParam);
+      draw.clrText = keys && keys->marked ? kMarkedRowColour : ::GetSysColor(COLOR_WINDOWTEXT);
       return CDRF_NEWFONT;
+    }
     default:
       return CDRF_DODEFAULT;
   }

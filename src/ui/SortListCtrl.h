@@ -42,6 +42,12 @@ class SortListCtrl : public NotificationTarget {
   // row -1: the row appended last.
   void SetSortText(std::string_view key, int row, int column);
   void SetSortNumber(int64_t key, int row, int column);
+  // What the row stands for in the caller's data (row -1: the row appended last); it follows the row through
+  // every sort. -1 for a row that was given none.
+  void SetRowTag(int64_t tag, int row);
+  int64_t RowTag(int row);
+  // The row's text is drawn in kMarkedRowColour (row -1: the row appended last).
+  void MarkRow(int row);
   // A negative column keeps the current column and direction and only sorts again.
   void SortByColumn(int column, bool ascending);
 
@@ -52,10 +58,14 @@ class SortListCtrl : public NotificationTarget {
 
   // The shade of the sorted column.
   static constexpr COLORREF kSortedColumnColour = RGB(247, 247, 247);
+  // The text of a marked row: a dark red that stays readable on the shade and on a selection.
+  static constexpr COLORREF kMarkedRowColour = RGB(192, 0, 0);
 
  private:
   struct RowKeys {
     std::vector<SortKey> cells;
+    int64_t tag = -1;
+    bool marked = false;
   };
 
   RowKeys* KeysOf(int row);

@@ -23,20 +23,35 @@ constexpr ResizeRule kResizeRules[] = {
     {IDC_BAD_STATISTICS_GROUP, 0, 0, 100, 0}, {IDC_BAD_TOTAL, 0, 0, 100, 0},
     {IDC_BAD_SIZE, 0, 0, 100, 0},             {IDC_BAD_DISTRIBUTION, 0, 0, 100, 0},
     {IDC_BAD_MAP_GROUP, 0, 0, 100, 0},        {IDC_BAD_MAP, 0, 0, 100, 0},
-    {IDC_BAD_DETAILS_GROUP, 0, 0, 100, 100},  {IDC_BAD_LIST, 0, 0, 100, 100},
     {IDOK, 50, 100, 0, 0},
 };
+// The two lists share the height the window gains.
+constexpr ResizeRule kSectorsOnlyRules[] = {{IDC_BAD_DETAILS_GROUP, 0, 0, 100, 100}, {IDC_BAD_LIST, 0, 0, 100, 100}};
+constexpr ResizeRule kWithFilesRules[] = {
+    {IDC_BAD_DETAILS_GROUP, 0, 0, 100, 50}, {IDC_BAD_LIST, 0, 0, 100, 50},
+    {IDC_BAD_FILES_GROUP, 0, 50, 100, 50},  {IDC_BAD_FILES_AREAS, 0, 50, 100, 0},
+    {IDC_BAD_FILES_LIST, 0, 50, 100, 50},
+};
+constexpr int kFileColumn = 0;
+constexpr int kStateColumn = 1;
 
 }  // namespace
 
-CBadSectorDlg::CBadSectorDlg(const DialogContext& context, BadSectorReportModel report)
-    : CMyDialog(IDD_BAD_SECTORS, context), report_(std::move(report)) {}
+CBadSectorDlg::CBadSectorDlg(const DialogContext& context, BadSectorReportModel report,
+                             std::optional<DamagedFiles> files)
+    : CMyDialog(IDD_BAD_SECTORS, context), report_(std::move(report)), files_(std::move(files)) {}
 
 bool CBadSectorDlg::OnInitDialog() {
   CMyDialog::OnInitDialog();
   ComputeLayoutScale(kDesignWidth, kDesignHeight);
+  if (!files_) LeaveOutFiles();
   Resizer().SetEnabled(true);
   for (const ResizeRule& rule : kResizeRules) Resizer().Add(rule.id, rule.left, rule.top, rule.width, rule.height);
+  if (files_) {
+    for (const ResizeRule& rule : kWithFilesRules) Resizer().Add(rule.id, rule.left, rule.top, rule.width, rule.height);
+  } else {
+    for (const ResizeRule& rule : kSectorsOnlyRules) Resizer().Add(rule.id, rule.left, rule.top, rule.width, rule.height);
+  }
 
   list_.Attach(*this, IDC_BAD_LIST);
   list_.List().AddExtendedStyles(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_HEADERDRAGDROP);
@@ -45,6 +60,7 @@ bool CBadSectorDlg::OnInitDialog() {
   list_.SetColumnTypes({SortKeyType::Number, SortKeyType::Text});
   list_.SetColumnWidthPercent(kSectorColumn, 100.0f);
 
+  if (files_) FillFiles();
   CenterOverOwner();
   FillList();
   SetItemText(IDC_BAD_TOTAL, report_.total);
@@ -64,6 +80,47 @@ void CBadSectorDlg::FillList() {
   }
   list.SetRedraw(true);
   list_.SortByColumn(kSectorColumn, true);
+}
+
+void CBadSectorDlg::FillFiles() {
+  SetItemText(IDC_BAD_FILES_AREAS, files_->areas);
+  filesList_.Attach(*this, IDC_BAD_FILES_LIST);
+  ListView& list = filesList_.List();
+  list.AddExtendedStyles(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_HEADERDRAGDROP);
+  list.InsertColumn(kFileColumn, kTextFilesColumnPath, static_cast<int>(kSectorColumnWidth * ScaleX()));
+  list.InsertColumn(kStateColumn, kTextFilesColumnState, static_cast<int>(kSideColumnWidth * ScaleX()));
+  filesList_.SetColumnTypes({SortKeyType::Text, SortKeyType::Number});
+  filesList_.SetColumnWidthPercent(kFileColumn, 100.0f);
+  list.SetRedraw(false);
+  for (const FileRow& row : files_->rows) {
+    int index = list.AppendRow(row.name);
+    list.SetCellText(index, kStateColumn, row.state);
+    filesList_.SetSortText(row.nameKey, index, kFileColumn);
+    filesList_.SetSortNumber(row.stateKey, index, kStateColumn);
+    filesList_.MarkRow(index);
+  }
+  list.SetRedraw(true);
+  filesList_.SortByColumn(kFileColumn, true);
+}
+
+void CBadSectorDlg::LeaveOutFiles() {
+  for (int id : {IDC_BAD_FILES_GROUP, IDC_BAD_FILES_AREAS, IDC_BAD_FILES_LIST}) ::ShowWindow(Item(id), SW_HIDE);
+  auto rectOf = [this](int id) {
+    RECT rect{};
+    ::GetWindowRect(Item(id), &rect);
+    return rect;
+  };
+  const RECT details = rectOf(IDC_BAD_DETAILS_GROUP), files = rectOf(IDC_BAD_FILES_GROUP), ok = rectOf(IDOK);
+  // The button keeps its distance below the lowest group.
+  const int shift = files.bottom - details.bottom;
+  POINT okAt{ok.left, ok.top - shift};
+  ::ScreenToClient(Window(), &okAt);
+  ::SetWindowPos(Item(IDOK), nullptr, okAt.x, okAt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT window{};
+  ::GetWindowRect(Window(), &window);
+  ::SetWindowPos(Window(), nullptr, 0, 0, window.right - window.left, window.bottom - window.top - shift,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Resizer().SetMinimumTrackingSize();
 }
 
 std::optional<LRESULT> CBadSectorDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

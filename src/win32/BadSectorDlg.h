@@ -1,15 +1,19 @@
 #pragma once
 // The report of the sectors found bad by an emergency read or recreated by a write: three statistics lines,
-// a map of the disk, and one row per sector, sortable by offset or side. It only displays the report it is
-// given.
+// a map of the disk, one row per sector, sortable by offset or side, and, when the image holds a FAT volume,
+// the files the bad sectors hit. It only displays the report it is given.
 
+#include <optional>
+
+#include "filesystem/FileRows.h"
 #include "floppy/BadSectorReport.h"
 #include "ui/MyDialog.h"
 #include "ui/SortListCtrl.h"
 
 class CBadSectorDlg : public CMyDialog {
  public:
-  CBadSectorDlg(const DialogContext& context, BadSectorReportModel report);
+  CBadSectorDlg(const DialogContext& context, BadSectorReportModel report,
+                std::optional<DamagedFiles> files = std::nullopt);
 
   SortListCtrl& List() { return list_; }
 
@@ -23,8 +27,13 @@ class CBadSectorDlg : public CMyDialog {
 
  private:
   void FillList();
+  void FillFiles();
+  // Without a volume the files' part goes and the window ends above it.
+  void LeaveOutFiles();
   void PaintMap(const DRAWITEMSTRUCT& item) const;
 
   BadSectorReportModel report_;
   SortListCtrl list_;
+  std::optional<DamagedFiles> files_;
+  SortListCtrl filesList_;
 };

@@ -38,6 +38,8 @@ class CMainDlg : public CMyDialog {
   int ChooseImageToOpen(std::string& path);
   int ChooseImageToSave(std::string& path);
 
+  const std::string& CurrentImagePath() const { return application_.currentImage.m_path; }
+
   bool PreTranslateMessage(MSG& message) override;
 
   // Design size of the window in pixels: the layout constants are given at this size.
@@ -88,6 +90,7 @@ class CMainDlg : public CMyDialog {
   void OnWriteStart();
   void OnConvertLoadedImage();
   void OnCheckLoadedImage();
+  void OnShowFiles();
   void OnChangeDescription();
   void OnConvertChosenFiles();
   void OnCheckChosenFile();

@@ -1,8 +1,10 @@
 // The main window's buttons and menu commands.
 #include "base/Texts.h"
+#include "filesystem/ImageSectors.h"
 #include "image/Conversion.h"
 #include "settings/WindowsShellNotifier.h"
 #include "win32/DescriptionDlg.h"
+#include "win32/FilesDlg.h"
 #include "win32/ImageFileDialogs.h"
 #include "win32/MainDlg.h"
 #include "win32/MainDlgRes.h"
@@ -19,6 +21,7 @@ bool CMainDlg::OnCommand(int id, int code, HWND control) {
     case IDC_WRITE_START: OnWriteStart(); return true;
     case IDC_CONVERT: OnConvertLoadedImage(); return true;
     case IDC_INTEGRITY: OnCheckLoadedImage(); return true;
+    case IDC_SHOW_FILES: OnShowFiles(); return true;
     case ID_CHANGE_DESCRIPTION: OnChangeDescription(); return true;
     case ID_CONVERT_IMAGE: OnConvertChosenFiles(); return true;
     case ID_CHECK_INTEGRITY: OnCheckChosenFile(); return true;
@@ -86,6 +89,22 @@ void CMainDlg::OnConvertLoadedImage() {
 void CMainDlg::OnCheckLoadedImage() {
   BusyScope busy(busy_);
   application_.CheckCurrentIntegrity();
+}
+
+void CMainDlg::OnShowFiles() {
+  BusyScope busy(busy_);
+  const std::string path = application_.currentImage.m_path;
+  std::optional<DiskSectors> disk = LoadImageSectors(path, Boxes());
+  if (!disk) return;
+  FatOpenError why = FatOpenError::None;
+  std::optional<FatVolume> volume = FatVolume::Read(std::move(*disk), &why);
+  if (!volume) {
+    const char* text = why == FatOpenError::BootSectorBad ? kTextFilesBootSectorBad : kTextFilesNoVolume;
+    Boxes().Show(0, FormatText(text, {Boxes().ShownArgument(path)}), MessageIcon::Error);
+    return;
+  }
+  CFilesDlg dialog(Context(), std::move(*volume), path, Boxes());
+  dialog.RunModal(Window());
 }
 
 void CMainDlg::OnChangeDescription() {

@@ -52,6 +52,7 @@ void CMainDlg::SetFormIcon(HICON icon) {
 void CMainDlg::EmptyPanel() {
   EnableItem(IDC_CONVERT, false);
   EnableItem(IDC_INTEGRITY, false);
+  EnableItem(IDC_SHOW_FILES, false);
   for (int id : kPanelIds) EnableItem(id, false);
   for (int id : kValueIds) SetItemText(id, "");
   SetFormIcon(nullptr);
@@ -123,6 +124,7 @@ void CMainDlg::ShowImageInfo() {
   EnableItem(IDC_CONVERT, true);
   for (int id : kPanelIds) EnableItem(id, true);
   EnableItem(IDC_INTEGRITY, texts.canCheckIntegrity);
+  EnableItem(IDC_SHOW_FILES, true);
   SetItemText(IDC_GEOMETRY, texts.geometry);
   SetItemText(IDC_CHECKSUM, texts.checksum);
   SetItemText(IDC_FREE_SPACE, texts.freeSpace);
@@ -139,6 +141,7 @@ void CMainDlg::ApplyAdvancedMode() {
   }
   ShowItem(IDC_CONVERT, advanced);
   ShowItem(IDC_INTEGRITY, advanced);
+  ShowItem(IDC_SHOW_FILES, advanced);
 }
 
 void CMainDlg::RememberExtension(const std::string& path) {

@@ -42,6 +42,7 @@
 #define IDC_CHECKSUM 1083
 #define IDC_FREE_SPACE 1086
 #define IDC_TOTAL_SIZE 1089
+#define IDC_SHOW_FILES 1401  // the files on the image's disk (advanced mode)
 
 // The open dialog's description preview.
 #define IDC_PREVIEW_LABEL 1055

@@ -57,7 +57,7 @@ void MainWindowFront::PlaySuccessSound(bool waitUntilDone) {
 }
 
 void MainWindowFront::ShowBadSectorReport(const BadSectorReportModel& report) {
-  CBadSectorDlg dialog(dialog_->Context(), report);
+  CBadSectorDlg dialog(dialog_->Context(), report, ReadDamagedFiles(dialog_->CurrentImagePath()));
   dialog.RunModal(dialog_->Window());
 }
 

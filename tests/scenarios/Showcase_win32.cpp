@@ -3,11 +3,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
 
 #include "InternetShowcase_win32.h"
+#include "FatDisk_win32.h"
 #include "Scenario_win32.h"
 #include "SelfExeSheet_win32.h"
 #include "SelfExtractorShowcase_win32.h"
@@ -16,6 +18,7 @@
 #include "settings/Settings.h"
 #include "support/ImageTestSupport.h"
 #include "ui/ProgressDlgRes.h"
+#include "win32/FilesDlgRes.h"
 #include "win32/MainDlgRes.h"
 
 namespace scenario {
@@ -131,6 +134,38 @@ const std::map<std::string, Stage>& Stages() {
            MarkSector(floppy, geometry.LinearSector(71, 1, sector), kSlotUnreadable);
          }
          for (int64_t sector : {37, 700, 1441, 2000, 2879}) MarkSector(floppy, sector, kSlotUnreadable);
+         w.InsertFloppy(floppy);
+         robot::Process& process = w.Start({L"/r", L"/o", w.WidePath("紧急.img")});
+         if (HWND notice = WaitForMessageBox(process.Id())) w.Answer(notice, IDOK);
+         return WaitForCaption(process.Id(), Utf16(kTextReportCaption));
+       }},
+      {"files",
+       [](Workspace& w) {
+         std::optional<FatDisk> disk = MakeFatDisk(w);
+         if (!disk) return HWND{};
+         w.StoreSetting(L"AdvancedMode", 1);
+         std::string raw = WithBadSector(WithBadSector(disk->raw, disk->bigFirstSector + 1), 2000);
+         robot::Process& process = w.Start({Utf16(w.MakeImage("救出.img", raw, "救出的磁盘"))});
+         HWND main = WaitForMainWindow(process.Id());
+         if (!main || !robot::ClickButton(main, IDC_SHOW_FILES)) return HWND{};
+         HWND files = WaitForCaption(process.Id(), L"文件");
+         // The folder with the damaged file; the pointer away, where no tooltip covers the list.
+         if (files && FocusControl(files, IDC_FILES_TREE)) PressKey(::GetDlgItem(files, IDC_FILES_TREE), VK_DOWN);
+         ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+         return files;
+       }},
+      {"report-files",
+       [](Workspace& w) {
+         std::optional<FatDisk> disk = MakeFatDisk(w);
+         if (!disk) return HWND{};
+         w.StoreSetting(L"Emergency", 1);
+         VirtualFloppy floppy = w.InsertFloppy();
+         for (int64_t sector = 0; sector < floppy.SlotCount(); ++sector) {
+           std::memcpy(floppy.SlotData(floppy.SlotOfSector(sector)), disk->raw.data() + sector * 512, 512);
+         }
+         for (int64_t sector : {disk->bigFirstSector + 1, disk->bigFirstSector + 2, int64_t{5}, int64_t{2000}}) {
+           MarkSector(floppy, sector, kSlotUnreadable);
+         }
          w.InsertFloppy(floppy);
          robot::Process& process = w.Start({L"/r", L"/o", w.WidePath("紧急.img")});
          if (HWND notice = WaitForMessageBox(process.Id())) w.Answer(notice, IDOK);

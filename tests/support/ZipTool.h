@@ -10,3 +10,10 @@
 // (under Wine, where the Linux program's exit code never arrives: when the archive is there).
 bool RunZipTool(const std::vector<std::string>& options, const std::string& archive,
                 const std::vector<std::string>& members);
+
+#ifdef _WIN32
+// Under Wine: the Linux path of a file this program names by a Windows path, and a Linux program started
+// through "start /unix" (true when it was started; Wine never tells whether it succeeded).
+std::string UnixPathOf(const std::string& path);
+bool StartUnixProgram(const std::vector<std::string>& arguments);
+#endif

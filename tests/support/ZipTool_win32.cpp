@@ -6,9 +6,7 @@
 #include "base/Wide_win32.h"
 #include "support/Robot_win32.h"
 
-namespace {
-
-// The Linux path of a file that this program names by a Windows path, from Wine's own kernel32 export.
+// From Wine's own kernel32 export.
 std::string UnixPathOf(const std::string& path) {
   using ToUnix = char* (*)(const wchar_t*);
   auto toUnix = reinterpret_cast<ToUnix>(
@@ -21,24 +19,26 @@ std::string UnixPathOf(const std::string& path) {
   return result;
 }
 
-}  // namespace
+bool StartUnixProgram(const std::vector<std::string>& arguments) {
+  std::vector<std::wstring> wide{L"/unix"};
+  for (const std::string& argument : arguments) wide.push_back(Wide(argument));
+  wchar_t system[MAX_PATH] = {};
+  ::GetSystemDirectoryW(system, MAX_PATH);
+  std::optional<robot::Process> start = robot::Process::Start(std::wstring(system) + L"\\start.exe", wide);
+  if (!start) return false;
+  std::optional<DWORD> code = start->WaitForExit(30000);
+  if (code != 0u) start->Kill();
+  return code == 0u;
+}
 
 bool RunZipTool(const std::vector<std::string>& options, const std::string& archive,
                 const std::vector<std::string>& members) {
   if (FileExists(archive)) return false;
-  std::vector<std::wstring> arguments{L"/unix", L"/usr/bin/zip", L"-q"};
-  for (const std::string& option : options) arguments.push_back(Wide(option));
-  arguments.push_back(Wide(UnixPathOf(archive)));
-  for (const std::string& path : members) arguments.push_back(Wide(UnixPathOf(path)));
-  wchar_t system[MAX_PATH] = {};
-  ::GetSystemDirectoryW(system, MAX_PATH);
-  std::optional<robot::Process> start = robot::Process::Start(std::wstring(system) + L"\\start.exe", arguments);
-  if (!start) return false;
-  std::optional<DWORD> code = start->WaitForExit(30000);
-  if (code != 0u) {
-    start->Kill();
-    return false;
-  }
+  std::vector<std::string> arguments{"/usr/bin/zip", "-q"};
+  arguments.insert(arguments.end(), options.begin(), options.end());
+  arguments.push_back(UnixPathOf(archive));
+  for (const std::string& path : members) arguments.push_back(UnixPathOf(path));
+  if (!StartUnixProgram(arguments)) return false;
   // Wine cannot wait for a Linux process, and its exit code never arrives. zip writes a temporary file and
   // renames it to the archive once complete: the archive's appearing is its successful end.
   for (ULONGLONG deadline = ::GetTickCount64() + 60000; ::GetTickCount64() < deadline; ::Sleep(20)) {

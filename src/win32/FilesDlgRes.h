@@ -1,0 +1,7 @@
+#pragma once
+#define IDD_FILES 160
+#define IDC_FILES_TREE 1411
+#define IDC_FILES_LIST 1412
+#define IDC_FILES_EXTRACT 1413
+#define IDC_FILES_SUMMARY 1414
+#define IDC_FILES_AREAS 1415
