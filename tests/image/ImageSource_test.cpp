@@ -186,9 +186,9 @@ TEST_F(ImageSource, SetTargetAcceptsKnownFormsInAFolderItCanWriteOnly) {
       {"folder.img", -2, 0, {kTextNotRegularFile}},
       {"readonly.imz", -2, 1, {kTextFileReadOnly}},
   };
-  std::filesystem::create_directory(Path("folder.img"));
+  std::filesystem::create_directory(std::filesystem::u8path(Path("folder.img")));
   WriteWhole(Path("readonly.imz"), "old");
-  std::filesystem::permissions(Path("readonly.imz"), std::filesystem::perms::owner_read);
+  std::filesystem::permissions(std::filesystem::u8path(Path("readonly.imz")), std::filesystem::perms::owner_read);
   const std::vector<std::string> before = FileNames();
   for (const Case& c : cases) {
     CImageInfo info;
