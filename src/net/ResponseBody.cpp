@@ -25,6 +25,20 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
   return length;
 }
 
+// The code point of the valid sequence of length bytes at text[i].
+uint32_t CodePoint(std::string_view text, std::size_t i, std::size_t length) {
+  static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  uint32_t value = static_cast<unsigned char>(text[i]) & kLeadBits[length];
+  for (std::size_t k = 1; k < length; ++k) value = value << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+  return value;
+}
+
+// C1 controls, and the marks that reorder the text around them: a server could turn a link's caption
+// around with these.
+bool IsHiddenControl(uint32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
 }  // namespace
 
 bool ResponseBody::Append(std::string_view chunk) {
@@ -55,10 +69,29 @@ bool IsPlainText(std::string_view bytes) {
     unsigned char c = static_cast<unsigned char>(bytes[i]);
     if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return false;
     std::size_t length = Utf8SequenceLength(bytes, i);
-    if (length == 0) return false;
+    if (length == 0 || IsHiddenControl(CodePoint(bytes, i, length))) return false;
     i += length;
   }
   return true;
+}
+
+std::string EscapeControls(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t length = Utf8SequenceLength(text, i);
+    uint32_t c = length == 0 ? static_cast<unsigned char>(text[i]) : CodePoint(text, i, length);
+    bool control = length == 0 || c < 0x20 || c == 0x7F || IsHiddenControl(c);
+    if (!control) {
+      shown.append(text.substr(i, length));
+    } else if (c <= 0xFF) {
+      shown += {'\\', 'x', kHex[c >> 4], kHex[c & 0xF]};
+    } else {
+      shown += {'\\', 'u', kHex[c >> 12], kHex[(c >> 8) & 0xF], kHex[(c >> 4) & 0xF], kHex[c & 0xF]};
+    }
+    i += length == 0 ? 1 : length;
+  }
+  return shown;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

@@ -26,8 +26,13 @@ class ResponseBody {
   bool tooLarge_ = false;
 };
 
-// True for UTF-8 text without control characters other than tab, CR and LF.
+// True for UTF-8 text without control characters other than tab, CR and LF: no C0, DEL or C1 controls, no
+// bidirectional embeddings, overrides or isolates (U+202A-U+202E, U+2066-U+2069).
 bool IsPlainText(std::string_view bytes);
+
+// Text from the server as it can be shown in one line: every control character that IsPlainText refuses
+// (tab, CR and LF included) written as \xNN or \uNNNN, every byte that is not UTF-8 as \xNN.
+std::string EscapeControls(std::string_view text);
 
 // The lines of a server file: split at LF, every CR dropped. A final LF ends the last line.
 std::vector<std::string> SplitLines(std::string_view text);

@@ -26,6 +26,14 @@ TEST(ResponseBody, RefusesLargeAndBinaryAnswers) {
       {"\xED\xA0\x80", kTextAnswerNotText},      // surrogate
       {"\xF4\x90\x80\x80", kTextAnswerNotText},  // past U+10FFFF
       {"cut \xE4\xB8", kTextAnswerNotText},
+      {"c1 \xC2\x85 next line", kTextAnswerNotText},
+      {"c1 \xC2\x9F", kTextAnswerNotText},
+      {"\xC2\xA0 and \xE2\x80\x8F marks", nullptr},  // no-break space, right-to-left mark
+      {"\xE2\x80\xAE txt.exe", kTextAnswerNotText},  // right-to-left override
+      {"\xE2\x80\xAA", kTextAnswerNotText},
+      {"\xE2\x81\xA6 isolate", kTextAnswerNotText},
+      {"\xE2\x81\xA9", kTextAnswerNotText},
+      {"\xE2\x81\xAA ok", nullptr},
   };
   for (const Case& c : cases) {
     ResponseBody body;
