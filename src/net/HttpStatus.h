@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/ShownText.h"
+
 // How much of a status text or error message each dialog shows.
 inline constexpr std::size_t kUpdateMessageLimit = 256;
 inline constexpr std::size_t kNewsMessageLimit = 1024;
@@ -15,9 +17,6 @@ inline constexpr std::size_t kFeedbackMessageLimit = 1024;
 // reason to refuse an answer.
 bool IsSuccessStatus(std::optional<int> code);
 
-// "HTTP 请求失败 (%d: %s)" with the code and the server's status text (cut to the limit), or nullopt on
-// success.
+// "HTTP 请求失败 (%d: %s)" with the code and the server's status text (cut to the limit, its control
+// characters escaped, a line break after every 64 characters without a blank), or nullopt on success.
 std::optional<std::string> HttpStatusError(std::optional<int> code, std::string_view statusText, std::size_t limit);
-
-// At most `limit` bytes of text, never ending inside a UTF-8 character.
-std::string LimitText(std::string_view text, std::size_t limit);

@@ -1,10 +1,12 @@
 // The messages of failed requests: HTTP status codes and WinInet error codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
 #include "base/Texts.h"
+#include "net/HttpClient.h"
 #include "net/HttpStatus.h"
 #include "net/WinInetErrors.h"
 
@@ -40,10 +42,57 @@ TEST(HttpStatus, AStatusTextIsCutToTheDialogsLimitBetweenCharacters) {
   std::string longText = std::string(kUpdateMessageLimit - 1, 'x') + "错误";
   std::optional<std::string> error = HttpStatusError(503, longText, kUpdateMessageLimit);
   ASSERT_TRUE(error);
+  std::erase(*error, '\n');  // the breaks that keep the message box narrow
   EXPECT_EQ(*error, "HTTP 请求失败 (503: " + std::string(kUpdateMessageLimit - 1, 'x') + ")");
   EXPECT_EQ(LimitText("错误", 4), "错");
   EXPECT_EQ(LimitText("错误", 6), "错误");
   EXPECT_EQ(LimitText("ab", 0), "");
+}
+
+TEST(HttpStatus, AStatusTextIsShownOnOneLinePerRunWithItsControlsEscaped) {
+  struct Case {
+    std::string text;
+    std::string shown;
+  } cases[] = {
+      {"Bad\x1b[31m\r\nX-Evil: 1", "Bad\\x1B[31m\\x0D\\x0AX-Evil: 1"},
+      {"\xC2\x85 \xE2\x80\xAE\xE6\x96\x87\xE2\x81\xA9", "\\x85 \\u202E\xE6\x96\x87\\u2069"},
+      {"latin \xE9t\xE9", "latin \\xE9t\\xE9"},
+      {std::string(64, 'x'), std::string(64, 'x')},
+      {std::string(65, 'x'), std::string(64, 'x') + "\n" + "x"},
+      {"a " + std::string(64, 'y') + " b", "a " + std::string(64, 'y') + " b"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(HttpStatusError(500, c.text, kNewsMessageLimit), "HTTP 请求失败 (500: " + c.shown + ")") << c.text;
+  }
+  // A status text far past the limit shows its start.
+  std::optional<std::string> error = HttpStatusError(500, std::string(5000, 'z'), kNewsMessageLimit);
+  ASSERT_TRUE(error);
+  EXPECT_EQ(std::count(error->begin(), error->end(), 'z'), static_cast<long>(kNewsMessageLimit));
+}
+
+TEST(HttpReply, ADroppedConnectionOrAnEmptyAnswerIsAFailure) {
+  struct Case {
+    std::optional<int> status;
+    std::string body;
+    std::optional<std::string> problem;
+  } cases[] = {
+      {200, "http://d.example/\n", std::nullopt},
+      {std::nullopt, "x", std::nullopt},
+      {0, "", kTextInternetConnectionAborted},
+      {0, "x", kTextInternetConnectionAborted},
+      {200, "", kTextAnswerEmpty},
+      {200, "\xEF\xBB\xBF", kTextAnswerEmpty},
+      {404, "", "HTTP 请求失败 (404: )"},
+  };
+  for (const Case& c : cases) {
+    HttpReply reply;
+    reply.status = c.status;
+    ASSERT_TRUE(reply.body.Append(c.body));
+    EXPECT_EQ(GetProblem(reply, kNewsMessageLimit), c.problem) << c.status.value_or(-1) << " " << c.body;
+  }
+  HttpReply dropped;
+  dropped.status = 0;
+  EXPECT_EQ(PostProblem(dropped, kFeedbackMessageLimit), std::optional<std::string>(kTextInternetConnectionAborted));
 }
 
 TEST(WinInetErrors, EveryCodeOfTheTableHasItsOwnTextAndOthersTheStepsText) {
