@@ -1,5 +1,6 @@
 #include "net/RequestWorker.h"
 
+#include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -7,6 +8,7 @@
 
 struct RequestWorker::Shared {
   std::mutex mutex;
+  std::condition_variable ended;
   std::unique_ptr<IHttpClient> client;
   Finished finished;
   std::optional<HttpReply> reply;
@@ -41,6 +43,7 @@ bool RequestWorker::Start(std::unique_ptr<IHttpClient> client, Request request, 
       std::lock_guard<std::mutex> lock(shared->mutex);
       shared->reply = std::move(reply);
       shared->busy = false;
+      shared->ended.notify_all();
       if (shared->finished) shared->finished();
     }).detach();
   } catch (const std::system_error&) {
@@ -54,6 +57,12 @@ bool RequestWorker::Busy() const {
   if (!shared_) return false;
   std::lock_guard<std::mutex> lock(shared_->mutex);
   return shared_->busy;
+}
+
+bool RequestWorker::WaitFor(std::chrono::milliseconds time) const {
+  if (!shared_) return true;
+  std::unique_lock<std::mutex> lock(shared_->mutex);
+  return shared_->ended.wait_for(lock, time, [this] { return !shared_->busy; });
 }
 
 void RequestWorker::Cancel() {

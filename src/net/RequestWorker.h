@@ -4,6 +4,7 @@
 // thread. The data the thread works on is shared with it, never owned by the dialog alone: a dialog that
 // ends while its request still runs detaches, and the thread then finishes without touching the dialog.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,6 +25,8 @@ class RequestWorker {
   bool Start(std::unique_ptr<IHttpClient> client, Request request, Finished finished);
   // The request runs (from Start until just before finished is called).
   bool Busy() const;
+  // Waits at most time for the request to end; true when it has.
+  bool WaitFor(std::chrono::milliseconds time) const;
   // The user closed the dialog: the client is aborted; the reply, when it comes, is to be dropped.
   void Cancel();
   bool Cancelled() const;

@@ -3,12 +3,14 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "base/Texts.h"
 #include "base/Wide_win32.h"
+#include "net/Redirect.h"
 #include "net/WinInetErrors.h"
 
 namespace {
@@ -27,10 +29,11 @@ struct WinInet {
   decltype(&::HttpQueryInfoW) queryInfo = nullptr;
   decltype(&::InternetReadFile) readFile = nullptr;
   decltype(&::InternetCloseHandle) closeHandle = nullptr;
+  decltype(&::InternetSetOptionW) setOption = nullptr;
 
   bool Complete() const {
     return getConnectedState && open && connect && openRequest && sendRequest && addHeaders && sendRequestEx &&
-           writeFile && endRequest && queryInfo && readFile && closeHandle;
+           writeFile && endRequest && queryInfo && readFile && closeHandle && setOption;
   }
 };
 
@@ -57,6 +60,7 @@ const WinInet* Functions() {
     Find(module, "HttpQueryInfoW", table.queryInfo);
     Find(module, "InternetReadFile", table.readFile);
     Find(module, "InternetCloseHandle", table.closeHandle);
+    Find(module, "InternetSetOptionW", table.setOption);
     return table;
   }();
   return functions.Complete() ? &functions : nullptr;
@@ -65,6 +69,16 @@ const WinInet* Functions() {
 constexpr DWORD_PTR kContext = 1;
 constexpr DWORD kReadChunk = 4096;
 constexpr DWORD kStatusTextChars = 1024;
+// A status text longer than this is not read at all (what is shown of it is far shorter).
+constexpr DWORD kMaxStatusTextChars = 64 * 1024;
+// A server that stalls or drips cannot hold a request: each step fails after this long without progress,
+// the whole request (redirects included) after kRequestTime.
+constexpr DWORD kStepTimeoutMs = 15000;
+constexpr std::chrono::seconds kRequestTime(60);
+// Never from a cache, never following a redirect on WinInet's own (it knows no end).
+constexpr DWORD kGetFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT;
+// A redirected form never reached its script: the redirect's status is the answer.
+constexpr DWORD kPostFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
 class WinInetClient final : public IHttpClient {
  public:
@@ -72,24 +86,29 @@ class WinInetClient final : public IHttpClient {
   ~WinInetClient() override { CloseAll(); }
 
   HttpReply Get(const ServerAddress& server, std::string_view path) override {
-    HttpReply reply;
-    if (!Open(server, L"GET", path, INTERNET_FLAG_RELOAD, reply)) return reply;
-    HINTERNET request = Handle(request_);
-    if (!api_.sendRequest(request, nullptr, 0, nullptr, 0)) return Fail(reply, kTextCannotSendHttpRequest);
-    ReadStatus(request, reply);
-    std::vector<char> chunk(kReadChunk);
-    for (;;) {
-      DWORD read = 0;
-      if (!api_.readFile(request, chunk.data(), kReadChunk, &read)) return Fail(reply, kTextCannotCompleteTransfer);
-      if (read == 0 || !reply.body.Append(std::string_view(chunk.data(), read))) break;
+    const auto deadline = std::chrono::steady_clock::now() + kRequestTime;
+    RequestTarget target{server, std::string(path)};
+    for (int redirects = 0;; ++redirects) {
+      HttpReply reply;
+      if (!Open(target.server, L"GET", target.path, kGetFlags, reply)) return reply;
+      HINTERNET request = Handle(request_);
+      if (!api_.sendRequest(request, nullptr, 0, nullptr, 0)) return Fail(reply, kTextCannotSendHttpRequest);
+      ReadStatus(request, reply);
+      if (IsRedirectStatus(reply.status) && redirects < kMaxRedirects) {
+        std::optional<RequestTarget> next = RedirectTarget(target.server, QueryText(request, HTTP_QUERY_LOCATION));
+        if (next && std::chrono::steady_clock::now() < deadline) {
+          CloseAll();
+          target = std::move(*next);
+          continue;
+        }
+      }
+      return ReadBody(request, deadline, reply);
     }
-    CloseAll();
-    return reply;
   }
 
   HttpReply Post(const ServerAddress& server, std::string_view path, std::string_view body) override {
     HttpReply reply;
-    if (!Open(server, L"POST", path, INTERNET_FLAG_NO_CACHE_WRITE, reply)) return reply;
+    if (!Open(server, L"POST", path, kPostFlags, reply)) return reply;
     HINTERNET request = Handle(request_);
     std::wstring header = Wide(kFeedbackContentTypeHeader);
     if (!api_.addHeaders(request, header.c_str(), static_cast<DWORD>(-1L),
@@ -122,6 +141,7 @@ class WinInetClient final : public IHttpClient {
       Fail(reply, kTextCannotInitInternet);
       return false;
     }
+    SetTimeouts(Handle(session_));
     if (!Keep(connection_, api_.connect(Handle(session_), Wide(server.host).c_str(), server.port, nullptr, nullptr,
                                         INTERNET_SERVICE_HTTP, 0, kContext))) {
       Fail(reply, kTextCannotOpenHttpSession);
@@ -132,7 +152,46 @@ class WinInetClient final : public IHttpClient {
       Fail(reply, kTextCannotOpenHttpRequest);
       return false;
     }
+    SetTimeouts(Handle(request_));
     return true;
+  }
+
+  // On the session for the connection, on the request for its send and receive.
+  void SetTimeouts(HINTERNET handle) {
+    DWORD timeout = kStepTimeoutMs;
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+      api_.setOption(handle, option, &timeout, sizeof timeout);
+    }
+  }
+
+  // The body up to its end, the deadline or the size limit. An answer that ends before the length it
+  // announced was cut off: a failed request, not a shorter file.
+  HttpReply& ReadBody(HINTERNET request, std::chrono::steady_clock::time_point deadline, HttpReply& reply) {
+    std::vector<char> chunk(kReadChunk);
+    uint64_t received = 0;
+    for (;;) {
+      if (std::chrono::steady_clock::now() >= deadline) {
+        ::SetLastError(ERROR_INTERNET_TIMEOUT);
+        return Fail(reply, kTextCannotCompleteTransfer);
+      }
+      DWORD read = 0;
+      if (!api_.readFile(request, chunk.data(), kReadChunk, &read)) return Fail(reply, kTextCannotCompleteTransfer);
+      received += read;
+      if (read == 0) break;
+      if (!reply.body.Append(std::string_view(chunk.data(), read))) {
+        CloseAll();
+        return reply;
+      }
+    }
+    DWORD length = 0;
+    DWORD size = sizeof length;
+    if (api_.queryInfo(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr) &&
+        received != length) {
+      ::SetLastError(ERROR_INTERNET_CONNECTION_ABORTED);
+      return Fail(reply, kTextCannotCompleteTransfer);
+    }
+    CloseAll();
+    return reply;
   }
 
   void ReadStatus(HINTERNET request, HttpReply& reply) {
@@ -140,11 +199,19 @@ class WinInetClient final : public IHttpClient {
     DWORD size = sizeof code;
     if (!api_.queryInfo(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr)) return;
     reply.status = static_cast<int>(code);
+    reply.statusText = QueryText(request, HTTP_QUERY_STATUS_TEXT);
+  }
+
+  // A header's text; a long one is read whole (up to kMaxStatusTextChars), so that its start can be shown.
+  std::string QueryText(HINTERNET request, DWORD what) {
     std::vector<wchar_t> text(kStatusTextChars + 1, L'\0');
     DWORD bytes = kStatusTextChars * sizeof(wchar_t);
-    if (api_.queryInfo(request, HTTP_QUERY_STATUS_TEXT, text.data(), &bytes, nullptr)) {
-      reply.statusText = Narrow(std::wstring_view(text.data(), bytes / sizeof(wchar_t)));
+    if (!api_.queryInfo(request, what, text.data(), &bytes, nullptr)) {
+      if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes > kMaxStatusTextChars * sizeof(wchar_t)) return {};
+      text.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+      if (!api_.queryInfo(request, what, text.data(), &bytes, nullptr)) return {};
     }
+    return Narrow(std::wstring_view(text.data(), bytes / sizeof(wchar_t)));
   }
 
   HttpReply& Fail(HttpReply& reply, const char* stepText) {

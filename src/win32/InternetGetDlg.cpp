@@ -1,7 +1,9 @@
 #include "win32/InternetGetDlg.h"
 
+#include <chrono>
 #include <utility>
 
+#include "base/ShownText.h"
 #include "base/Texts.h"
 
 namespace {
@@ -9,6 +11,9 @@ namespace {
 // Posted by the worker when its request has ended.
 constexpr UINT kReplyMessage = WM_APP + 20;
 constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr std::chrono::seconds kAutomaticCheckTime(5);
+// A link is one line of the dialog's width; a longer caption is cut.
+constexpr std::size_t kMaxCaptionBytes = 120;
 
 }  // namespace
 
@@ -33,23 +38,31 @@ bool CInternetGetDlg::OnInitDialog() {
   ::EnableWindow(Item(controls_.text), FALSE);
   ::EnableWindow(Item(controls_.group), FALSE);
   if (Automatic()) {
-    std::unique_ptr<IHttpClient> client = services_.makeClient();
-    // A failed automatic check ends out of sight like one that found nothing: a window that keeps saying
-    // "connecting" at a start-up, when no connection is being made, would only puzzle the user.
-    if (!Evaluate(client->Get(services_.server, path_), false)) End(IDCANCEL);
+    // Start-up waits for the check only this long: a server that stalls or redirects without end neither
+    // delays the main window nor shows anything. A failed check ends out of sight like one that found
+    // nothing: a window that keeps saying "connecting" at a start-up would only puzzle the user.
+    std::optional<HttpReply> reply;
+    if (StartRequest(false) && worker_.WaitFor(kAutomaticCheckTime)) reply = worker_.TakeReply();
+    worker_.Detach();
+    if (!reply || !Evaluate(*reply, false)) End(IDCANCEL);
     return true;
   }
-  HWND window = Window();
-  std::string path = path_;
-  ServerAddress server = services_.server;
-  bool started = worker_.Start(
-      services_.makeClient(), [server, path](IHttpClient& client) { return client.Get(server, path); },
-      [window] { ::PostMessageW(window, kReplyMessage, 0, 0); });
-  if (!started) {
+  if (!StartRequest(true)) {
     boxes_.Show(0, kTextCannotInitInternet, MessageIcon::Error);
     End(IDCANCEL);
   }
   return true;
+}
+
+bool CInternetGetDlg::StartRequest(bool postReply) {
+  HWND window = Window();
+  std::string path = path_;
+  ServerAddress server = services_.server;
+  RequestWorker::Finished finished;
+  if (postReply) finished = [window] { ::PostMessageW(window, kReplyMessage, 0, 0); };
+  return worker_.Start(
+      services_.makeClient(), [server, path](IHttpClient& client) { return client.Get(server, path); },
+      std::move(finished));
 }
 
 std::optional<LRESULT> CInternetGetDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -60,19 +73,16 @@ std::optional<LRESULT> CInternetGetDlg::WindowProc(UINT message, WPARAM wParam, 
   return CMyDialog::WindowProc(message, wParam, lParam);
 }
 
+// The dialog ends at once, whatever its request does: a request still running is aborted and finishes on
+// its own, without touching the dialog.
 void CInternetGetDlg::CloseByUser(INT_PTR result) {
-  closeResult_ = result;
-  worker_.Cancel();
-  // A request still running ends the dialog when its worker returns (OnReply).
-  if (!worker_.Busy()) End(result);
+  worker_.Detach();
+  End(result);
 }
 
 void CInternetGetDlg::OnReply() {
   std::optional<HttpReply> reply = worker_.TakeReply();
-  if (worker_.Cancelled() || !reply) {
-    End(closeResult_);
-    return;
-  }
+  if (!reply) return;
   if (!Evaluate(*reply, true)) End(IDCANCEL);
 }
 
@@ -88,7 +98,7 @@ bool CInternetGetDlg::Evaluate(const HttpReply& reply, bool report) {
 }
 
 void CInternetGetDlg::ShowLink(std::string_view caption, std::string_view address) {
-  SetItemText(controls_.link, caption);
+  SetItemText(controls_.link, BoundForControl(caption, kMaxCaptionBytes));
   link_.SetLinkTarget(address);
   ::ShowWindow(Item(controls_.status), SW_HIDE);
   ::ShowWindow(Item(controls_.link), SW_SHOW);
@@ -96,4 +106,6 @@ void CInternetGetDlg::ShowLink(std::string_view caption, std::string_view addres
 
 void CInternetGetDlg::ShowStatus(std::string_view text) { SetItemText(controls_.status, text); }
 
-void CInternetGetDlg::ShowText(std::string_view text) { SetItemText(controls_.text, text); }
+void CInternetGetDlg::ShowText(std::string_view text) {
+  SetItemText(controls_.text, BoundForControl(text, kMaxResponseBytes));
+}

@@ -1,7 +1,7 @@
 #pragma once
 // The base of the update and news dialogs: one GET request on a worker thread while the dialog shows
-// "正在连接服务器...", then the answer in the dialog's controls. OK, Cancel and the close box cancel a
-// request that still runs and wait for its worker, then close without a message; a failure is shown and
+// "正在连接服务器...", then the answer in the dialog's controls. OK, Cancel and the close box close it at
+// once, without a message, also while the request still runs (it is aborted); a failure is shown and
 // closes the dialog.
 
 #include <cstddef>
@@ -45,6 +45,8 @@ class CInternetGetDlg : public CMyDialog {
   IMessageBoxes& Boxes() { return boxes_; }
 
  private:
+  // Runs the request on the worker; postReply: the dialog hears of its end (OnReply).
+  bool StartRequest(bool postReply);
   void CloseByUser(INT_PTR result);
   void OnReply();
   // True when the reply could be shown.
@@ -57,5 +59,4 @@ class CInternetGetDlg : public CMyDialog {
   WindowsMessageBoxes boxes_;
   CHyperLink link_{boxes_};
   RequestWorker worker_;
-  INT_PTR closeResult_ = IDCANCEL;
 };

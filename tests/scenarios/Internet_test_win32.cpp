@@ -22,6 +22,9 @@ namespace {
 
 using std::chrono::milliseconds;
 
+// What the program follows of a redirect chain before it gives up.
+constexpr std::size_t kMaxRedirectsFollowed = 5;
+
 constexpr wchar_t kSettingsKey[] = L"Software\\Kestrix Software\\Diskelle\\Settings";
 
 TestHttpAnswer Ok(std::string body, milliseconds delay = milliseconds(0)) {
@@ -43,14 +46,17 @@ class Internet : public DiskelleScenario {
  protected:
   Internet() { EXPECT_TRUE(server_.Start()); }
 
-  robot::Process& StartWithServer() {
-    program_ = &Start({}, {{L"DISKELLE_SERVER", Utf16(server_.Address())}});
+  robot::Process& StartWithServer(const TestHttpServer& server) {
+    program_ = &Start({}, {{L"DISKELLE_SERVER", Utf16(server.Address())}});
+    process_ = program_->Id();
     return *program_;
   }
+  robot::Process& StartWithServer() { return StartWithServer(server_); }
 
   // diskelle.exe with the test's server, and the dialog that a Help menu command opened.
-  HWND Open(robot::MenuItem command, const char* caption) {
-    process_ = StartWithServer().Id();
+  HWND Open(robot::MenuItem command, const char* caption) { return Open(server_, command, caption); }
+  HWND Open(const TestHttpServer& server, robot::MenuItem command, const char* caption) {
+    StartWithServer(server);
     HWND main = WaitForMainWindow(process_);
     if (!main || !robot::ChooseMenuItem(main, command)) return nullptr;
     return WaitForCaption(process_, Utf16(caption));
@@ -133,15 +139,152 @@ TEST_F(Internet, ServerErrorIsShownWithItsStatusTextAndClosesTheDialog) {
   CloseProgram();
 }
 
-TEST_F(Internet, CancelDuringASlowAnswerWaitsForTheRequestThenClosesSilently) {
-  server_.Answer(kUpdateFilePath, Ok("https://dl.example.org/\n$VERSION\n2.3.0\n", milliseconds(3000)));
+// 确定 and the close box end the window at once, however the server answers, and leave the main window usable.
+TEST_F(Internet, UpdateAndNewsCloseAtOnceWhileTheServerStallsOrDrips) {
+  const std::string file = "https://dl.example.org/\n$VERSION\n2.3.0\n";
+  TestHttpAnswer stalled = Ok(file, milliseconds(120000));
+  TestHttpAnswer dripping = Ok(file);
+  dripping.dripEvery = milliseconds(1000);
+  struct Case {
+    robot::MenuItem command;
+    const char* caption;
+    const char* path;
+    const TestHttpAnswer& answer;
+    bool closeBox;
+  } cases[] = {
+      {kMenuCheckUpdates, kTextUpdateDlgCaption, kUpdateFilePath, stalled, false},
+      {kMenuNews, kTextNewsDlgCaption, kNewsFilePath, stalled, true},
+      {kMenuCheckUpdates, kTextUpdateDlgCaption, kUpdateFilePath, dripping, true},
+      {kMenuNews, kTextNewsDlgCaption, kNewsFilePath, dripping, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.path) + (c.closeBox ? " close box" : " OK"));
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start());
+    server.Answer(c.path, c.answer);
+    HWND dialog = Open(server, c.command, c.caption);
+    ASSERT_NE(dialog, nullptr);
+    HWND main = FindMainWindow(process_);
+    ASSERT_TRUE(WaitUntil([&] { return server.Requests().size() == 1; }));
+    ::Sleep(1500);  // the answer has begun
+    ASSERT_TRUE(Enabled(dialog, IDOK));
+    if (c.closeBox) {
+      ASSERT_TRUE(::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0));
+    } else {
+      ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
+    }
+    EXPECT_TRUE(robot::WaitUntilClosed(dialog, 2000));
+    EXPECT_TRUE(NoMessageBox());
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE; }, 2000)) << "the main window is usable";
+    CloseProgram();
+  }
+}
+
+// Answers that are cut, broken, looping or hostile are failed requests, reported with the usual texts.
+TEST_F(Internet, HostileAnswersAreFailedRequests) {
+  const std::string file = "https://dl.example.org/\n$VERSION\n2.3.0\n";
+  const std::string loop = "HTTP/1.1 302 Found\r\nLocation: " + std::string(kUpdateFilePath) +
+                           "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  auto raw = [](std::string bytes) {
+    TestHttpAnswer answer;
+    answer.raw = std::move(bytes);
+    return answer;
+  };
+  const std::wstring longStatus(2000, L'z');
+  struct Case {
+    const char* name;
+    TestHttpAnswer answer;
+    std::wstring message;
+    std::size_t requests;
+  } cases[] = {
+      {"redirect loop", raw(loop), L"HTTP 请求失败 (302: Found)", 1 + kMaxRedirectsFollowed},
+      {"cut body", raw("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\nConnection: close\r\n\r\n" + file),
+       Utf16(kTextInternetConnectionAborted), 1},
+      {"closed without answer", raw(""), Utf16(kTextInternetConnectionAborted), 1},
+      {"empty body", Ok(""), Utf16(kTextAnswerEmpty), 1},
+      {"C1 control", Ok("https://dl.example.org/\n$VERSION\n2.3\xC2\x85\n"), Utf16(kTextAnswerNotText), 1},
+      {"bidi override", Ok("https://dl.example.org/\n$VERSION\n2.3.0 \xE2\x80\xAEtxt.exe\n"),
+       Utf16(kTextAnswerNotText), 1},
+      {"controls in the status", TestHttpAnswer{500, "Bad\x1b[2J\x7f", "", milliseconds(0)},
+       L"HTTP 请求失败 (500: Bad\\x1B[2J\\x7F)", 1},
+      {"UTF-8 status", TestHttpAnswer{500, "服务器坏了", "", milliseconds(0)}, L"HTTP 请求失败 (500: 服务器坏了)", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start());
+    server.Answer(kUpdateFilePath, c.answer);
+    HWND dialog = Open(server, kMenuCheckUpdates, kTextUpdateDlgCaption);
+    ASSERT_NE(dialog, nullptr);
+    HWND box = WaitForMessageBox(process_);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageOf(box), c.message);
+    Answer(box, IDOK);
+    EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+    EXPECT_EQ(server.Requests().size(), c.requests);
+    CloseProgram();
+  }
+}
+
+TEST_F(Internet, AVeryLongStatusTextIsShownCutInLinesThatFitTheScreen) {
+  server_.Answer(kNewsFilePath, TestHttpAnswer{500, std::string(3000, 'z'), "", milliseconds(0)});
+  HWND dialog = Open(kMenuNews, kTextNewsDlgCaption);
+  ASSERT_NE(dialog, nullptr);
+  HWND box = WaitForMessageBox(process_);
+  ASSERT_NE(box, nullptr);
+  std::wstring message = MessageOf(box);
+  EXPECT_TRUE(message.starts_with(L"HTTP 请求失败 (500: zzzz")) << Utf8(message.substr(0, 40));
+  EXPECT_EQ(std::count(message.begin(), message.end(), L'z'), 1024);
+  RECT area{};
+  ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0));
+  EXPECT_LE(WindowSize(box).cx, area.right - area.left);
+  Answer(box, IDOK);
+  EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
+  CloseProgram();
+}
+
+TEST_F(Internet, ARedirectIsFollowedOnceAndARedirectedFormIsNotSent) {
+  server_.Answer(kUpdateFilePath, TestHttpAnswer{.raw = "HTTP/1.1 301 Moved\r\nLocation: http://" + server_.Address() +
+                                                        "/moved.txt\r\nContent-Length: 0\r\n\r\n"});
+  server_.Answer("/moved.txt", Ok("https://dl.example.org/\n$VERSION\n2.3.0\n"));
+  server_.Answer(kFeedbackPath, TestHttpAnswer{.raw = "HTTP/1.1 307 Elsewhere\r\nLocation: /moved.txt\r\n"
+                                                      "Content-Length: 0\r\n\r\n"});
   HWND dialog = Open(kMenuCheckUpdates, kTextUpdateDlgCaption);
   ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return server_.Requests().size() == 1; }));
-  ASSERT_TRUE(::PostMessageW(dialog, WM_CLOSE, 0, 0));
+  EXPECT_TRUE(WaitUntil([&] { return Visible(dialog, IDC_UPDATE_LINK); }));
+  EXPECT_EQ(Text(dialog, IDC_UPDATE_LINK), L"版本 2.3.0 可用");
+  ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
   EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
-  EXPECT_TRUE(NoMessageBox());
-  EXPECT_NE(FindMainWindow(process_), nullptr);
+
+  HWND main = FindMainWindow(process_);
+  ASSERT_TRUE(robot::ChooseMenuItem(main, kMenuFeedback));
+  HWND form = WaitForCaption(process_, Utf16(kTextFeedbackDlgCaption));
+  ASSERT_NE(form, nullptr);
+  ASSERT_TRUE(TypeText(form, IDC_FEEDBACK_COMMENT, L"hello"));
+  ASSERT_TRUE(robot::ClickButton(form, IDC_FEEDBACK_SUBMIT));
+  HWND box = WaitForMessageBox(process_);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageOf(box), L"HTTP 请求失败 (307: Elsewhere)");
+  Answer(box, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return Enabled(form, IDC_FEEDBACK_SUBMIT); })) << "the form stays for another try";
+  std::vector<RecordedRequest> requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[1].target, "/moved.txt");
+  EXPECT_EQ(requests[2].method, "POST");
+  ASSERT_TRUE(robot::ClickButton(form, IDCANCEL));
+  EXPECT_TRUE(robot::WaitUntilClosed(form, kWaitMs));
+  CloseProgram();
+}
+
+TEST_F(Internet, AServerThatStallsTimesOut) {
+  server_.Answer(kNewsFilePath, Ok("N/A\n\nhello\n", milliseconds(120000)));
+  HWND dialog = Open(kMenuNews, kTextNewsDlgCaption);
+  ASSERT_NE(dialog, nullptr);
+  HWND box = WaitForDialog(process_, IsMessageBox, 30000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageOf(box), Utf16(kTextInternetTimeout));
+  Answer(box, IDOK);
+  EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
   CloseProgram();
 }
 
@@ -164,6 +307,33 @@ TEST_F(Internet, WeeklyCheckStaysSilentWhenNothingIsNewOrTheServerFailsAndStores
     std::optional<DWORD> stored = StoredSetting(kSettingsKey, L"LastUpdate");
     ASSERT_TRUE(stored);
     EXPECT_GE(*stored, before);
+    CloseProgram();
+  }
+}
+
+// A server that stalls, loops or breaks off delays the start by a few seconds at most, and shows nothing.
+TEST_F(Internet, WeeklyCheckNeverHoldsUpTheStart) {
+  const std::string loop = "HTTP/1.1 302 Found\r\nLocation: " + std::string(kUpdateFilePath) +
+                           "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  TestHttpAnswer stalled = Ok("https://dl.example.org/\n$VERSION\n2.3.0\n", milliseconds(120000));
+  TestHttpAnswer looping;
+  looping.raw = loop;
+  TestHttpAnswer dropped;
+  dropped.raw = "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nhttps://dl.example.org/\n$VERSION\n2.3.0\n";
+  for (const TestHttpAnswer* answer : {&stalled, &looping, &dropped}) {
+    SCOPED_TRACE(answer->raw.value_or("stalled").substr(0, 20));
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start());
+    server.Answer(kUpdateFilePath, *answer);
+    LeaveWeeklyCheckToProgram();
+    StoreSetting(L"LastUpdate", DWORD{0});
+    ULONGLONG start = ::GetTickCount64();
+    StartWithServer(server);
+    ASSERT_NE(WaitForMainWindow(process_), nullptr);
+    EXPECT_LT(::GetTickCount64() - start, 12000u) << "the main window came late";
+    EXPECT_LE(server.Requests().size(), 1 + kMaxRedirectsFollowed);
+    EXPECT_EQ(robot::FindTopLevel(process_, kDialogClass, Utf16(kTextUpdateDlgCaption)), nullptr);
+    EXPECT_TRUE(NoMessageBox());
     CloseProgram();
   }
 }
@@ -241,7 +411,7 @@ TEST_F(Internet, LinksRefuseAddressesThatAreNotWebOrMail) {
     Click(dialog, c.link);
     HWND box = WaitForMessageBox(process_);
     ASSERT_NE(box, nullptr) << c.file;
-    EXPECT_EQ(MessageOf(box), L"不能打开链接:\n\n操作系统拒绝了对指定\n文件的存取操作。");
+    EXPECT_EQ(MessageOf(box), L"不能打开链接:\n\n这个地址不是网页或电子邮件地址。");
     Answer(box, IDOK);
     EXPECT_TRUE(::IsWindow(dialog)) << "the dialog stays open";
     ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
@@ -403,6 +573,20 @@ TEST_F(Internet, AboutBoxShowsVersionDateAndTheVendorsLinks) {
   EXPECT_TRUE(Contains(tips, Utf16(kTextVendorWebAddress)));
   EXPECT_TRUE(Contains(tips, L"mailto:" + Utf16(kTextVendorSupportAddress)));
   EXPECT_EQ(::GetWindow(about, GW_OWNER), nullptr) << "the About box has no parent";
+  // Tab reaches both links, as it reaches every control a person can use.
+  std::vector<int> focused;
+  for (int press = 0; press < 4; ++press) {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    HWND before = ::GetGUIThreadInfo(::GetWindowThreadProcessId(about, nullptr), &thread) ? thread.hwndFocus : nullptr;
+    ASSERT_TRUE(PressKey(before ? before : about, VK_TAB));
+    ASSERT_TRUE(WaitUntil([&] {
+      return ::GetGUIThreadInfo(::GetWindowThreadProcessId(about, nullptr), &thread) && thread.hwndFocus != before;
+    }, 2000));
+    focused.push_back(::GetDlgCtrlID(thread.hwndFocus));
+  }
+  EXPECT_NE(std::find(focused.begin(), focused.end(), IDC_ABOUT_MAIL), focused.end());
+  EXPECT_NE(std::find(focused.begin(), focused.end(), IDC_ABOUT_WEB), focused.end());
   ASSERT_TRUE(::PostMessageW(about, WM_CLOSE, 0, 0));
   EXPECT_TRUE(robot::WaitUntilClosed(about, kWaitMs));
   CloseProgram();

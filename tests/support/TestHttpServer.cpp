@@ -174,13 +174,25 @@ std::optional<RecordedRequest> TestHttpServer::ReadRequest(TestSocket connection
 
 // A client that has gone away gets nothing more; that is no failure of the server.
 void TestHttpServer::Reply(TestSocket connection, const TestHttpAnswer& answer) {
+  if (answer.raw) {
+    SendAll(connection, *answer.raw);
+    return;
+  }
   std::string head = "HTTP/1.1 " + std::to_string(answer.status) + " " + answer.statusText +
                      "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
                      std::to_string(answer.body.size()) + "\r\nConnection: close\r\n\r\n";
   if (!SendAll(connection, head)) return;
-  if (answer.delay > milliseconds(0)) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (wake_.wait_for(lock, answer.delay, [this] { return stopping_; })) return;
+  if (answer.delay > milliseconds(0) && !Pause(answer.delay)) return;
+  if (answer.dripEvery == milliseconds(0)) {
+    SendAll(connection, answer.body);
+    return;
   }
-  SendAll(connection, answer.body);
+  for (char c : answer.body) {
+    if (!SendAll(connection, std::string_view(&c, 1)) || !Pause(answer.dripEvery)) return;
+  }
+}
+
+bool TestHttpServer::Pause(milliseconds time) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return !wake_.wait_for(lock, time, [this] { return stopping_; });
 }

@@ -24,6 +24,9 @@ struct TestHttpAnswer {
   std::string statusText = "OK";
   std::string body;
   std::chrono::milliseconds delay{0};  // between the header and the body: a slow server
+  std::chrono::milliseconds dripEvery{0};  // the body one byte at a time, this far apart
+  // When set, sent as it stands instead of all the above (nothing at all: the connection just closes).
+  std::optional<std::string> raw{};
 };
 
 struct RecordedRequest {
@@ -71,6 +74,8 @@ class TestHttpServer {
   std::optional<RecordedRequest> ReadRequest(TestSocket connection);
   void Reply(TestSocket connection, const TestHttpAnswer& answer);
   bool Stopping() const;
+  // Waits time unless the server stops first; false when it stops.
+  bool Pause(std::chrono::milliseconds time);
 
   const TestHttpLimits limits_;
   TestSocket listener_ = kNoSocket;
