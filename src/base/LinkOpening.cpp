@@ -16,7 +16,7 @@ constexpr CodeText kOpenErrors[] = {
     {5, kTextLinkAccessDenied},    {8, kTextLinkOutOfMemory},   {11, kTextLinkBadFormat},
     {26, kTextLinkShare},          {27, kTextLinkAssociationIncomplete},
     {28, kTextLinkDdeTimeout},     {29, kTextLinkDdeFailed},    {30, kTextLinkDdeBusy},
-    {31, kTextLinkNoAssociation},  {32, kTextLinkDllNotFound},
+    {31, kTextLinkNoAssociation},  {32, kTextLinkDllNotFound},  {kLinkRefusedCode, kTextLinkRefused},
 };
 
 }  // namespace

@@ -14,5 +14,5 @@ std::optional<std::string> LinkCommandLine(std::string_view htmCommand, std::str
 // "不能打开链接:\n\n" and the text for the code (an unknown code shown as a number).
 std::string LinkOpenErrorMessage(int code);
 
-// The code a refused address fails with: the system refuses access to it.
-inline constexpr int kLinkRefusedCode = 5;
+// The code a refused address (no web or mail address) fails with; no code the system gives.
+inline constexpr int kLinkRefusedCode = -1;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/CarriedImage.h"
+#include "base/ShownText.h"
 #include "base/Texts.h"
 #include "base/Wide_win32.h"
 #include "selfextractor/PageLayout.h"
@@ -11,6 +12,8 @@
 
 namespace {
 
+// A licence or instructions beyond this are cut: the page would take minutes to appear with megabytes.
+constexpr std::size_t kMaxPageTextBytes = 64 * 1024;
 constexpr int kMarginUnits = 7;
 constexpr int kGapUnits = 4;
 constexpr int kTextWidthUnits = 219;
@@ -46,11 +49,15 @@ CPicturePage::CPicturePage(int templateId, const DialogContext& context, Extract
                            PageContent content)
     : CMyDialog(templateId, context), checker_(checker), content_(std::move(content)) {}
 
+CPicturePage::~CPicturePage() {
+  if (scaledPicture_) ::DeleteObject(scaledPicture_);
+}
+
 bool CPicturePage::OnInitDialog() {
   CMyDialog::OnInitDialog();
   checker_.Publish(Window());
   ::SetWindowTextW(Window(), Wide(content_.title).c_str());
-  SetItemText(IDC_SFX_TEXT, content_.text);
+  SetItemText(IDC_SFX_TEXT, BoundForControl(content_.text, kMaxPageTextBytes));
   if (content_.customPicture) {
     ::SendDlgItemMessageW(Window(), IDC_SFX_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
                           reinterpret_cast<LPARAM>(content_.customPicture));
@@ -71,6 +78,7 @@ void CPicturePage::LayOut() {
   SIZE picture = BitmapSize(shown);
   PageMetrics metrics{picture.cx, picture.cy, units.left, units.top, units.right, units.bottom,
                       more.left, more.top, more.right};
+  if (content_.showPicture) FitPictureToScreen(metrics);
   bool description = Item(IDC_SFX_DESCRIPTION) && !content_.description.empty();
   PageLayout layout = LayOutPage(metrics, content_.showPicture, description);
 
@@ -90,6 +98,28 @@ void CPicturePage::LayOut() {
   ::SetWindowPos(Window(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   CenterOverOwner();
+}
+
+// A picture too large for the screen is shown shrunk, so that the buttons stay reachable.
+void CPicturePage::FitPictureToScreen(PageMetrics& metrics) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!::GetMonitorInfoW(::MonitorFromWindow(Window(), MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  RECT frame{0, 0, 0, 0};
+  ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Window(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrW(Window(), GWL_EXSTYLE)));
+  const RECT& work = monitor.rcWork;
+  PageBox fitted = FitPicture(metrics, (work.right - work.left) - (frame.right - frame.left),
+                              (work.bottom - work.top) - (frame.bottom - frame.top));
+  if (fitted.width == metrics.pictureWidth && fitted.height == metrics.pictureHeight) return;
+  HBITMAP shown = reinterpret_cast<HBITMAP>(::SendDlgItemMessageW(Window(), IDC_SFX_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  HBITMAP scaled = static_cast<HBITMAP>(::CopyImage(shown, IMAGE_BITMAP, fitted.width, fitted.height, 0));
+  if (!scaled) return;
+  if (scaledPicture_) ::DeleteObject(scaledPicture_);
+  scaledPicture_ = scaled;
+  ::SendDlgItemMessageW(Window(), IDC_SFX_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled));
+  metrics.pictureWidth = fitted.width;
+  metrics.pictureHeight = fitted.height;
 }
 
 CCreatePage::CCreatePage(const DialogContext& context, ExtractorInstanceChecker& checker, PageContent content,

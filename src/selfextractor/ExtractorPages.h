@@ -9,6 +9,7 @@
 #include "app/DiskJobs.h"
 #include "base/OperationProgress.h"
 #include "image/SelfExtractor.h"
+#include "selfextractor/PageLayout.h"
 #include "selfextractor/SystemRestart.h"
 #include "ui/InstanceChecker.h"
 #include "ui/MyDialog.h"
@@ -37,15 +38,20 @@ struct PageContent {
 class CPicturePage : public CMyDialog {
  public:
   CPicturePage(int templateId, const DialogContext& context, ExtractorInstanceChecker& checker, PageContent content);
+  ~CPicturePage() override;
+  CPicturePage(const CPicturePage&) = delete;
+  CPicturePage& operator=(const CPicturePage&) = delete;
 
  protected:
   bool OnInitDialog() override;
 
  private:
   void LayOut();
+  void FitPictureToScreen(PageMetrics& metrics);
 
   ExtractorInstanceChecker& checker_;
   PageContent content_;
+  HBITMAP scaledPicture_ = nullptr;  // a picture shrunk to the screen, owned by the page
 };
 
 // What the create page's write needs.

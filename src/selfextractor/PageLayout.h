@@ -1,6 +1,7 @@
 #pragma once
 // Where the controls of a self-extractor page go: the picture at its own pixel size in the top left corner
-// (when shown), the texts beside it, at least as tall as the picture, the buttons below on the right.
+// (when shown; shrunk to fit the screen), the texts beside it, at least as tall as the picture, the buttons
+// below on the right.
 
 struct PageBox {
   int x = 0, y = 0, width = 0, height = 0;
@@ -19,3 +20,7 @@ struct PageLayout {
 };
 
 PageLayout LayOutPage(const PageMetrics& metrics, bool showPicture, bool showDescription);
+
+// The picture's size, shrunk in proportion (never enlarged) so that the page fits a client area of
+// maxWidth x maxHeight pixels: a large picture must not push the buttons off the screen.
+PageBox FitPicture(const PageMetrics& metrics, int maxWidth, int maxHeight);

@@ -57,6 +57,10 @@ bool AcceptPictureName(const std::string& path, IMessageBoxes& boxes) {
 
 bool PictureReadable(const SelfExeSettings& edited, IMessageBoxes& boxes) {
   if (edited.m_customPicture == 0) return true;
+  if (edited.m_picturePath.empty()) {
+    boxes.Show(0, kTextNoPictureChosen, MessageIcon::Error);
+    return false;
+  }
   if (File::Open(edited.m_picturePath, FileMode::Read)) return true;
   ShowError(boxes, kTextCannotOpen, {boxes.ShownArgument(edited.m_picturePath)});
   return false;

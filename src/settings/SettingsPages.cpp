@@ -78,3 +78,12 @@ void DiskAccessPage::Ok() {
                 {"Emergency", "Compatible", "FDLetter", "FormatDisk", "VerifyFormat", "VerifyWrite", "RecreateBad",
                  "RetryPasses"});
 }
+
+std::optional<int> DiskAccessPage::ParseRetryPasses(std::string_view text) {
+  int passes = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    passes = std::min(passes * 10 + (c - '0'), static_cast<int>(kMaxRetryPasses));
+  }
+  return passes;
+}

@@ -5,7 +5,9 @@
 // The sheet runs a page's OK only when the user opened that page.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "settings/FileAssociations.h"
 #include "settings/RegistryBackend.h"
@@ -58,6 +60,9 @@ class DiskAccessPage {
   int verifyFormat = 0;
   int verifyWrite = 0;
   int retryPasses = 0;  // 0 .. kMaxRetryPasses
+
+  // The retry field's text: digits only (none: 0; beyond the range: the largest); nullopt for anything else.
+  static std::optional<int> ParseRetryPasses(std::string_view text);
 
   // Both only mean something when the disk is formatted; their check states are kept while greyed.
   bool VerifyFormatEnabled() const { return formatDisk != 0; }

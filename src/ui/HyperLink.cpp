@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -173,6 +174,10 @@ void CHyperLink::FitToText() {
   ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
   ::SelectObject(dc, old);
   ::ReleaseDC(control_, dc);
+  // Never wider than the window that holds it: a long text is clipped, not a link far past the window.
+  RECT parentArea;
+  ::GetClientRect(parent_, &parentArea);
+  extent.cx = std::max<LONG>(0, std::min<LONG>(extent.cx, parentArea.right - rect.left - kExtraWidth));
 
   LONG style = static_cast<LONG>(::GetWindowLongPtrW(control_, GWL_STYLE));
   if (style & SS_CENTERIMAGE) {

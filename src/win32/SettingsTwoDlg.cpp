@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
+#include <optional>
 
+#include "base/Format.h"
+#include "base/Texts.h"
 #include "win32/SettingsPageChecks.h"
 #include "win32/SettingsTwoDlgRes.h"
 
@@ -30,6 +32,7 @@ bool CSettingsTwoDlg::OnInitDialog() {
   ::SendDlgItemMessageW(Window(), IDC_SETTINGS_RETRY_SPIN, UDM_SETRANGE32, 0, kMaxRetryPasses);
   ::SetDlgItemInt(Window(), IDC_SETTINGS_RETRY_PASSES, static_cast<UINT>(model_.retryPasses), FALSE);
   CMyPropertyPage::OnInitDialog();
+  boxes_.SetOwner(::GetParent(Window()));
   EnableFormatDependents();
   return true;
 }
@@ -46,14 +49,20 @@ bool CSettingsTwoDlg::OnCommand(int id, int code, HWND control) {
   return true;
 }
 
+bool CSettingsTwoDlg::OnKillActive() {
+  if (DiskAccessPage::ParseRetryPasses(ItemText(IDC_SETTINGS_RETRY_PASSES))) return true;
+  boxes_.Show(0, FormatText(kTextRetryPassesNotNumber, {static_cast<int>(kMaxRetryPasses)}), MessageIcon::Error);
+  ::SetFocus(Item(IDC_SETTINGS_RETRY_PASSES));
+  return false;
+}
+
 bool CSettingsTwoDlg::OnApply() {
   ReadChecks<DiskAccessPage>(Window(), kChecks, model_);
-  // The field takes digits only: an empty one means no retries, a number beyond the range the largest.
-  BOOL read = FALSE;
-  UINT passes = ::GetDlgItemInt(Window(), IDC_SETTINGS_RETRY_PASSES, &read, FALSE);
-  bool empty = ::GetWindowTextLengthW(Item(IDC_SETTINGS_RETRY_PASSES)) == 0;
-  model_.retryPasses = read ? static_cast<int>(std::min<UINT>(passes, kMaxRetryPasses))
-                            : (empty ? 0 : static_cast<int>(kMaxRetryPasses));
+  // The field refuses to be left with anything but digits; should such a text reach OK all the same, the
+  // stored count stays.
+  if (std::optional<int> passes = DiskAccessPage::ParseRetryPasses(ItemText(IDC_SETTINGS_RETRY_PASSES))) {
+    model_.retryPasses = *passes;
+  }
   model_.Ok();
   return true;
 }

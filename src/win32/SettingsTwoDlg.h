@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "base/WindowsMessageBoxes.h"
 #include "settings/SettingsPages.h"
 #include "ui/MyPropertyPage.h"
 
@@ -17,9 +18,12 @@ class CSettingsTwoDlg : public CMyPropertyPage {
   bool OnInitDialog() override;
   bool OnCommand(int id, int code, HWND control) override;
   bool OnApply() override;
+  // Refuses to leave the page while the retry field holds anything but digits.
+  bool OnKillActive() override;
 
  private:
   void EnableFormatDependents() const;
 
   DiskAccessPage model_;
+  WindowsMessageBoxes boxes_;
 };

@@ -27,7 +27,8 @@ TEST(LinkOpening, AddressesThatCouldRunACommandNeverReachTheBrowserCommand) {
 
 TEST(LinkOpening, FailureCodesHaveTheirReasonAndUnknownOnesTheirNumber) {
   EXPECT_EQ(LinkOpenErrorMessage(31), std::string(kTextCannotOpenLink) + kTextLinkNoAssociation);
-  EXPECT_EQ(LinkOpenErrorMessage(kLinkRefusedCode), std::string(kTextCannotOpenLink) + kTextLinkAccessDenied);
+  EXPECT_EQ(LinkOpenErrorMessage(kLinkRefusedCode), std::string(kTextCannotOpenLink) + kTextLinkRefused);
+  EXPECT_EQ(LinkOpenErrorMessage(5), std::string(kTextCannotOpenLink) + kTextLinkAccessDenied);
   EXPECT_EQ(LinkOpenErrorMessage(0), std::string("不能打开链接:\n\n操作系统的内存或者资源不够。"));
   EXPECT_EQ(LinkOpenErrorMessage(4), std::string("不能打开链接:\n\n发生了未知的错误 (4) 。"));
 }

@@ -315,6 +315,44 @@ TEST_F(SelfExtractor, APictureThatIsNoBitmapGivesWayToTheBuiltInOne) {
   EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
 }
 
+// A poster-sized picture is shrunk so that the page and its buttons stay on the screen; a licence of
+// megabytes with a line of 60,000 characters appears within a second or two, cut.
+TEST_F(SelfExtractor, AHugePictureAndLicenceStillGiveAPageOnTheScreenAtOnce) {
+  WriteWhole(Path("poster.bmp"), BitmapFile(2000, 1500));
+  SelfExeSettings options = QuietOptions();
+  options.m_customPicture = 1;
+  options.m_picturePath = Path("poster.bmp");
+  options.m_licenseDisplay = 1;
+  options.m_licensePicture = 1;
+  options.m_licenseText = std::string(60000, 'L') + "\r\n" + std::string(8 * 1024 * 1024, 'x');
+  robot::Process& process = Run(BuildImage("海报.exe", FloppyBytes(kDiskBytes, 15), options));
+  ULONGLONG start = ::GetTickCount64();
+  HWND licence = WaitForCaption(process.Id(), Utf16(options.m_licenseTitle));
+  ASSERT_NE(licence, nullptr);
+  EXPECT_LT(::GetTickCount64() - start, 10000u) << "the licence page came late";
+  EXPECT_LE(Text(licence, IDC_SFX_TEXT).size(), 70000u) << "the licence is cut";
+  RECT work{};
+  ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  RECT window{};
+  ASSERT_TRUE(::GetWindowRect(licence, &window));
+  EXPECT_GE(window.left, work.left);
+  EXPECT_GE(window.top, work.top);
+  EXPECT_LE(window.right, work.right);
+  EXPECT_LE(window.bottom, work.bottom);
+  RECT picture = ClientRect(licence, IDC_SFX_PICTURE);
+  EXPECT_LT(picture.right - picture.left, 2000);
+  EXPECT_NEAR((picture.right - picture.left) * 3, (picture.bottom - picture.top) * 4, 8) << "in proportion";
+  robot::ClickButton(licence, IDOK);
+  HWND create = WaitForCaption(process.Id(), Utf16(options.m_createTitle));
+  ASSERT_NE(create, nullptr);
+  ASSERT_TRUE(::GetWindowRect(create, &window));
+  EXPECT_LE(window.right, work.right);
+  EXPECT_LE(window.bottom, work.bottom);
+  EXPECT_TRUE(Enabled(create, IDOK));
+  robot::ClickButton(create, IDCANCEL);
+  EXPECT_EQ(WaitForExit(process), std::optional<DWORD>(0));
+}
+
 TEST_F(SelfExtractor, ASecondStartBringsTheRunningOneForwardAndEnds) {
   std::string image = BuildImage("两次.exe", FloppyBytes(kDiskBytes, 14), QuietOptions());
   robot::Process& first = Run(image);

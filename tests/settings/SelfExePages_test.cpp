@@ -84,8 +84,7 @@ TEST_F(PictureCheck, ACustomPictureThatCannotBeOpenedKeepsThePage) {
     std::string path;
     bool readable;
   } cases[] = {
-      {1, Path("有.bmp"), true}, {1, Path("没有.bmp"), false}, {1, dir, false}, {1, "", false},
-      {0, Path("没有.bmp"), true},
+      {1, Path("有.bmp"), true}, {1, Path("没有.bmp"), false}, {1, dir, false}, {0, Path("没有.bmp"), true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -103,6 +102,12 @@ TEST_F(PictureCheck, ACustomPictureThatCannotBeOpenedKeepsThePage) {
       EXPECT_EQ(boxes.Boxes()[0].icon, MessageIcon::Error);
     }
   }
+  SelfExeSettings unnamed;
+  unnamed.m_customPicture = 1;
+  FakeMessageBoxes boxes;
+  EXPECT_FALSE(PictureReadable(unnamed, boxes));
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, kTextNoPictureChosen);
 }
 
 }  // namespace

@@ -143,6 +143,15 @@ TEST(SettingsSheetPages, DiskAccessPageOkCopiesThenWritesInItsOrder) {
   EXPECT_EQ(Reloaded(registry).m_retryPasses, kMaxRetryPasses);
 }
 
+TEST(SettingsSheetPages, TheRetryFieldTakesDigitsOnly) {
+  const std::pair<const char*, std::optional<int>> cases[] = {
+      {"", 0},      {"0", 0},           {"7", 7},           {"099", 99},         {"100", 99},
+      {"99999999999999999999", 99},     {"abc", std::nullopt}, {"-1", std::nullopt}, {"3 ", std::nullopt},
+      {"\xEF\xBC\x93", std::nullopt},  // a full-width 3
+  };
+  for (const auto& [text, passes] : cases) EXPECT_EQ(DiskAccessPage::ParseRetryPasses(text), passes) << text;
+}
+
 TEST(SettingsSheetPages, FormattingEnablesItsDependentsAndRebuildingNeedsNt) {
   const std::tuple<uint32_t, int, bool, bool> cases[] = {
       // ntMajorVersion (0: Windows 9x), formatDisk, verify format enabled, recreate bad enabled

@@ -45,7 +45,7 @@ TEST_F(HyperLinkTest, WithoutAnAddressItOpensItsCaptionAndRefusesWhatIsNoWebOrMa
     link.OpenLink();
   }});
   ASSERT_EQ(boxes.Boxes().size(), 1u);
-  EXPECT_EQ(boxes.Boxes()[0].text, std::string(kTextCannotOpenLink) + kTextLinkAccessDenied);
+  EXPECT_EQ(boxes.Boxes()[0].text, std::string(kTextCannotOpenLink) + kTextLinkRefused);
   EXPECT_EQ(boxes.Boxes()[0].icon, MessageIcon::Exclamation);
   EXPECT_FALSE(link.Visited());
 }
