@@ -27,13 +27,14 @@ struct WinInet {
   decltype(&::InternetWriteFile) writeFile = nullptr;
   decltype(&::HttpEndRequestW) endRequest = nullptr;
   decltype(&::HttpQueryInfoW) queryInfo = nullptr;
+  decltype(&::HttpQueryInfoA) queryInfoBytes = nullptr;
   decltype(&::InternetReadFile) readFile = nullptr;
   decltype(&::InternetCloseHandle) closeHandle = nullptr;
   decltype(&::InternetSetOptionW) setOption = nullptr;
 
   bool Complete() const {
     return getConnectedState && open && connect && openRequest && sendRequest && addHeaders && sendRequestEx &&
-           writeFile && endRequest && queryInfo && readFile && closeHandle && setOption;
+           writeFile && endRequest && queryInfo && queryInfoBytes && readFile && closeHandle && setOption;
   }
 };
 
@@ -58,6 +59,7 @@ const WinInet* Functions() {
     Find(module, "InternetWriteFile", table.writeFile);
     Find(module, "HttpEndRequestW", table.endRequest);
     Find(module, "HttpQueryInfoW", table.queryInfo);
+    Find(module, "HttpQueryInfoA", table.queryInfoBytes);
     Find(module, "InternetReadFile", table.readFile);
     Find(module, "InternetCloseHandle", table.closeHandle);
     Find(module, "InternetSetOptionW", table.setOption);
@@ -175,7 +177,14 @@ class WinInetClient final : public IHttpClient {
         return Fail(reply, kTextCannotCompleteTransfer);
       }
       DWORD read = 0;
-      if (!api_.readFile(request, chunk.data(), kReadChunk, &read)) return Fail(reply, kTextCannotCompleteTransfer);
+      const auto readStart = std::chrono::steady_clock::now();
+      if (!api_.readFile(request, chunk.data(), kReadChunk, &read)) {
+        // Not every WinInet says why a read that waited out the receive time-out failed.
+        if (std::chrono::steady_clock::now() - readStart >= std::chrono::milliseconds(kStepTimeoutMs * 9 / 10)) {
+          ::SetLastError(ERROR_INTERNET_TIMEOUT);
+        }
+        return Fail(reply, kTextCannotCompleteTransfer);
+      }
       received += read;
       if (read == 0) break;
       if (!reply.body.Append(std::string_view(chunk.data(), read))) {
@@ -199,7 +208,19 @@ class WinInetClient final : public IHttpClient {
     DWORD size = sizeof code;
     if (!api_.queryInfo(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr)) return;
     reply.status = static_cast<int>(code);
-    reply.statusText = QueryText(request, HTTP_QUERY_STATUS_TEXT);
+    reply.statusText = StatusText(request);
+  }
+
+  // The server's own bytes when they are UTF-8 text; otherwise the text as the system's code page reads it
+  // (how WinInet keeps it).
+  std::string StatusText(HINTERNET request) {
+    std::vector<char> bytes(kStatusTextChars + 1, '\0');
+    DWORD size = kStatusTextChars;
+    if (api_.queryInfoBytes(request, HTTP_QUERY_STATUS_TEXT, bytes.data(), &size, nullptr) && size <= kStatusTextChars) {
+      std::string_view text(bytes.data(), size);
+      if (IsPlainText(text)) return std::string(text);
+    }
+    return QueryText(request, HTTP_QUERY_STATUS_TEXT);
   }
 
   // A header's text; a long one is read whole (up to kMaxStatusTextChars), so that its start can be shown.
