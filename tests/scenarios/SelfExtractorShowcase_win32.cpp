@@ -15,11 +15,12 @@ std::deque<robot::Process> started;
 
 struct PageOptions {
   DWORD licence, licencePicture, createPicture, customPicture;
+  bool poster = false;  // a picture far larger than the screen
 };
 
-// A picture of the image's author: 120 x 160 pixels of colour.
-std::string AuthorsPicture() {
-  const uint32_t width = 120, height = 160, row = width * 3;
+// A picture of the image's author: width x height pixels of colour.
+std::string AuthorsPicture(uint32_t width, uint32_t height) {
+  const uint32_t row = (width * 3 + 3) / 4 * 4;
   std::string file(54 + row * height, '\0');
   auto put = [&file](std::size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(value >> (8 * i));
@@ -59,10 +60,11 @@ HWND ShowSelfExtractorPage(Workspace& workspace, const std::string& name) {
   static const std::map<std::string, PageOptions> pages = {
       {"sfx-licence", {1, 1, 1, 1}},        {"sfx-licence-plain", {1, 0, 0, 0}}, {"sfx-create", {0, 0, 1, 1}},
       {"sfx-create-builtin", {0, 0, 1, 0}}, {"sfx-create-plain", {0, 0, 0, 0}},
+      {"sfx-create-poster", {0, 0, 1, 1, true}},
   };
   auto page = pages.find(name);
   if (page == pages.end()) return nullptr;
-  WriteWhole(workspace.Path("作者.bmp"), AuthorsPicture());
+  WriteWhole(workspace.Path("作者.bmp"), page->second.poster ? AuthorsPicture(2000, 1500) : AuthorsPicture(120, 160));
   Store(L"LicenseDisplay", page->second.licence);
   Store(L"LicensePicture", page->second.licencePicture);
   Store(L"CreatePicture", page->second.createPicture);

@@ -54,6 +54,25 @@ class SettingsSheet : public DiskelleScenario {
   HWND main_ = nullptr;
 };
 
+// Letters pasted into the digits-only retry field are refused with a message, the sheet stays, the count too.
+TEST_F(SettingsSheet, TheRetryFieldRefusesWhatIsNoNumber) {
+  StoreSetting(L"RetryPasses", DWORD{3});
+  HWND sheet = StartAndOpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND two = ShowPage(sheet, 1);
+  ASSERT_TRUE(TypeText(two, IDC_SETTINGS_RETRY_PASSES, L"abc"));
+  ASSERT_TRUE(robot::ClickButton(sheet, IDOK));
+  HWND box = WaitForMessageBox(process_->Id());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(Text(box, robot::kMessageBoxTextId), L"重试的遍数必须是 0 到 99 之间的数字。");
+  Answer(box, IDOK);
+  EXPECT_TRUE(::IsWindow(sheet)) << "the sheet stays for a correction";
+  ASSERT_TRUE(TypeText(two, IDC_SETTINGS_RETRY_PASSES, L"5"));
+  Press(sheet, IDOK);
+  EXPECT_EQ(Stored(L"RetryPasses"), std::optional<DWORD>(5));
+  Close();
+}
+
 TEST_F(SettingsSheet, OkStoresBothPagesAndTheMainWindowFollowsAtOnce) {
   ASSERT_NE(StartMain(), nullptr);
   SIZE normal = WindowSize(main_);

@@ -109,7 +109,13 @@ TEST_F(HyperLinkTest, TheControlFitsItsTextAndTheTooltipShowsTheAddress) {
     ::SelectObject(dc, old);
     ::ReleaseDC(control, dc);
     RECT client = ClientRectOf(control);
-    EXPECT_EQ(client.right, extent.cx + 5);
+    // As wide as the text, but never past the window's edge.
+    RECT area{}, placed{};
+    ::GetClientRect(window, &area);
+    ::GetWindowRect(control, &placed);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(client.right, std::min<LONG>(extent.cx, area.right - placed.left - 5) + 5);
+    EXPECT_LE(placed.right, area.right);
     EXPECT_EQ(client.bottom, extent.cy);
     HFONT font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
     LOGFONTW description{};
