@@ -76,12 +76,9 @@ TEST(HttpReply, ADroppedConnectionOrAnEmptyAnswerIsAFailure) {
     std::string body;
     std::optional<std::string> problem;
   } cases[] = {
-      {200, "http://d.example/\n", std::nullopt},
-      {std::nullopt, "x", std::nullopt},
-      {0, "", kTextInternetConnectionAborted},
-      {0, "x", kTextInternetConnectionAborted},
-      {200, "", kTextAnswerEmpty},
-      {200, "\xEF\xBB\xBF", kTextAnswerEmpty},
+      {200, "http://d.example/\n", std::nullopt}, {std::nullopt, "x", std::nullopt},
+      {0, "", kTextInternetConnectionAborted},     {0, "x", kTextInternetConnectionAborted},
+      {200, "", kTextAnswerEmpty},                 {200, "\xEF\xBB\xBF", kTextAnswerEmpty},
       {404, "", "HTTP 请求失败 (404: )"},
   };
   for (const Case& c : cases) {

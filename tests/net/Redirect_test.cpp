@@ -35,10 +35,8 @@ TEST(Redirect, FollowsPlainHttpTargetsOnly) {
 
 TEST(Redirect, OnlyTheRedirectingCodesCount) {
   for (int code : {301, 302, 303, 307, 308}) EXPECT_TRUE(IsRedirectStatus(code)) << code;
-  for (std::optional<int> code : {std::optional<int>(), std::optional<int>(200), std::optional<int>(300),
-                                  std::optional<int>(304), std::optional<int>(305), std::optional<int>(0)}) {
-    EXPECT_FALSE(IsRedirectStatus(code)) << code.value_or(-1);
-  }
+  for (int code : {0, 200, 300, 304, 305}) EXPECT_FALSE(IsRedirectStatus(code)) << code;
+  EXPECT_FALSE(IsRedirectStatus(std::nullopt));
 }
 
 }  // namespace
