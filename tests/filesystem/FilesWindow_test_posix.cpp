@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "base/File.h"
 #include "filesystem/ExtractionRun.h"
@@ -16,7 +17,7 @@ namespace {
 class FilesWindow : public ImageFolder {
  protected:
   // A 1.44 MB disk: README.TXT (5000 bytes), DOCS/, DOCS/BIG.BIN (3000 bytes) with its second sector bad.
-  FatVolume MakeVolume() {
+  std::optional<FatVolume> MakeVolume() {
     if (std::system("command -v mformat >/dev/null && command -v mcopy >/dev/null") != 0) return Fail("no mtools");
     WriteWhole(Path("README.TXT"), std::string(5000, 'r'));
     WriteWhole(Path("BIG.BIN"), std::string(3000, 'b'));
@@ -25,9 +26,10 @@ class FilesWindow : public ImageFolder {
                              Path("README.TXT") + "' :: && mcopy" + in + "'" + Path("BIG.BIN") + "' ::DOCS/";
     if (std::system(make.c_str()) != 0) return Fail("mtools failed");
     std::string raw = ReadWhole(image);
-    FatVolume clean = *FatVolume::Read({std::vector<uint8_t>(raw.begin(), raw.end()), {}});
+    std::optional<FatVolume> clean = FatVolume::Read({std::vector<uint8_t>(raw.begin(), raw.end()), {}});
+    if (!clean) return Fail("mtools made no FAT volume");
     uint32_t cluster = 0;
-    for (const FatEntry& entry : clean.Entries()) {
+    for (const FatEntry& entry : clean->Entries()) {
       if (entry.path == "DOCS/BIG.BIN") cluster = entry.firstCluster;
     }
     // One sector per cluster; the data area begins at sector 33.
@@ -35,11 +37,11 @@ class FilesWindow : public ImageFolder {
     DiskSectors disk{std::vector<uint8_t>(raw.begin(), raw.end()), std::vector<bool>(2880, false)};
     FillBadSectorMarker(disk.bytes.data() + sector * 512);
     disk.bad[sector] = true;
-    return *FatVolume::Read(std::move(disk));
+    return FatVolume::Read(std::move(disk));
   }
-  FatVolume Fail(const char* why) {
+  std::optional<FatVolume> Fail(const char* why) {
     ADD_FAILURE() << why;
-    return *FatVolume::Read({std::vector<uint8_t>(1474560, 0), {}});
+    return std::nullopt;
   }
 };
 
@@ -56,7 +58,9 @@ TEST(FileRows, GroupsDigitsByThousands) {
 }
 
 TEST_F(FilesWindow, RowsShowTheFolderAndNameTheDamagedFile) {
-  FatVolume volume = MakeVolume();
+  std::optional<FatVolume> made = MakeVolume();
+  ASSERT_TRUE(made);
+  const FatVolume& volume = *made;
   std::vector<FileRow> root = FolderRows(volume, -1);
   ASSERT_EQ(root.size(), 2u);
   const FileRow& docs = root[0].name == "DOCS" ? root[0] : root[1];
@@ -81,7 +85,9 @@ TEST_F(FilesWindow, RowsShowTheFolderAndNameTheDamagedFile) {
 }
 
 TEST_F(FilesWindow, ExtractsAllOrTheChosenAndReplacesOnlyWhenAllowed) {
-  FatVolume volume = MakeVolume();
+  std::optional<FatVolume> made = MakeVolume();
+  ASSERT_TRUE(made);
+  const FatVolume& volume = *made;
   const std::string all = Path("all");
   ASSERT_EQ(std::system(("mkdir '" + all + "'").c_str()), 0);
   int asked = 0;
