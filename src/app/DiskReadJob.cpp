@@ -63,8 +63,20 @@ int CDiskReadJob::Run() {
   }
   if (settings.m_emergency && RetryBadSectors() != 0) return -1;
   if (device_->Close() != 0) return -1;
-  if (!settings.m_emergency) return writer_->Finish(image_);
+  if (!settings.m_emergency) {
+    if (writer_->Finish(image_) != 0) return -1;
+    RemoveOutdatedRescueMap();
+    return 0;
+  }
   return SaveRescue(bad_.size(), '+', [&] { return writer_->Finish(image_); });
+}
+
+// A whole read has replaced what may have been a rescue: its map would call sectors bad that the image now
+// holds, and keep later rescues into the image from starting. Only a file is removed; anything else was not
+// the map's doing.
+void CDiskReadJob::RemoveOutdatedRescueMap() {
+  std::string mapPath = RescueMapPathOf(image_.m_path);
+  if (UseOfName(mapPath) == NameUse::RegularFile) RemoveFile(mapPath);
 }
 
 // Re-reads sectors the image holds as read, spread over the disk (the boot sector first), and compares:

@@ -67,7 +67,7 @@ class Rescue : public ImageFolder {
     Application application(services, front);
     front.progress = &application.progress;
     front.cancelAt = cancelAfterEvents;
-    application.settings.m_emergency = 1;
+    application.settings.m_emergency = emergency;
     application.settings.m_suppress = suppress;
     application.settings.m_retryPasses = retryPasses;
     application.resumePolicy = policy;
@@ -103,6 +103,7 @@ class Rescue : public ImageFolder {
   MemoryRegistry registry;
   FakeMessageBoxes boxes;
   SettableClock clock;
+  uint32_t emergency = 1;
   uint32_t suppress = 1;
   uint32_t retryPasses = 0;
   BadSectorReportModel report;
@@ -327,6 +328,31 @@ TEST_F(Rescue, NoReadReplacesARescueUnasked) {
     EXPECT_EQ(ReadWhole(path), image);
     EXPECT_EQ(ReadWhole(RescueMapPathOf(path)), map);
   }
+}
+
+// A whole read over a rescue replaces it, map and all: a later rescue into the image starts unhindered. A
+// read that fails leaves both as they were.
+TEST_F(Rescue, AWholeReadOverARescueTakesItsMapAway) {
+  std::string path = Path("replaced.img");
+  Insert(DamagedFloppy({80, 18}, {7}));
+  ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
+  std::string image = ReadWhole(path);
+  std::string map = ReadWhole(RescueMapPathOf(path));
+  emergency = 0;
+  EXPECT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Failed);
+  EXPECT_EQ(ReadWhole(path), image);
+  EXPECT_EQ(ReadWhole(RescueMapPathOf(path)), map);
+
+  VirtualFloppy healthy = PatternedFloppy({80, 18});
+  Insert(healthy);
+  ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
+  EXPECT_EQ(Data(path, healthy.geometry), Expected(healthy, {}));
+  EXPECT_FALSE(FileExists(RescueMapPathOf(path)));
+  emergency = 1;
+  Insert(DamagedFloppy({80, 18}, {9}));
+  boxes.Clear();
+  ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded) << ::testing::PrintToString(boxes.Ids());
+  EXPECT_EQ(MapBadSectors(path), std::vector<int64_t>{9});
 }
 
 // Weak sectors read on a later try: each retry pass gets those whose failures are used up, and the report

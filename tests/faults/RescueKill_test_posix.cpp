@@ -1,11 +1,14 @@
 // A rescue killed at any moment (SIGKILL: nothing is cleaned up) is resumed to the image that one rescue
 // without interruption makes.
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <thread>
@@ -111,17 +114,21 @@ TEST_F(RescueKill, CtrlCKeepsTheLastCheckpointOrTheFileThatWasThere) {
   options.env = env;
   options.env["DISKELLE_DRIVE_DELAY_MS"] = "5";  // about 15 s for the whole disk
   options.env["DISKELLE_DRIVE_A"] = floppy;
-  for (int afterMs : {300, 7000}) {
-    SCOPED_TRACE(afterMs);
+  for (bool afterCheckpoint : {false, true}) {
+    SCOPED_TRACE(afterCheckpoint ? "after a checkpoint" : "before the first checkpoint");
     WriteWhole(Path("rescue.img"), "an older file");
     RemoveFile(Path("rescue.img.map"));
     StoreSettings("\"Emergency\"=dword:00000001\n");
     ProgramRun run = RunProgramWith(DISKELLE_CLI, {"/r", "/o", Path("rescue.img"), "/s"}, options, [&](pid_t pid) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+      // The job has begun once its image is being saved; the first checkpoint puts the map in place.
+      ASSERT_TRUE(WaitUntil([&] { return Saving("rescue.img"); }));
+      if (afterCheckpoint) {
+        ASSERT_TRUE(WaitUntil([&] { return FileExists(Path("rescue.img.map")); }));
+      }
       ::kill(pid, SIGINT);
     });
     EXPECT_EQ(run.exitCode, 1) << run.err;
-    if (afterMs < 5000) {
+    if (!afterCheckpoint) {
       EXPECT_EQ(ReadWhole(Path("rescue.img")), "an older file");
       EXPECT_FALSE(FileExists(Path("rescue.img.map")));
     } else {
@@ -131,6 +138,57 @@ TEST_F(RescueKill, CtrlCKeepsTheLastCheckpointOrTheFileThatWasThere) {
       EXPECT_EQ(GoodSectors(Path("rescue.img"), disk), 2880 - 11);
     }
   }
+}
+
+// A folder of its own small file system (tmpfs), unmounted at the end.
+class SmallFileSystem {
+ public:
+  SmallFileSystem(const std::string& folder, const char* size) : folder_(folder) {
+    ::mkdir(folder.c_str(), 0700);
+    mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) == 0;
+    if (!mounted_) why_ = std::strerror(errno);
+  }
+  ~SmallFileSystem() {
+    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return mounted_; }
+  const std::string& Why() const { return why_; }
+  bool Resize(const char* size) {
+    return ::mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT, (std::string("size=") + size).c_str()) == 0;
+  }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
+  std::string why_;
+};
+
+// A checkpoint that finds no room fails the rescue, which keeps the checkpoint before it; with room again,
+// --resume goes on from there.
+TEST_F(RescueKill, ACheckpointWithoutRoomKeepsTheOneBefore) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
+  std::string floppy = NewFloppy("a.vfd", {"--format", "1440", "--fill", "random", "--bad", "100-110"});
+  std::string disk = RawOf(floppy);
+  // Room for one image and its map, not for the next checkpoint's temporary file beside them.
+  SmallFileSystem small(Path("small"), "2m");
+  if (!small.Mounted()) GTEST_SKIP() << "this system does not let the test mount a tmpfs: " << small.Why();
+  std::string image = Path("small/rescue.img");
+  drives["DISKELLE_DRIVE_A"] = floppy;
+  ProgramOptions slow;
+  slow.env["DISKELLE_DRIVE_DELAY_MS"] = "5";  // about 15 s for the whole disk: two checkpoints or more
+  StoreSettings("\"Emergency\"=dword:00000001\n");
+  ProgramRun run = Diskelle({"/r", "/o", image, "/s"}, slow);
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_NE(run.err, "");
+  int kept = GoodSectors(image, disk);
+  EXPECT_GT(kept, 0);
+  EXPECT_LT(kept, 2880 - 11);
+  EXPECT_EQ(UnfinishedSaves(), std::vector<std::string>{});
+
+  ASSERT_TRUE(small.Resize("8m"));
+  ProgramRun resumed = Diskelle({"--resume", "/r", "/o", image, "/s"});
+  ASSERT_EQ(resumed.exitCode, 0) << resumed.err;
+  EXPECT_EQ(GoodSectors(image, disk), 2880 - 11);
 }
 
 // A resume needs its map as a file, and one job at a time: the image is not touched otherwise.
@@ -169,7 +227,8 @@ TEST_F(RescueKill, ResumesWithoutAUsableMapOrIntoABusyImageAreRefused) {
   slow.env["DISKELLE_DRIVE_A"] = floppy;
   ProgramRun second;
   ProgramRun first = RunProgramWith(DISKELLE_CLI, {"--resume", "/r", "/o", image, "/s"}, slow, [&](pid_t) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // The first holds the image before it begins to save into it.
+    ASSERT_TRUE(WaitUntil([&] { return Saving("rescue.img"); }));
     second = Diskelle({"--resume", "/r", "/o", image, "/s"});
   });
   EXPECT_EQ(first.exitCode, 0) << first.err;

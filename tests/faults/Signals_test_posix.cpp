@@ -41,14 +41,8 @@ TEST_F(Signals, EverySignalThatEndsAJobRemovesItsTemporaryFile) {
       return options;
     }(), [&](pid_t pid) {
       // Once the job is saving into the image's temporary file (the settings file may be saved first).
-      auto savingImage = [&] {
-        for (const std::string& name : UnfinishedSaves()) {
-          if (name.find("disk.img.~dk") != std::string::npos) return true;
-        }
-        return false;
-      };
       // Signalled earlier, the job would have nothing to remove; not signalled at all, it ends on its own.
-      ASSERT_TRUE(WaitUntil(savingImage)) << "the image's temporary file never appeared";
+      ASSERT_TRUE(WaitUntil([&] { return Saving("disk.img"); })) << "the image's temporary file never appeared";
       for (int signal : c.signals) {
         ::kill(pid, signal);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the second Ctrl-C before the cancel ends it

@@ -64,6 +64,14 @@ class ProgramsTest : public ImageFolder {
     return names;
   }
 
+  // Whether a save into target (a name in the test's folder) is under way: its temporary file is there.
+  bool Saving(const std::string& target) const {
+    for (const std::string& name : UnfinishedSaves()) {
+      if (name.find(target + ".~dk") != std::string::npos) return true;
+    }
+    return false;
+  }
+
   std::map<std::string, std::string> env;
   std::map<std::string, std::string> drives;
 };
