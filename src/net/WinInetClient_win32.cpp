@@ -10,6 +10,7 @@
 
 #include "base/Texts.h"
 #include "base/Wide_win32.h"
+#include "net/HttpStatus.h"
 #include "net/Redirect.h"
 #include "net/WinInetErrors.h"
 
@@ -79,6 +80,9 @@ constexpr DWORD kStepTimeoutMs = 15000;
 constexpr std::chrono::seconds kRequestTime(60);
 // Never from a cache, never following a redirect on WinInet's own (it knows no end).
 constexpr DWORD kGetFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT;
+// Asked in HTTP/1.0, a server answers with Content-Length (or until it closes), never in chunks: not every
+// WinInet tells a chunked answer that broke off from a whole one, so a GET must never get one.
+constexpr const wchar_t* kGetVersion = L"HTTP/1.0";
 // A redirected form never reached its script: the redirect's status is the answer.
 constexpr DWORD kPostFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
@@ -92,7 +96,7 @@ class WinInetClient final : public IHttpClient {
     RequestTarget target{server, std::string(path)};
     for (int redirects = 0;; ++redirects) {
       HttpReply reply;
-      if (!Open(target.server, L"GET", target.path, kGetFlags, reply)) return reply;
+      if (!Open(target.server, L"GET", target.path, kGetVersion, kGetFlags, reply)) return reply;
       HINTERNET request = Handle(request_);
       if (!api_.sendRequest(request, nullptr, 0, nullptr, 0)) return Fail(reply, kTextCannotSendHttpRequest);
       ReadStatus(request, reply);
@@ -110,7 +114,7 @@ class WinInetClient final : public IHttpClient {
 
   HttpReply Post(const ServerAddress& server, std::string_view path, std::string_view body) override {
     HttpReply reply;
-    if (!Open(server, L"POST", path, kPostFlags, reply)) return reply;
+    if (!Open(server, L"POST", path, nullptr, kPostFlags, reply)) return reply;
     HINTERNET request = Handle(request_);
     std::wstring header = Wide(kFeedbackContentTypeHeader);
     if (!api_.addHeaders(request, header.c_str(), static_cast<DWORD>(-1L),
@@ -138,7 +142,8 @@ class WinInetClient final : public IHttpClient {
   }
 
  private:
-  bool Open(const ServerAddress& server, const wchar_t* verb, std::string_view path, DWORD flags, HttpReply& reply) {
+  bool Open(const ServerAddress& server, const wchar_t* verb, std::string_view path, const wchar_t* version,
+            DWORD flags, HttpReply& reply) {
     if (!Keep(session_, api_.open(Wide(kUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0))) {
       Fail(reply, kTextCannotInitInternet);
       return false;
@@ -149,7 +154,7 @@ class WinInetClient final : public IHttpClient {
       Fail(reply, kTextCannotOpenHttpSession);
       return false;
     }
-    if (!Keep(request_, api_.openRequest(Handle(connection_), verb, Wide(path).c_str(), nullptr, nullptr, nullptr,
+    if (!Keep(request_, api_.openRequest(Handle(connection_), verb, Wide(path).c_str(), version, nullptr, nullptr,
                                          flags, kContext))) {
       Fail(reply, kTextCannotOpenHttpRequest);
       return false;
@@ -169,6 +174,11 @@ class WinInetClient final : public IHttpClient {
   // The body up to its end, the deadline or the size limit. An answer that ends before the length it
   // announced was cut off: a failed request, not a shorter file.
   HttpReply& ReadBody(HINTERNET request, std::chrono::steady_clock::time_point deadline, HttpReply& reply) {
+    // A chunked answer to an HTTP/1.0 request breaks the protocol, and whether it is whole cannot be told.
+    if (IsSuccessStatus(reply.status) && !QueryText(request, HTTP_QUERY_TRANSFER_ENCODING).empty()) {
+      ::SetLastError(ERROR_HTTP_INVALID_SERVER_RESPONSE);
+      return Fail(reply, kTextCannotCompleteTransfer);
+    }
     std::vector<char> chunk(kReadChunk);
     uint64_t received = 0;
     for (;;) {

@@ -192,6 +192,8 @@ TEST_F(Internet, HostileAnswersAreFailedRequests) {
   const std::string file = "https://dl.example.org/\n$VERSION\n2.3.0\n";
   const std::string loop = "HTTP/1.1 302 Found\r\nLocation: " + std::string(kUpdateFilePath) +
                            "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  // Asked in HTTP/1.0, no server may answer in chunks: whether such an answer is whole cannot be told.
+  const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
   std::wstring longStatus = L"HTTP 请求失败 (500: ";  // cut to 256 characters in lines that fit the screen
   for (int line = 0; line < 4; ++line) longStatus += std::wstring(line ? L"\n" : L"") + std::wstring(64, L'z');
   struct Case {
@@ -203,6 +205,8 @@ TEST_F(Internet, HostileAnswersAreFailedRequests) {
       {"redirect loop", Raw(loop), L"HTTP 请求失败 (302: Found)", 1 + kMaxRedirectsFollowed},
       {"cut body", Raw("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\nConnection: close\r\n\r\n" + file),
        Utf16(kTextInternetConnectionAborted), 1},
+      {"chunked, broken off", Raw(chunked + "40\r\n" + file), Utf16(kTextCannotCompleteTransfer), 1},
+      {"chunked, whole", Raw(chunked + "27\r\n" + file + "\r\n0\r\n\r\n"), Utf16(kTextCannotCompleteTransfer), 1},
       {"closed without answer", Raw(""), Utf16(kTextInternetConnectionAborted), 1},
       {"empty body", Ok(""), Utf16(kTextAnswerEmpty), 1},
       {"C1 control", Ok("https://dl.example.org/\n$VERSION\n2.3\xC2\x85\n"), Utf16(kTextAnswerNotText), 1},
@@ -227,7 +231,9 @@ TEST_F(Internet, HostileAnswersAreFailedRequests) {
     EXPECT_LE(WindowSize(box).cx, ::GetSystemMetrics(SM_CXSCREEN));
     Answer(box, IDOK);
     EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs));
-    EXPECT_EQ(server.Requests().size(), c.requests);
+    std::vector<RecordedRequest> requests = server.Requests();
+    EXPECT_EQ(requests.size(), c.requests);
+    for (const RecordedRequest& request : requests) EXPECT_EQ(request.version, "HTTP/1.0") << request.target;
     CloseProgram();
   }
 }

@@ -31,6 +31,7 @@ std::optional<RecordedRequest> ParseHead(std::string_view head) {
   }
   request.method = requestLine.substr(0, space1);
   request.target = requestLine.substr(space1 + 1, space2 - space1 - 1);
+  request.version = requestLine.substr(space2 + 1);
   while (lineEnd != std::string_view::npos) {
     std::size_t start = lineEnd + 2;
     lineEnd = head.find("\r\n", start);

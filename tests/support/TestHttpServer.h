@@ -32,6 +32,7 @@ struct TestHttpAnswer {
 struct RecordedRequest {
   std::string method;
   std::string target;
+  std::string version;  // "HTTP/1.1"
   std::vector<std::pair<std::string, std::string>> headers;
   std::string body;
 
