@@ -206,6 +206,7 @@ const std::map<std::string, Stage>& Stages() {
       {"sfx-create", [](Workspace& w) { return ShowSelfExtractorPage(w, "sfx-create"); }},
       {"sfx-create-builtin", [](Workspace& w) { return ShowSelfExtractorPage(w, "sfx-create-builtin"); }},
       {"sfx-create-plain", [](Workspace& w) { return ShowSelfExtractorPage(w, "sfx-create-plain"); }},
+      {"sfx-create-poster", [](Workspace& w) { return ShowSelfExtractorPage(w, "sfx-create-poster"); }},
       {"open",
        [](Workspace& w) {
          SampleImage(w);
