@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/File.h"
+#include "base/Strings.h"
 #include "base/Texts.h"
 #include "image/RescueMap.h"
 
@@ -72,9 +73,10 @@ int CDiskReadJob::Run() {
 }
 
 // A whole read has replaced what may have been a rescue: its map would call sectors bad that the image now
-// holds, and keep later rescues into the image from starting. Only a file is removed; anything else was not
-// the map's doing.
+// holds, and keep later rescues into the image from starting. Rescues are raw images, and only a file is
+// removed: a name beside any other image is none of this program's.
 void CDiskReadJob::RemoveOutdatedRescueMap() {
+  if (!EndsWithIgnoringCase(image_.m_path, ".img")) return;
   std::string mapPath = RescueMapPathOf(image_.m_path);
   if (UseOfName(mapPath) == NameUse::RegularFile) RemoveFile(mapPath);
 }

@@ -353,6 +353,14 @@ TEST_F(Rescue, AWholeReadOverARescueTakesItsMapAway) {
   boxes.Clear();
   ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded) << ::testing::PrintToString(boxes.Ids());
   EXPECT_EQ(MapBadSectors(path), std::vector<int64_t>{9});
+
+  // Beside a compressed image a file of that name is the user's own: no rescue is ever made there.
+  emergency = 0;
+  Insert(healthy);
+  std::string compressed = Path("replaced.imz");
+  WriteWhole(RescueMapPathOf(compressed), "the user's notes");
+  ASSERT_EQ(Read(compressed, ResumePolicy::Never), OperationOutcome::Succeeded);
+  EXPECT_EQ(ReadWhole(RescueMapPathOf(compressed)), "the user's notes");
 }
 
 // Weak sectors read on a later try: each retry pass gets those whose failures are used up, and the report
