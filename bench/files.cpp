@@ -14,7 +14,7 @@
 #include "Median.h"
 #include "StderrMessageBoxes.h"
 #include "base/File.h"
-#include "filesystem/ImageSectors.h"
+#include "image/ImageSectors.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "filesystem/FatVolume.h"
-#include "image/BadSectorMarker.h"
+#include "base/BadSectorMarker.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (size < 2) return 0;

@@ -1,11 +1,14 @@
 #include "app/Application.h"
 
-#include "app/DiskJobs.h"
+#include "app/DiskReadJob.h"
+#include "app/DiskWriteJob.h"
+
 #include "base/File.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
-#include "image/ImageForm.h"
+#include "image/Integrity.h"
+#include "image/forms/ImageForm.h"
 #include "image/RescueMap.h"
 
 Application::Application(const ApplicationServices& services, IApplicationFront& front)
@@ -94,8 +97,10 @@ bool Application::FinishDiskJob(JobKind job, bool reportBadSectors) {
   if (result == 1 && reportBadSectors) {
     // After a write the sectors that refused it are the ones recreated bad.
     SectorState damage = job == JobKind::Write ? SectorState::Recreated : SectorState::Bad;
-    front_.ShowBadSectorReport(
-        BuildBadSectorReport(progress.badSectorOffsets, currentImage.Geometry(), progress.recoveredSectors, damage));
+    BadSectorReportModel report =
+        BuildBadSectorReport(progress.badSectorOffsets, currentImage.Geometry(), progress.recoveredSectors, damage);
+    report.files = ReadDamagedFiles(currentImage.m_path);
+    front_.ShowBadSectorReport(report);
   }
   return result == 1;
 }

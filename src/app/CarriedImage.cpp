@@ -2,9 +2,9 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/BitmapFile.h"
-#include "image/Bzip2File.h"
-#include "image/ImageForm.h"
+#include "image/forms/BitmapFile.h"
+#include "image/forms/Bzip2File.h"
+#include "image/forms/ImageForm.h"
 
 namespace {
 

@@ -1,12 +1,14 @@
 // Reading a disk into an image file; in emergency mode sector by sector, with the map, resuming and retries.
-#include "app/DiskJobs.h"
+#include "app/DiskReadJob.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "base/BadSectorMarker.h"
 #include "base/File.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "image/ImageReader.h"
 #include "image/RescueMap.h"
 
 CDiskReadJob::CDiskReadJob(const DiskJobEnvironment& environment, CImageInfo& image, OperationProgress& progress)

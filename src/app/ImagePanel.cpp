@@ -2,7 +2,8 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
-#include "image/Conversion.h"
+#include "image/ImageInfo.h"
+#include "image/Integrity.h"
 
 namespace {
 

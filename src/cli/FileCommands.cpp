@@ -10,7 +10,7 @@
 #include "cli/TerminalText.h"
 #include "filesystem/Extraction.h"
 #include "filesystem/FileTexts.h"
-#include "filesystem/ImageSectors.h"
+#include "image/ImageSectors.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "cli/TerminalText.h"
 #include "cli/VersionOption.h"
 #include "floppy/FloppyDrives.h"
-#include "floppy/LinuxDriveList.h"
+#include "floppy/linux/LinuxDriveList.h"
 #include "settings/FileRegistry.h"
 
 namespace {

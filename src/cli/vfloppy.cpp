@@ -5,7 +5,7 @@
 
 #include "cli/Signals.h"
 #include "cli/VersionOption.h"
-#include "floppy/VirtualFloppyTool.h"
+#include "floppy/virtual/VirtualFloppyTool.h"
 
 int main(int argc, char** argv) {
   InstallSignalHandlers(nullptr);

@@ -7,7 +7,7 @@
 #include "base/Geometry.h"
 #include "base/LittleEndian.h"
 #include "filesystem/FatNames.h"
-#include "image/BadSectorMarker.h"
+#include "base/BadSectorMarker.h"
 
 namespace {
 

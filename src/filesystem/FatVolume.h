@@ -9,14 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/DiskSectors.h"
 #include "base/File.h"
-
-// An image's raw sectors in disk order and which of them are bad (one flag per sector; sectors past the
-// flags count as good).
-struct DiskSectors {
-  std::vector<uint8_t> bytes;
-  std::vector<bool> bad;
-};
 
 // FAT attribute bits.
 inline constexpr uint8_t kFatReadOnly = 0x01;

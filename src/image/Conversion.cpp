@@ -4,8 +4,8 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/ImageForm.h"
-#include "image/RawImageInput.h"
+#include "image/forms/ImageForm.h"
+#include "image/forms/RawImageInput.h"
 
 int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes) {
   buffer.bytes.assign(kImageBufferBytes, 0);

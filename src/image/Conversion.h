@@ -1,6 +1,6 @@
 #pragma once
-// Loading a whole image into memory, saving it in any form, the conversion job that does both on a worker
-// thread, the integrity check and the change of description.
+// Loading a whole image into memory, saving it in any form, and the conversion job that does both on a
+// worker thread.
 
 #include <atomic>
 #include <cstdint>
@@ -11,10 +11,7 @@
 #include "base/JobEvents.h"
 #include "base/MessageBoxes.h"
 #include "image/ImageInfo.h"
-#include "image/ImageStream.h"
-
-// The largest raw image a conversion holds: 2 MB.
-inline constexpr std::size_t kImageBufferBytes = 0x200000;
+#include "image/ImageWriter.h"
 
 struct ImageBuffer {
   std::vector<uint8_t> bytes;  // raw image, valid up to count
@@ -60,21 +57,3 @@ class ConversionJob {
   std::thread thread_;
   bool succeeded_ = false;
 };
-
-enum class IntegrityResult { NoChecksum, Good, Bad };
-// Compares the file's CRC (trailer excluded) with the stored checksum and says so: 57697 (no checksum),
-// 57698 (good, information icon) or 57699 (bad, also when the CRC cannot be computed). A zip .imz without
-// a checksum of ours is checked against the archive's CRC-32 of its file instead (good: its own message).
-IntegrityResult CheckIntegrity(const CImageInfo& image, IMessageBoxes& boxes);
-
-// False for an image without a trailer and for a zip .imz (read, never written): its description changes
-// only in a conversion to one of our forms.
-bool DescriptionChangeable(const CImageInfo& image);
-
-// Replaces the trailer of the loaded image with one carrying description (the record must come from
-// LoadInfo). -1 after 57692 when the file has no trailer or is a zip .imz (nothing shown, the caller
-// stops); -2 after 106 when the file cannot be opened for writing (the dialog stays open); 0 when the new
-// trailer was written; -3 after 124 or 57701. The data and the trailer go into a new file beside the image, which replaces it
-// only when complete, so the file never ends up without a trailer. The stored checksum is kept: the data
-// is not rewritten, and a new checksum would vouch for data that may have been damaged since.
-int ChangeDescription(CImageInfo& image, const std::string& description, IMessageBoxes& boxes);

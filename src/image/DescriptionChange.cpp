@@ -5,9 +5,9 @@
 #include "base/CodePage.h"
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/Conversion.h"
-#include "image/ImageContent.h"
-#include "image/Trailer.h"
+#include "image/DescriptionChange.h"
+#include "image/forms/ImageContent.h"
+#include "image/trailer/Trailer.h"
 
 namespace {
 

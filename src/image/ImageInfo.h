@@ -2,6 +2,7 @@
 // CImageInfo: the image information record shared by the disk operations, the image files and the main
 // window, and its 1024-byte information trailer (the last 1024 bytes of every image file we write).
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -9,6 +10,8 @@
 #include "base/MessageBoxes.h"
 
 inline constexpr int kTrailerBytes = 1024;
+// The largest raw image the program holds in memory (a conversion, a file listing): 2 MB.
+inline constexpr std::size_t kImageBufferBytes = 0x200000;
 
 // What a record describes. The values are those the program has always used.
 enum class ImageState : int32_t {

@@ -3,10 +3,10 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/Bzip2File.h"
-#include "image/ImageForm.h"
-#include "image/ImageStream.h"
-#include "image/SelfExtractor.h"
+#include "image/forms/Bzip2File.h"
+#include "image/forms/ImageForm.h"
+#include "image/ImageWriter.h"
+#include "image/forms/SelfExtractor.h"
 #include "image/TrailerFile.h"
 
 struct ImageWriter::State {

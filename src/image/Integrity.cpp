@@ -1,7 +1,7 @@
 // The integrity check: the file's data against the checksum its trailer stores.
 #include "base/Texts.h"
-#include "image/Conversion.h"
-#include "image/ImageContent.h"
+#include "image/Integrity.h"
+#include "image/forms/ImageContent.h"
 
 IntegrityResult CheckIntegrity(const CImageInfo& image, IMessageBoxes& boxes) {
   if ((!image.m_hasTrailer || image.m_checksum == 0) && IsZipImage(image.m_path)) {

@@ -4,9 +4,9 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/Crc32.h"
-#include "image/ImageContent.h"
-#include "image/Trailer.h"
+#include "image/trailer/Crc32.h"
+#include "image/forms/ImageContent.h"
+#include "image/trailer/Trailer.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "base/Texts.h"
-#include "image/Conversion.h"
-#include "image/Crc32.h"
-#include "image/ImageForm.h"
-#include "image/ImageStream.h"
+#include "image/ImageInfo.h"
+#include "image/trailer/Crc32.h"
+#include "image/forms/ImageForm.h"
+#include "image/ImageReader.h"
 
 namespace {
 

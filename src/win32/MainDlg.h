@@ -38,8 +38,6 @@ class CMainDlg : public CMyDialog {
   int ChooseImageToOpen(std::string& path);
   int ChooseImageToSave(std::string& path);
 
-  const std::string& CurrentImagePath() const { return application_.currentImage.m_path; }
-
   bool PreTranslateMessage(MSG& message) override;
 
   // Design size of the window in pixels: the layout constants are given at this size.

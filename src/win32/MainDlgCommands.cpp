@@ -1,7 +1,8 @@
 // The main window's buttons and menu commands.
 #include "base/Texts.h"
-#include "filesystem/ImageSectors.h"
-#include "image/Conversion.h"
+#include "image/ImageSectors.h"
+#include "image/Integrity.h"
+#include "image/DescriptionChange.h"
 #include "settings/WindowsShellNotifier.h"
 #include "win32/DescriptionDlg.h"
 #include "win32/FilesDlg.h"

@@ -1,7 +1,7 @@
 // The three display states of the main window (empty, target chosen, source loaded) and its two sizes.
 #include "app/ImagePanel.h"
 #include "base/Texts.h"
-#include "image/ImageForm.h"
+#include "image/forms/ImageForm.h"
 #include "win32/MainDlg.h"
 #include "win32/MainDlgRes.h"
 

@@ -11,7 +11,7 @@
 
 #include "base/File.h"
 #include "base/Version.h"
-#include "image/Signatures.h"
+#include "image/forms/Signatures.h"
 #include "support/ImageTestSupport.h"
 #include "support/ProgramsFixture_posix.h"
 

@@ -9,7 +9,7 @@
 
 #include "base/LittleEndian.h"
 #include "filesystem/Extraction.h"
-#include "floppy/Fat12.h"
+#include "filesystem/Fat12.h"
 #include "support/ImageTestSupport.h"
 
 namespace {

@@ -10,8 +10,8 @@
 
 #include "base/LittleEndian.h"
 #include "filesystem/FatVolume.h"
-#include "floppy/Fat12.h"
-#include "image/BadSectorMarker.h"
+#include "filesystem/Fat12.h"
+#include "base/BadSectorMarker.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "base/Texts.h"
-#include "image/SelfExtractor.h"
-#include "image/Trailer.h"
+#include "image/forms/SelfExtractor.h"
+#include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 

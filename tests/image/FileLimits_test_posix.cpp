@@ -8,8 +8,9 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
-#include "image/SelfExtractor.h"
-#include "image/Trailer.h"
+#include "image/DescriptionChange.h"
+#include "image/forms/SelfExtractor.h"
+#include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 

@@ -3,8 +3,9 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/Conversion.h"
-#include "image/Trailer.h"
+#include "image/Integrity.h"
+#include "image/DescriptionChange.h"
+#include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "image/Conversion.h"
-#include "image/Trailer.h"
+#include "image/ImageInfo.h"
+#include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 

@@ -8,7 +8,7 @@
 
 #include "base/File.h"
 #include "image/ImageInfo.h"
-#include "image/SelfExtractor.h"
+#include "image/forms/SelfExtractor.h"
 
 namespace fs = std::filesystem;
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "image/ImageForm.h"
+#include "image/forms/ImageForm.h"
 
 class ImageFolder : public ::testing::Test {
  protected:

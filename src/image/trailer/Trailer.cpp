@@ -1,0 +1,52 @@
+#include "image/trailer/Trailer.h"
+
+#include "base/CodePage.h"
+#include "base/Format.h"
+#include "image/trailer/TagScanner.h"
+
+namespace {
+
+constexpr std::string_view kTag = "[FileVersion ";
+constexpr std::size_t kVersion1Description = 32;
+
+}  // namespace
+
+TrailerFields ParseTrailer(const uint8_t* block) {
+  TrailerFields fields;
+  std::string_view text = BlockText(block, kTrailerBytes);
+  if (!text.starts_with(kTag)) return fields;
+  fields.kind = TrailerFields::Kind::Known;
+  int32_t version = ReadDecimal(text, kTag.size());
+  if (version > kTrailerVersion) {
+    fields.kind = TrailerFields::Kind::Newer;
+    return fields;
+  }
+  if (version == 1) {
+    // The first version kept its description at a fixed place, whatever the bytes before it hold.
+    fields.description = std::string(BlockText(block + kVersion1Description, kTrailerBytes - kVersion1Description));
+    return fields;
+  }
+  if (version < 1) return fields;
+
+  TagScanner scanner(text);
+  if (auto description = scanner.Text("[Description ")) fields.description = std::string(*description);
+  if (auto sectors = scanner.Number("[SectorsPerTrack ")) fields.sectorsPerTrack = *sectors;
+  if (version == 2) return fields;
+  if (auto tracks = scanner.Number("[Tracks ")) fields.tracks = *tracks;
+  if (auto total = scanner.Number("[TotalBytes ")) fields.totalBytes = *total;
+  if (auto free = scanner.Number("[FreeBytes ")) fields.freeBytes = *free;
+  if (auto checksum = scanner.HexNumber("[Checksum ")) fields.checksum = *checksum;
+  return fields;
+}
+
+std::string FormatTrailer(const CImageInfo& info) {
+  std::string_view description = info.m_description;
+  description = description.substr(0, description.find_first_of(std::string_view("\x01\0", 2)));
+  std::string text = FormatText(
+      "[FileVersion %s] [Description %s\x01] [SectorsPerTrack %d] [Tracks %d] [TotalBytes %d] [FreeBytes %d] "
+      "[Checksum %#x]",
+      {"003", ToSystemCodePageCut(description, kDescriptionBytes), info.m_sectorsPerTrack, info.m_tracks,
+       info.m_totalBytes, info.m_freeBytes, info.m_checksum});
+  text.resize(kTrailerBytes, '\0');
+  return text;
+}
