@@ -4,7 +4,6 @@
 #include "app/DiskWriteJob.h"
 
 #include "base/File.h"
-#include "base/Strings.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
 #include "image/Integrity.h"
@@ -25,10 +24,11 @@ OperationOutcome Application::ReadFloppyToImage() {
     ShowError(boxes, kTextCannotSaveToFloppy);
     return OperationOutcome::Failed;
   }
-  if (!settings.m_suppress && settings.m_compatible && EndsWithIgnoringCase(path, ".img")) {
+  const ImageForm* form = FormOfPath(path);
+  if (!settings.m_suppress && settings.m_compatible && form && form->trailer == TrailerUse::UnlessCompatible) {
     ShowInformation(boxes, kTextCompatibleModeActive);
   }
-  if (settings.m_emergency && (EndsWithIgnoringCase(path, ".imz") || EndsWithIgnoringCase(path, ".exe"))) {
+  if (settings.m_emergency && form && !form->rawSectors) {
     ShowError(boxes, kTextEmergencyImgOnly);
     return OperationOutcome::Failed;
   }
@@ -56,7 +56,8 @@ OperationOutcome Application::WriteImageToFloppy() {
     ShowError(boxes, kTextCopyImageToDiskFirst);
     return OperationOutcome::Failed;
   }
-  if (recreate && !EndsWithIgnoringCase(path, ".img")) {
+  const ImageForm* form = FormOfPath(path);
+  if (recreate && !(form && form->rawSectors)) {
     ShowError(boxes, kTextRecreateImgOnly);
     return OperationOutcome::Failed;
   }

@@ -32,7 +32,7 @@ int CheckCarriedImage(const std::string& ownPath, CImageInfo& image, IMessageBox
     ShowError(boxes, kTextUnsupportedExtension);
     return -1;
   }
-  if (FormOfPath(ownPath) == ImageForm::SelfExtracting && !ExeHasImage(ownPath)) {
+  if (!HoldsImage(ownPath)) {
     ShowError(boxes, kTextExeWithoutImage);
     return -1;
   }

@@ -6,9 +6,9 @@
 
 #include "base/BadSectorMarker.h"
 #include "base/File.h"
-#include "base/Strings.h"
 #include "base/Texts.h"
 #include "image/ImageReader.h"
+#include "image/forms/ImageForm.h"
 #include "image/RescueMap.h"
 
 CDiskReadJob::CDiskReadJob(const DiskJobEnvironment& environment, CImageInfo& image, OperationProgress& progress)
@@ -78,7 +78,8 @@ int CDiskReadJob::Run() {
 // holds, and keep later rescues into the image from starting. Rescues are raw images, and only a file is
 // removed: a name beside any other image is none of this program's.
 void CDiskReadJob::RemoveOutdatedRescueMap() {
-  if (!EndsWithIgnoringCase(image_.m_path, ".img")) return;
+  const ImageForm* form = FormOfPath(image_.m_path);
+  if (!form || !form->rawSectors) return;
   std::string mapPath = RescueMapPathOf(image_.m_path);
   if (UseOfName(mapPath) == NameUse::RegularFile) RemoveFile(mapPath);
 }

@@ -7,6 +7,7 @@
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "cli/TerminalText.h"
+#include "image/forms/ImageForm.h"
 
 bool AsksForHelp(const std::vector<std::string>& arguments) {
   if (arguments.size() != 2) return false;
@@ -57,6 +58,14 @@ std::vector<std::string> TerminalHelpLines(const std::string& programName) {
   lines.emplace_back();
   lines.emplace_back(kTextHelpFilesGroup);
   for (const char* option : {kTextHelpFiles, kTextHelpExtract}) lines.push_back(std::string("  ") + option);
+  lines.emplace_back();
+  lines.emplace_back(kTextHelpFormsGroup);
+  for (const ImageForm* form : ImageForms()) {
+    std::string_view description = form->description;
+    description = description.substr(0, description.find_last_not_of(' ') + 1);
+    lines.push_back("  " + (form->Writable() ? std::string(description)
+                                             : FormatText(kTextHelpFormReadOnly, {std::string(description)})));
+  }
   lines.emplace_back();
   lines.emplace_back(kTextHelpEnvironment);
   for (const char* variable : {kTextHelpEnvironmentDrives, kTextHelpEnvironmentDelay, kTextHelpEnvironmentRegistry,

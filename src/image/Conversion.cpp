@@ -5,7 +5,7 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/forms/ImageForm.h"
-#include "image/forms/RawImageInput.h"
+#include "image/RawImageInput.h"
 
 int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes) {
   buffer.bytes.assign(kImageBufferBytes, 0);
@@ -41,8 +41,8 @@ int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& 
 
 int SaveImageFile(const CImageInfo& source, const CImageInfo& target, const ImageBuffer& buffer,
                   const SaveOptions& options, IMessageBoxes& boxes) {
-  ImageForm form = FormOfPath(target.m_path);
-  if (form == ImageForm::Plain && options.write.compatible && !options.suppress &&
+  const ImageForm* form = FormOfPath(target.m_path);
+  if (form && form->trailer == TrailerUse::UnlessCompatible && options.write.compatible && !options.suppress &&
       !AskYesNo(boxes, kTextCompatibleModeActive)) {
     return kSaveDeclined;
   }

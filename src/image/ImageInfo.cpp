@@ -7,10 +7,10 @@
 #include "base/CodePage.h"
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/forms/ImageContent.h"
+#include "image/ImageBytes.h"
 #include "image/forms/ImageForm.h"
 #include "image/ImageWriter.h"
-#include "image/forms/RawImageInput.h"
+#include "image/RawImageInput.h"
 #include "image/trailer/Trailer.h"
 #include "image/TrailerFile.h"
 
@@ -46,13 +46,15 @@ std::optional<int64_t> RawImageBytes(const std::string& path, bool hasTrailer) {
 }  // namespace
 
 int CImageInfo::CheckExtension() {
-  switch (FormOfPath(m_path)) {
-    case ImageForm::Plain: m_compressed = 0; return 1;
-    case ImageForm::Compressed:
-    case ImageForm::SelfExtracting: m_compressed = 1; return 1;
-    case ImageForm::Unknown: break;
-  }
-  return 0;
+  const ImageForm* form = FormOfPath(m_path);
+  if (!form) return 0;
+  m_compressed = form->compressed ? 1 : 0;
+  return 1;
+}
+
+bool HoldsImage(const std::string& path) {
+  const ImageForm* form = FormOfFile(path);
+  return form && (!form->holdsImage || form->holdsImage(path));
 }
 
 int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
@@ -66,7 +68,7 @@ int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
     ShowError(boxes, kTextUnsupportedExtension);
     return -2;
   }
-  if (FormOfPath(path) == ImageForm::SelfExtracting && !ExeHasImage(path)) {
+  if (!HoldsImage(path)) {
     ShowError(boxes, kTextExeWithoutImage);
     return -3;
   }
@@ -152,7 +154,24 @@ int CImageInfo::ReadTrailer() {
   return 0;
 }
 
-int CImageInfo::WriteTrailer(IMessageBoxes& boxes) { return AppendTrailer(m_path, m_path, *this, boxes); }
+TrailerFields TrailerFieldsOf(const CImageInfo& info) {
+  std::string_view description = info.m_description;
+  description = description.substr(0, description.find_first_of(std::string_view("\x01\0", 2)));
+  TrailerFields fields;
+  fields.description = ToSystemCodePageCut(description, kDescriptionBytes);
+  fields.sectorsPerTrack = info.m_sectorsPerTrack;
+  fields.tracks = info.m_tracks;
+  fields.totalBytes = info.m_totalBytes;
+  fields.freeBytes = info.m_freeBytes;
+  fields.checksum = info.m_checksum;
+  return fields;
+}
+
+std::string FormatTrailer(const CImageInfo& info) { return FormatTrailerBlock(TrailerFieldsOf(info)); }
+
+int CImageInfo::WriteTrailer(IMessageBoxes& boxes) {
+  return AppendTrailer(m_path, m_path, TrailerFieldsOf(*this), m_checksum, boxes);
+}
 
 int CImageInfo::ComputeCrc32(bool excludeTrailer, uint32_t& crc) const {
   return ImageCrc32(m_path, excludeTrailer, crc);

@@ -1,7 +1,7 @@
 // ImageReader: the raw image of an image file, with the disk jobs' messages.
 #include "base/Texts.h"
 #include "image/ImageReader.h"
-#include "image/forms/RawImageInput.h"
+#include "image/RawImageInput.h"
 
 struct ImageReader::State {
   explicit State(IMessageBoxes& b) : boxes(b) {}

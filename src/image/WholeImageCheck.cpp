@@ -21,7 +21,8 @@ int CheckWholeImage(const CImageInfo& image, IMessageBoxes& boxes, const ImageBl
   ImageReader reader(boxes);
   if (reader.Open(image) != 0) return -1;
   // A plain image's raw bytes are the file less its trailer, exactly what the checksum covers: one pass.
-  bool plain = FormOfPath(image.m_path) == ImageForm::Plain;
+  const ImageForm* form = FormOfFile(image.m_path);
+  bool plain = form && form->rawSectors;
   Crc32 sum;
   std::vector<uint8_t> chunk(kChunkBytes);
   uint64_t total = 0;

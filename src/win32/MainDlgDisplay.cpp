@@ -20,14 +20,12 @@ struct ModeLayout {
 constexpr ModeLayout kAdvancedLayout{527, 437, 500, 111};
 constexpr ModeLayout kNormalLayout{435, 304, 407, 111};
 
-int FormIconId(ImageForm form) {
-  switch (form) {
-    case ImageForm::Plain: return IDI_IMAGE_IMG;
-    case ImageForm::Compressed: return IDI_IMAGE_IMZ;
-    case ImageForm::SelfExtracting: return IDI_IMAGE_EXE;
-    case ImageForm::Unknown: break;
-  }
-  return 0;
+// A form without an icon of its own shows the raw image's.
+int FormIconId(const ImageForm* form) {
+  if (!form) return 0;
+  if (form->name == "bzip2" || form->name == "zip") return IDI_IMAGE_IMZ;
+  if (form->name == "self-extracting") return IDI_IMAGE_EXE;
+  return IDI_IMAGE_IMG;
 }
 
 }  // namespace
@@ -145,13 +143,13 @@ void CMainDlg::ApplyAdvancedMode() {
 }
 
 void CMainDlg::RememberExtension(const std::string& path) {
-  // The save dialog's filter index: 1 .imz, 2 .img, 3 .exe.
-  uint32_t& last = application_.settings.m_lastUsedExt;
-  switch (FormOfPath(path)) {
-    case ImageForm::Compressed: last = 1; break;
-    case ImageForm::Plain: last = 2; break;
-    case ImageForm::SelfExtracting: last = 3; break;
-    case ImageForm::Unknown: break;
+  // The save dialog's filter index counts the forms it offers (1 .imz, 2 .img, 3 .exe, ...).
+  const ImageForm* form = FormOfPath(path);
+  uint32_t index = 0;
+  for (const ImageForm* offered : ImageForms()) {
+    if (!offered->Writable()) continue;
+    ++index;
+    if (offered == form) application_.settings.m_lastUsedExt = index;
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "base/File.h"
 #include "base/Version.h"
+#include "image/forms/SelfExtractor.h"
 #include "image/forms/Signatures.h"
 #include "support/ImageTestSupport.h"
 #include "support/ProgramsFixture_posix.h"
@@ -177,7 +178,7 @@ TEST_F(Cli, OutputFoldersThatCannotBeWrittenAreRefusedBeforeAnyWork) {
 
 TEST_F(Cli, TextsFromFilesAndArgumentsReachTheTerminalEscaped) {
   std::string image = Path("esc\x1b[2J.img");
-  WriteWhole(image, ImageFileBytes(ImageForm::Plain, FloppyBytes(737280),
+  WriteWhole(image, ImageFileBytes(&kRawForm, FloppyBytes(737280),
                                    Block("[FileVersion 003] [Description \x1b]0;title\x07 two\nlines\x01] "
                                          "[SectorsPerTrack 9] [Tracks 80]")));
   ProgramRun shown = Diskelle({image});

@@ -14,22 +14,14 @@
 
 namespace {
 
-const char* Extension(ImageForm form) {
-  switch (form) {
-    case ImageForm::Plain: return ".img";
-    case ImageForm::Compressed: return ".imz";
-    case ImageForm::SelfExtracting: return ".exe";
-    case ImageForm::Unknown: break;
-  }
-  return ".bin";
-}
+const char* Extension(const ImageForm* form) { return form ? form->extensions[0].data() : ".bin"; }
 
 // The raw image inside a file's bytes, taken apart by hand: the stub of an .exe is the test stub, and its
 // image stream ends where the first item behind it starts (or the settings block, when there is none).
-std::optional<std::string> RawOf(const std::string& file, ImageForm form, bool withTrailer) {
+std::optional<std::string> RawOf(const std::string& file, const ImageForm* form, bool withTrailer) {
   std::string body = withTrailer ? file.substr(0, file.size() - kTrailerBytes) : file;
-  if (form == ImageForm::Plain) return body;
-  if (form == ImageForm::Compressed) return Bzip2Decompress(body);
+  if (form == &kRawForm) return body;
+  if (form == &kBzip2Form) return Bzip2Decompress(body);
   std::string stub = TestStub();
   if (body.compare(0, stub.size(), stub) != 0) return std::nullopt;
   std::size_t blockAt = body.size() - kSettingsBlockBytes;
@@ -70,15 +62,15 @@ class Conversion : public ImageFolder {
 };
 
 TEST_F(Conversion, EveryFormToEveryFormKeepsTheRawBytesAndTheTrailerFields) {
-  const ImageForm forms[] = {ImageForm::Plain, ImageForm::Compressed, ImageForm::SelfExtracting};
+  const ImageForm* const forms[] = {&kRawForm, &kBzip2Form, &kSelfExtractingForm};
   std::string raw = FloppyBytes(737280, 7);
   std::string trailer = Block(
       "[FileVersion 003] [Description \xD7\xAA\xBB\xBB ] test\x01] [SectorsPerTrack 9] [Tracks 80] [TotalBytes 730112] "
       "[FreeBytes 1024] [Checksum 0x1]");
-  for (ImageForm from : forms) {
+  for (const ImageForm* from : forms) {
     std::string source = Path(std::string("source") + Extension(from));
     WriteWhole(source, ImageFileBytes(from, raw, trailer));
-    for (ImageForm to : forms) {
+    for (const ImageForm* to : forms) {
       std::string target = Path(std::string("target") + Extension(from) + Extension(to));
       FakeMessageBoxes boxes;
       ASSERT_EQ(Convert(source, target, boxes), 0) << source << " to " << target;
@@ -86,8 +78,8 @@ TEST_F(Conversion, EveryFormToEveryFormKeepsTheRawBytesAndTheTrailerFields) {
       std::string file = ReadWhole(target);
       ASSERT_GT(file.size(), static_cast<std::size_t>(kTrailerBytes));
       EXPECT_EQ(RawOf(file, to, true), raw) << target;
-      if (to != ImageForm::Plain) {
-        std::size_t streamAt = to == ImageForm::SelfExtracting ? TestStub().size() : 0;
+      if (to != &kRawForm) {
+        std::size_t streamAt = to == &kSelfExtractingForm ? TestStub().size() : 0;
         EXPECT_EQ(file.compare(streamAt, 7, "BZh91AY"), 0) << target;
       }
       TrailerFields fields = ParseTrailer(reinterpret_cast<const uint8_t*>(file.data() + file.size() - kTrailerBytes));
@@ -106,7 +98,7 @@ TEST_F(Conversion, EveryFormToEveryFormKeepsTheRawBytesAndTheTrailerFields) {
 
 TEST_F(Conversion, AnImageIsConvertedOntoItself) {
   std::string raw = FloppyBytes(368640, 2);
-  for (ImageForm form : {ImageForm::Plain, ImageForm::Compressed, ImageForm::SelfExtracting}) {
+  for (const ImageForm* form : {&kRawForm, &kBzip2Form, &kSelfExtractingForm}) {
     std::string path = Path(std::string("self") + Extension(form));
     WriteWhole(path, ImageFileBytes(form, raw, ""));
     FakeMessageBoxes boxes;
@@ -118,7 +110,7 @@ TEST_F(Conversion, AnImageIsConvertedOntoItself) {
 TEST_F(Conversion, CompatibleModeAsksBeforeAnImgWithoutTrailer) {
   std::string raw = FloppyBytes(368640, 4);
   std::string source = Path("source.imz");
-  WriteWhole(source, ImageFileBytes(ImageForm::Compressed, raw, Block("[FileVersion 003] [Description d\x01]")));
+  WriteWhole(source, ImageFileBytes(&kBzip2Form, raw, Block("[FileVersion 003] [Description d\x01]")));
   struct Case {
     const char* target;
     bool suppress;
@@ -236,7 +228,7 @@ TEST_F(Conversion, LoadRefusesWhatIsNoFloppyImageOrCannotBeRead) {
       {"above-no-trailer.img", FloppyBytes(kLimit + 1), kTextImageLargerThan2MB, 0},
       {"limit.imz", Bzip2Compress(FloppyBytes(kLimit)) + trailer, 0, kLimit},
       {"above.imz", Bzip2Compress(FloppyBytes(kLimit + 1)) + trailer, kTextImageLargerThan2MB, 0},
-      {"above.exe", ImageFileBytes(ImageForm::SelfExtracting, FloppyBytes(3 * kLimit), trailer),
+      {"above.exe", ImageFileBytes(&kSelfExtractingForm, FloppyBytes(3 * kLimit), trailer),
        kTextImageLargerThan2MB, 0},
       {"damaged.imz", damaged + trailer, kTextImageReadFailed, 0},
       {"cut.imz", stream.substr(0, stream.size() - 100), kTextImageReadFailed, 0},

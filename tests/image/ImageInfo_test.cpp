@@ -6,6 +6,7 @@
 
 #include "base/Texts.h"
 #include "image/forms/ImageForm.h"
+#include "image/forms/SelfExtractor.h"
 #include "image/ImageInfo.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
@@ -15,22 +16,22 @@ namespace {
 TEST(ImageForms, ChosenByTheLastFourCharactersWithoutRegardToCase) {
   struct Case {
     const char* path;
-    ImageForm form;
+    const ImageForm* form;
   } cases[] = {
-      {"a.img", ImageForm::Plain},         {"A.IMG", ImageForm::Plain},      {"c:/x/b.Img", ImageForm::Plain},
-      {".img", ImageForm::Plain},          {"软盘.IMZ", ImageForm::Compressed}, {"d.imz", ImageForm::Compressed},
-      {"setup.EXE", ImageForm::SelfExtracting}, {"x.eXe", ImageForm::SelfExtracting},
-      {"x.im", ImageForm::Unknown},        {"img", ImageForm::Unknown},      {"", ImageForm::Unknown},
-      {"a.imgx", ImageForm::Unknown},      {"a.img.bak", ImageForm::Unknown}, {"a.imy", ImageForm::Unknown},
-      {"a_img", ImageForm::Unknown},
+      {"a.img", &kRawForm},         {"A.IMG", &kRawForm},      {"c:/x/b.Img", &kRawForm},
+      {".img", &kRawForm},          {"软盘.IMZ", &kBzip2Form}, {"d.imz", &kBzip2Form},
+      {"setup.EXE", &kSelfExtractingForm}, {"x.eXe", &kSelfExtractingForm},
+      {"x.im", nullptr},        {"img", nullptr},      {"", nullptr},
+      {"a.imgx", nullptr},      {"a.img.bak", nullptr}, {"a.imy", nullptr},
+      {"a_img", nullptr},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FormOfPath(c.path), c.form) << c.path;
     CImageInfo info;
     info.m_path = c.path;
     info.m_compressed = 7;
-    EXPECT_EQ(info.CheckExtension(), c.form == ImageForm::Unknown ? 0 : 1) << c.path;
-    int expected = c.form == ImageForm::Unknown ? 7 : c.form == ImageForm::Plain ? 0 : 1;
+    EXPECT_EQ(info.CheckExtension(), c.form == nullptr ? 0 : 1) << c.path;
+    int expected = c.form == nullptr ? 7 : c.form == &kRawForm ? 0 : 1;
     EXPECT_EQ(info.m_compressed, expected) << c.path;
   }
 }
@@ -79,7 +80,7 @@ TEST_F(ImageSource, LoadInfoRefusals) {
        "该 EXE 文件中没有包含任何映像文件。"},
       {"short.img", std::string(1023, 'x'), -4, 0, "{path} 不是映像文件。"},
       {"empty.imz", "", -4, 0, "{path} 不是映像文件。"},
-      {"newer.imz", ImageFileBytes(ImageForm::Compressed, raw, Block("[FileVersion 004]")), -5, kTextNewerVersion,
+      {"newer.imz", ImageFileBytes(&kBzip2Form, raw, Block("[FileVersion 004]")), -5, kTextNewerVersion,
        "该映像文件是用一个较新版本的 Diskelle 所制作的。\n你必须先取得一个新版本之后才能继续！"},
       // Without a trailer the size decides the geometry: a stream cut short has none to measure.
       {"cut.imz", Bzip2Compress(raw).substr(0, 1500), -6, kTextImageReadFailed, "不能读取映像文件。"},
@@ -103,42 +104,42 @@ TEST_F(ImageSource, LoadInfoRefusals) {
 TEST_F(ImageSource, LoadInfoTakesTheTrailerOrTheSizeForGeometry) {
   struct Case {
     const char* name;
-    ImageForm form;
+    const ImageForm* form;
     std::size_t rawBytes;
     std::string trailer;
     int hasTrailer;
     int32_t sectors, tracks, imageBytes;
     std::string description;
   } cases[] = {
-      {"stated.img", ImageForm::Plain, 4096,
+      {"stated.img", &kRawForm, 4096,
        Block("[FileVersion 003] [Description Setup\x01] [SectorsPerTrack 15] [Tracks 80] [TotalBytes 5] "
              "[FreeBytes 4] [Checksum 0x9]"),
        1, 15, 80, 0, "Setup"},
-      {"zero.img", ImageForm::Plain, 1474560, Block("[FileVersion 003] [Description a\x01] [SectorsPerTrack 0] [Tracks 0]"),
+      {"zero.img", &kRawForm, 1474560, Block("[FileVersion 003] [Description a\x01] [SectorsPerTrack 0] [Tracks 0]"),
        1, 18, 80, 1474560, "a"},
-      {"zero360.img", ImageForm::Plain, 368640, Block("[FileVersion 003] [Description \x01] [SectorsPerTrack 0] [Tracks 0]"),
+      {"zero360.img", &kRawForm, 368640, Block("[FileVersion 003] [Description \x01] [SectorsPerTrack 0] [Tracks 0]"),
        1, 9, 40, 368640, ""},
-      {"zero720.imz", ImageForm::Compressed, 737280,
+      {"zero720.imz", &kBzip2Form, 737280,
        Block("[FileVersion 003] [Description z\x01] [SectorsPerTrack 0] [Tracks 0]"), 1, 9, 80, 737280, "z"},
-      {"zero1200.exe", ImageForm::SelfExtracting, 1228800,
+      {"zero1200.exe", &kSelfExtractingForm, 1228800,
        Block("[FileVersion 003] [Description e\x01] [SectorsPerTrack 0] [Tracks 0]"), 1, 15, 80, 1228800, "e"},
-      {"odd.imz", ImageForm::Compressed, 500000, Block("[FileVersion 003] [Description \x01] [SectorsPerTrack 0] [Tracks 0]"),
+      {"odd.imz", &kBzip2Form, 500000, Block("[FileVersion 003] [Description \x01] [SectorsPerTrack 0] [Tracks 0]"),
        1, 18, 80, 500000, ""},
-      {"negative.img", ImageForm::Plain, 819200,
+      {"negative.img", &kRawForm, 819200,
        Block("[FileVersion 003] [Description \x01] [SectorsPerTrack -3] [Tracks 80]"), 1, 10, 80, 819200, ""},
-      {"huge.img", ImageForm::Plain, 1720320,
+      {"huge.img", &kRawForm, 1720320,
        Block("[FileVersion 003] [Description \x01] [SectorsPerTrack 99999] [Tracks 80]"), 1, 21, 80, 1720320, ""},
-      {"both-huge.img", ImageForm::Plain, 368640,
+      {"both-huge.img", &kRawForm, 368640,
        Block("[FileVersion 003] [Description \x01] [SectorsPerTrack 2147483647] [Tracks 2147483647]"), 1, 9, 40,
        368640, ""},
-      {"most-sectors.img", ImageForm::Plain, 4096,
+      {"most-sectors.img", &kRawForm, 4096,
        Block("[FileVersion 003] [Description \x01] [SectorsPerTrack 25] [Tracks 80]"), 1, 25, 80, 0, ""},
-      {"too-many-sectors.img", ImageForm::Plain, 4096,
+      {"too-many-sectors.img", &kRawForm, 4096,
        Block("[FileVersion 003] [Description \x01] [SectorsPerTrack 26] [Tracks 80]"), 1, 18, 80, 4096, ""},
-      {"version2.img", ImageForm::Plain, 737280, Block("[FileVersion 2] [Description v2\x01] [SectorsPerTrack 9]"), 1,
+      {"version2.img", &kRawForm, 737280, Block("[FileVersion 2] [Description v2\x01] [SectorsPerTrack 9]"), 1,
        9, 80, 0, "v2"},
-      {"plain720.img", ImageForm::Plain, 737280, "", 0, 9, 80, 737280, ""},
-      {"plain1680.imz", ImageForm::Compressed, 1720320, "", 0, 21, 80, 1720320, ""},
+      {"plain720.img", &kRawForm, 737280, "", 0, 9, 80, 737280, ""},
+      {"plain1680.imz", &kBzip2Form, 1720320, "", 0, 21, 80, 1720320, ""},
   };
   for (const Case& c : cases) {
     std::string path = Path(c.name);
@@ -149,7 +150,7 @@ TEST_F(ImageSource, LoadInfoTakesTheTrailerOrTheSizeForGeometry) {
     EXPECT_TRUE(boxes.Boxes().empty()) << c.name;
     EXPECT_EQ(info.m_state, ImageState::Source) << c.name;
     EXPECT_EQ(info.m_path, path);
-    EXPECT_EQ(info.m_compressed, c.form == ImageForm::Plain ? 0 : 1) << c.name;
+    EXPECT_EQ(info.m_compressed, c.form == &kRawForm ? 0 : 1) << c.name;
     EXPECT_EQ(info.m_hasTrailer, c.hasTrailer) << c.name;
     EXPECT_EQ(info.m_sectorsPerTrack, c.sectors) << c.name;
     EXPECT_EQ(info.m_tracks, c.tracks) << c.name;

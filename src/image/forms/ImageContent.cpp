@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "image/ImageInfo.h"
-#include "image/forms/ImageForm.h"
+#include "base/Geometry.h"
+#include "image/trailer/Trailer.h"
 #include "image/forms/ZipImage.h"
 
 namespace {
@@ -13,11 +13,23 @@ constexpr std::size_t kLargestUnpackedBytes = kImageBufferBytes + kTrailerBytes;
 // Headers, folder entries, a comment and deflate's worst case add far less than the image itself.
 constexpr uint64_t kLargestArchiveBytes = 2 * kLargestUnpackedBytes;
 
-bool StartsWithZip(File& file) {
-  uint8_t head[kZipSignatureBytes] = {};
-  std::size_t got = file.Read(head, sizeof head);
-  return StartsWithZipSignature(head, got);
-}
+class PlainReader final : public FormReader {
+ public:
+  PlainReader(ImageContent content, uint64_t bytes) : content_(std::move(content)), remaining_(bytes), bytes_(bytes) {}
+  std::optional<uint64_t> KnownBytes() const override { return bytes_; }
+  int64_t Read(void* data, std::size_t bytes) override {
+    std::size_t wanted = bytes < remaining_ ? bytes : static_cast<std::size_t>(remaining_);
+    std::size_t got = content_.Read(data, wanted);
+    if (got < wanted && content_.Failed()) return -1;
+    remaining_ -= got;
+    return static_cast<int64_t>(got);
+  }
+
+ private:
+  ImageContent content_;
+  uint64_t remaining_;
+  uint64_t bytes_;
+};
 
 }  // namespace
 
@@ -27,15 +39,8 @@ ImageContent::Status ImageContent::OpenFile(const std::string& path) {
   return file_ ? Status::Ready : Status::CannotOpen;
 }
 
-ImageContent::Status ImageContent::OpenImage(const std::string& path) {
+ImageContent::Status ImageContent::OpenArchive(const std::string& path) {
   if (OpenFile(path) != Status::Ready) return Status::CannotOpen;
-  if (FormOfPath(path) != ImageForm::Compressed) return Status::Ready;
-  bool zip = StartsWithZip(file_);
-  if (!file_.Seek(0, SEEK_SET)) {
-    Close();
-    return Status::CannotOpen;
-  }
-  if (!zip) return Status::Ready;
   std::optional<uint64_t> size = file_.Size();
   if (!size) {
     Close();
@@ -91,14 +96,9 @@ void ImageContent::Close() {
   unpacked_ = false;
 }
 
-bool IsZipImage(const std::string& path) {
-  if (FormOfPath(path) != ImageForm::Compressed) return false;
-  File file = File::Open(path, FileMode::Read);
-  return file && StartsWithZip(file);
-}
-
-std::optional<uint64_t> ImageContentSize(const std::string& path) {
-  ImageContent file;
-  if (file.OpenImage(path) != ImageContent::Status::Ready) return std::nullopt;
-  return file.Size();
+std::unique_ptr<FormReader> PlainContentReader(ImageContent content, bool hasTrailer) {
+  std::optional<uint64_t> size = content.Size();
+  const uint64_t trailer = hasTrailer ? kTrailerBytes : 0;
+  if (!size || *size < trailer) return nullptr;
+  return std::make_unique<PlainReader>(std::move(content), *size - trailer);
 }

@@ -1,17 +1,19 @@
 #pragma once
 // An image file's bytes laid out as a plain image's are (raw sectors, then perhaps a trailer): the file
-// itself, or, for an .imz that another tool made as a zip archive, the one file the archive carries,
-// unpacked and checked. Every reader of an image's data, its trailer and its checksum goes through here, so
-// a zip .imz is read exactly as the .img inside it would be.
+// itself, or, for an archive that another tool made (a zip .imz), the one file it carries, unpacked and
+// checked. Every reader of an image's data, its trailer and its checksum goes through here
+// (image/ImageBytes.h chooses which), so an archive is read exactly as the .img inside it would be.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/File.h"
+#include "image/forms/ImageForm.h"
 
 class ImageContent {
  public:
@@ -24,9 +26,8 @@ class ImageContent {
 
   // The file's own bytes.
   Status OpenFile(const std::string& path);
-  // The bytes of the image at path: an .imz that begins with the zip signature is unpacked (detected by its
-  // first bytes; other forms and our own bzip2 .imz are the file's own bytes).
-  Status OpenImage(const std::string& path);
+  // The one file of the zip archive at path, unpacked and checked against its CRC-32.
+  Status OpenArchive(const std::string& path);
 
   // True for an unpacked zip archive.
   bool Unpacked() const { return unpacked_; }
@@ -47,8 +48,7 @@ class ImageContent {
   bool unpacked_ = false;
 };
 
-// True when path is an .imz that begins with the zip signature: another tool's archive, which is read but never
-// written.
-bool IsZipImage(const std::string& path);
-// The size of the image's bytes (a zip .imz's unpacked file), or nullopt when they cannot be had.
-std::optional<uint64_t> ImageContentSize(const std::string& path);
+// The raw image of content, laid out as a plain image's: from its first byte to the end of its data
+// (hasTrailer: less the last kTrailerBytes, which must never pass for disk data). nullptr when its size
+// cannot be had or is smaller than a trailer it should hold.
+std::unique_ptr<FormReader> PlainContentReader(ImageContent content, bool hasTrailer);

@@ -3,6 +3,7 @@
 #include "image/forms/SelfExtractor.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "base/CodePage.h"
@@ -195,3 +196,24 @@ std::optional<std::string> ReadContainerText(const std::string& path, const Item
   if (file.Read(bytes.data(), bytes.size()) != bytes.size()) return std::nullopt;
   return FromSystemCodePage(bytes);
 }
+
+int64_t FindImageStreamIn(const uint8_t* data, std::size_t size) {
+  if (size < static_cast<std::size_t>(kBzip2SignatureBytes)) return -1;
+  const std::string& signature = Bzip2Signature();
+  for (std::size_t i = 0; i + kBzip2SignatureBytes <= size; ++i) {
+    if (data[i] == static_cast<uint8_t>(signature[0]) && std::memcmp(data + i, signature.data(), kBzip2SignatureBytes) == 0) {
+      return static_cast<int64_t>(i);
+    }
+  }
+  return -1;
+}
+
+int64_t FindImageStream(const std::string& path) {
+  File file = File::Open(path, FileMode::Read);
+  if (!file) return -1;
+  std::vector<uint8_t> head(static_cast<std::size_t>(kExeSearchBytes));
+  std::size_t got = file.Read(head.data(), head.size());
+  return FindImageStreamIn(head.data(), got);
+}
+
+int ExeHasImage(const std::string& path) { return FindImageStream(path) >= 0 ? 1 : 0; }

@@ -9,11 +9,20 @@
 
 #include "base/File.h"
 #include "base/MessageBoxes.h"
-#include "image/forms/ImageForm.h"
-#include "image/ImageInfo.h"
+#include "image/forms/Signatures.h"
+#include "image/trailer/Trailer.h"
 #include "settings/Settings.h"
 
 inline constexpr int kSettingsBlockBytes = 1024;
+
+// Readers search the signature of an .exe image in its first 512 KB.
+inline constexpr int64_t kExeSearchBytes = 0x80000;
+// Offset of the first bzip2 signature within the first 512 KB of the file, or -1.
+int64_t FindImageStream(const std::string& path);
+// Offset of the first bzip2 signature within data, or -1.
+int64_t FindImageStreamIn(const uint8_t* data, std::size_t size);
+// 1 when the .exe file carries an image stream, else 0.
+int ExeHasImage(const std::string& path);
 
 // Opens programPath and positions it at the first byte of the stub (the first stub signature at or after
 // offset 1024 and within the file's last kMaxStubBytes). nullopt after message 57682 (cannot open) or 57731

@@ -1,6 +1,5 @@
 #include "image/trailer/Trailer.h"
 
-#include "base/CodePage.h"
 #include "base/Format.h"
 #include "image/trailer/TagScanner.h"
 
@@ -39,14 +38,12 @@ TrailerFields ParseTrailer(const uint8_t* block) {
   return fields;
 }
 
-std::string FormatTrailer(const CImageInfo& info) {
-  std::string_view description = info.m_description;
-  description = description.substr(0, description.find_first_of(std::string_view("\x01\0", 2)));
+std::string FormatTrailerBlock(const TrailerFields& fields) {
   std::string text = FormatText(
       "[FileVersion %s] [Description %s\x01] [SectorsPerTrack %d] [Tracks %d] [TotalBytes %d] [FreeBytes %d] "
       "[Checksum %#x]",
-      {"003", ToSystemCodePageCut(description, kDescriptionBytes), info.m_sectorsPerTrack, info.m_tracks,
-       info.m_totalBytes, info.m_freeBytes, info.m_checksum});
+      {"003", fields.description, fields.sectorsPerTrack, fields.tracks, fields.totalBytes, fields.freeBytes,
+       fields.checksum});
   text.resize(kTrailerBytes, '\0');
   return text;
 }

@@ -1,11 +1,12 @@
 #pragma once
-// The information trailer's 1024-byte block in memory: formatted from a record, parsed from untrusted bytes.
+// The information trailer's 1024-byte block in memory: formatted from its fields, parsed from untrusted bytes.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "image/ImageInfo.h"
-
+// The last 1024 bytes of every image file we write (of .img files unless compatible mode leaves it off).
+inline constexpr int kTrailerBytes = 1024;
 inline constexpr int kTrailerVersion = 3;
 inline constexpr std::size_t kDescriptionBytes = 255;  // of the system code page
 
@@ -24,6 +25,6 @@ struct TrailerFields {
 // with the tag keeps the defaults for whatever cannot be found.
 TrailerFields ParseTrailer(const uint8_t* block);
 
-// The block for info's description (cut at a 0x01 or NUL it may contain, then to 255 bytes of the code page
-// without splitting a character), geometry, byte counts and checksum; NUL-filled to kTrailerBytes.
-std::string FormatTrailer(const CImageInfo& info);
+// The block for fields (description in the system code page, at most kDescriptionBytes, without 0x01 or
+// NUL), NUL-filled to kTrailerBytes.
+std::string FormatTrailerBlock(const TrailerFields& fields);

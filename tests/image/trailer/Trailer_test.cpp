@@ -1,3 +1,4 @@
+#include "image/ImageInfo.h"
 #include "image/trailer/Trailer.h"
 
 #include <gtest/gtest.h>
