@@ -5,7 +5,6 @@
 #include "app/CommandLine.h"
 #include "base/Format.h"
 #include "base/Strings.h"
-#include "base/Texts.h"
 #include "cli/TerminalText.h"
 
 bool AsksForHelp(const std::vector<std::string>& arguments) {
@@ -43,30 +42,15 @@ std::string ProgramName(const std::vector<std::string>& arguments) {
   return name.empty() ? "diskelle" : name;
 }
 
-std::vector<std::string> TerminalHelpLines(const std::string& programName) {
-  std::vector<std::string> lines = CommandLineHelpLines();
-  lines.front() = FormatText(kTextHelpUsageNamed, {TerminalSafe(programName)});
-  lines.push_back(std::string("  ") + kTextHelpResume);
-  lines.push_back(std::string("  ") + kTextHelpDrives);
-  lines.push_back(std::string("  ") + kTextHelpVersion);
-  lines.emplace_back();
-  lines.emplace_back(kTextHelpSettingsGroup);
-  for (const char* option : {kTextHelpListSettings, kTextHelpSetSetting, kTextHelpAssociate, kTextHelpUnassociate}) {
-    lines.push_back(std::string("  ") + option);
-  }
-  lines.emplace_back();
-  lines.emplace_back(kTextHelpFilesGroup);
-  for (const char* option : {kTextHelpFiles, kTextHelpExtract}) lines.push_back(std::string("  ") + option);
-  lines.emplace_back();
-  lines.emplace_back(kTextHelpEnvironment);
-  for (const char* variable : {kTextHelpEnvironmentDrives, kTextHelpEnvironmentDelay, kTextHelpEnvironmentRegistry,
-                               kTextHelpEnvironmentCodePage, kTextHelpEnvironmentSfx}) {
-    lines.push_back(std::string("  ") + variable);
-  }
-  lines.emplace_back();
-  lines.emplace_back(kTextHelpExitStatus);
-  for (const char* code : {kTextHelpExitDone, kTextHelpExitFailed, kTextHelpExitUnusable}) {
-    lines.push_back(std::string("  ") + code);
+std::vector<std::string> TerminalHelpLines(const std::string& programName, HelpLanguage language) {
+  const DiskelleHelpTexts help = DiskelleHelp(language);
+  std::vector<std::string> lines{FormatText(help.usage, {TerminalSafe(programName)})};
+  lines.insert(lines.end(), help.switches.begin(), help.switches.end());
+  for (const char* option : help.options) lines.push_back(std::string("  ") + option);
+  for (const auto& [heading, options] : help.groups) {
+    lines.emplace_back();
+    lines.emplace_back(heading);
+    for (const char* option : options) lines.push_back(std::string("  ") + option);
   }
   return lines;
 }
