@@ -296,8 +296,8 @@ std::optional<std::string> RegistryHive::SubkeyAt(const KeyPath& path, std::size
 }
 
 bool RegistryHive::KeyHoldsValues(const Key& key) {
-  return !key.values.empty() ||
-         std::any_of(key.subkeys.begin(), key.subkeys.end(), [](const auto& child) { return KeyHoldsValues(*child.second); });
+  return !key.values.empty() || std::any_of(key.subkeys.begin(), key.subkeys.end(),
+                                            [](const auto& child) { return KeyHoldsValues(*child.second); });
 }
 
 bool RegistryHive::HoldsValues() const {

@@ -96,16 +96,17 @@ TEST_F(Cli, HelpFollowsTheLocaleInBothPrograms) {
     ProgramRun diskelle = Diskelle({"--help"});
     ProgramRun vfloppy = Vfloppy({"--help"});
     ProgramRun vfloppyUnusable = Vfloppy({"shows"});
+    const std::string diskelleHead = c.chinese ? "diskelle /i <输入文件> | /o <输出文件> [参数]\n"
+                                               : "diskelle /i <input> | /o <output> [switches]\n";
+    const std::string vfloppyHead = c.chinese ? "用法:\n  vfloppy create <文件>" : "usage:\n  vfloppy create FILE";
     EXPECT_EQ(diskelle.exitCode, 0);
-    EXPECT_EQ(diskelle.out.rfind(c.chinese ? "diskelle /i <输入文件> | /o <输出文件> [参数]\n" : "diskelle /i <input> | /o <output> [switches]\n", 0), 0u)
-        << c.lang << "\n" << diskelle.out;
+    EXPECT_EQ(diskelle.out.rfind(diskelleHead, 0), 0u) << c.lang << "\n" << diskelle.out;
     // Both languages say the same things, line for line.
     std::size_t lines = static_cast<std::size_t>(std::count(diskelle.out.begin(), diskelle.out.end(), '\n'));
     EXPECT_EQ(lines, helpLines == 0 ? lines : helpLines) << c.lang;
     helpLines = lines;
     EXPECT_EQ(vfloppy.exitCode, 0);
-    EXPECT_EQ(vfloppy.out.rfind(c.chinese ? "用法:\n  vfloppy create <文件>" : "usage:\n  vfloppy create FILE", 0), 0u)
-        << c.lang << "\n" << vfloppy.out;
+    EXPECT_EQ(vfloppy.out.rfind(vfloppyHead, 0), 0u) << c.lang << "\n" << vfloppy.out;
     EXPECT_EQ(vfloppyUnusable.exitCode, 2);
     EXPECT_EQ(vfloppyUnusable.err, vfloppy.out);
     EXPECT_EQ(Diskelle({Path("missing.img")}).err.rfind("不能打开 " + Path("missing.img") + "。\n", 0), 0u) << c.lang;
