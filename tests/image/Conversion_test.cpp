@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "base/Format.h"
 #include "base/Texts.h"
 #include "image/forms/SelfExtractor.h"
 #include "image/trailer/Trailer.h"
@@ -176,8 +177,7 @@ TEST_F(Conversion, NoFailureLeavesAFileAndAnExistingTargetSurvives) {
   } cases[] = {
       {"folder missing", source, Path("missing/x.imz"), program, "", kTextCannotCreate, "不能创建 {target}。"},
       // Carriers other than the program's own file are stub files, and their messages say so.
-      {"no program", source, Path("t1.exe"), Path("missing.bin"), "", 0,
-       "不能读取自解压程序文件 {program} ($DISKELLE_SFX 所指定的文件，或程序旁边的 diskelle-sfx.exe)，不能创建自解压映像文件。"},
+      {"no program", source, Path("t1.exe"), Path("missing.bin"), "", 0, FormatText(kTextStubFileMissing, {"{program}"})},
       {"no stub", source, Path("t2.exe"), noStub, "", 0, kNotAStub},
       {"signature in stub", source, Path("t3.exe"), badStub, "", 0, kNotAStub},
       {"stub too long", source, Path("t4.exe"), longStub, "", 0, kNotAStub},

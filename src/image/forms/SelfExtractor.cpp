@@ -68,13 +68,16 @@ bool AppendBytes(const std::string& path, const std::string& bytes, ItemOffsets&
 
 // The program's own file carries the stub; any other carrier is a stub file that the user named
 // ($DISKELLE_SFX) or put beside the program, and its messages name that file instead of blaming antivirus
-// software for a file the program itself could not use. text: the program file's message.
+// software for a file the program itself could not use; a missing one, where the POSIX program looks for it.
+// text: the program file's message.
 void ShowStubError(IMessageBoxes& boxes, int text, const std::string& carrier) {
   if (ResolveLinks(carrier) == ResolveLinks(OwnProgramPath())) {
     text == kTextCannotOpenAntivirus ? ShowError(boxes, text, {carrier}) : ShowError(boxes, text);
     return;
   }
-  const char* stubText = text == kTextCannotOpenAntivirus ? kTextStubFileUnreadable : kTextStubFileInvalid;
+  const char* stubText = text != kTextCannotOpenAntivirus ? kTextStubFileInvalid
+                         : UseOfName(carrier) == NameUse::Free ? kTextStubFileMissing
+                                                               : kTextStubFileUnreadable;
   boxes.Show(0, FormatText(stubText, {boxes.ShownArgument(carrier)}), MessageIcon::Error);
 }
 

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "base/Format.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
 #include "support/FakeMessageBoxes.h"
@@ -241,8 +242,7 @@ TEST_F(Container, StubIsFoundAtItsFirstSignatureFrom1024On) {
   FakeMessageBoxes boxes;
   EXPECT_FALSE(FindStubStart(Path("missing.bin"), boxes));
   ASSERT_EQ(boxes.Boxes().size(), 1u);
-  EXPECT_EQ(boxes.Boxes()[0].text, "不能读取自解压程序文件 " + Path("missing.bin") +
-                                       " ($DISKELLE_SFX 所指定的文件，或程序旁边的 diskelle-sfx.exe)，不能创建自解压映像文件。");
+  EXPECT_EQ(boxes.Boxes()[0].text, FormatText(kTextStubFileMissing, {Path("missing.bin")}));
 }
 
 TEST_F(Container, ItemOffsetsChainUpToTheSettingsBlock) {
