@@ -9,7 +9,7 @@
 #include "base/Texts.h"
 #include "image/ImageBytes.h"
 #include "image/forms/ImageForm.h"
-#include "image/ImageWriter.h"
+#include "image/ImageSaveStart.h"
 #include "image/RawImageInput.h"
 #include "image/trailer/Trailer.h"
 #include "image/TrailerFile.h"

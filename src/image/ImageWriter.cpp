@@ -4,6 +4,7 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/forms/ImageForm.h"
+#include "image/ImageSaveStart.h"
 #include "image/ImageWriter.h"
 #include "image/TrailerFile.h"
 
@@ -25,16 +26,6 @@ struct ImageWriter::State {
   std::unique_ptr<FormWriter> writer;
   bool open = false;
 };
-
-bool BeginImageSave(FileSave& save, const std::string& targetPath, IMessageBoxes& boxes) {
-  switch (save.Begin(targetPath)) {
-    case FileSave::Start::Ready: return true;
-    case FileSave::Start::NotRegular: ShowError(boxes, kTextNotRegularFile, {targetPath}); break;
-    case FileSave::Start::ReadOnly: ShowError(boxes, kTextFileReadOnly, {targetPath}); break;
-    case FileSave::Start::CannotCreate: ShowError(boxes, kTextCannotCreate, {targetPath}); break;
-  }
-  return false;
-}
 
 ImageWriter::ImageWriter(IMessageBoxes& boxes, ImageWriteOptions options)
     : state_(std::make_unique<State>(boxes, std::move(options))) {}

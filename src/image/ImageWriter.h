@@ -23,9 +23,6 @@ struct ImageWriteOptions {
 // Writes a new image file. Everything goes to a temporary file beside the target, which replaces the target
 // only when Finish has completed the file, trailer included; a writer destroyed or abandoned before that
 // removes the temporary file and leaves a file already at the target path as it was.
-// The first step of every image save: true, or false after message 125 (a read-only target), the
-// not-a-regular-file message (a device, a FIFO, a folder) or 106 (cannot create).
-bool BeginImageSave(FileSave& save, const std::string& targetPath, IMessageBoxes& boxes);
 
 class ImageWriter {
  public:

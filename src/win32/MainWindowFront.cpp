@@ -68,4 +68,4 @@ void MainWindowFront::ShowCommandLineHelp() {
   dialog.RunModal(dialog_->Window());
 }
 
-void MainWindowFront::ShowSourceImage() { dialog_->ShowSourceImage(); }
+void MainWindowFront::ShowSourceImage() { dialog_->Display().ShowSourceImage(); }
