@@ -122,7 +122,8 @@ OperationOutcome Application::RunConversion() {
   ConversionJob job(conversionSource, conversionTarget, options, services_.boxes);
   job.Start(front_.JobEvents());
   front_.RunConversionStatus();
-  return job.Succeeded() ? OperationOutcome::Succeeded : OperationOutcome::Failed;
+  // An image saved with bad sectors marked holds less than the disk did: the run did not do all it was asked.
+  return job.Succeeded() && !job.Damaged() ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
 bool Application::OpenAsSource(const std::string& path) {

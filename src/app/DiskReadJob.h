@@ -31,7 +31,6 @@ class CDiskReadJob : public DiskJob {
   JobKind Kind() const override { return JobKind::Read; }
   int OpenPrevious();
   int CheckSameDisk();
-  void RemoveOutdatedRescueMap();
   int ReadSide(int track, int head, uint64_t& done);
   int ReadSector(int64_t sector, uint64_t done);
   int RetryBadSectors();

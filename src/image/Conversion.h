@@ -16,11 +16,15 @@
 struct ImageBuffer {
   std::vector<uint8_t> bytes;  // raw image, valid up to count
   std::size_t count = 0;
+  // One flag per sector the source has no data of (marker blocks stand in bytes): those its form records
+  // as bad, or those the map beside a rescue's raw image does not call read. Empty: none.
+  std::vector<bool> bad;
+  bool Damaged() const;
 };
 
 // Reads the raw image of source into buffer. 0, or -1 after message 124 (read error, damaged or cut stream),
 // or after message 57730 when the raw image is larger than 2 MB (it is no floppy image; cutting it would lose
-// data).
+// data), or after the damaged-map message.
 int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes);
 
 struct SaveOptions {
@@ -30,10 +34,13 @@ struct SaveOptions {
 };
 inline constexpr int kSaveDeclined = 1;   // the compatible-mode question was answered No: nothing written
 inline constexpr int kSaveCancelled = 2;  // cancelled: nothing written, nothing shown
+inline constexpr int kSaveWithBadSectors = 3;  // written, bad sectors marked, after message 57896
 
-// Writes buffer as target's form, the trailer carrying source's description, geometry and byte counts.
-// 0, kSaveDeclined, kSaveCancelled, or -1 after its message; a file already at the target path survives any
-// failure.
+// Writes buffer as target's form, the trailer carrying source's description, geometry and byte counts. Bad
+// sectors go only into a form that can keep them: a raw image with its map beside it (the markers are in the
+// bytes already), or a form that records them itself; any other form is refused (57895) before anything is
+// written. A raw image saved whole takes an outdated map beside it away. 0, kSaveDeclined, kSaveCancelled,
+// kSaveWithBadSectors, or -1 after its message; a file already at the target path survives any failure.
 int SaveImageFile(const CImageInfo& source, const CImageInfo& target, const ImageBuffer& buffer,
                   const SaveOptions& options, IMessageBoxes& boxes);
 
@@ -45,8 +52,9 @@ class ConversionJob {
   ConversionJob(CImageInfo source, CImageInfo target, SaveOptions options, IMessageBoxes& boxes);
   ~ConversionJob();
   void Start(IJobEvents& events);
-  // After the Ended event: true when the new file was written.
+  // After the Ended event: true when the new file was written; Damaged when bad sectors are marked in it.
   bool Succeeded() const { return succeeded_; }
+  bool Damaged() const { return damaged_; }
 
  private:
   void Work(IJobEvents& events);
@@ -56,4 +64,5 @@ class ConversionJob {
   IMessageBoxes& boxes_;
   std::thread thread_;
   bool succeeded_ = false;
+  bool damaged_ = false;
 };

@@ -78,6 +78,10 @@ int ImageWriter::Rewrite(uint64_t offset, const void* data, std::size_t bytes) {
   return 0;
 }
 
+void ImageWriter::SetBadSectors(const std::vector<bool>& bad) {
+  if (state_->open) state_->writer->SetBadSectors(bad);
+}
+
 int ImageWriter::Finish(CImageInfo& info) {
   State& s = *state_;
   if (!s.open) return -1;

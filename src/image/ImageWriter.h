@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/File.h"
 #include "base/MessageBoxes.h"
@@ -41,6 +42,8 @@ class ImageWriter {
   // Replaces raw bytes already written, offset counted from the first byte of the image data; plain images
   // only (a compressed stream cannot be changed). 0, or -1 after message 123.
   int Rewrite(uint64_t offset, const void* data, std::size_t bytes);
+  // The image's bad sectors, for a form that records them itself (ImageForm::recordsBadSectors).
+  void SetBadSectors(const std::vector<bool>& bad);
   // Ends the image stream, appends the self-extractor data (.exe) and the trailer carrying info's
   // description, geometry and byte counts, then moves the file into place. info.m_checksum receives the
   // new checksum (0 without a trailer). 0, or -1 after its message (the self-extractor data's, the trailer's,

@@ -14,4 +14,6 @@ std::optional<uint64_t> RawImageInput::KnownBytes() const {
 
 int64_t RawImageInput::Read(void* data, std::size_t bytes) { return reader_ ? reader_->Read(data, bytes) : -1; }
 
+std::vector<bool> RawImageInput::BadSectors() const { return reader_ ? reader_->BadSectors() : std::vector<bool>{}; }
+
 void RawImageInput::Close() { reader_.reset(); }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "image/forms/ImageForm.h"
 
@@ -20,6 +21,8 @@ class RawImageInput {
   std::optional<uint64_t> KnownBytes() const;
   // Fills data unless the image ends first: the number read (0 at the end), or -1 on a read or stream error.
   int64_t Read(void* data, std::size_t bytes);
+  // The sectors the file records as bad (FormReader::BadSectors).
+  std::vector<bool> BadSectors() const;
   void Close();
 
  private:

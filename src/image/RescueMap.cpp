@@ -3,6 +3,7 @@
 #include "base/File.h"
 #include "base/Geometry.h"
 #include "base/Texts.h"
+#include "image/forms/ImageForm.h"
 
 namespace {
 
@@ -141,6 +142,13 @@ std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskB
   }
   if (!bad) ShowError(boxes, kTextRescueMapUnusable, {path});
   return bad;
+}
+
+void RemoveOutdatedRescueMap(const std::string& imagePath) {
+  const ImageForm* form = FormOfPath(imagePath);
+  if (!form || !form->rawSectors) return;
+  const std::string mapPath = RescueMapPathOf(imagePath);
+  if (UseOfName(mapPath) == NameUse::RegularFile) RemoveFile(mapPath);
 }
 
 int SaveRescueMap(const std::string& path, const RescueProgress& progress, int pass, IMessageBoxes& boxes) {

@@ -34,5 +34,10 @@ std::optional<std::string> ParseRescueMap(std::string_view text, uint64_t diskBy
 // The map at path: nullopt after message 107 (cannot be read) or the damaged-map message.
 std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes);
 
+// Removes the map beside the raw image at imagePath once the image no longer is the rescue the map describes
+// (a whole read or a conversion has replaced it). Only a regular file beside an image of a form that holds
+// raw sectors is removed: beside any other form a file of that name is the user's.
+void RemoveOutdatedRescueMap(const std::string& imagePath);
+
 // Saves the map through FileSave: 0, or -1 after message 106 with the path.
 int SaveRescueMap(const std::string& path, const RescueProgress& progress, int pass, IMessageBoxes& boxes);

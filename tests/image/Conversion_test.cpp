@@ -6,8 +6,10 @@
 #include <chrono>
 #include <filesystem>
 
+#include "base/BadSectorMarker.h"
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "image/RescueMap.h"
 #include "image/forms/SelfExtractor.h"
 #include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
@@ -208,6 +210,61 @@ TEST_F(Conversion, NoFailureLeavesAFileAndAnExistingTargetSurvives) {
       EXPECT_EQ(ReadWhole(c.target), "precious") << c.name;
     }
   }
+}
+
+// A rescue's raw image keeps which sectors its markers stand for in its map: a conversion carries them only
+// where they are kept (a raw image with a map), refuses any other form before writing, and a raw image saved
+// whole takes away a map beside it that described an earlier image.
+TEST_F(Conversion, BadSectorsOfARescueTravelOnlyWhereTheyAreKept) {
+  constexpr std::size_t kSectors = 720;
+  std::string raw = FloppyBytes(kSectors * kSectorBytes, 3);
+  std::vector<bool> bad(kSectors, false);
+  for (std::size_t sector : {3u, 4u, 719u}) {
+    bad[sector] = true;
+    FillBadSectorMarker(reinterpret_cast<uint8_t*>(raw.data()) + sector * kSectorBytes);
+  }
+  const std::string rescue = Path("rescue.img");
+  WriteWhole(rescue, raw + FormatTrailer(CImageInfo{}));
+  const std::string map = RescueMapText(FinishedRescue(bad), 1);
+  WriteWhole(RescueMapPathOf(rescue), map);
+  const std::string whole = Path("whole.img");
+  WriteWhole(whole, raw + FormatTrailer(CImageInfo{}));
+
+  struct Case {
+    const char* name;
+    std::string source, target;
+    int result;
+    int message;              // 0: none
+    bool mapBesideTarget;     // afterwards
+  } cases[] = {
+      {"rescue to a raw image", rescue, Path("copy.img"), kSaveWithBadSectors, kTextConvertedWithBadSectors, true},
+      {"rescue to bzip2", rescue, Path("copy.imz"), -1, kTextBadSectorsNeedRawForm, false},
+      {"rescue to self-extracting", rescue, Path("copy.exe"), -1, kTextBadSectorsNeedRawForm, false},
+      {"whole image over an old rescue", whole, Path("old.img"), 0, 0, false},
+  };
+  WriteWhole(Path("old.img"), "an earlier rescue");
+  WriteWhole(RescueMapPathOf(Path("old.img")), map);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeMessageBoxes boxes;
+    EXPECT_EQ(Convert(c.source, c.target, boxes), c.result);
+    EXPECT_EQ(boxes.Boxes().empty() ? 0 : boxes.Boxes().back().textId, c.message);
+    EXPECT_EQ(FileExists(RescueMapPathOf(c.target)), c.mapBesideTarget);
+    if (c.result < 0) {
+      EXPECT_FALSE(FileExists(c.target));
+      continue;
+    }
+    EXPECT_EQ(ReadWhole(c.target).substr(0, raw.size()), raw);
+    if (c.mapBesideTarget) {
+      EXPECT_EQ(ReadWhole(RescueMapPathOf(c.target)), map);
+    }
+  }
+
+  // A map that cannot be read is no reason to pass the markers off as data.
+  WriteWhole(RescueMapPathOf(rescue), "not a map");
+  FakeMessageBoxes boxes;
+  EXPECT_EQ(Convert(rescue, Path("again.img"), boxes), -11);
+  EXPECT_FALSE(FileExists(Path("again.img")));
 }
 
 TEST_F(Conversion, LoadRefusesWhatIsNoFloppyImageOrCannotBeRead) {

@@ -80,7 +80,7 @@ TEST_F(FullDisk, SavesThatRunOutOfSpaceKeepTheTarget) {
     CImageInfo source, to;
     FakeMessageBoxes boxes;
     ASSERT_EQ(to.SetTarget(target, boxes), 0);
-    ImageBuffer buffer{std::vector<uint8_t>(raw.begin(), raw.end()), raw.size()};
+    ImageBuffer buffer{std::vector<uint8_t>(raw.begin(), raw.end()), raw.size(), {}};
     int result;
     {
       FileSizeLimit limit(c.limit);

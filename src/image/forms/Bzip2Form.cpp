@@ -62,6 +62,7 @@ const ImageForm kBzip2Form = {
     .compressed = true,
     .rawSectors = false,
     .archive = false,
+    .recordsBadSectors = false,
     .trailer = TrailerUse::Always,
     .recognises = nullptr,
     .holdsImage = nullptr,

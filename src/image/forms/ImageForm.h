@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/File.h"
 #include "base/MessageBoxes.h"
@@ -24,6 +25,9 @@ class FormReader {
   virtual std::optional<uint64_t> KnownBytes() const = 0;
   // Fills data unless the image ends first: the number read (0 at the end), or -1 on a read or stream error.
   virtual int64_t Read(void* data, std::size_t bytes) = 0;
+  // The sectors the file records as unreadable or missing, one flag per sector of the raw image; complete
+  // once the image has been read to its end. The reader gives the marker block in their place. Empty: none.
+  virtual std::vector<bool> BadSectors() const { return {}; }
 };
 
 // What writing a form takes from the program.
@@ -44,6 +48,8 @@ class FormWriter {
   virtual bool Write(File& out, const void* data, std::size_t bytes) = 0;
   // Raw bytes already written, replaced in place; only a form that holds the sectors as they are can.
   virtual bool Rewrite(File& out, uint64_t offset, const void* data, std::size_t bytes);
+  // The image's bad sectors (one flag per sector), before End, for a form that records them itself.
+  virtual void SetBadSectors(const std::vector<bool>&) {}
   // Ends the image's data (a stream's end) while the file is still open; without a message, as Write.
   virtual bool End() { return true; }
   // Once the file is closed: what follows the image in it (the self-extractor's data).
@@ -66,6 +72,9 @@ struct ImageForm {
   // The file is another tool's archive of a plain image: its trailer and checksum are those of the file
   // inside, unpacked whole (image/ImageBytes.h).
   bool archive;
+  // The form records bad sectors itself (as ImageDisk's unavailable sectors do): an image with bad sectors
+  // may be saved in it without a map beside it.
+  bool recordsBadSectors;
   TrailerUse trailer;
   // Tells a file of this form from another form of the same extension by its first bytes; nullptr where
   // the extension alone decides.

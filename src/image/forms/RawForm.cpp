@@ -37,6 +37,7 @@ const ImageForm kRawForm = {
     .compressed = false,
     .rawSectors = true,
     .archive = false,
+    .recordsBadSectors = false,
     .trailer = TrailerUse::UnlessCompatible,
     .recognises = nullptr,
     .holdsImage = nullptr,

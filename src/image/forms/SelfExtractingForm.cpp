@@ -52,6 +52,7 @@ const ImageForm kSelfExtractingForm = {
     .compressed = true,
     .rawSectors = false,
     .archive = false,
+    .recordsBadSectors = false,
     .trailer = TrailerUse::Always,
     .recognises = nullptr,
     .holdsImage = &HoldsImage,

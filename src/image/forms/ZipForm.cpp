@@ -38,6 +38,7 @@ const ImageForm kZipForm = {
     .compressed = true,
     .rawSectors = false,
     .archive = true,
+    .recordsBadSectors = false,
     .trailer = TrailerUse::Always,
     .recognises = &StartsWithZip,
     .holdsImage = nullptr,

@@ -275,7 +275,7 @@ TEST_F(Container, ItemOffsetsChainUpToTheSettingsBlock) {
     FakeMessageBoxes boxes;
     std::string path = Path("container.exe");
     ASSERT_EQ(target.SetTarget(path, boxes), 0);
-    ImageBuffer buffer{std::vector<uint8_t>(raw.begin(), raw.end()), raw.size()};
+    ImageBuffer buffer{std::vector<uint8_t>(raw.begin(), raw.end()), raw.size(), {}};
     ASSERT_EQ(SaveImageFile(source, target, buffer, options, boxes), 0) << c.name;
     EXPECT_TRUE(boxes.Boxes().empty()) << c.name;
 
