@@ -72,6 +72,11 @@ int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& 
   }
   buffer.count = static_cast<std::size_t>(got);
   buffer.bad = input.BadSectors();
+  return 0;
+}
+
+int LoadConversionSource(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes) {
+  if (LoadImageFile(source, buffer, boxes) != 0) return -1;
   return buffer.bad.empty() ? LoadRescueOf(source.m_path, buffer, boxes) : 0;
 }
 
@@ -140,7 +145,7 @@ void ConversionJob::Work(IJobEvents& events) {
   {
     ImageBuffer buffer;
     auto cancelled = [this] { return options_.cancel && options_.cancel->load(); };
-    if (!cancelled() && LoadImageFile(source_, buffer, boxes_) == 0 && !cancelled()) {
+    if (!cancelled() && LoadConversionSource(source_, buffer, boxes_) == 0 && !cancelled()) {
       events.Post({JobKind::Conversion, JobStep::Saving});
       const int saved = SaveImageFile(source_, target_, buffer, options_, boxes_);
       succeeded_ = saved == 0 || saved == kSaveWithBadSectors;

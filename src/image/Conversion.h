@@ -22,10 +22,13 @@ struct ImageBuffer {
   bool Damaged() const;
 };
 
-// Reads the raw image of source into buffer. 0, or -1 after message 124 (read error, damaged or cut stream),
-// or after message 57730 when the raw image is larger than 2 MB (it is no floppy image; cutting it would lose
-// data), or after the damaged-map message.
+// Reads the raw image of source into buffer, with the sectors its form records as bad. 0, or -1 after message
+// 124 (read error, damaged or cut stream), or after message 57730 when the raw image is larger than 2 MB (it
+// is no floppy image; cutting it would lose data).
 int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes);
+// The same for a conversion, which also takes a rescue's bad sectors from the map beside its raw image: -1
+// also after the damaged-map message (the markers must not pass for data).
+int LoadConversionSource(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes);
 
 struct SaveOptions {
   ImageWriteOptions write;

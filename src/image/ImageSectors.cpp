@@ -17,7 +17,9 @@ std::optional<DiskSectors> LoadImageSectors(const std::string& path, IMessageBox
   disk.bytes = std::move(buffer.bytes);
   const std::size_t sectors = disk.bytes.size() / kSectorBytes;
   disk.bad.assign(sectors, false);
-  for (std::size_t s = 0; s < sectors; ++s) disk.bad[s] = IsBadSectorMarker(disk.bytes.data() + s * kSectorBytes);
+  for (std::size_t s = 0; s < sectors; ++s) {
+    disk.bad[s] = (s < buffer.bad.size() && buffer.bad[s]) || IsBadSectorMarker(disk.bytes.data() + s * kSectorBytes);
+  }
   const std::string mapPath = RescueMapPathOf(path);
   if (UseOfName(mapPath) == NameUse::RegularFile) {
     if (auto map = LoadRescueMap(mapPath, disk.bytes.size(), boxes)) {

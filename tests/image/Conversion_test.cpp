@@ -55,7 +55,7 @@ class Conversion : public ImageFolder {
     to.m_state = ImageState::Target;
     if (from.LoadInfo(source, boxes) != 0 || to.CheckExtension() == 0) return -10;
     ImageBuffer buffer;
-    if (LoadImageFile(from, buffer, boxes) != 0) return -11;
+    if (LoadConversionSource(from, buffer, boxes) != 0) return -11;
     return SaveImageFile(from, to, buffer, options, boxes);
   }
 
