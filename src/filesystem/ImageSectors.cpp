@@ -2,6 +2,7 @@
 
 #include "base/File.h"
 #include "base/Geometry.h"
+#include "base/Texts.h"
 #include "image/BadSectorMarker.h"
 #include "image/Conversion.h"
 #include "image/ImageInfo.h"
@@ -20,7 +21,7 @@ std::optional<DiskSectors> LoadImageSectors(const std::string& path, IMessageBox
   for (std::size_t s = 0; s < sectors; ++s) disk.bad[s] = IsBadSectorMarker(disk.bytes.data() + s * kSectorBytes);
   const std::string mapPath = RescueMapPathOf(path);
   if (UseOfName(mapPath) == NameUse::RegularFile) {
-    if (auto map = LoadRescueMap(mapPath, disk.bytes.size(), boxes)) {
+    if (auto map = LoadRescueMap(mapPath, disk.bytes.size(), boxes, kTextFilesMapDamaged)) {
       for (std::size_t s = 0; s < sectors && s < map->size(); ++s) disk.bad[s] = disk.bad[s] || (*map)[s] != '+';
     }
   }
