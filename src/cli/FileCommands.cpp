@@ -73,7 +73,8 @@ int PrepareTarget(const std::string& folder, std::FILE* err) {
     }
   }
   if (!problem) return 0;
-  PrintLine(err, FormatText(problem, {TerminalSafe(folder)}));
+  const bool parent = made == FolderMade::Failed && problem != kTextExtractNoTarget;
+  PrintLine(err, FormatText(problem, {TerminalSafe(parent ? ParentOf(folder) : folder)}));
   return kExitUnusable;
 }
 

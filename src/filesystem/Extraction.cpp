@@ -81,23 +81,26 @@ class Extraction {
 
   Names& NamesIn(int folder) { return names_[folder]; }
 
-  // The first of a folder's entries to have a name keeps it; those after it get the lowest free number. All
-  // names are known before any is numbered, so that "a (2).txt" of the disk keeps its own name.
+  // Of the entries of a folder with one name, the first whose name needed no change keeps it (else the first
+  // of them); the others get the lowest free number. All names are known before any is numbered, so that a
+  // disk's own "a (2).txt" keeps its name.
   void PlanNames(const std::vector<int>& chosen) {
     planned_.assign(entries_.size(), std::string());
     changes_.assign(entries_.size(), NameChange::None);
     for (int index : chosen) NamesIn(entries_[index].parent).insert(FoldedName(SafeFileName(entries_[index].name)));
     Names kept;
-    for (int index : chosen) {
-      const FatEntry& entry = entries_[index];
-      const std::string safe = SafeFileName(entry.name);
-      const std::string key = std::to_string(entry.parent) + "/" + FoldedName(safe);
-      if (kept.insert(key).second) {
-        planned_[index] = safe;
-        continue;
+    for (bool asOnDisk : {true, false}) {
+      for (int index : chosen) {
+        const FatEntry& entry = entries_[index];
+        const std::string safe = SafeFileName(entry.name);
+        if ((safe == entry.name) != asOnDisk) continue;
+        if (kept.insert(std::to_string(entry.parent) + "/" + FoldedName(safe)).second) {
+          planned_[index] = safe;
+          continue;
+        }
+        planned_[index] = FreeName(entry.parent, safe, entry.folder, 2);
+        changes_[index] = NameChange::Collision;
       }
-      planned_[index] = FreeName(entry.parent, safe, entry.folder, 2);
-      changes_[index] = NameChange::Collision;
     }
   }
 
