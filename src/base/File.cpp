@@ -235,27 +235,26 @@ bool FileSave::Commit() {
 
 bool FileSave::Place() {
   if (placing_ == Placing::Replace) return RenameOver(temp_, target_, error_);
-  // A name that another process takes or frees meanwhile is looked at again.
+  // For NewOrFile, a name that another process takes or frees meanwhile is looked at again.
   for (int attempt = 0; attempt < 3; ++attempt) {
-    const NameUse use = UseOfName(target_);
-    if (use == NameUse::RegularFile && placing_ == Placing::NewOrFile) return RenameOver(temp_, target_, error_);
-    if (use != NameUse::Free) break;
-    switch (RenameNoReplace(temp_, target_, error_)) {
-      case PlaceResult::Placed: return true;
-      case PlaceResult::Exists: continue;
-      case PlaceResult::Failed: return false;
-      case PlaceResult::Unsupported: {
-        // A file system without a rename that refuses to replace: an exclusive copy, removed if a signal
-        // ends it halfway.
-        File from = File::Open(temp_, FileMode::Read);
-        const int slot = RegisterUnfinished(target_);
-        const bool copied = from && CopyToNewFile(from, target_, &error_);
-        if (slot >= 0) UnregisterUnfinished(target_);
-        if (copied && modified_) SetModificationTime(target_, *modified_);
-        if (copied || error_ != FileError::Exists) return copied;
-        continue;
-      }
+    if (placing_ == Placing::NewOrFile) {
+      const NameUse use = UseOfName(target_);
+      if (use == NameUse::RegularFile) return RenameOver(temp_, target_, error_);
+      if (use != NameUse::Free) break;
     }
+    PlaceResult placed = RenameNoReplace(temp_, target_, error_);
+    if (placed == PlaceResult::Unsupported) {
+      // A file system without a rename that refuses to replace, nor links: an exclusive copy, removed if a
+      // signal ends it halfway.
+      File from = File::Open(temp_, FileMode::Read);
+      const int slot = RegisterUnfinished(target_);
+      const bool copied = from && CopyToNewFile(from, target_, &error_);
+      if (slot >= 0) UnregisterUnfinished(target_);
+      if (copied && modified_) SetModificationTime(target_, *modified_);
+      placed = copied ? PlaceResult::Placed : error_ == FileError::Exists ? PlaceResult::Exists : PlaceResult::Failed;
+    }
+    if (placed != PlaceResult::Exists) return placed == PlaceResult::Placed;
+    if (placing_ == Placing::New) break;
   }
   error_ = FileError::Exists;
   return false;

@@ -74,6 +74,9 @@ NameUse UseOfName(const std::string& path, FileError* error = nullptr);
 // the name; Link when a symbolic link has it, Taken when anything else but a folder has it.
 enum class FolderMade { Made, Existed, Link, Taken, Failed };
 FolderMade MakeFolder(const std::string& path, FileError* error = nullptr);
+// Whether this system takes the name (one step of a path) for a device, not a file: on Windows "CON", "NUL",
+// "COM1" and the like, also with an extension ("aux.c"); nothing on POSIX.
+bool DeviceName(const std::string& name);
 // Whether files can be made in the existing folder path.
 enum class FolderAccess { Writable, ReadOnlyVolume, Denied };
 FolderAccess AccessOfFolder(const std::string& path);

@@ -123,6 +123,8 @@ FolderMade MakeFolder(const std::string& path, FileError* error) {
   return S_ISDIR(info.st_mode) ? FolderMade::Existed : S_ISLNK(info.st_mode) ? FolderMade::Link : FolderMade::Taken;
 }
 
+bool DeviceName(const std::string&) { return false; }
+
 FolderAccess AccessOfFolder(const std::string& path) {
   if (::access(path.c_str(), W_OK | X_OK) == 0) return FolderAccess::Writable;
   return errno == EROFS ? FolderAccess::ReadOnlyVolume : FolderAccess::Denied;

@@ -102,6 +102,17 @@ FolderMade MakeFolder(const std::string& path, FileError* error) {
   return attributes & FILE_ATTRIBUTE_DIRECTORY ? FolderMade::Existed : FolderMade::Taken;
 }
 
+bool DeviceName(const std::string& name) {
+  std::string base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  for (const char* device : kDevices) {
+    if (base == device) return true;
+  }
+  return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) && base[3] >= '1' && base[3] <= '9';
+}
+
 FolderAccess AccessOfFolder(const std::string& path) {
   wchar_t volume[MAX_PATH + 1];
   DWORD flags = 0;

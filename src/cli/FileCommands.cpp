@@ -1,5 +1,6 @@
 #include "cli/FileCommands.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "app/CommandLine.h"
@@ -148,11 +149,12 @@ int Extract(const std::vector<std::string>& arguments, IMessageBoxes& boxes, std
     }
   }
   if (renamed > 0) PrintLine(err, FormatText(kTextExtractRenamedCount, {renamed}));
-  if (report.stop != ExtractStop::None) {
-    const char* counts = report.stop == ExtractStop::Cancelled ? kTextExtractCancelled : kTextExtractStoppedCounts;
-    PrintLine(err, FormatText(counts, {written, report.skipped}));
-    whole = false;
+  if (report.stop == ExtractStop::Cancelled) PrintLine(err, FormatText(kTextExtractCancelled, {written, report.skipped}));
+  if (report.stop == ExtractStop::DiskFull) {
+    const auto files = std::count_if(chosen.begin(), chosen.end(), [&](int index) { return !entries[index].folder; });
+    PrintLine(err, FormatText(kTextExtractStoppedCounts, {written, static_cast<int64_t>(files) - written}));
   }
+  whole = whole && report.stop == ExtractStop::None;
   if (!report.synced) {
     PrintLine(err, FormatText(TextOf(kTextExtractSyncFailed), {TerminalSafe(folder)}));
     whole = false;

@@ -273,7 +273,9 @@ std::string SafeFileName(const std::string& name) {
     if (u < 0x20 || u == 0x7F || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) c = '_';
   }
   if (safe.back() == '.' || safe.back() == ' ') safe.back() = '_';
-  return safe;
+  if (!DeviceName(safe)) return safe;
+  const std::size_t dot = std::min(safe.find('.'), safe.size());
+  return safe.substr(0, dot) + "_" + safe.substr(dot);
 }
 
 ExtractReport ExtractEntries(const FatVolume& volume, const std::vector<int>& chosen, const std::string& folder,

@@ -25,7 +25,7 @@ std::vector<int> WithSurroundings(const FatVolume& volume, const std::vector<int
 
 // A disk's name as one step of a path here: separators, drive colons, the characters no Windows name may hold
 // and control characters become '_', as do a trailing dot or space (Windows would drop them) and the names
-// "", "." and "..".
+// "", "." and ".."; a name this system takes for a device gets a '_' ("aux_.c" on Windows).
 std::string SafeFileName(const std::string& name);
 
 enum class ExtractOutcome {
