@@ -27,13 +27,13 @@ using Extraction = ProgramsTest;
 std::string DiskOf(const std::string& tag, int folders, std::size_t bytes) {
   CraftedVolume volume;
   CraftedVolume::Folder root = CraftedVolume::Root();
-  char name[12];
+  char name[16];
   for (int f = 0; f < folders; ++f) {
-    std::snprintf(name, sizeof name, "D%03d       ", f);
+    std::snprintf(name, sizeof name, "D%03d       ", f % 1000);
     CraftedVolume::Folder folder = volume.AddFolder(root, name);
     for (int i = 0; i < 14; ++i) {
-      char file[12];
-      std::snprintf(file, sizeof file, "F%02d     TXT", i);
+      char file[16];
+      std::snprintf(file, sizeof file, "F%02d     TXT", i % 100);
       std::string data = tag + ":" + std::string(name, 4) + "/F" + std::to_string(i);
       data.resize(bytes, '.');
       volume.AddFile(folder, file, data);
