@@ -272,6 +272,8 @@ bool DeferredSync::Finish(FileError* error) {
   bool synced = true;
   for (const std::string& file : files_) {
     FileError why = FileError::None;
+    // One that another hand removed or replaced meanwhile is no longer the run's to put on the disk.
+    if (KindOfPath(file) != PathKind::Regular) continue;
     if (!SyncClosedFile(file, why) && synced) {
       synced = false;
       if (error) *error = why;

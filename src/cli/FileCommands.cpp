@@ -119,7 +119,7 @@ int Extract(const std::vector<std::string>& arguments, IMessageBoxes& boxes, std
   for (const ExtractResult& result : report.results) {
     const FatEntry& entry = entries[result.entry];
     const std::string target = TerminalSafe(result.target);
-    if (result.change != NameChange::None && result.outcome != ExtractOutcome::NoFolder) {
+    if (result.change != NameChange::None && result.outcome == ExtractOutcome::Written) {
       const bool collision = result.change == NameChange::Collision;
       PrintLine(err, FormatText(collision ? kTextExtractRenamed : kTextExtractShortName,
                                 {TerminalExact(entry.path), target}));

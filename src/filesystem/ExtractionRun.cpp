@@ -37,7 +37,7 @@ ExtractionSummary ExtractChosen(const FatVolume& volume, const std::vector<int>&
   ExtractionSummary summary;
   for (const ExtractResult& result : report.results) {
     const FatEntry& entry = all[static_cast<std::size_t>(result.entry)];
-    if (result.change != NameChange::None && result.outcome != ExtractOutcome::NoFolder) {
+    if (result.change != NameChange::None && result.outcome == ExtractOutcome::Written) {
       summary.renamed.push_back(entry.path + " -> " + result.target.substr(folder.size() + 1));
     }
     if (result.error == FileError::NoSpace) summary.fullAt = entry.path;

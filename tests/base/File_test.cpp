@@ -116,49 +116,37 @@ TEST_F(FileSeam, OneLockHolderAtATimeAndTheLockFollowsASave) {
   EXPECT_EQ(Read(path), "disk 2");
 }
 
-// A run of new files: the last step refuses a name that another process took meanwhile, a file that was there
-// is replaced only when asked and only if it is a file, and the time set is the file's when it appears.
+// A run of new files: the last step refuses a name that another process took meanwhile, and a file that was
+// there is replaced only when asked and only if it is a file.
 TEST_F(FileSeam, NewFilesNeverReplaceWhatAppearedMeanwhile) {
+  using P = FileSave::Placing;
   const struct {
     const char* what;
-    FileSave::Placing placing;
-    bool there;             // a file has the name before the save begins
-    bool appears;           // another writes the name between Begin and Commit
-    bool folder;            // the name is a folder's
-    bool saved;
-  } cases[] = {
-      {"a free name", FileSave::Placing::New, false, false, false, true},
-      {"a name taken before", FileSave::Placing::New, true, false, false, false},
-      {"a name taken meanwhile", FileSave::Placing::New, false, true, false, false},
-      {"a file replaced when asked", FileSave::Placing::NewOrFile, true, false, false, true},
-      {"a folder, replacing asked", FileSave::Placing::NewOrFile, false, false, true, false},
-  };
+    P placing;
+    bool before, meanwhile, folder, saved;  // a file has the name before Begin, between Begin and Commit
+  } cases[] = {{"a free name", P::New, false, false, false, true},
+               {"a name taken before", P::New, true, false, false, false},
+               {"a name taken meanwhile", P::New, false, true, false, false},
+               {"a file replaced when asked", P::NewOrFile, true, false, false, true},
+               {"a folder, replacing asked", P::NewOrFile, false, false, true, false}};
+  const std::string target = dir + "/新文件.txt";
+  const std::filesystem::path targetPath(std::u8string(target.begin(), target.end()));
   DeferredSync sync;
   sync.Watch(dir);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string target = dir + "/新文件.txt";
-    const std::filesystem::path targetPath(std::u8string(target.begin(), target.end()));
     std::filesystem::remove_all(targetPath);
-    if (c.there) Write(target, "theirs");
+    if (c.before) Write(target, "theirs");
     if (c.folder) std::filesystem::create_directory(targetPath);
     FileSave save;
-    const FileSave::Start start = save.Begin(target, c.placing);
-    if (start == FileSave::Start::Ready) {
-      ASSERT_TRUE(save.Write("ours", 4));
-      save.SetModified({2001, 2, 3, 4, 5, 6});
-      if (c.appears) Write(target, "theirs");
+    const bool begun = save.Begin(target, c.placing) == FileSave::Start::Ready && save.Write("ours", 4);
+    if (c.meanwhile) Write(target, "theirs");
+    EXPECT_EQ(begun && save.Commit(), c.saved);
+    if (!c.folder) {
+      EXPECT_EQ(Read(target), c.saved ? "ours" : "theirs");
+      EXPECT_EQ(save.Error(), c.saved ? FileError::None : FileError::Exists);
     }
-    const bool saved = start == FileSave::Start::Ready && save.Commit();
-    EXPECT_EQ(saved, c.saved);
-    if (!saved && !c.folder) {
-      EXPECT_EQ(save.Error(), FileError::Exists);
-      EXPECT_EQ(Read(target), "theirs");
-    }
-    if (saved) {
-      sync.Add(target);
-      EXPECT_EQ(Read(target), "ours");
-    }
+    if (c.saved) sync.Add(target);
     auto entries = std::filesystem::directory_iterator(std::filesystem::path(dir));
     EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "a temporary file was left";
   }
