@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <unordered_set>
 
 #include "app/CommandLine.h"
 #include "base/File.h"
@@ -79,42 +80,12 @@ int PrepareTarget(const std::string& folder, std::FILE* err) {
   return kExitUnusable;
 }
 
-int Extract(const std::vector<std::string>& arguments, IMessageBoxes& boxes, std::FILE* err,
-            const std::atomic<bool>* cancel) {
-  bool force = false;
-  std::vector<std::string> rest;
-  for (std::size_t i = 2; i < arguments.size(); ++i) {
-    if (arguments[i] == "--force") {
-      force = true;
-    } else {
-      rest.push_back(arguments[i]);
-    }
-  }
-  if (rest.size() < 2) {
-    const std::string program = TerminalSafe(ProgramName(arguments));
-    PrintLine(err, FormatText(kTextFilesUsage, {program, program}));
-    return kExitUnusable;
-  }
-  std::optional<FatVolume> volume = OpenVolume(rest[0], boxes, err);
-  if (!volume) return kExitUnusable;
-  const std::vector<std::string> paths(rest.begin() + 2, rest.end());
-  std::vector<std::string> missing;
-  const std::vector<int> chosen = SelectEntries(*volume, paths, &missing);
-  for (const std::string& path : missing) PrintLine(err, FormatText(kTextExtractMissing, {TerminalSafe(path)}));
-  if (!paths.empty() && missing.size() == paths.size()) return kExitUnusable;
-  const std::string& folder = rest[1];
-  if (const int status = PrepareTarget(folder, err)) return status;
-  PrintFindings(*volume, err);
-  const std::vector<FatEntry>& entries = volume->Entries();
-  bool whole = missing.empty();
-  for (const FatFinding& finding : volume->Findings()) {
-    for (int index : chosen) whole = whole && finding.path != entries[index].path;
-  }
-
-  ExtractOptions options;
-  options.replace = force;
-  options.cancel = cancel;
-  const ExtractReport report = ExtractEntries(*volume, chosen, folder, options);
+// Says on err what became of the entries; false when any was not written, or written damaged or under
+// another name, or the run stopped or its files did not all reach the disk.
+bool SayResults(const FatVolume& volume, const std::vector<int>& chosen, const ExtractReport& report,
+                const std::string& folder, std::FILE* err) {
+  const std::vector<FatEntry>& entries = volume.Entries();
+  bool whole = report.stop == ExtractStop::None;
   int written = 0, renamed = 0;
   for (const ExtractResult& result : report.results) {
     const FatEntry& entry = entries[result.entry];
@@ -154,12 +125,48 @@ int Extract(const std::vector<std::string>& arguments, IMessageBoxes& boxes, std
     const auto files = std::count_if(chosen.begin(), chosen.end(), [&](int index) { return !entries[index].folder; });
     PrintLine(err, FormatText(kTextExtractStoppedCounts, {written, static_cast<int64_t>(files) - written}));
   }
-  whole = whole && report.stop == ExtractStop::None;
-  if (!report.synced) {
-    PrintLine(err, FormatText(TextOf(kTextExtractSyncFailed), {TerminalSafe(folder)}));
-    whole = false;
+  if (!report.synced) PrintLine(err, FormatText(TextOf(kTextExtractSyncFailed), {TerminalSafe(folder)}));
+  return whole && report.synced;
+}
+
+int Extract(const std::vector<std::string>& arguments, IMessageBoxes& boxes, std::FILE* err,
+            const std::atomic<bool>* cancel) {
+  bool force = false;
+  std::vector<std::string> rest;
+  for (std::size_t i = 2; i < arguments.size(); ++i) {
+    if (arguments[i] == "--force") {
+      force = true;
+    } else {
+      rest.push_back(arguments[i]);
+    }
   }
-  return whole ? kExitDone : kExitOperationFailed;
+  if (rest.size() < 2) {
+    const std::string program = TerminalSafe(ProgramName(arguments));
+    PrintLine(err, FormatText(kTextFilesUsage, {program, program}));
+    return kExitUnusable;
+  }
+  std::optional<FatVolume> volume = OpenVolume(rest[0], boxes, err);
+  if (!volume) return kExitUnusable;
+  const std::vector<std::string> paths(rest.begin() + 2, rest.end());
+  std::vector<std::string> missing;
+  const std::vector<int> chosen = SelectEntries(*volume, paths, &missing);
+  for (const std::string& path : missing) PrintLine(err, FormatText(kTextExtractMissing, {TerminalSafe(path)}));
+  if (!paths.empty() && missing.size() == paths.size()) return kExitUnusable;
+  const std::string& folder = rest[1];
+  if (const int status = PrepareTarget(folder, err)) return status;
+  PrintFindings(*volume, err);
+  // A chosen entry with a finding is not whole, whatever was written of it.
+  std::unordered_set<std::string> chosenPaths;
+  for (int index : chosen) chosenPaths.insert(volume->Entries()[index].path);
+  bool whole = missing.empty();
+  for (const FatFinding& finding : volume->Findings()) whole = whole && chosenPaths.count(finding.path) == 0;
+
+  ExtractOptions options;
+  options.replace = force;
+  options.cancel = cancel;
+  const ExtractReport report = ExtractEntries(*volume, chosen, folder, options);
+  const bool said = SayResults(*volume, chosen, report, folder, err);
+  return whole && said ? kExitDone : kExitOperationFailed;
 }
 
 }  // namespace
