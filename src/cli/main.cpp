@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     return front.CloseOutput(*exitCode);
   }
 
-  if (std::optional<int> exitCode = RunFileCommand(arguments, boxes, stdout, stderr)) {
+  if (std::optional<int> exitCode = RunFileCommand(arguments, boxes, stdout, stderr, &interrupted)) {
     return front.CloseOutput(*exitCode);
   }
 

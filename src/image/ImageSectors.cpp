@@ -3,6 +3,7 @@
 #include "base/File.h"
 #include "base/Geometry.h"
 #include "base/BadSectorMarker.h"
+#include "base/Texts.h"
 #include "image/Conversion.h"
 #include "image/ImageInfo.h"
 #include "image/RescueMap.h"
@@ -22,7 +23,7 @@ std::optional<DiskSectors> LoadImageSectors(const std::string& path, IMessageBox
   }
   const std::string mapPath = RescueMapPathOf(path);
   if (UseOfName(mapPath) == NameUse::RegularFile) {
-    if (auto map = LoadRescueMap(mapPath, disk.bytes.size(), boxes)) {
+    if (auto map = LoadRescueMap(mapPath, disk.bytes.size(), boxes, kTextFilesMapDamaged)) {
       for (std::size_t s = 0; s < sectors && s < map->size(); ++s) disk.bad[s] = disk.bad[s] || (*map)[s] != '+';
     }
   }

@@ -124,7 +124,8 @@ std::optional<std::string> ParseRescueMap(std::string_view text, uint64_t diskBy
   return sectors;
 }
 
-std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes) {
+std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes,
+                                         int damagedText) {
   File file = File::Open(path, FileMode::Read);
   std::optional<uint64_t> size = file ? file.Size() : std::nullopt;
   if (!size) {
@@ -140,7 +141,7 @@ std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskB
     }
     bad = ParseRescueMap(text, diskBytes);
   }
-  if (!bad) ShowError(boxes, kTextRescueMapUnusable, {path});
+  if (!bad) ShowError(boxes, damagedText, {path});
   return bad;
 }
 
