@@ -29,7 +29,7 @@ int CheckCarriedImage(const std::string& ownPath, CImageInfo& image, IMessageBox
     return -1;
   }
   if (!image.CheckExtension()) {
-    ShowError(boxes, kTextUnsupportedExtension);
+    ShowUnsupportedExtension(boxes);
     return -1;
   }
   if (!HoldsImage(ownPath)) {

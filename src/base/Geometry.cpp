@@ -22,6 +22,13 @@ const FloppyFormat* FindFloppyFormat(const FloppyGeometry& geometry) {
   return nullptr;
 }
 
+const FloppyFormat* FloppyFormatOfSize(int64_t bytes) {
+  for (const FloppyFormat& format : FloppyFormats()) {
+    if (format.nominalBytes == bytes) return &format;
+  }
+  return nullptr;
+}
+
 std::vector<uint16_t> FormatSectorIds(const FloppyGeometry& geometry) {
   int count = geometry.sectorsPerTrack > 0 ? geometry.sectorsPerTrack : 0;
   std::vector<uint16_t> ids(static_cast<std::size_t>(count));

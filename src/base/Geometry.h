@@ -54,6 +54,9 @@ const std::vector<FloppyFormat>& FloppyFormats();
 // The row for tracks x sectorsPerTrack, or nullptr (media type Unknown, plain request, no 9x value).
 const FloppyFormat* FindFloppyFormat(const FloppyGeometry& geometry);
 
+// The format whose raw image is exactly bytes long, or nullptr.
+const FloppyFormat* FloppyFormatOfSize(int64_t bytes);
+
 // The sector IDs a format writes, in track order: 1..n, or the 2:1 interleave of the 1680 KB format.
 std::vector<uint16_t> FormatSectorIds(const FloppyGeometry& geometry);
 

@@ -23,6 +23,12 @@ class IMessageBoxes {
   virtual std::string ShownArgument(std::string_view text) const { return std::string(text); }
 };
 
+// Shows nothing and answers No: for a reading whose failure its caller reports in its own words, or not at all.
+class QuietMessageBoxes final : public IMessageBoxes {
+ public:
+  MessageAnswer Show(int, const std::string&, MessageIcon) override { return MessageAnswer::No; }
+};
+
 // The string-table text of textId filled with args, shown with the given icon.
 void ShowMessage(IMessageBoxes& boxes, MessageIcon icon, int textId, std::initializer_list<FormatArg> args = {});
 void ShowError(IMessageBoxes& boxes, int textId, std::initializer_list<FormatArg> args = {});

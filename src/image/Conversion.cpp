@@ -1,7 +1,6 @@
 #include "image/Conversion.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "base/File.h"
 #include "base/Texts.h"
@@ -24,18 +23,10 @@ int LoadRescueOf(const std::string& path, ImageBuffer& buffer, IMessageBoxes& bo
   return 0;
 }
 
-// "IMG", or "IMG、IMD": the forms an image with bad sectors can be saved in.
+// "IMG、IMA、FLP、IMD": the forms an image with bad sectors can be saved in.
 std::string FormsKeepingBadSectors() {
-  std::string names;
-  for (const ImageForm* form : ImageForms()) {
-    if (!form->Writable() || !(form->rawSectors || form->recordsBadSectors)) continue;
-    for (std::string_view extension : form->extensions) {
-      std::string name(extension.substr(1));
-      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      names += (names.empty() ? "" : "、") + name;
-    }
-  }
-  return names;
+  return FormExtensionNames([](const ImageForm& form) { return form.Writable() && (form.rawSectors || form.recordsBadSectors); },
+                            "、");
 }
 
 }  // namespace
@@ -95,9 +86,11 @@ int SaveImageFile(const CImageInfo& source, const CImageInfo& target, const Imag
     return kSaveDeclined;
   }
   auto cancelled = [&options] { return options.cancel && options.cancel->load(); };
-  ImageWriter writer(boxes, options.write);
-  if (writer.Open(target.m_path) != 0) return -1;
   std::size_t count = buffer.count < buffer.bytes.size() ? buffer.count : buffer.bytes.size();
+  ImageWriteOptions writeOptions = options.write;
+  writeOptions.imageBytes = count;
+  ImageWriter writer(boxes, writeOptions);
+  if (writer.Open(target.m_path) != 0) return -1;
   // In pieces, so that a cancel is heard while a large image is compressed.
   constexpr std::size_t kPieceBytes = 64 * 1024;
   for (std::size_t at = 0; at < count; at += kPieceBytes) {

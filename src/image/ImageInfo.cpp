@@ -65,12 +65,26 @@ int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
     return -1;
   }
   if (!CheckExtension()) {
-    ShowError(boxes, kTextUnsupportedExtension);
+    ShowUnsupportedExtension(boxes);
     return -2;
   }
   if (!HoldsImage(path)) {
     ShowError(boxes, kTextExeWithoutImage);
     return -3;
+  }
+  // Another tool's form says itself what it holds; its last bytes are sectors, never a trailer.
+  if (const ImageForm* form = FormOfFile(path); form && form->readFacts) {
+    std::optional<FormFacts> facts = form->readFacts(path, boxes);
+    if (!facts) return -6;
+    *this = CImageInfo();
+    m_path = path;
+    CheckExtension();
+    m_description = facts->description;
+    m_tracks = facts->geometry.tracks;
+    m_sectorsPerTrack = facts->geometry.sectorsPerTrack;
+    m_imageBytes = static_cast<int32_t>(facts->geometry.TotalBytes());
+    m_state = ImageState::Source;
+    return 0;
   }
   switch (ReadTrailer()) {
     case -1: {
@@ -97,7 +111,7 @@ int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
 int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
   m_path = path;
   if (!CheckExtension()) {
-    ShowError(boxes, kTextUnsupportedExtension);
+    ShowUnsupportedExtension(boxes);
     return -1;
   }
   // The save comes only after a whole read or conversion: a target it would refuse then (no folder to write
@@ -179,6 +193,14 @@ int CImageInfo::ComputeCrc32(bool excludeTrailer, uint32_t& crc) const {
 
 DescriptionPreview ReadDescriptionOnly(const std::string& path, std::string& description, IMessageBoxes& boxes) {
   description.clear();
+  if (const ImageForm* form = FormOfFile(path); form && form->readFacts) {
+    // A preview stays quiet about files it cannot read.
+    QuietMessageBoxes quiet;
+    std::optional<FormFacts> facts = form->readFacts(path, quiet);
+    if (!facts) return DescriptionPreview::Unreadable;
+    description = facts->description;
+    return description.empty() ? DescriptionPreview::Empty : DescriptionPreview::Shown;
+  }
   uint8_t block[kTrailerBytes];
   int read = ReadLastBlock(path, block);
   if (read != 0) return read == -2 ? DescriptionPreview::NoTrailer : DescriptionPreview::Unreadable;

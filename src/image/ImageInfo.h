@@ -45,13 +45,14 @@ class CImageInfo {
   // 0, or -1 (cannot open or empty).
   int ComputeCrc32(bool excludeTrailer, uint32_t& crc) const;
 
-  // 1 and sets m_compressed for a known form (by the last four characters of m_path), else 0.
+  // 1 and sets m_compressed for a known form (by the extension of m_path), else 0.
   int CheckExtension();
   // Opens path as a source: 0, or -1..-5 after message 107, 122, 57669, 57682 (a file shorter than a
   // trailer: "not an image"), 57666, or -6 after 124 (a damaged zip .imz included) or 57730 (a zip .imz
   // holding more than an image). An image without a trailer, or whose trailer states no
   // usable geometry (0 x 0, a count below 1, more than 2 MB of sectors), takes its geometry from its size;
-  // when that size cannot be measured, nothing may go on with a made-up geometry.
+  // when that size cannot be measured, nothing may go on with a made-up geometry. A form of another tool that
+  // carries no trailer (ImageDisk, Teledisk) gives description and geometry itself, or -6 after its message.
   int LoadInfo(const std::string& path, IMessageBoxes& boxes);
   // Accepts path as a destination: 0, or -1 after message 122, -2 after the save's refusal (106 when no file
   // can be created in its folder, 125 for a read-only file, the not-a-regular-file message). The file need

@@ -40,10 +40,10 @@ int ImageWriter::Open(const std::string& targetPath) {
   s.target = targetPath;
   s.form = FormOfPath(targetPath);
   if (!s.form || !s.form->Writable()) {
-    ShowError(s.boxes, kTextUnsupportedExtension);
+    ShowUnsupportedExtension(s.boxes);
     return -1;
   }
-  s.writer = s.form->newWriter(FormWriteOptions{s.options.selfExe, s.options.programPath});
+  s.writer = s.form->newWriter(FormWriteOptions{s.options.selfExe, s.options.programPath, s.options.imageBytes});
   if (!s.writer->Prepare(s.boxes) || !BeginImageSave(s.save, targetPath, s.boxes)) {
     s.Discard();
     return -1;
@@ -85,6 +85,7 @@ void ImageWriter::SetBadSectors(const std::vector<bool>& bad) {
 int ImageWriter::Finish(CImageInfo& info) {
   State& s = *state_;
   if (!s.open) return -1;
+  s.writer->SetDescription(info.m_description);
   const bool ended = s.writer->End();
   if (!s.save.Out().Close() || !ended) {
     ShowError(s.boxes, kTextImageWriteFailed);
@@ -95,7 +96,8 @@ int ImageWriter::Finish(CImageInfo& info) {
     s.Discard();
     return -1;
   }
-  const bool withTrailer = !(s.form->trailer == TrailerUse::UnlessCompatible && s.options.compatible);
+  const bool withTrailer = s.form->trailer == TrailerUse::Always ||
+                           (s.form->trailer == TrailerUse::UnlessCompatible && !s.options.compatible);
   if (withTrailer) {
     if (AppendTrailer(s.save.TempPath(), s.target, TrailerFieldsOf(info), info.m_checksum, s.boxes) != 0) {
       s.Discard();

@@ -19,6 +19,7 @@ struct ImageWriteOptions {
   const SelfExeSettings* selfExe = nullptr;  // settings block of an .exe (required for .exe)
   std::string programPath;                 // the file that carries the self-extractor stub (.exe)
   FileLock* lock = nullptr;                // held on the target: passes to the new file as it takes the name
+  uint64_t imageBytes = 0;                 // what will be written, when known (a form of whole floppies checks it)
 };
 
 // Writes a new image file. Everything goes to a temporary file beside the target, which replaces the target
@@ -44,8 +45,9 @@ class ImageWriter {
   int Rewrite(uint64_t offset, const void* data, std::size_t bytes);
   // The image's bad sectors, for a form that records them itself (ImageForm::recordsBadSectors).
   void SetBadSectors(const std::vector<bool>& bad);
-  // Ends the image stream, appends the self-extractor data (.exe) and the trailer carrying info's
-  // description, geometry and byte counts, then moves the file into place. info.m_checksum receives the
+  // Ends the image stream (a form that keeps the description itself takes info's), appends the
+  // self-extractor data (.exe) and the trailer carrying info's description, geometry and byte counts (unless
+  // the form carries none), then moves the file into place. info.m_checksum receives the
   // new checksum (0 without a trailer). 0, or -1 after its message (the self-extractor data's, the trailer's,
   // 123 when the stream cannot be ended or the file cannot be put on the disk and in place); the target is
   // then untouched and the temporary file gone.

@@ -55,7 +55,7 @@ TEST(Texts, StringTableTextsAreByteExact) {
   EXPECT_STREQ(TextOf(kTextCannotOpen), "不能打开 %s。");
   EXPECT_STREQ(TextOf(119),
                "不能读取软盘的磁轨 %d，磁头 %d (错误: 0x%04X)。\n请在 \"紧急读取模式\" 下读取该软盘。");
-  EXPECT_STREQ(TextOf(122), "只支持扩展名为 IMG、IMZ 和 EXE 的文件。");
+  EXPECT_STREQ(TextOf(122), "只支持扩展名为 %s 的文件。");
   EXPECT_STREQ(TextOf(57344), "Diskelle");
   EXPECT_TRUE(HasText(57670));
   EXPECT_FALSE(HasText(1));

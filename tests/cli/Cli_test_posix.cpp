@@ -67,7 +67,7 @@ TEST_F(Cli, HelpAndUnusableCommandLines) {
     ProgramRun run = Diskelle(c.args);
     EXPECT_EQ(run.exitCode, 2) << c.args[0];
     if (c.args[0] == "/t") {
-      EXPECT_EQ(run.err, "只支持扩展名为 IMG、IMZ 和 EXE 的文件。\n");
+      EXPECT_EQ(run.err, "只支持扩展名为 IMZ、IMG、IMA、FLP、EXE、IMD 和 TD0 的文件。\n");
     } else {
       EXPECT_EQ(run.err.rfind(c.errorText + "diskelle /i", 0), 0u) << run.err;
     }

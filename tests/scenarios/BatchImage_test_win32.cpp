@@ -6,6 +6,7 @@
 #include "image/Conversion.h"
 #include "image/Integrity.h"
 #include "image/ImageInfo.h"
+#include "image/forms/ImageForm.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 
@@ -83,7 +84,7 @@ TEST_F(BatchImage, EveryKindOfCommandLineEndsWithItsExitCode) {
   std::string missing = Path("不存在.img");
   std::wstring help = Utf16(kTextHelpCaption);
   std::wstring cannotOpen = Utf16(FormatText(TextOf(kTextCannotOpen), {missing}));
-  std::wstring unsupported = Utf16(TextOf(kTextUnsupportedExtension));
+  std::wstring unsupported = Utf16(FormatText(TextOf(kTextUnsupportedExtension), {FormExtensionNames(nullptr, " 和 ")}));
   struct Case {
     const char* what;
     std::vector<std::wstring> arguments;

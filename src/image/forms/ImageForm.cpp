@@ -1,19 +1,25 @@
 #include "image/forms/ImageForm.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <vector>
 
 #include "base/Strings.h"
+#include "base/Texts.h"
 #include "image/forms/Bzip2Form.h"
+#include "image/forms/ImdForm.h"
 #include "image/forms/RawForm.h"
 #include "image/forms/SelfExtractingForm.h"
+#include "image/forms/Td0Form.h"
 #include "image/forms/ZipForm.h"
 
 namespace {
 
 // The order the file dialogs offer them in (a saved filter index counts in it): the first of several
 // forms of one extension is the one a save makes.
-constexpr std::array<const ImageForm*, 4> kForms = {&kBzip2Form, &kZipForm, &kRawForm, &kSelfExtractingForm};
+constexpr std::array<const ImageForm*, 6> kForms = {&kBzip2Form,          &kZipForm, &kRawForm,
+                                                    &kSelfExtractingForm, &kImdForm, &kTd0Form};
 
 // The most first bytes any form looks at to tell itself from another of its extension.
 constexpr std::size_t kHeadBytes = 16;
@@ -58,6 +64,28 @@ const ImageForm* FormOfFile(const std::string& path) {
     if (form->recognises(head)) return form;
   }
   return byExtension;
+}
+
+std::string FormExtensionNames(bool (*which)(const ImageForm&), std::string_view lastSeparator) {
+  std::vector<std::string> names;
+  for (const ImageForm* form : kForms) {
+    if (which && !which(*form)) continue;
+    for (std::string_view extension : form->extensions) {
+      std::string name(extension.substr(1));
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+  }
+  std::string joined;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) joined += i + 1 == names.size() ? std::string(lastSeparator) : std::string("、");
+    joined += names[i];
+  }
+  return joined;
+}
+
+void ShowUnsupportedExtension(IMessageBoxes& boxes) {
+  ShowError(boxes, kTextUnsupportedExtension, {FormExtensionNames(nullptr, " 和 ")});
 }
 
 bool OnFloppyDrive(const std::string& path) {

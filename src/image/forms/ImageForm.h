@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/File.h"
+#include "base/Geometry.h"
 #include "base/MessageBoxes.h"
 #include "settings/Settings.h"
 
@@ -34,6 +35,7 @@ class FormReader {
 struct FormWriteOptions {
   const SelfExeSettings* selfExe = nullptr;  // the settings block of an .exe (the defaults when null)
   std::string programPath;                   // the file that carries the self-extractor stub (.exe)
+  uint64_t imageBytes = 0;                   // the raw image's size when known before writing (0: unknown)
 };
 
 // A raw image into the temporary file of a save. Every step that returns false has shown its message.
@@ -50,6 +52,8 @@ class FormWriter {
   virtual bool Rewrite(File& out, uint64_t offset, const void* data, std::size_t bytes);
   // The image's bad sectors (one flag per sector), before End, for a form that records them itself.
   virtual void SetBadSectors(const std::vector<bool>&) {}
+  // The image's description (UTF-8), before End, for a form that keeps it itself (ImageDisk's comment).
+  virtual void SetDescription(const std::string&) {}
   // Ends the image's data (a stream's end) while the file is still open; without a message, as Write.
   virtual bool End() { return true; }
   // Once the file is closed: what follows the image in it (the self-extractor's data).
@@ -59,6 +63,13 @@ class FormWriter {
 enum class TrailerUse {
   Always,            // our trailer ends every file of the form
   UnlessCompatible,  // ... unless compatible mode leaves it off, so that other tools can use the file
+  Never,             // another tool's form, which says itself what it holds (FormFacts)
+};
+
+// What a file of a form without our trailer says of its image.
+struct FormFacts {
+  std::string description;  // UTF-8
+  FloppyGeometry geometry;
 };
 
 struct ImageForm {
@@ -88,6 +99,11 @@ struct ImageForm {
   // For an image without a checksum of ours: the form's own check, which shows its result; true when the
   // image is whole. nullptr where the form has none.
   bool (*checkItself)(const std::string& path, IMessageBoxes& boxes);
+  // For a form without our trailer (TrailerUse::Never): reads the file and says what it holds, or shows why
+  // it cannot be read (nullopt). nullptr for the others.
+  std::optional<FormFacts> (*readFacts)(const std::string& path, IMessageBoxes& boxes) = nullptr;
+  // The open dialog offers the form under its own description too, beside all images.
+  bool ownOpenFilter = false;
 
   bool Writable() const { return newWriter != nullptr; }
 };
@@ -100,6 +116,12 @@ const ImageForm* FormOfPath(const std::string& path);
 // The form of the file at path: by its extension, and among the forms of that extension by its first
 // bytes. nullptr for none (also when a form needs the first bytes and the file cannot be read).
 const ImageForm* FormOfFile(const std::string& path);
+
+// The extensions of the forms which (every form when null), upper case without their dots, in the table's
+// order, each once: "IMG、IMA" with lastSeparator "、", "IMZ、IMG 和 EXE" with " 和 ".
+std::string FormExtensionNames(bool (*which)(const ImageForm&), std::string_view lastSeparator);
+// Message 122, which names every extension the program knows.
+void ShowUnsupportedExtension(IMessageBoxes& boxes);
 
 // A path on floppy drive A: or B:, which an image is never opened from or saved to directly.
 bool OnFloppyDrive(const std::string& path);

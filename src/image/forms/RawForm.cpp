@@ -26,7 +26,8 @@ std::unique_ptr<FormReader> OpenRaw(const std::string& path, bool hasTrailer) {
 
 std::unique_ptr<FormWriter> NewRawWriter(const FormWriteOptions&) { return std::make_unique<RawWriter>(); }
 
-constexpr std::array<std::string_view, 1> kExtensions = {".img"};
+// .ima and .flp are the names other tools give the same raw images.
+constexpr std::array<std::string_view, 3> kExtensions = {".img", ".ima", ".flp"};
 
 }  // namespace
 

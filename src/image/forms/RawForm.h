@@ -1,5 +1,5 @@
 #pragma once
-// .img: the raw sectors in disk order, then our trailer (unless compatible mode leaves it off, so that other
+// .img (and .ima, .flp): the raw sectors in disk order, then our trailer (unless compatible mode leaves it off, so that other
 // tools can use the file).
 
 #include "image/forms/ImageForm.h"
