@@ -4,6 +4,7 @@
 #include "base/Texts.h"
 #include "image/ImageInfo.h"
 #include "image/Integrity.h"
+#include "image/forms/ImageForm.h"
 
 namespace {
 
@@ -30,5 +31,11 @@ ImagePanelTexts DescribeImage(const CImageInfo& image) {
   texts.freeSpace = freeFits ? BytesShown(image.m_freeBytes) : std::string(kTextPanelNone);
   texts.totalSize = BytesShown(image.m_totalBytes);
   texts.canCheckIntegrity = image.m_checksum != 0;
+  // The form of the file as it was opened, which the extension chose.
+  const ImageForm* form = FormOfPath(image.m_path);
+  if (form && form->trailer == TrailerUse::Never) {
+    std::string_view description = form->description;
+    texts.format = description.substr(0, description.find_last_not_of(' ') + 1);
+  }
   return texts;
 }

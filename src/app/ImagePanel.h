@@ -11,6 +11,8 @@ struct ImagePanelTexts {
   std::string freeSpace; // "%d kB (%d 字节)" or "N/A"
   std::string totalSize;
   bool canCheckIntegrity = false;  // the checksum is not 0
+  // Another tool's form that says itself what it holds: "ImageDisk 映像文件 (*.imd)"; empty for ours.
+  std::string format;
 };
 
 ImagePanelTexts DescribeImage(const CImageInfo& image);

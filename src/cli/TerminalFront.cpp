@@ -129,6 +129,7 @@ void TerminalFront::ShowSourceImage() {
   ImagePanelTexts panel = DescribeImage(image);
   std::lock_guard lock(boxes_.OutputLock());
   std::fprintf(out_, "%s: %s\n", kTextFileNameLabel, TerminalSafe(image.m_path).c_str());
+  if (!panel.format.empty()) std::fprintf(out_, "%s: %s\n", kTextPanelFormatLabel, panel.format.c_str());
   if (!image.m_description.empty()) {
     std::fprintf(out_, "%s %s\n", kTextDescriptionLabel, TerminalSafe(image.m_description).c_str());
   }

@@ -16,6 +16,9 @@ inline constexpr const char* kInitKey = "Software\\Kestrix Software\\Diskelle\\I
 
 inline constexpr uint32_t kMaxRetryPasses = 99;
 
+// The save dialog's filters, one per form that can be written (image/forms/ImageForm.cpp lists them).
+inline constexpr uint32_t kSaveFilters = 4;
+
 struct AppSettings {
   uint32_t m_suppress = 0;
   uint32_t m_emergency = 0;
@@ -29,7 +32,7 @@ struct AppSettings {
   uint32_t m_verifyFormat = 1;
   uint32_t m_verifyWrite = 1;
   uint32_t m_recreateBad = 0;
-  uint32_t m_lastUsedExt = 1;  // 1 .imz, 2 .img, 3 .exe
+  uint32_t m_lastUsedExt = 1;  // the save dialog's filter: 1 .imz, 2 .img, 3 .exe, 4 .imd (kSaveFilters)
   uint32_t m_checkUpdates = 1;
   uint32_t m_lastUpdate = 0;  // seconds since 1970 (UTC)
   uint32_t m_retryPasses = 0;  // emergency reading: passes over the bad sectors after the first

@@ -43,7 +43,7 @@ constexpr SettingField<AppSettings> kAppFields[] = {
     Flag("VerifyFormat", &AppSettings::m_verifyFormat),
     Flag("VerifyWrite", &AppSettings::m_verifyWrite),
     Flag("RecreateBad", &AppSettings::m_recreateBad),
-    Number("LastUsedExt", &AppSettings::m_lastUsedExt, 1, 3),
+    Number("LastUsedExt", &AppSettings::m_lastUsedExt, 1, kSaveFilters),
     Flag("CheckUpdates", &AppSettings::m_checkUpdates),
     Number("LastUpdate", &AppSettings::m_lastUpdate, 0, kAnyDword),
     Number("RetryPasses", &AppSettings::m_retryPasses, 0, kMaxRetryPasses),

@@ -109,8 +109,13 @@ OPENFILENAMEW BaseStructure(HWND owner, const PlatformInfo& platform, std::vecto
 int RunOpenImageDialog(HWND owner, const PlatformInfo& platform, IMessageBoxes& boxes, std::string& path) {
   std::vector<wchar_t> buffer(kPathCharacters, L'\0');
   const std::vector<const ImageForm*> all(ImageForms().begin(), ImageForms().end());
-  std::wstring filter = Filter({{FormatText(kTextOpenFilterImages, {Patterns(all, ",")}), Patterns(all, "; ")},
-                                {kTextOpenFilterAll, "*.*"}});
+  std::vector<std::pair<std::string, std::string>> offered{
+      {FormatText(kTextOpenFilterImages, {Patterns(all, ",")}), Patterns(all, "; ")}};
+  for (const ImageForm* form : all) {
+    if (form->ownOpenFilter) offered.emplace_back(form->description, Patterns({form}, "; "));
+  }
+  offered.emplace_back(kTextOpenFilterAll, "*.*");
+  std::wstring filter = Filter(offered);
   std::wstring title = Wide(kTextOpenImageTitle);
   OpenHookState state{&boxes, LargeStructure(platform)};
   OPENFILENAMEW dialog = BaseStructure(owner, platform, buffer);

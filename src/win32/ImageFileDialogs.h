@@ -14,7 +14,7 @@
 // 0 with the chosen path, or -1 when the user cancelled or the dialog failed.
 int RunOpenImageDialog(HWND owner, const PlatformInfo& platform, IMessageBoxes& boxes, std::string& path);
 
-// filterIndex: 1 .imz, 2 .img, 3 .exe (LastUsedExt). 0 with the chosen path, or -1 when the user cancelled,
+// filterIndex: 1 .imz, 2 .img, 3 .exe, 4 .imd (LastUsedExt). 0 with the chosen path, or -1 when the user cancelled,
 // the file is read-only (after message 125) or the user does not want to replace it (question 104).
 int RunSaveImageDialog(HWND owner, const PlatformInfo& platform, IMessageBoxes& boxes, uint32_t filterIndex,
                        std::string& path);

@@ -3,8 +3,10 @@
 #include "win32/MainDlgDisplay.h"
 
 #include "app/ImagePanel.h"
+#include "base/Format.h"
 #include "base/Texts.h"
 #include "image/forms/ImageForm.h"
+#include "ui/WideText.h"
 #include "win32/MainDlgRes.h"
 
 namespace {
@@ -60,6 +62,12 @@ void MainDlgDisplay::EmptyPanel() {
   for (int id : kPanelIds) EnableItem(id, false);
   for (int id : kValueIds) window_.SetItemText(id, "");
   SetFormIcon(nullptr);
+  ShowFormat("");
+}
+
+void MainDlgDisplay::ShowFormat(const std::string& format) {
+  if (panelCaption_.empty()) panelCaption_ = ReadWindowText(window_.Item(IDC_INFO_GROUP));
+  window_.SetItemText(IDC_INFO_GROUP, format.empty() ? panelCaption_ : FormatText(kTextPanelGroupWithFormat, {panelCaption_, format}));
 }
 
 void MainDlgDisplay::ResetFields() {
@@ -133,6 +141,7 @@ void MainDlgDisplay::ShowImageInfo() {
   window_.SetItemText(IDC_CHECKSUM, texts.checksum);
   window_.SetItemText(IDC_FREE_SPACE, texts.freeSpace);
   window_.SetItemText(IDC_TOTAL_SIZE, texts.totalSize);
+  ShowFormat(texts.format);
 }
 
 void MainDlgDisplay::ApplyAdvancedMode() {
@@ -149,7 +158,7 @@ void MainDlgDisplay::ApplyAdvancedMode() {
 }
 
 void MainDlgDisplay::RememberExtension(const std::string& path) {
-  // The save dialog's filter index counts the forms it offers (1 .imz, 2 .img, 3 .exe, ...).
+  // The save dialog's filter index counts the forms it offers (1 .imz, 2 .img, 3 .exe, 4 .imd).
   const ImageForm* form = FormOfPath(path);
   uint32_t index = 0;
   for (const ImageForm* offered : ImageForms()) {

@@ -39,8 +39,11 @@ class MainDlgDisplay {
   void EnableItem(int id, bool on) const;
   void ShowItem(int id, bool on) const;
   void EmptyPanel();
+  // The panel's caption, with the format of another tool's form after it.
+  void ShowFormat(const std::string& format);
 
   CMyDialog& window_;
   Application& application_;
   UniqueIcon formIcon_;
+  std::string panelCaption_;  // as the template has it, read before the first change
 };

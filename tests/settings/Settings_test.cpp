@@ -154,7 +154,7 @@ TEST_P(SettingsStore, NumbersOutsideTheirRangeLoadClamped) {
       {"RetryPasses", &AppSettings::m_retryPasses, 100, 99},
       {"RetryPasses", &AppSettings::m_retryPasses, 99, 99},
       {"LastUsedExt", &AppSettings::m_lastUsedExt, 0, 1},
-      {"LastUsedExt", &AppSettings::m_lastUsedExt, 7, 3},
+      {"LastUsedExt", &AppSettings::m_lastUsedExt, 7, 4},
       {"Sound", &AppSettings::m_sound, 5, 1},
       {"LastUpdate", &AppSettings::m_lastUpdate, 0xFFFFFFFFu, 0xFFFFFFFFu},
   };

@@ -279,6 +279,12 @@ TEST_F(ArchiveForms, DisksOfOtherLayoutsAndDamagedFilesAreRefusedSayingWhatWasFo
   }
 }
 
+// The save dialog remembers its filter by number; the setting must reach every form it offers.
+TEST(ImageForms, TheRememberedSaveFilterCountsEveryWritableForm) {
+  EXPECT_EQ(std::count_if(ImageForms().begin(), ImageForms().end(), [](const ImageForm* form) { return form->Writable(); }),
+            kSaveFilters);
+}
+
 // The stream codec against itself over what makes the adaptive code rebuild (more than 0x8000 symbols),
 // long matches, the window's far end and the smallest inputs; the other tools' readers check it apart.
 TEST(Lzhuf, EveryStreamUnpacksToWhatWasPacked) {
