@@ -110,10 +110,13 @@ int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
 
 int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
   m_path = path;
-  if (!CheckExtension()) {
-    ShowUnsupportedExtension(boxes);
+  // A form this program only reads is refused now, before a disk is read or an image converted for it.
+  const ImageForm* form = FormOfPath(path);
+  if (!form || !form->Writable()) {
+    ShowUnsupportedExtension(boxes, true);
     return -1;
   }
+  CheckExtension();
   // The save comes only after a whole read or conversion: a target it would refuse then (no folder to write
   // to, a device, FIFO or folder, a read-only file) is refused now, by the save's own first step (its
   // temporary file goes again at once). The read refuses floppy drives itself, without spinning one up here.

@@ -40,7 +40,7 @@ int ImageWriter::Open(const std::string& targetPath) {
   s.target = targetPath;
   s.form = FormOfPath(targetPath);
   if (!s.form || !s.form->Writable()) {
-    ShowUnsupportedExtension(s.boxes);
+    ShowUnsupportedExtension(s.boxes, true);
     return -1;
   }
   s.writer = s.form->newWriter(FormWriteOptions{s.options.selfExe, s.options.programPath, s.options.imageBytes});

@@ -151,6 +151,14 @@ TEST_F(CliArchives, ArchivesAndRawAliasesWriteToAFloppyAndReadFromIt) {
   EXPECT_TRUE(Contains(shown.out, "描述: from the drive\n")) << shown.out;
   ProgramRun back = Diskelle({"/c", "/i", Path("read.imd"), "/o", Path("back.img")});
   EXPECT_TRUE(RawPart("back.img", raw.size()) == raw);
+  // Teledisk is only read: refused as a target before anything is done, naming the forms that are written.
+  for (std::vector<std::string> arguments : {std::vector<std::string>{"/c", "/i", Path("disk.imd"), "/o", Path("out.td0")},
+                                             {"/s", "/r", "/o", Path("out.td0")}}) {
+    ProgramRun refused = Diskelle(arguments);
+    EXPECT_EQ(refused.exitCode, 2) << arguments[0];
+    EXPECT_TRUE(Contains(refused.err, "只支持扩展名为 IMZ、IMG、IMA、FLP、EXE 和 IMD 的文件。")) << refused.err;
+    EXPECT_FALSE(FileExists(Path("out.td0")));
+  }
 }
 
 TEST_F(CliArchives, HostileFilesEndWithExitTwoAndLeaveNothingBehind) {

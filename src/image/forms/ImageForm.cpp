@@ -84,8 +84,9 @@ std::string FormExtensionNames(bool (*which)(const ImageForm&), std::string_view
   return joined;
 }
 
-void ShowUnsupportedExtension(IMessageBoxes& boxes) {
-  ShowError(boxes, kTextUnsupportedExtension, {FormExtensionNames(nullptr, " 和 ")});
+void ShowUnsupportedExtension(IMessageBoxes& boxes, bool saving) {
+  auto writable = [](const ImageForm& form) { return form.Writable(); };
+  ShowError(boxes, kTextUnsupportedExtension, {FormExtensionNames(saving ? +writable : nullptr, " 和 ")});
 }
 
 bool OnFloppyDrive(const std::string& path) {

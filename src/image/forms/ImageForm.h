@@ -120,8 +120,8 @@ const ImageForm* FormOfFile(const std::string& path);
 // The extensions of the forms which (every form when null), upper case without their dots, in the table's
 // order, each once: "IMG、IMA" with lastSeparator "、", "IMZ、IMG 和 EXE" with " 和 ".
 std::string FormExtensionNames(bool (*which)(const ImageForm&), std::string_view lastSeparator);
-// Message 122, which names every extension the program knows.
-void ShowUnsupportedExtension(IMessageBoxes& boxes);
+// Message 122, which names every extension the program knows, or for a file to save every one it writes.
+void ShowUnsupportedExtension(IMessageBoxes& boxes, bool saving = false);
 
 // A path on floppy drive A: or B:, which an image is never opened from or saved to directly.
 bool OnFloppyDrive(const std::string& path);
