@@ -167,6 +167,7 @@ FileSave::Start FileSave::Begin(const std::string& target) {
     if (created == CreateResult::Created) {
       temp_ = candidate;
       file_ = File(opened);
+      HoldSaveForTest(target_);
       return Start::Ready;
     }
     if (slot >= 0) UnregisterUnfinished(candidate);
@@ -184,6 +185,7 @@ bool FileSave::Commit() {
     error_ = FileError::Other;
   }
   if (ok && KindOfPath(target_) == PathKind::Regular) CopyModeAndOwner(target_, temp_);
+  if (ok) HoldSaveForTest(target_);
   if (ok && !RenameOver(temp_, target_, error_)) ok = false;
   if (!ok) {
     Abandon();
@@ -198,6 +200,7 @@ bool FileSave::Commit() {
 void FileSave::Abandon() {
   file_.Close();
   if (temp_.empty()) return;
+  HoldSaveForTest(target_);
   RemoveFile(temp_);
   UnregisterUnfinished(temp_);
   temp_.clear();

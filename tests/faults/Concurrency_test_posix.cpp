@@ -1,31 +1,12 @@
 // Several processes at once on one virtual floppy or one output file: no process undoes another's work,
 // and none reports a success that a later one quietly took back.
-#include <sys/stat.h>
-
-#include <chrono>
-#include <fstream>
 #include <future>
-#include <thread>
 
 #include "support/ProgramsFixture_posix.h"
 
 namespace {
 
 using Concurrency = ProgramsTest;
-
-// Whether a process holds a lock on the file now, as the kernel lists them (asking for the lock ourselves
-// would take it from the process we wait for).
-bool FileIsLocked(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return false;
-  std::ifstream locks("/proc/locks");
-  std::string line;
-  const std::string inode = ":" + std::to_string(info.st_ino) + " ";
-  while (std::getline(locks, line)) {
-    if (line.find("FLOCK") != std::string::npos && line.find(inode) != std::string::npos) return true;
-  }
-  return false;
-}
 
 // Waits until a process holds the drive's session.
 bool WaitUntilDriveIsTaken(const std::string& floppy) {

@@ -26,7 +26,7 @@ bool StartUnixProgram(const std::vector<std::string>& arguments) {
   ::GetSystemDirectoryW(system, MAX_PATH);
   std::optional<robot::Process> start = robot::Process::Start(std::wstring(system) + L"\\start.exe", wide);
   if (!start) return false;
-  std::optional<DWORD> code = start->WaitForExit(30000);
+  std::optional<DWORD> code = start->WaitForExit();
   if (code != 0u) start->Kill();
   return code == 0u;
 }
@@ -41,8 +41,5 @@ bool RunZipTool(const std::vector<std::string>& options, const std::string& arch
   if (!StartUnixProgram(arguments)) return false;
   // Wine cannot wait for a Linux process, and its exit code never arrives. zip writes a temporary file and
   // renames it to the archive once complete: the archive's appearing is its successful end.
-  for (ULONGLONG deadline = ::GetTickCount64() + 60000; ::GetTickCount64() < deadline; ::Sleep(20)) {
-    if (FileExists(archive)) return true;
-  }
-  return false;
+  return robot::WaitUntil([&] { return FileExists(archive); });
 }
