@@ -239,9 +239,9 @@ DiskelleScenario::DiskelleScenario()
       }()) {}
 
 void DiskelleScenario::TearDown() {
-  // The main window goes before the process ends (settings are stored, threads joined): a few seconds'
-  // grace, so that only a program left running counts.
-  EXPECT_TRUE(EndProcesses(5000)) << "a diskelle.exe was still running at the end of the scenario";
+  // The main window goes before the process ends (settings are stored, threads joined): its end is waited
+  // for, so that only a program left running counts.
+  EXPECT_TRUE(EndProcesses(kWaitMs)) << "a diskelle.exe was still running at the end of the scenario";
   if (HasFailure()) KeepFiles();
 }
 
