@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "StderrMessageBoxes.h"
-#include "app/DiskJobs.h"
+#include "app/DiskReadJob.h"
+#include "app/DiskWriteJob.h"
+
 #include "base/Clock.h"
 
 int RunDiskJob(DiskJobKind kind, const AppSettings& settings, IFloppyDeviceFactory& devices,

@@ -1,5 +1,6 @@
 #include "Fat12Floppy.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -116,9 +117,8 @@ void SetFatEntry(std::vector<uint8_t>& image, int cluster, int value) {
   }
 }
 
-}  // namespace
-
-std::vector<uint8_t> MakeFat12Floppy() {
+// A formatted, empty 1.44 MB floppy.
+std::vector<uint8_t> BlankFloppy() {
   std::vector<uint8_t> image(kTotalSectors * kSectorBytes, 0);
   const uint8_t boot[] = {0xEB, 0x3C, 0x90, 'M', 'S', 'D', 'O', 'S', '5', '.', '0', 0x00, 0x02, 0x01, 0x01, 0x00,
                           0x02, 0xE0, 0x00, 0x40, 0x0B, 0xF0, 0x09, 0x00, 0x12, 0x00, 0x02, 0x00};
@@ -128,6 +128,57 @@ std::vector<uint8_t> MakeFat12Floppy() {
   image[511] = 0xAA;
   SetFatEntry(image, 0, 0xFF0);
   SetFatEntry(image, 1, 0xFFF);
+  return image;
+}
+
+// A folder entry at entry: name (8.3, padded), attributes, first cluster and size; written 2002-12-07 10:30.
+void PutEntry(uint8_t* entry, const char* name, uint8_t attributes, int cluster, uint32_t size) {
+  std::memcpy(entry, name, 11);
+  entry[11] = attributes;
+  const uint16_t time = 10 << 11 | 30 << 5, date = (2002 - 1980) << 9 | 12 << 5 | 7;
+  const uint16_t first = static_cast<uint16_t>(cluster);
+  std::memcpy(entry + 22, &time, 2);
+  std::memcpy(entry + 24, &date, 2);
+  std::memcpy(entry + 26, &first, 2);
+  std::memcpy(entry + 28, &size, 4);
+}
+
+}  // namespace
+
+std::vector<uint8_t> MakeFat12Tree(int folders, int filesPerFolder, std::size_t fileBytes) {
+  std::vector<uint8_t> image = BlankFloppy();
+  int next = 2;
+  // bytes in fresh clusters, chained; the first cluster's data, or nullptr for nothing.
+  auto allocate = [&](std::size_t bytes, int& first) -> uint8_t* {
+    const int clusters = static_cast<int>((bytes + kSectorBytes - 1) / kSectorBytes);
+    first = clusters == 0 ? 0 : next;
+    for (int c = 0; c < clusters; ++c) SetFatEntry(image, next + c, c + 1 < clusters ? next + c + 1 : 0xFFF);
+    next += clusters;
+    return clusters == 0 ? nullptr : image.data() + (kFirstDataSector + first - 2) * kSectorBytes;
+  };
+  Random random(19991231);
+  uint8_t* root = image.data() + (1 + 2 * kFatSectors) * kSectorBytes;
+  char name[16];
+  for (int f = 0; f < folders; ++f) {
+    int folderCluster = 0;
+    uint8_t* folder = allocate((filesPerFolder + 2) * 32, folderCluster);
+    std::snprintf(name, sizeof name, "DIR%05d   ", f + 1);
+    PutEntry(root + f * 32, name, 0x10, folderCluster, 0);
+    PutEntry(folder, ".          ", 0x10, folderCluster, 0);
+    PutEntry(folder + 32, "..         ", 0x10, 0, 0);
+    for (int i = 0; i < filesPerFolder; ++i) {
+      int fileCluster = 0;
+      std::vector<uint8_t> data = Prose(random, fileBytes);
+      if (uint8_t* at = allocate(fileBytes, fileCluster)) std::memcpy(at, data.data(), data.size());
+      std::snprintf(name, sizeof name, "F%07dTXT", i + 1);
+      PutEntry(folder + (i + 2) * 32, name, 0x20, fileCluster, static_cast<uint32_t>(fileBytes));
+    }
+  }
+  return image;
+}
+
+std::vector<uint8_t> MakeFat12Floppy() {
+  std::vector<uint8_t> image = BlankFloppy();
 
   Random random(20021207);
   struct Entry {

@@ -5,9 +5,9 @@
 
 #include "StderrMessageBoxes.h"
 #include "floppy/FloppyDrives.h"
-#include "floppy/NtFloppyDevice.h"
-#include "floppy/VirtualFloppyFile.h"
-#include "floppy/VirtualFloppyTool.h"
+#include "floppy/nt/NtFloppyDevice.h"
+#include "floppy/virtual/VirtualFloppyFile.h"
+#include "floppy/virtual/VirtualFloppyTool.h"
 
 void RunVfloppy(const std::vector<std::string>& arguments) {
   std::string out, err;

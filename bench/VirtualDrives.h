@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "floppy/FloppyDevice.h"
-#include "floppy/SimulatedNtSyscalls.h"
+#include "floppy/virtual/SimulatedNtSyscalls.h"
 #include "settings/Settings.h"
 
 // Runs `vfloppy <arguments>`; exits the benchmark when the tool fails.

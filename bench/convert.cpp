@@ -23,7 +23,7 @@ int ConvertOnce(const std::string& sourcePath, const std::string& targetPath) {
   CImageInfo source, target;
   if (source.LoadInfo(sourcePath, boxes) != 0 || target.SetTarget(targetPath, boxes) != 0) return 1;
   ImageBuffer buffer;
-  if (LoadImageFile(source, buffer, boxes) != 0) return 1;
+  if (LoadConversionSource(source, buffer, boxes) != 0) return 1;
   SaveOptions options;
   options.suppress = true;
   return SaveImageFile(source, target, buffer, options, boxes) == 0 ? 0 : 1;

@@ -25,7 +25,7 @@
 #include "PeakMemory.h"
 #include "VirtualDrives.h"
 #include "base/File.h"
-#include "floppy/DriveTiming.h"
+#include "floppy/virtual/DriveTiming.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
 # Fails when a file under src/ includes a header of a layer above its own (docs/architecture.md). The
 # arrows: front ends (cli, win32) -> operations and engine (app) -> image, device (floppy), internet (net)
-# -> settings -> base; the files on a disk (filesystem) sit above image and below app and the front ends;
-# the dialog toolkit (ui) sits below the Windows front end and above base only.
+# -> settings, the file system (filesystem) -> base; the dialog toolkit (ui) sits below the Windows front end
+# and above base only. A file in a subfolder belongs to the layer of its top folder.
 set(allowed_base "base")
 set(allowed_settings "base|settings")
-set(allowed_floppy "base|settings|floppy")
-set(allowed_image "base|settings|image")
+set(allowed_filesystem "base|filesystem")
+set(allowed_floppy "base|settings|filesystem|floppy")
+set(allowed_image "base|settings|filesystem|image")
 set(allowed_net "base|settings|net")
-set(allowed_filesystem "base|settings|image|filesystem")
-set(allowed_app "base|settings|floppy|image|net|filesystem|app")
+set(allowed_app "base|settings|filesystem|floppy|image|net|app")
 set(allowed_ui "base|ui")
-set(allowed_cli "base|settings|floppy|image|net|filesystem|app|cli")
-set(allowed_win32 "base|settings|floppy|image|net|filesystem|app|ui|win32")
-set(allowed_selfextractor "base|settings|floppy|image|app|ui|selfextractor")
+set(allowed_cli "base|settings|filesystem|floppy|image|net|app|cli")
+set(allowed_win32 "base|settings|filesystem|floppy|image|net|app|ui|win32")
+set(allowed_selfextractor "base|settings|filesystem|floppy|image|app|ui|selfextractor")
 
 file(GLOB folders RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*")
 set(violations "")
@@ -25,7 +25,7 @@ foreach(folder IN LISTS folders)
     string(APPEND violations "src/${folder}: a folder without a place among the layers (add it to cmake/CheckLayers.cmake)\n")
     continue()
   endif()
-  file(GLOB files "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.rc")
+  file(GLOB_RECURSE files "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.rc")
   foreach(file IN LISTS files)
     math(EXPR checked "${checked} + 1")
     file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z0-9]+/")

@@ -9,7 +9,8 @@
 
 #include "NullMessageBoxes.h"
 #include "base/File.h"
-#include "image/Conversion.h"
+#include "image/ImageInfo.h"
+#include "image/Integrity.h"
 #include "image/WholeImageCheck.h"
 
 inline void ReadThroughSourcePath(const uint8_t* data, std::size_t size, const std::string& name,

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/LittleEndian.h"
-#include "image/BitmapFile.h"
+#include "image/forms/BitmapFile.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "floppy/Fat12.h"
+#include "filesystem/Fat12.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (size < 2) return 0;

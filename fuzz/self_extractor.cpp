@@ -9,7 +9,7 @@
 #include "NullMessageBoxes.h"
 #include "app/CarriedImage.h"
 #include "base/File.h"
-#include "image/BitmapFile.h"
+#include "image/forms/BitmapFile.h"
 
 namespace {
 

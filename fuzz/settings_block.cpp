@@ -2,8 +2,8 @@
 // self-extracting file, and also a settings block on its own.
 #include <string>
 
-#include "image/ImageForm.h"
-#include "image/SelfExtractor.h"
+#include "image/forms/ImageForm.h"
+#include "image/forms/SelfExtractor.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ImageSourcePath.h"
-#include "image/Trailer.h"
+#include "image/trailer/Trailer.h"
 
 namespace {
 

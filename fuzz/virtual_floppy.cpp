@@ -3,9 +3,9 @@
 // every side, format one, measure the FAT12 volume) without reaching outside the medium.
 #include <vector>
 
-#include "floppy/Fat12.h"
-#include "floppy/SimulatedDrive.h"
-#include "floppy/VirtualFloppyFile.h"
+#include "filesystem/Fat12.h"
+#include "floppy/virtual/SimulatedDrive.h"
+#include "floppy/virtual/VirtualFloppyFile.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "ImageSourcePath.h"
-#include "image/ZipImage.h"
+#include "image/forms/ZipImage.h"
 
 namespace {
 

@@ -1,11 +1,13 @@
 #include "app/Application.h"
 
-#include "app/DiskJobs.h"
+#include "app/DiskReadJob.h"
+#include "app/DiskWriteJob.h"
+
 #include "base/File.h"
-#include "base/Strings.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
-#include "image/ImageForm.h"
+#include "image/Integrity.h"
+#include "image/forms/ImageForm.h"
 #include "image/RescueMap.h"
 
 Application::Application(const ApplicationServices& services, IApplicationFront& front)
@@ -22,10 +24,11 @@ OperationOutcome Application::ReadFloppyToImage() {
     ShowError(boxes, kTextCannotSaveToFloppy);
     return OperationOutcome::Failed;
   }
-  if (!settings.m_suppress && settings.m_compatible && EndsWithIgnoringCase(path, ".img")) {
+  const ImageForm* form = FormOfPath(path);
+  if (!settings.m_suppress && settings.m_compatible && form && form->trailer == TrailerUse::UnlessCompatible) {
     ShowInformation(boxes, kTextCompatibleModeActive);
   }
-  if (settings.m_emergency && (EndsWithIgnoringCase(path, ".imz") || EndsWithIgnoringCase(path, ".exe"))) {
+  if (settings.m_emergency && form && !form->rawSectors) {
     ShowError(boxes, kTextEmergencyImgOnly);
     return OperationOutcome::Failed;
   }
@@ -53,7 +56,8 @@ OperationOutcome Application::WriteImageToFloppy() {
     ShowError(boxes, kTextCopyImageToDiskFirst);
     return OperationOutcome::Failed;
   }
-  if (recreate && !EndsWithIgnoringCase(path, ".img")) {
+  const ImageForm* form = FormOfPath(path);
+  if (recreate && !(form && form->rawSectors)) {
     ShowError(boxes, kTextRecreateImgOnly);
     return OperationOutcome::Failed;
   }
@@ -94,8 +98,10 @@ bool Application::FinishDiskJob(JobKind job, bool reportBadSectors) {
   if (result == 1 && reportBadSectors) {
     // After a write the sectors that refused it are the ones recreated bad.
     SectorState damage = job == JobKind::Write ? SectorState::Recreated : SectorState::Bad;
-    front_.ShowBadSectorReport(
-        BuildBadSectorReport(progress.badSectorOffsets, currentImage.Geometry(), progress.recoveredSectors, damage));
+    BadSectorReportModel report =
+        BuildBadSectorReport(progress.badSectorOffsets, currentImage.Geometry(), progress.recoveredSectors, damage);
+    report.files = ReadDamagedFiles(currentImage.m_path);
+    front_.ShowBadSectorReport(report);
   }
   return result == 1;
 }
@@ -116,7 +122,8 @@ OperationOutcome Application::RunConversion() {
   ConversionJob job(conversionSource, conversionTarget, options, services_.boxes);
   job.Start(front_.JobEvents());
   front_.RunConversionStatus();
-  return job.Succeeded() ? OperationOutcome::Succeeded : OperationOutcome::Failed;
+  // An image saved with bad sectors marked holds less than the disk did: the run did not do all it was asked.
+  return job.Succeeded() && !job.Damaged() ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
 bool Application::OpenAsSource(const std::string& path) {

@@ -14,7 +14,7 @@
 #include "base/Clock.h"
 #include "base/JobEvents.h"
 #include "base/MessageBoxes.h"
-#include "floppy/BadSectorReport.h"
+#include "app/BadSectorReport.h"
 #include "floppy/FloppyDevice.h"
 #include "image/ImageInfo.h"
 #include "settings/RegistryBackend.h"

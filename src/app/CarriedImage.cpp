@@ -2,9 +2,9 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/BitmapFile.h"
-#include "image/Bzip2File.h"
-#include "image/ImageForm.h"
+#include "image/forms/BitmapFile.h"
+#include "image/forms/Bzip2File.h"
+#include "image/forms/ImageForm.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ int CheckCarriedImage(const std::string& ownPath, CImageInfo& image, IMessageBox
     ShowError(boxes, kTextUnsupportedExtension);
     return -1;
   }
-  if (FormOfPath(ownPath) == ImageForm::SelfExtracting && !ExeHasImage(ownPath)) {
+  if (!HoldsImage(ownPath)) {
     ShowError(boxes, kTextExeWithoutImage);
     return -1;
   }

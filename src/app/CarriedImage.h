@@ -8,7 +8,7 @@
 
 #include "base/MessageBoxes.h"
 #include "image/ImageInfo.h"
-#include "image/SelfExtractor.h"
+#include "image/forms/SelfExtractor.h"
 #include "settings/Settings.h"
 
 // The image record of ownPath (extension, image stream in the first 512 KB, trailer, geometry): 0, or -1

@@ -1,4 +1,4 @@
-#include "app/DiskJobs.h"
+#include "app/DiskJob.h"
 
 #include "base/Format.h"
 #include "base/Texts.h"

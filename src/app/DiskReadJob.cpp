@@ -1,12 +1,13 @@
 // Reading a disk into an image file; in emergency mode sector by sector, with the map, resuming and retries.
-#include "app/DiskJobs.h"
+#include "app/DiskReadJob.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "base/BadSectorMarker.h"
 #include "base/File.h"
-#include "base/Strings.h"
 #include "base/Texts.h"
+#include "image/ImageReader.h"
 #include "image/RescueMap.h"
 
 CDiskReadJob::CDiskReadJob(const DiskJobEnvironment& environment, CImageInfo& image, OperationProgress& progress)
@@ -66,19 +67,12 @@ int CDiskReadJob::Run() {
   if (device_->Close() != 0) return -1;
   if (!settings.m_emergency) {
     if (writer_->Finish(image_) != 0) return -1;
-    RemoveOutdatedRescueMap();
+    // A whole read has replaced what may have been a rescue: its map would call sectors bad that the image
+    // now holds, and keep later rescues into the image from starting.
+    RemoveOutdatedRescueMap(image_.m_path);
     return 0;
   }
   return SaveRescue(bad_.size(), '+', [&] { return writer_->Finish(image_); });
-}
-
-// A whole read has replaced what may have been a rescue: its map would call sectors bad that the image now
-// holds, and keep later rescues into the image from starting. Rescues are raw images, and only a file is
-// removed: a name beside any other image is none of this program's.
-void CDiskReadJob::RemoveOutdatedRescueMap() {
-  if (!EndsWithIgnoringCase(image_.m_path, ".img")) return;
-  std::string mapPath = RescueMapPathOf(image_.m_path);
-  if (UseOfName(mapPath) == NameUse::RegularFile) RemoveFile(mapPath);
 }
 
 // Re-reads sectors the image holds as read, spread over the disk (the boot sector first), and compares:

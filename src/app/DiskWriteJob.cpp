@@ -1,8 +1,9 @@
 // Writing an image file onto a disk, once the whole image has been read and checked.
-#include "app/DiskJobs.h"
+#include "app/DiskWriteJob.h"
 
 #include <cstring>
 
+#include "base/BadSectorMarker.h"
 #include "base/Texts.h"
 #include "image/WholeImageCheck.h"
 

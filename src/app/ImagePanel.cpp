@@ -2,7 +2,8 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
-#include "image/Conversion.h"
+#include "image/ImageInfo.h"
+#include "image/Integrity.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ namespace {
 // shown, anything else (negative, too large, more free than total) is unknown.
 bool PossibleBytes(int32_t bytes) { return bytes > 0 && static_cast<std::size_t>(bytes) <= kImageBufferBytes; }
 
-std::string Bytes(int32_t bytes) {
+std::string BytesShown(int32_t bytes) {
   return PossibleBytes(bytes) ? FormatText(kTextPanelBytes, {bytes >> 10, bytes}) : std::string(kTextPanelNone);
 }
 
@@ -26,8 +27,8 @@ ImagePanelTexts DescribeImage(const CImageInfo& image) {
                                     : std::string(kTextPanelNone);
   texts.checksum = image.m_checksum != 0 ? FormatText(kTextPanelChecksum, {image.m_checksum}) : std::string(kTextPanelNone);
   bool freeFits = !PossibleBytes(image.m_totalBytes) || image.m_freeBytes <= image.m_totalBytes;
-  texts.freeSpace = freeFits ? Bytes(image.m_freeBytes) : std::string(kTextPanelNone);
-  texts.totalSize = Bytes(image.m_totalBytes);
+  texts.freeSpace = freeFits ? BytesShown(image.m_freeBytes) : std::string(kTextPanelNone);
+  texts.totalSize = BytesShown(image.m_totalBytes);
   texts.canCheckIntegrity = image.m_checksum != 0;
   return texts;
 }

@@ -120,22 +120,39 @@ std::string TempNameBeside(const std::string& target) {
   return folder + prefix + std::to_string(CurrentProcessId()) + "-" + RandomTag() + std::string(kTempEnd);
 }
 
+// Whether entry (a name in a folder) is a temporary file beginning with prefix whose process no longer runs.
+bool AbandonedSave(const std::string& entry, const std::string& prefix) {
+  if (!entry.starts_with(prefix) || !entry.ends_with(kTempEnd)) return false;
+  std::string_view rest = std::string_view(entry).substr(prefix.size());
+  std::size_t dash = rest.find('-');
+  if (dash == 0 || dash == std::string_view::npos || dash > 9 ||
+      rest.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos) {
+    return false;
+  }
+  return !ProcessRunning(std::stoul(std::string(rest.substr(0, dash))));
+}
+
 // Temporary files of target that a process left when it was killed outright (no handler runs then).
 void RemoveAbandonedSaves(const std::string& target) {
   auto [folder, prefix] = TempNameParts(target);
   for (const std::string& entry : FolderEntries(folder)) {
-    if (!entry.starts_with(prefix) || !entry.ends_with(kTempEnd)) continue;
-    std::string_view rest = std::string_view(entry).substr(prefix.size());
-    std::size_t dash = rest.find('-');
-    if (dash == 0 || dash == std::string_view::npos || dash > 9 ||
-        rest.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos) {
-      continue;
-    }
-    if (!ProcessRunning(std::stoul(std::string(rest.substr(0, dash))))) RemoveFile(folder + entry);
+    if (AbandonedSave(entry, prefix)) RemoveFile(folder + entry);
   }
 }
 
 }  // namespace
+
+void RemoveAbandonedSavesIn(const std::string& folder) {
+  const std::string prefixed = folder.empty() || folder.find_last_of(kPathSeparators) == folder.size() - 1
+                                   ? folder
+                                   : folder + "/";
+  for (const std::string& entry : FolderEntries(prefixed)) {
+    const std::size_t mark = entry.rfind(kTempMark);
+    if (mark != std::string::npos && AbandonedSave(entry, entry.substr(0, mark + kTempMark.size()))) {
+      RemoveFile(prefixed + entry);
+    }
+  }
+}
 
 void RemoveUnfinishedSaves() {
   PathSlot* paths = unfinishedPaths.load(std::memory_order_acquire);
@@ -146,18 +163,36 @@ void RemoveUnfinishedSaves() {
 
 // --- saving -------------------------------------------------------------------------------------------
 
-FileSave::Start FileSave::Begin(const std::string& target) {
+FileSave::Start FileSave::Begin(const std::string& target, Placing placing) {
   Abandon();
   error_ = FileError::None;
-  target_ = ResolveLinks(target);
-  switch (KindOfPath(target_)) {
-    case PathKind::Other: return Start::NotRegular;
-    case PathKind::Regular:
-      if (IsReadOnlyFile(target_)) return Start::ReadOnly;
-      break;
-    case PathKind::Missing: break;
+  placing_ = placing;
+  modified_.reset();
+  if (placing == Placing::Replace) {
+    target_ = ResolveLinks(target);
+    switch (KindOfPath(target_)) {
+      case PathKind::Other: return Start::NotRegular;
+      case PathKind::Regular:
+        if (IsReadOnlyFile(target_)) return Start::ReadOnly;
+        break;
+      case PathKind::Missing: break;
+    }
+    RemoveAbandonedSaves(target_);
+  } else {
+    // The name itself: a link there is something that has the name, never a way elsewhere.
+    target_ = target;
+    switch (UseOfName(target_, &error_)) {
+      case NameUse::Free: break;
+      case NameUse::RegularFile:
+        if (placing == Placing::New) return error_ = FileError::Exists, Start::CannotCreate;
+        if (IsReadOnlyFile(target_)) return Start::ReadOnly;
+        break;
+      case NameUse::Other:
+        if (error_ != FileError::None) return Start::CannotCreate;
+        error_ = FileError::Exists;
+        return placing == Placing::New ? Start::CannotCreate : Start::NotRegular;
+    }
   }
-  RemoveAbandonedSaves(target_);
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string candidate = TempNameBeside(target_);
     // Registered before it exists: a signal between the two must not leave it behind.
@@ -179,22 +214,52 @@ FileSave::Start FileSave::Begin(const std::string& target) {
 
 bool FileSave::Commit() {
   if (temp_.empty()) return false;
-  bool ok = file_ ? SyncOpenFile(file_.get(), error_) : SyncClosedFile(temp_, error_);
+  const bool replace = placing_ == Placing::Replace;
+  bool ok = !file_ || !replace || SyncOpenFile(file_.get(), error_);
+  if (ok && !file_ && replace) ok = SyncClosedFile(temp_, error_);
   if (!file_.Close() && ok) {
     ok = false;
-    error_ = FileError::Other;
+    error_ = CurrentFileError();
   }
-  if (ok && KindOfPath(target_) == PathKind::Regular) CopyModeAndOwner(target_, temp_);
+  if (ok && replace && KindOfPath(target_) == PathKind::Regular) CopyModeAndOwner(target_, temp_);
+  if (ok && modified_) SetModificationTime(temp_, *modified_);
   if (ok) HoldSaveForTest(target_);
-  if (ok && !RenameOver(temp_, target_, error_)) ok = false;
+  if (ok && !Place()) ok = false;
   if (!ok) {
     Abandon();
     return false;
   }
-  SyncFolderOf(target_);
+  if (replace) SyncFolderOf(target_);
   UnregisterUnfinished(temp_);
   temp_.clear();
   return true;
+}
+
+bool FileSave::Place() {
+  if (placing_ == Placing::Replace) return RenameOver(temp_, target_, error_);
+  // For NewOrFile, a name that another process takes or frees meanwhile is looked at again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (placing_ == Placing::NewOrFile) {
+      const NameUse use = UseOfName(target_);
+      if (use == NameUse::RegularFile) return RenameOver(temp_, target_, error_);
+      if (use != NameUse::Free) break;
+    }
+    PlaceResult placed = RenameNoReplace(temp_, target_, error_);
+    if (placed == PlaceResult::Unsupported) {
+      // A file system without a rename that refuses to replace, nor links: an exclusive copy, removed if a
+      // signal ends it halfway.
+      File from = File::Open(temp_, FileMode::Read);
+      const int slot = RegisterUnfinished(target_);
+      const bool copied = from && CopyToNewFile(from, target_, &error_);
+      if (slot >= 0) UnregisterUnfinished(target_);
+      if (copied && modified_) SetModificationTime(target_, *modified_);
+      placed = copied ? PlaceResult::Placed : error_ == FileError::Exists ? PlaceResult::Exists : PlaceResult::Failed;
+    }
+    if (placed != PlaceResult::Exists) return placed == PlaceResult::Placed;
+    if (placing_ == Placing::New) break;
+  }
+  error_ = FileError::Exists;
+  return false;
 }
 
 void FileSave::Abandon() {
@@ -212,18 +277,25 @@ bool FileSave::Write(const void* bytes, std::size_t size) {
   return false;
 }
 
-bool CopyToNewFile(File& source, const std::string& to) {
+bool CopyToNewFile(File& source, const std::string& to, FileError* error) {
+  FileError why = FileError::Other;
+  if (error) *error = why;
   if (!source || !source.Seek(0, SEEK_SET)) return false;
   std::FILE* opened = nullptr;
-  FileError error = FileError::None;
-  if (CreateNewFile(to, opened, error) != CreateResult::Created) return false;
+  const CreateResult created = CreateNewFile(to, opened, why);
+  if (created != CreateResult::Created) {
+    if (error) *error = created == CreateResult::Exists ? FileError::Exists : why;
+    return false;
+  }
   File copy(opened);
   bool copied = true;
   char chunk[64 * 1024];
   for (std::size_t got; copied && (got = source.Read(chunk, sizeof chunk)) > 0;) copied = copy.Write(chunk, got);
-  copied = copied && !std::ferror(source.get()) && SyncOpenFile(copy.get(), error);
+  if (!copied) why = CurrentFileError();
+  copied = copied && !std::ferror(source.get()) && SyncOpenFile(copy.get(), why);
   copied = copy.Close() && copied;
   if (!copied) RemoveFile(to);
+  if (error) *error = copied ? FileError::None : why;
   return copied;
 }
 

@@ -26,6 +26,10 @@ bool SyncClosedFile(const std::string& path, FileError& error);
 void CopyModeAndOwner(const std::string& model, const std::string& file);
 // Renames from over to, replacing to if it exists; readers see the old or the new file, never a mix.
 bool RenameOver(const std::string& from, const std::string& to, FileError& error);
+// Gives from the name to only where nothing has that name, in one step that refuses to replace (also what
+// another process put there meanwhile). Unsupported where the file system has no such step.
+enum class PlaceResult { Placed, Exists, Unsupported, Failed };
+PlaceResult RenameNoReplace(const std::string& from, const std::string& to, FileError& error);
 // Puts a rename in the folder of path on the disk (where the system needs it).
 void SyncFolderOf(const std::string& path);
 // What the last failed call of this thread says, as a FileError (never None).

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
@@ -102,16 +103,32 @@ std::string ResolveLinks(const std::string& path) {
   return current;  // a loop: whatever is created there fails with its own error
 }
 
-NameUse UseOfName(const std::string& path) {
+NameUse UseOfName(const std::string& path, FileError* error) {
   struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? NameUse::Free : NameUse::Other;
+  if (::lstat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT) return NameUse::Free;
+    if (error) *error = CurrentFileError();
+    return NameUse::Other;
+  }
   return S_ISREG(info.st_mode) ? NameUse::RegularFile : NameUse::Other;
 }
 
-bool MakeFolder(const std::string& path) {
-  if (::mkdir(path.c_str(), 0777) == 0) return true;
+FolderMade MakeFolder(const std::string& path, FileError* error) {
+  if (::mkdir(path.c_str(), 0777) == 0) return FolderMade::Made;
+  const FileError why = CurrentFileError();
   struct stat info {};
-  return errno == EEXIST && ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  if (errno != EEXIST || ::lstat(path.c_str(), &info) != 0) {
+    if (error) *error = why;
+    return FolderMade::Failed;
+  }
+  return S_ISDIR(info.st_mode) ? FolderMade::Existed : S_ISLNK(info.st_mode) ? FolderMade::Link : FolderMade::Taken;
+}
+
+bool DeviceName(const std::string&) { return false; }
+
+FolderAccess AccessOfFolder(const std::string& path) {
+  if (::access(path.c_str(), W_OK | X_OK) == 0) return FolderAccess::Writable;
+  return errno == EROFS ? FolderAccess::ReadOnlyVolume : FolderAccess::Denied;
 }
 
 bool SetModificationTime(const std::string& path, const LocalTime& time) {
@@ -161,6 +178,8 @@ FileError CurrentFileError() {
     case EACCES:
     case EPERM:
     case EROFS: return FileError::Denied;
+    case ENAMETOOLONG: return FileError::NameTooLong;
+    case EEXIST: return FileError::Exists;
     default: return FileError::Other;
   }
 }
@@ -221,6 +240,24 @@ bool RenameOver(const std::string& from, const std::string& to, FileError& error
   return false;
 }
 
+PlaceResult RenameNoReplace(const std::string& from, const std::string& to, FileError& error) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return PlaceResult::Placed;
+  if (errno == EEXIST) return PlaceResult::Exists;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP) {
+    error = CurrentFileError();
+    return PlaceResult::Failed;
+  }
+  // A file system without it: a second link fails where the name is taken.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return PlaceResult::Placed;
+  }
+  if (errno == EEXIST) return PlaceResult::Exists;
+  if (errno == EPERM || errno == ENOTSUP || errno == EOPNOTSUPP || errno == EMLINK) return PlaceResult::Unsupported;
+  error = CurrentFileError();
+  return PlaceResult::Failed;
+}
+
 void SyncFolderOf(const std::string& path) {
   int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
@@ -234,6 +271,38 @@ void HoldSaveForTest(const std::string& target) {
 }
 
 void RemoveFileNow(const char* path) { ::unlink(path); }
+
+// --- DeferredSync -------------------------------------------------------------------------------------
+
+DeferredSync::~DeferredSync() {
+  for (const auto& [device, fd] : volumes_) ::close(fd);
+}
+
+void DeferredSync::Watch(const std::string& folder) {
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) return;
+  for (const auto& [device, fd] : volumes_) {
+    if (device == static_cast<uint64_t>(info.st_dev)) return;
+  }
+  // Opened before anything is written: syncfs reports the write-back errors seen since then.
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) volumes_.emplace_back(static_cast<uint64_t>(info.st_dev), fd);
+}
+
+void DeferredSync::Add(const std::string&) {}
+
+bool DeferredSync::Finish(FileError* error) {
+  bool synced = true;
+  for (const auto& [device, fd] : volumes_) {
+    if (::syncfs(fd) != 0 && synced) {
+      synced = false;
+      if (error) *error = CurrentFileError();
+    }
+    ::close(fd);
+  }
+  volumes_.clear();
+  return synced;
+}
 
 // --- FileLock ---------------------------------------------------------------------------------------------
 

@@ -29,6 +29,9 @@ FileError ErrorOf(DWORD code) {
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
     case ERROR_SHARING_VIOLATION: return FileError::Denied;
+    case ERROR_FILENAME_EXCED_RANGE: return FileError::NameTooLong;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return FileError::Exists;
     default: return FileError::Other;
   }
 }
@@ -75,22 +78,50 @@ bool TruncateFile(const std::string& path, uint64_t size) {
 // Links are rare on the systems the program targets, and replacing one replaces the link itself there.
 std::string ResolveLinks(const std::string& path) { return path; }
 
-NameUse UseOfName(const std::string& path) {
+NameUse UseOfName(const std::string& path, FileError* error) {
   DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
-    DWORD error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NameUse::Free : NameUse::Other;
+    DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return NameUse::Free;
+    if (error) *error = ErrorOf(code);
+    return NameUse::Other;
   }
   if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return NameUse::Other;
   return KindOfPath(path) == PathKind::Regular ? NameUse::RegularFile : NameUse::Other;
 }
 
-bool MakeFolder(const std::string& path) {
-  if (::CreateDirectoryW(Wide(path).c_str(), nullptr)) return true;
-  if (::GetLastError() != ERROR_ALREADY_EXISTS) return false;
+FolderMade MakeFolder(const std::string& path, FileError* error) {
+  if (::CreateDirectoryW(Wide(path).c_str(), nullptr)) return FolderMade::Made;
+  const DWORD code = ::GetLastError();
   DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  if (code != ERROR_ALREADY_EXISTS || attributes == INVALID_FILE_ATTRIBUTES) {
+    if (error) *error = ErrorOf(code);
+    return FolderMade::Failed;
+  }
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return FolderMade::Link;
+  return attributes & FILE_ATTRIBUTE_DIRECTORY ? FolderMade::Existed : FolderMade::Taken;
+}
+
+bool DeviceName(const std::string& name) {
+  std::string base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  for (const char* device : kDevices) {
+    if (base == device) return true;
+  }
+  return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) && base[3] >= '1' && base[3] <= '9';
+}
+
+FolderAccess AccessOfFolder(const std::string& path) {
+  wchar_t volume[MAX_PATH + 1];
+  DWORD flags = 0;
+  if (::GetVolumePathNameW(Wide(path).c_str(), volume, MAX_PATH + 1) &&
+      ::GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+      (flags & FILE_READ_ONLY_VOLUME)) {
+    return FolderAccess::ReadOnlyVolume;
+  }
+  return FolderAccess::Writable;  // what the folder's permissions refuse, the first file says
 }
 
 bool SetModificationTime(const std::string& path, const LocalTime& time) {
@@ -215,12 +246,44 @@ bool RenameOver(const std::string& from, const std::string& to, FileError& error
   return false;
 }
 
+PlaceResult RenameNoReplace(const std::string& from, const std::string& to, FileError& error) {
+  if (::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), 0)) return PlaceResult::Placed;
+  const DWORD code = ::GetLastError();
+  if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return PlaceResult::Exists;
+  error = ErrorOf(code);
+  return PlaceResult::Failed;
+}
+
 // MOVEFILE_WRITE_THROUGH has already put the rename on the disk.
 void SyncFolderOf(const std::string&) {}
 
 void HoldSaveForTest(const std::string&) {}
 
 void RemoveFileNow(const char* path) { ::DeleteFileW(Wide(path).c_str()); }
+
+// --- DeferredSync -------------------------------------------------------------------------------------
+
+DeferredSync::~DeferredSync() = default;
+
+// NTFS keeps its names in its journal; the files' data is what needs flushing.
+void DeferredSync::Watch(const std::string&) {}
+
+void DeferredSync::Add(const std::string& file) { files_.push_back(file); }
+
+bool DeferredSync::Finish(FileError* error) {
+  bool synced = true;
+  for (const std::string& file : files_) {
+    FileError why = FileError::None;
+    // One that another hand removed or replaced meanwhile is no longer the run's to put on the disk.
+    if (KindOfPath(file) != PathKind::Regular) continue;
+    if (!SyncClosedFile(file, why) && synced) {
+      synced = false;
+      if (error) *error = why;
+    }
+  }
+  files_.clear();
+  return synced;
+}
 
 // --- FileLock ---------------------------------------------------------------------------------------------
 

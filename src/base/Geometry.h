@@ -2,6 +2,7 @@
 // The disk geometry model: tracks and sectors per track, always two heads and 512-byte sectors. Disk order
 // (and raw image data) is track 0 head 0 sectors 1..n, track 0 head 1, track 1 head 0, and so on.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -9,6 +10,8 @@
 
 inline constexpr int kHeads = 2;
 inline constexpr int kSectorBytes = 512;
+// The largest raw image the program holds (a conversion, a listing of files): 2 MB, more than any floppy.
+inline constexpr std::size_t kImageBufferBytes = 0x200000;
 
 struct FloppyGeometry {
   int32_t tracks = 80;

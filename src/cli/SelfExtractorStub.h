@@ -8,6 +8,7 @@
 
 // $DISKELLE_SFX when set; else diskelle-sfx.exe beside the program (ownPath), as a build tree has it; else
 // diskelle-sfx.exe in installedFolder, taken relative to the program's folder (where `cmake --install` puts
-// it); else the program itself (which carries no stub: building an .exe then fails with its message).
+// it). When there is none, the installed place, whose message says where the stub is looked for and how to
+// get one.
 std::string SelfExtractorCarrier(const EnvironmentLookup& environment, const std::string& ownPath,
                                  const std::string& installedFolder);

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "app/ImagePanel.h"
+#include "base/Environment.h"
 #include "base/ProgressText.h"
 #include "base/Format.h"
 #include "base/Texts.h"
@@ -106,7 +107,9 @@ void TerminalFront::ShowBadSectorReport(const BadSectorReportModel& report) {
 
 void TerminalFront::PrintHelp(std::FILE* stream) {
   std::lock_guard lock(boxes_.OutputLock());
-  for (const std::string& line : TerminalHelpLines(programName_)) std::fprintf(stream, "%s\n", line.c_str());
+  for (const std::string& line : TerminalHelpLines(programName_, HelpLanguageOf(ProcessEnvironment))) {
+    std::fprintf(stream, "%s\n", line.c_str());
+  }
   std::fflush(stream);
 }
 

@@ -5,8 +5,8 @@
 #include "app/CommandLine.h"
 #include "base/Format.h"
 #include "base/Strings.h"
-#include "base/Texts.h"
 #include "cli/TerminalText.h"
+#include "image/forms/ImageForm.h"
 
 bool AsksForHelp(const std::vector<std::string>& arguments) {
   if (arguments.size() != 2) return false;
@@ -43,30 +43,35 @@ std::string ProgramName(const std::vector<std::string>& arguments) {
   return name.empty() ? "diskelle" : name;
 }
 
-std::vector<std::string> TerminalHelpLines(const std::string& programName) {
-  std::vector<std::string> lines = CommandLineHelpLines();
-  lines.front() = FormatText(kTextHelpUsageNamed, {TerminalSafe(programName)});
-  lines.push_back(std::string("  ") + kTextHelpResume);
-  lines.push_back(std::string("  ") + kTextHelpDrives);
-  lines.push_back(std::string("  ") + kTextHelpVersion);
-  lines.emplace_back();
-  lines.emplace_back(kTextHelpSettingsGroup);
-  for (const char* option : {kTextHelpListSettings, kTextHelpSetSetting, kTextHelpAssociate, kTextHelpUnassociate}) {
-    lines.push_back(std::string("  ") + option);
+namespace {
+
+// A form as the help names it: by its description in Chinese, by its extensions and name in English.
+std::string FormLine(const ImageForm& form, const DiskelleHelpTexts& help) {
+  std::string line;
+  if (help.formsByDescription) {
+    std::string_view description = form.description;
+    line = description.substr(0, description.find_last_not_of(' ') + 1);
+  } else {
+    for (std::string_view extension : form.extensions) line += "*" + std::string(extension) + " ";
+    line += " " + std::string(form.name);
   }
+  return form.Writable() ? line : FormatText(help.readOnly, {line});
+}
+
+}  // namespace
+
+std::vector<std::string> TerminalHelpLines(const std::string& programName, HelpLanguage language) {
+  const DiskelleHelpTexts help = DiskelleHelp(language);
+  std::vector<std::string> lines{FormatText(help.usage, {TerminalSafe(programName)})};
+  lines.insert(lines.end(), help.switches.begin(), help.switches.end());
+  for (const char* option : help.options) lines.push_back(std::string("  ") + option);
   lines.emplace_back();
-  lines.emplace_back(kTextHelpFilesGroup);
-  for (const char* option : {kTextHelpFiles, kTextHelpExtract}) lines.push_back(std::string("  ") + option);
-  lines.emplace_back();
-  lines.emplace_back(kTextHelpEnvironment);
-  for (const char* variable : {kTextHelpEnvironmentDrives, kTextHelpEnvironmentDelay, kTextHelpEnvironmentRegistry,
-                               kTextHelpEnvironmentCodePage, kTextHelpEnvironmentSfx}) {
-    lines.push_back(std::string("  ") + variable);
-  }
-  lines.emplace_back();
-  lines.emplace_back(kTextHelpExitStatus);
-  for (const char* code : {kTextHelpExitDone, kTextHelpExitFailed, kTextHelpExitUnusable}) {
-    lines.push_back(std::string("  ") + code);
+  lines.emplace_back(help.formsHeading);
+  for (const ImageForm* form : ImageForms()) lines.push_back("  " + FormLine(*form, help));
+  for (const auto& [heading, options] : help.groups) {
+    lines.emplace_back();
+    lines.emplace_back(heading);
+    for (const char* option : options) lines.push_back(std::string("  ") + option);
   }
   return lines;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/HelpTexts.h"
+
 // "--help", "-h" or "/?" as the only argument.
 bool AsksForHelp(const std::vector<std::string>& arguments);
 
@@ -18,4 +20,4 @@ bool TakeResumeOption(std::vector<std::string>& arguments);
 // The name the program was called by: the last part of argument 0.
 std::string ProgramName(const std::vector<std::string>& arguments);
 
-std::vector<std::string> TerminalHelpLines(const std::string& programName);
+std::vector<std::string> TerminalHelpLines(const std::string& programName, HelpLanguage language);

@@ -39,9 +39,7 @@ void AppendEscaped(std::string& out, unsigned char byte) {
   out += escaped;
 }
 
-}  // namespace
-
-std::string TerminalSafe(std::string_view text) {
+std::string Escaped(std::string_view text, bool backslashes) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -51,7 +49,9 @@ std::string TerminalSafe(std::string_view text) {
       continue;
     }
     std::string_view sequence = text.substr(i, length);
-    if (IsControl(sequence)) {
+    if (backslashes && sequence == "\\") {
+      out += "\\\\";
+    } else if (IsControl(sequence)) {
       for (char c : sequence) AppendEscaped(out, static_cast<unsigned char>(c));
     } else {
       out += sequence;
@@ -60,3 +60,9 @@ std::string TerminalSafe(std::string_view text) {
   }
   return out;
 }
+
+}  // namespace
+
+std::string TerminalSafe(std::string_view text) { return Escaped(text, false); }
+
+std::string TerminalExact(std::string_view text) { return Escaped(text, true); }

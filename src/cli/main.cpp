@@ -22,7 +22,7 @@
 #include "cli/TerminalText.h"
 #include "cli/VersionOption.h"
 #include "floppy/FloppyDrives.h"
-#include "floppy/LinuxDriveList.h"
+#include "floppy/linux/LinuxDriveList.h"
 #include "settings/FileRegistry.h"
 
 namespace {
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     return front.CloseOutput(*exitCode);
   }
 
-  if (std::optional<int> exitCode = RunFileCommand(arguments, boxes, stdout, stderr)) {
+  if (std::optional<int> exitCode = RunFileCommand(arguments, boxes, stdout, stderr, &interrupted)) {
     return front.CloseOutput(*exitCode);
   }
 

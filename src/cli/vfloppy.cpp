@@ -3,19 +3,27 @@
 #include <string>
 #include <vector>
 
+#include "cli/HelpTexts.h"
 #include "cli/Signals.h"
+#include "cli/TerminalHelp.h"
 #include "cli/VersionOption.h"
-#include "floppy/VirtualFloppyTool.h"
+#include "floppy/virtual/VirtualFloppyTool.h"
 
 int main(int argc, char** argv) {
   InstallSignalHandlers(nullptr);
-  std::vector<std::string> arguments(argv + 1, argv + argc);
+  const std::vector<std::string> withName(argv, argv + argc);
+  std::vector<std::string> arguments(withName.begin() + 1, withName.end());
+  const std::string help = VfloppyHelp(HelpLanguageOf(ProcessEnvironment));
   std::string out, err;
   int status = kToolDone;
-  if (AsksForVersion(std::vector<std::string>(argv, argv + argc))) {
+  if (AsksForVersion(withName)) {
     out = VersionLine() + "\n";
+  } else if (AsksForHelp(withName)) {
+    out = help;
   } else {
     status = RunVirtualFloppyTool(arguments, out, err);
+    // The tool's own usage is English; it is shown in the language of the help, as --help shows it.
+    if (status == kToolUsage && err == VirtualFloppyToolUsage()) err = help;
   }
   // Output nobody received (a full disk, a closed pipe) is a failed run, not a silent one.
   bool delivered = std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0;

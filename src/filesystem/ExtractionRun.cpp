@@ -1,6 +1,5 @@
 #include "filesystem/ExtractionRun.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "base/Format.h"
@@ -25,34 +24,23 @@ std::string PathLines(const std::vector<std::string>& paths) {
 ExtractionSummary ExtractChosen(const FatVolume& volume, const std::vector<int>& entries, const std::string& folder,
                                 const std::function<bool(const std::vector<std::string>&)>& askReplace) {
   const std::vector<FatEntry>& all = volume.Entries();
-  std::vector<std::string> paths;
-  for (int index : entries) paths.push_back(all[static_cast<std::size_t>(index)].path);
-  std::vector<int> chosen = SelectEntries(volume, paths, nullptr).value_or(std::vector<int>{});
-  std::vector<ExtractResult> results = ExtractEntries(volume, chosen, folder, false);
-
-  std::vector<int> existing;
-  for (const ExtractResult& result : results) {
-    if (result.outcome == ExtractOutcome::Exists) existing.push_back(result.entry);
-  }
-  std::vector<std::string> existingPaths;
-  for (int index : existing) existingPaths.push_back(all[static_cast<std::size_t>(index)].path);
-  if (!existing.empty() && askReplace(existingPaths)) {
-    // Again with the folders (made already) and the files that were there: nothing else is written twice.
-    std::vector<int> again;
-    for (int index : chosen) {
-      if (all[static_cast<std::size_t>(index)].folder || std::find(existing.begin(), existing.end(), index) != existing.end()) {
-        again.push_back(index);
-      }
-    }
-    std::erase_if(results, [](const ExtractResult& result) { return result.outcome == ExtractOutcome::Exists; });
-    for (const ExtractResult& result : ExtractEntries(volume, again, folder, true)) {
-      if (!all[static_cast<std::size_t>(result.entry)].folder) results.push_back(result);
-    }
-  }
+  auto pathOf = [&all](int index) { return all[static_cast<std::size_t>(index)].path; };
+  ExtractOptions options;
+  options.askReplace = [&](const std::vector<ExtractResult>& existing) {
+    std::vector<std::string> paths;
+    for (const ExtractResult& result : existing) paths.push_back(pathOf(result.entry));
+    return askReplace(paths);
+  };
+  const std::vector<int> chosen = entries.empty() ? SelectEntries(volume, {}, nullptr) : WithSurroundings(volume, entries);
+  const ExtractReport report = ExtractEntries(volume, chosen, folder, options);
 
   ExtractionSummary summary;
-  for (const ExtractResult& result : results) {
+  for (const ExtractResult& result : report.results) {
     const FatEntry& entry = all[static_cast<std::size_t>(result.entry)];
+    if (result.change != NameChange::None && result.outcome == ExtractOutcome::Written) {
+      summary.renamed.push_back(entry.path + " -> " + result.target.substr(folder.size() + 1));
+    }
+    if (result.error == FileError::NoSpace) summary.fullAt = entry.path;
     switch (result.outcome) {
       case ExtractOutcome::Written:
         if (entry.folder) break;
@@ -62,16 +50,22 @@ ExtractionSummary ExtractChosen(const FatVolume& volume, const std::vector<int>&
         break;
       case ExtractOutcome::Exists: summary.kept.push_back(entry.path); break;
       case ExtractOutcome::NoFolder:
-      case ExtractOutcome::SaveFailed: summary.failed.push_back(entry.path); break;
+      case ExtractOutcome::Failed:
+        if (result.error != FileError::NoSpace) summary.failed.push_back(entry.path);
+        break;
     }
   }
+  summary.unsynced = !report.synced;
   return summary;
 }
 
 std::string ExtractionMessage(const ExtractionSummary& summary, const std::string& folder) {
   std::string message = FormatText(TextOf(kTextExtractWritten), {summary.written, folder});
+  if (!summary.fullAt.empty()) message += "\n\n" + FormatText(TextOf(kTextExtractDiskFull), {summary.fullAt});
+  if (summary.unsynced) message += "\n\n" + FormatText(TextOf(kTextExtractSyncFailed), {folder});
   const std::pair<int, const std::vector<std::string>*> parts[] = {{kTextExtractDamagedList, &summary.damaged},
                                                                    {kTextExtractUnknownList, &summary.unknown},
+                                                                   {kTextExtractRenamedList, &summary.renamed},
                                                                    {kTextExtractKeptList, &summary.kept},
                                                                    {kTextExtractFailedList, &summary.failed}};
   for (const auto& [textId, paths] : parts) {

@@ -14,7 +14,13 @@ struct ExtractionSummary {
   std::vector<std::string> unknown;  // ... whose missing parts are marker blocks
   std::vector<std::string> kept;     // existing files left as they were
   std::vector<std::string> failed;   // files and folders that could not be written
-  bool Flawless() const { return damaged.empty() && unknown.empty() && kept.empty() && failed.empty(); }
+  std::vector<std::string> renamed;  // "disk path -> name written", names that collided or were too long
+  std::string fullAt;                // the file or folder that found the disk full (the rest was not tried)
+  bool unsynced = false;             // what was written did not all reach the disk
+  bool Flawless() const {
+    return damaged.empty() && unknown.empty() && kept.empty() && failed.empty() && renamed.empty() &&
+           fullAt.empty() && !unsynced;
+  }
 };
 
 // Extracts the entries (indices into volume.Entries(), each folder with everything in it; every entry when

@@ -1,101 +1,83 @@
 #include "filesystem/FatVolume.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <unordered_set>
 #include <utility>
 
 #include "base/CodePage.h"
 #include "base/Geometry.h"
 #include "base/LittleEndian.h"
+#include "filesystem/FatLayout.h"
 #include "filesystem/FatNames.h"
-#include "image/BadSectorMarker.h"
+#include "base/BadSectorMarker.h"
 
 namespace {
 
 constexpr uint32_t kFat12Limit = 4085;   // fewer clusters than this: FAT12
 constexpr uint32_t kFat16Limit = 65525;  // from here on the volume would be FAT32, never a floppy's
-constexpr int kDeepestFolder = 32;
-// A folder path longer than this is no disk's: DOS allows 64 characters, Windows 260.
-constexpr std::size_t kLongestFolderPath = 512;
+// Folder entries the walk looks at, per entry the image has room for: cross-linked folders are read again,
+// but a crafted volume must not make that go on and on.
+constexpr int64_t kReadsPerEntrySlot = 4;
 
-struct Layout {
-  int64_t reserved = 1;
-  int64_t fats = 2;
-  int64_t rootEntries = 0;
-  int64_t totalSectors = 0;
-  int64_t sectorsPerFat = 0;
-  int64_t sectorsPerCluster = 1;
-};
-
-bool PowerOfTwo(int64_t value) { return value > 0 && (value & (value - 1)) == 0; }
-
-std::optional<Layout> LayoutOfBootSector(const uint8_t* boot) {
-  if ((boot[0] != 0xEB && boot[0] != 0xE9) || GetLe16(boot + 11) != kSectorBytes) return std::nullopt;
-  Layout layout;
-  layout.sectorsPerCluster = boot[13];
-  layout.reserved = GetLe16(boot + 14);
-  layout.fats = boot[16];
-  layout.rootEntries = GetLe16(boot + 17);
-  layout.totalSectors = GetLe16(boot + 19) != 0 ? GetLe16(boot + 19) : GetLe32(boot + 32);
-  layout.sectorsPerFat = GetLe16(boot + 22);
-  if (!PowerOfTwo(layout.sectorsPerCluster) || layout.reserved < 1 || (layout.fats != 1 && layout.fats != 2) ||
-      layout.rootEntries < 1 || layout.sectorsPerFat < 1) {
-    return std::nullopt;
-  }
-  return layout;
-}
-
-// The first DOS disks had no parameters in their boot sector: the FAT's first byte, the media byte, tells
-// which of the four single- and double-sided 5.25" formats the disk has.
-std::optional<Layout> LayoutOfMediaByte(const uint8_t* fat) {
-  if (fat[1] != 0xFF || fat[2] != 0xFF) return std::nullopt;
-  switch (fat[0]) {
-    case 0xFE: return Layout{1, 2, 64, 320, 1, 1};    // 160 KB
-    case 0xFC: return Layout{1, 2, 64, 360, 2, 1};    // 180 KB
-    case 0xFF: return Layout{1, 2, 112, 640, 1, 2};   // 320 KB
-    case 0xFD: return Layout{1, 2, 112, 720, 2, 2};   // 360 KB
-    default: return std::nullopt;
-  }
-}
-
-// A disk whose boot sector is bad still has its FATs. The usual layouts of a disk of its size (DOS's, and
-// this program's own for 1.68 MB) are tried; one is taken when every readable FAT copy begins where it says,
-// with its media byte.
+// A disk whose boot sector is bad still has its FATs. The standard layouts of a disk of its size are tried;
+// one is taken when every readable FAT copy begins where it says, with its media byte.
 template <typename IsBad>
-std::optional<Layout> LayoutOfStandardDisk(const std::vector<uint8_t>& bytes, IsBad bad) {
-  struct Standard {
-    int64_t total, sectorsPerCluster, rootEntries, sectorsPerFat;
-    uint8_t media;
-  };
-  static constexpr Standard kStandard[] = {{720, 2, 112, 2, 0xFD},  {1440, 2, 112, 3, 0xF9},  {1600, 2, 112, 3, 0xF9},
-                                           {1600, 2, 224, 3, 0xF0}, {2400, 1, 224, 7, 0xF9},  {2880, 1, 224, 9, 0xF0},
-                                           {3360, 1, 224, 10, 0xF0}, {3360, 4, 16, 3, 0xF0}};
+std::optional<FatLayout> LayoutOfStandardDisk(const std::vector<uint8_t>& bytes, IsBad bad) {
   const int64_t sectors = static_cast<int64_t>(bytes.size() / kSectorBytes);
-  for (const Standard& standard : kStandard) {
-    if (standard.total != sectors) continue;
+  for (const StandardFatLayout& standard : StandardFatLayouts()) {
+    const FatLayout& layout = standard.layout;
+    if (layout.totalSectors != sectors) continue;
     int found = 0, other = 0;
-    for (int64_t start : {int64_t{1}, 1 + standard.sectorsPerFat}) {
+    for (int64_t start : {layout.reserved, layout.reserved + layout.sectorsPerFat}) {
       if (bad(start)) continue;
       const uint8_t* fat = bytes.data() + start * kSectorBytes;
-      (fat[0] == standard.media && fat[1] == 0xFF && fat[2] == 0xFF ? found : other) += 1;
+      (fat[0] == layout.media && fat[1] == 0xFF && fat[2] == 0xFF ? found : other) += 1;
     }
-    if (found > 0 && other == 0) {
-      return Layout{1, 2, standard.rootEntries, standard.total, standard.sectorsPerFat, standard.sectorsPerCluster};
-    }
+    if (found > 0 && other == 0) return layout;
   }
   return std::nullopt;
 }
 
-LocalTime TimeOfEntry(const uint8_t* entry) {
+int DaysIn(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// The entry's modification time with each field brought into its range, so that the listing and the
+// extracted file show the same time; impossible gets the time as stored when a field was out of range. A
+// date of 0 is an entry that was never given one, not a damaged one.
+LocalTime TimeOfEntry(const uint8_t* entry, std::string* impossible) {
   const uint16_t time = GetLe16(entry + 22);
   const uint16_t date = GetLe16(entry + 24);
-  LocalTime t;
-  t.year = 1980 + (date >> 9);
-  t.month = (date >> 5) & 0x0F;
-  t.day = date & 0x1F;
-  t.hour = time >> 11;
-  t.minute = (time >> 5) & 0x3F;
-  t.second = (time & 0x1F) * 2;
+  LocalTime raw;
+  raw.year = 1980 + (date >> 9);
+  raw.month = date == 0 ? 1 : (date >> 5) & 0x0F;
+  raw.day = date == 0 ? 1 : date & 0x1F;
+  raw.hour = time >> 11;
+  raw.minute = (time >> 5) & 0x3F;
+  raw.second = (time & 0x1F) * 2;
+  LocalTime t = raw;
+  t.month = std::clamp(t.month, 1, 12);
+  t.day = std::clamp(t.day, 1, DaysIn(t.year, t.month));
+  t.hour = std::min(t.hour, 23);
+  t.minute = std::min(t.minute, 59);
+  t.second = std::min(t.second, 59);
+  if (t.month != raw.month || t.day != raw.day || t.hour != raw.hour || t.minute != raw.minute ||
+      t.second != raw.second) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", raw.year, raw.month, raw.day, raw.hour,
+                  raw.minute, raw.second);
+    *impossible = text;
+  }
   return t;
+}
+
+// "." and "..": the folder itself and its parent, never entries of their own.
+bool DotEntry(const uint8_t* entry) {
+  static constexpr char kDot[] = ".          ", kDotDot[] = "..         ";
+  return std::equal(entry, entry + 11, kDot) || std::equal(entry, entry + 11, kDotDot);
 }
 
 // A name as one step of a path: the separator and NUL cannot be part of it.
@@ -112,7 +94,11 @@ std::string PathStep(const std::string& name) {
 class FatWalk {
  public:
   explicit FatWalk(FatVolume& volume)
-      : v_(volume), owner_(volume.clusterCount_ + 2, -1), stamp_(volume.clusterCount_ + 2, 0) {}
+      : v_(volume),
+        owner_(volume.clusterCount_ + 2, -1),
+        stamp_(volume.clusterCount_ + 2, 0),
+        onPath_(volume.clusterCount_ + 2, false),
+        budget_(kReadsPerEntrySlot * static_cast<int64_t>(volume.disk_.bytes.size() / kFatEntryBytes)) {}
 
   enum class End { Eof, Needed, Unknown, Free, BadMark, OutOfRange, Loop, Owned };
   struct Chain {
@@ -121,9 +107,10 @@ class FatWalk {
   };
 
   // The clusters from first on: at most needed of them (0: up to the end), stopping at a cluster that owners
-  // gives to an entry already (when owners is given).
-  static Chain WalkChain(const FatVolume& v, uint32_t first, uint64_t needed, std::vector<uint32_t>& stamp,
-                         uint32_t walk, const std::vector<int>* owners) {
+  // gives to an entry already (when owners is given) and at one that seen(cluster) says the walk had (it
+  // notes every cluster it is asked about).
+  template <typename Seen>
+  static Chain WalkChain(const FatVolume& v, uint32_t first, uint64_t needed, Seen seen, const std::vector<int>* owners) {
     Chain chain;
     const uint32_t last = v.clusterCount_ + 1;
     const uint32_t eof = v.fat16_ ? 0xFFF8 : 0xFF8;
@@ -131,17 +118,18 @@ class FatWalk {
     uint32_t cluster = first;
     while (true) {
       if (cluster < 2 || cluster > last) return chain.end = End::OutOfRange, chain;
-      if (stamp[cluster] == walk) return chain.end = End::Loop, chain;
       if (owners && (*owners)[cluster] >= 0) return chain.end = End::Owned, chain;
-      stamp[cluster] = walk;
+      if (seen(cluster)) return chain.end = End::Loop, chain;
       chain.clusters.push_back(cluster);
+      const bool known = v.nextKnown_[cluster];
+      const uint32_t next = v.next_[cluster];
       if (needed != 0 && chain.clusters.size() >= needed) {
-        const bool more = v.nextKnown_[cluster] && v.next_[cluster] < eof;
-        chain.end = more ? End::Needed : End::Eof;
+        // Enough for the size: a chain going on is too long, unless it goes back to where it has been.
+        const bool more = known && next < eof;
+        chain.end = !more ? End::Eof : next >= 2 && next <= last && seen(next) ? End::Loop : End::Needed;
         return chain;
       }
-      if (!v.nextKnown_[cluster]) return chain.end = End::Unknown, chain;
-      const uint32_t next = v.next_[cluster];
+      if (!known) return chain.end = End::Unknown, chain;
       if (next >= eof) return chain.end = End::Eof, chain;
       if (next == badMark) return chain.end = End::BadMark, chain;
       if (next == 0) return chain.end = End::Free, chain;
@@ -150,25 +138,49 @@ class FatWalk {
   }
 
   void Run() {
-    ReadFolder(-1, 0);
+    ReadFolders();
     CountAreas();
     OrderFolderFirst();
   }
 
  private:
-  void Note(FatFault fault, const std::string& path) { v_.findings_.push_back({fault, path}); }
+  void Note(FatFault fault, const std::string& path, std::string detail = {}) {
+    v_.findings_.push_back({fault, path, std::move(detail)});
+  }
 
   bool SectorBad(int64_t sector) const {
     return sector >= 0 && static_cast<std::size_t>(sector) < v_.disk_.bad.size() && v_.disk_.bad[sector];
   }
 
-  // Walks an entry's chain, takes its clusters for it and counts its bad sectors.
-  void Claim(int index) {
+  // Marks in the walk's stamps: the same cluster twice in one walk is a loop.
+  auto Stamps() {
+    const uint32_t walk = ++walk_;
+    return [this, walk](uint32_t cluster) {
+      if (stamp_[cluster] == walk) return true;
+      stamp_[cluster] = walk;
+      return false;
+    };
+  }
+
+  void CountSectors(FatEntry& entry, const std::vector<uint32_t>& clusters) const {
+    for (uint32_t cluster : clusters) {
+      const int64_t first = v_.dataStart_ + (cluster - 2) * v_.sectorsPerCluster_;
+      for (int64_t s = first; s < first + v_.sectorsPerCluster_; ++s) {
+        ++entry.sectors;
+        if (SectorBad(s)) ++entry.badSectors;
+      }
+    }
+    if (entry.state != EntryState::Unknown && entry.badSectors > 0) entry.state = EntryState::Damaged;
+  }
+
+  // Walks an entry's chain, takes its clusters for it and counts its bad sectors; a folder's clusters are
+  // returned.
+  std::vector<uint32_t> Claim(int index) {
     FatEntry& entry = v_.entries_[index];
     const uint64_t clusterBytes = static_cast<uint64_t>(v_.sectorsPerCluster_) * kSectorBytes;
     const uint64_t needed = entry.folder ? 0 : (entry.size + clusterBytes - 1) / clusterBytes;
-    if (!entry.folder && needed == 0) return;
-    Chain chain = WalkChain(v_, entry.firstCluster, needed, stamp_, ++walk_, &owner_);
+    if (!entry.folder && needed == 0) return {};
+    Chain chain = WalkChain(v_, entry.firstCluster, needed, Stamps(), &owner_);
     switch (chain.end) {
       case End::Eof:
         if (!entry.folder && chain.clusters.size() < needed) Note(FatFault::ChainShort, entry.path);
@@ -179,44 +191,81 @@ class FatWalk {
       case End::BadMark: Note(FatFault::BadClusterInChain, entry.path); break;
       case End::OutOfRange: Note(FatFault::ClusterOutOfRange, entry.path); break;
       case End::Loop: Note(FatFault::ChainLoop, entry.path); break;
-      case End::Owned: {
-        // An empty chain stopped at its first cluster, which the walk found in range.
-        const bool cycle = entry.folder && chain.clusters.empty() && v_.entries_[owner_[entry.firstCluster]].folder;
-        Note(cycle ? FatFault::FolderCycle : FatFault::CrossLinked, entry.path);
-        break;
-      }
+      case End::Owned: Note(FatFault::CrossLinked, entry.path); break;
     }
-    for (uint32_t cluster : chain.clusters) {
-      owner_[cluster] = index;
-      const int64_t first = v_.dataStart_ + (cluster - 2) * v_.sectorsPerCluster_;
-      for (int64_t s = first; s < first + v_.sectorsPerCluster_; ++s) {
-        ++entry.sectors;
-        if (SectorBad(s)) ++entry.badSectors;
-      }
-    }
-    if (entry.state != EntryState::Unknown && entry.badSectors > 0) entry.state = EntryState::Damaged;
-    if (entry.folder) folderClusters_ = std::move(chain.clusters);
+    for (uint32_t cluster : chain.clusters) owner_[cluster] = index;
+    CountSectors(entry, chain.clusters);
+    return entry.folder ? std::move(chain.clusters) : std::vector<uint32_t>{};
+  }
+
+  // The clusters of a subfolder to read. One that begins in another folder's clusters is cross-linked: it is
+  // read as that folder's chain (its clusters stay the other's), unless the chain is one of the folders
+  // it lies in, which would have it hold itself.
+  std::vector<uint32_t> ClaimFolder(int index) {
+    FatEntry& entry = v_.entries_[index];
+    const uint32_t first = entry.firstCluster;
+    const bool inOtherFolder = first >= 2 && first <= v_.clusterCount_ + 1 && owner_[first] >= 0 &&
+                               v_.entries_[owner_[first]].folder;
+    if (!inOtherFolder) return Claim(index);
+    Chain chain = WalkChain(v_, first, 0, Stamps(), nullptr);
+    const bool cycle = std::any_of(chain.clusters.begin(), chain.clusters.end(), [&](uint32_t c) { return onPath_[c]; });
+    Note(cycle ? FatFault::FolderCycle : FatFault::CrossLinked, entry.path);
+    if (cycle) return {};
+    if (chain.end == End::Unknown) entry.state = EntryState::Unknown;
+    CountSectors(entry, chain.clusters);
+    return std::move(chain.clusters);
   }
 
   // The sectors of a folder, in order: the root's fixed area or the clusters of a subfolder.
-  std::vector<int64_t> FolderSectors(int index) const {
+  std::vector<int64_t> FolderSectors(int index, const std::vector<uint32_t>& clusters) const {
     std::vector<int64_t> sectors;
     if (index < 0) {
       for (int64_t s = v_.dataStart_ - rootSectors_; s < v_.dataStart_; ++s) sectors.push_back(s);
       return sectors;
     }
-    for (uint32_t cluster : folderClusters_) {
+    for (uint32_t cluster : clusters) {
       const int64_t first = v_.dataStart_ + (cluster - 2) * v_.sectorsPerCluster_;
       for (int64_t s = first; s < first + v_.sectorsPerCluster_; ++s) sectors.push_back(s);
     }
     return sectors;
   }
 
-  void ReadFolder(int index, int depth) {
+  // Depth first from the root, a folder's own entries before its subfolders' and without recursion: a volume
+  // may nest folders as deep as it has clusters. The clusters of the folders on the way down are marked, so
+  // that a folder leading back into one of them is a cycle.
+  void ReadFolders() {
+    struct Step {
+      int folder;
+      bool leave;
+      std::vector<uint32_t> clusters;
+    };
+    std::vector<Step> steps;
+    auto enter = [&](const std::vector<int>& subfolders) {
+      for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) steps.push_back({*it, false, {}});
+    };
+    enter(ReadFolder(-1, {}));
+    while (!steps.empty()) {
+      Step step = std::move(steps.back());
+      steps.pop_back();
+      if (step.leave) {
+        for (uint32_t cluster : step.clusters) onPath_[cluster] = false;
+        continue;
+      }
+      std::vector<uint32_t> clusters = ClaimFolder(step.folder);
+      if (budget_ <= 0) continue;  // listed, its contents no more
+      for (uint32_t cluster : clusters) onPath_[cluster] = true;
+      std::vector<int> subfolders = ReadFolder(step.folder, clusters);
+      steps.push_back({step.folder, true, std::move(clusters)});
+      enter(subfolders);
+    }
+  }
+
+  // Lists a folder's entries, claiming its files' clusters; returns its subfolders.
+  std::vector<int> ReadFolder(int index, const std::vector<uint32_t>& clusters) {
     const std::string prefix = index < 0 ? std::string() : v_.entries_[index].path;
     LongNameCollector longName;
     std::vector<int> subfolders;
-    for (int64_t sector : FolderSectors(index)) {
+    for (int64_t sector : FolderSectors(index, clusters)) {
       if (SectorBad(sector)) {
         longName.Reset();
         continue;
@@ -224,6 +273,10 @@ class FatWalk {
       const uint8_t* bytes = v_.disk_.bytes.data() + sector * kSectorBytes;
       bool ended = false;
       for (std::size_t at = 0; at < kSectorBytes && !ended; at += kFatEntryBytes) {
+        if (--budget_ < 0) {
+          Note(FatFault::TooManyEntries, prefix);
+          return subfolders;
+        }
         const uint8_t* e = bytes + at;
         const uint8_t attributes = e[11];
         if (e[0] == 0x00) {
@@ -239,17 +292,21 @@ class FatWalk {
             label.erase(label.find_last_not_of(' ') + 1);
             v_.label_ = FromSystemCodePage(label);
           }
-        } else if (e[0] == '.' && (e[1] == ' ' || e[1] == '.')) {
-          longName.Reset();  // the folder itself and its parent
+        } else if (DotEntry(e)) {
+          longName.Reset();
         } else {
           FatEntry entry;
+          entry.shortName = ShortNameOf(e);
+          if (entry.shortName.empty()) entry.shortName = "_";  // a name of spaces only
           entry.name = longName.TakeFor(e);
-          if (entry.name.empty()) entry.name = ShortNameOf(e);
+          if (entry.name.empty()) entry.name = entry.shortName;
           entry.folder = (attributes & kFatFolder) != 0;
           entry.attributes = attributes;
           entry.path = prefix + PathStep(entry.name) + (entry.folder ? "/" : "");
           entry.size = entry.folder ? 0 : GetLe32(e + 28);
-          entry.modified = TimeOfEntry(e);
+          std::string impossible;
+          entry.modified = TimeOfEntry(e, &impossible);
+          if (!impossible.empty()) Note(FatFault::ImpossibleTime, entry.path, impossible);
           entry.parent = index;
           entry.firstCluster = GetLe16(e + 26);
           v_.entries_.push_back(std::move(entry));
@@ -263,15 +320,7 @@ class FatWalk {
       }
       if (ended) break;
     }
-    // Contents follow their folder: later siblings move behind them.
-    for (int folder : subfolders) {
-      Claim(folder);
-      if (depth + 1 >= kDeepestFolder || v_.entries_[folder].path.size() > kLongestFolderPath) {
-        Note(FatFault::TooDeep, v_.entries_[folder].path);
-        continue;
-      }
-      ReadFolder(folder, depth + 1);
-    }
+    return subfolders;
   }
 
   // Entries are gathered folder by folder; the listing shows each folder's contents right behind it.
@@ -336,7 +385,8 @@ class FatWalk {
   std::vector<int> owner_;
   std::vector<uint32_t> stamp_;
   uint32_t walk_ = 0;
-  std::vector<uint32_t> folderClusters_;
+  std::vector<bool> onPath_;
+  int64_t budget_;
 };
 
 std::optional<FatVolume> FatVolume::Read(DiskSectors disk, FatOpenError* why) {
@@ -349,7 +399,7 @@ std::optional<FatVolume> FatVolume::Read(DiskSectors disk, FatOpenError* why) {
   auto bad = [&](int64_t sector) { return static_cast<std::size_t>(sector) < disk.bad.size() && disk.bad[sector]; };
   if (imageSectors < 2) return fail(FatOpenError::NoFatVolume);
   FatVolume volume;
-  std::optional<Layout> layout;
+  std::optional<FatLayout> layout;
   if (bad(0)) {
     layout = LayoutOfStandardDisk(disk.bytes, bad);
     if (!layout) return fail(FatOpenError::BootSectorBad);
@@ -360,8 +410,8 @@ std::optional<FatVolume> FatVolume::Read(DiskSectors disk, FatOpenError* why) {
     if (!layout) return fail(FatOpenError::NoFatVolume);
   }
 
-  const int64_t rootSectors = (layout->rootEntries * int64_t{kFatEntryBytes} + kSectorBytes - 1) / kSectorBytes;
-  const int64_t dataStart = layout->reserved + layout->fats * layout->sectorsPerFat + rootSectors;
+  const int64_t rootSectors = layout->RootSectors();
+  const int64_t dataStart = layout->FirstDataSector();
   int64_t total = layout->totalSectors;
   if (total > imageSectors) {
     volume.findings_.push_back({FatFault::VolumeLargerThanImage, {}});
@@ -435,9 +485,11 @@ std::vector<uint8_t> FatVolume::FileBytes(const FatEntry& file) const {
   if (file.folder) return {};
   const uint64_t clusterBytes = static_cast<uint64_t>(sectorsPerCluster_) * kSectorBytes;
   const uint64_t needed = (file.size + clusterBytes - 1) / clusterBytes;
-  std::vector<uint32_t> stamp(clusterCount_ + 2, 0);
+  // A set the size of the chain, not of the volume: extracting many small files stays linear.
+  std::unordered_set<uint32_t> seen;
+  auto once = [&seen](uint32_t cluster) { return !seen.insert(cluster).second; };
   FatWalk::Chain chain;
-  if (needed > 0) chain = FatWalk::WalkChain(*this, file.firstCluster, needed, stamp, 1, nullptr);
+  if (needed > 0) chain = FatWalk::WalkChain(*this, file.firstCluster, needed, once, nullptr);
   // Whole marker blocks first; the chain's sectors replace those it holds.
   // A size larger than the volume lies; no more than the volume holds is written.
   const uint64_t size = std::min<uint64_t>(file.size, uint64_t{clusterCount_} * clusterBytes);

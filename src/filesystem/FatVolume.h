@@ -9,14 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/DiskSectors.h"
 #include "base/File.h"
-
-// An image's raw sectors in disk order and which of them are bad (one flag per sector; sectors past the
-// flags count as good).
-struct DiskSectors {
-  std::vector<uint8_t> bytes;
-  std::vector<bool> bad;
-};
 
 // FAT attribute bits.
 inline constexpr uint8_t kFatReadOnly = 0x01;
@@ -35,8 +29,9 @@ enum class EntryState {
 struct FatEntry {
   std::string path;  // from the root, '/' between names; a folder's ends with '/'
   std::string name;  // its long name, else its short name (UTF-8)
+  std::string shortName;  // its short name ("LONGNA~1.TEX"), also when it has a long one
   uint64_t size = 0;  // bytes; 0 for a folder
-  LocalTime modified;
+  LocalTime modified;  // each field brought into its range (see FatFault::ImpossibleTime)
   uint8_t attributes = 0;
   bool folder = false;
   EntryState state = EntryState::Ok;
@@ -60,17 +55,19 @@ enum class FatFault {
   FatTooSmall,            // the boot sector claims more clusters than its FAT can hold
   FatCopiesDiffer,        // the two FAT copies differ where both are readable (the first is used)
   ChainLoop,              // the chain returns to one of its own clusters
-  CrossLinked,            // the chain runs into a cluster of another entry
-  FolderCycle,            // a folder whose clusters are those of another folder (its own ancestor, say)
+  CrossLinked,            // the chain runs into a cluster of another entry (a folder's contents are still listed)
+  FolderCycle,            // a folder whose clusters are those of one of the folders it lies in
   ChainShort,             // the chain ends before the size is reached
   ChainLong,              // the chain goes on past the size
   ClusterOutOfRange,      // the chain names a cluster the volume does not have
   BadClusterInChain,      // the chain runs into a cluster marked bad in the FAT
-  TooDeep,                // folders nested deeper than any disk of this size would hold
+  TooManyEntries,         // the folders (cross-linked ones read again) hold more entries than the volume has room for
+  ImpossibleTime,         // a modification time no calendar has (month 13, 25:61:62): the nearest possible one is used
 };
 struct FatFinding {
   FatFault fault;
-  std::string path;  // the entry concerned; empty for the volume
+  std::string path;    // the entry concerned; empty for the volume
+  std::string detail = {};  // ImpossibleTime: the time as the entry holds it
 };
 
 enum class FatOpenError {

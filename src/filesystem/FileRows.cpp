@@ -1,10 +1,8 @@
 #include "filesystem/FileRows.h"
 
 #include "base/Format.h"
-#include "base/MessageBoxes.h"
 #include "base/Texts.h"
 #include "filesystem/FileTexts.h"
-#include "filesystem/ImageSectors.h"
 
 namespace {
 
@@ -26,12 +24,6 @@ int64_t StateKey(const FatEntry& entry) {
   }
   return 0;
 }
-
-// The report reads the image quietly: a failure there must not stand between the user and the report.
-class QuietBoxes final : public IMessageBoxes {
- public:
-  MessageAnswer Show(int, const std::string&, MessageIcon) override { return MessageAnswer::No; }
-};
 
 }  // namespace
 
@@ -101,11 +93,3 @@ std::string AreasSummary(const FatVolume& volume) {
   return summary;
 }
 
-std::optional<DamagedFiles> ReadDamagedFiles(const std::string& imagePath) {
-  QuietBoxes quiet;
-  std::optional<DiskSectors> disk = LoadImageSectors(imagePath, quiet);
-  if (!disk) return std::nullopt;
-  std::optional<FatVolume> volume = FatVolume::Read(std::move(*disk));
-  if (!volume) return std::nullopt;
-  return DamagedFiles{DamagedRows(*volume), AreasSummary(*volume)};
-}

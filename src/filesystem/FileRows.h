@@ -3,7 +3,6 @@
 // sort keys, the damaged entries, and lines that sum up the volume and where its bad sectors lie.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,10 +33,3 @@ std::string AreasSummary(const FatVolume& volume);
 // 1474560 -> "1,474,560".
 std::string GroupedDigits(uint64_t value);
 
-// The damaged files of the image at path for the bad-sector report; nullopt when it holds no FAT volume
-// (or cannot be read: the report of the sectors stands without it).
-struct DamagedFiles {
-  std::vector<FileRow> rows;
-  std::string areas;
-};
-std::optional<DamagedFiles> ReadDamagedFiles(const std::string& imagePath);

@@ -28,7 +28,7 @@ const char* AreaName(DiskArea area) {
 }
 
 std::string FindingText(const FatFinding& finding) {
-  const std::string& path = finding.path;
+  const std::string path = finding.path.empty() ? "/" : finding.path;
   switch (finding.fault) {
     case FatFault::BootSectorGuessed: return kTextFaultBootSectorGuessed;
     case FatFault::VolumeLargerThanImage: return kTextFaultVolumeLargerThanImage;
@@ -41,7 +41,8 @@ std::string FindingText(const FatFinding& finding) {
     case FatFault::ChainLong: return FormatText(kTextFaultChainLong, {path});
     case FatFault::ClusterOutOfRange: return FormatText(kTextFaultClusterOutOfRange, {path});
     case FatFault::BadClusterInChain: return FormatText(kTextFaultBadClusterInChain, {path});
-    case FatFault::TooDeep: return FormatText(kTextFaultTooDeep, {path});
+    case FatFault::TooManyEntries: return FormatText(kTextFaultTooManyEntries, {path});
+    case FatFault::ImpossibleTime: return FormatText(kTextFaultImpossibleTime, {path, finding.detail});
   }
   return {};
 }

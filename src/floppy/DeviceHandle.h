@@ -4,7 +4,7 @@
 
 #include "base/MessageBoxes.h"
 #include "base/Texts.h"
-#include "floppy/NtSyscalls.h"
+#include "floppy/nt/NtSyscalls.h"
 
 // Os has CloseHandle(NtHandle) and GetLastError(). 0, or -1 after message kTextCannotFinishWriting.
 template <typename Os>

@@ -1,10 +1,10 @@
 #include "floppy/FloppyDrives.h"
 
-#include "floppy/DelayedNtSyscalls.h"
+#include "floppy/virtual/DelayedNtSyscalls.h"
 #include "floppy/DriveNode.h"
-#include "floppy/NtFloppyDevice.h"
-#include "floppy/SimulatedVwin32Syscalls.h"
-#include "floppy/Vwin32FloppyDevice.h"
+#include "floppy/nt/NtFloppyDevice.h"
+#include "floppy/virtual/SimulatedVwin32Syscalls.h"
+#include "floppy/vwin32/Vwin32FloppyDevice.h"
 
 std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment, char letter) {
   std::optional<std::string> path = environment(std::string("DISKELLE_DRIVE_") + letter);

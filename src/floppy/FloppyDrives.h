@@ -12,8 +12,8 @@
 
 #include "base/Environment.h"
 #include "floppy/FloppyDevice.h"
-#include "floppy/SimulatedNtSyscalls.h"
-#include "floppy/Vwin32Syscalls.h"
+#include "floppy/virtual/SimulatedNtSyscalls.h"
+#include "floppy/vwin32/Vwin32Syscalls.h"
 
 // Whether a path named for a letter is a real drive rather than a virtual floppy: a block device, or a
 // missing node under /dev (Linux). Never on Windows.

@@ -1,5 +1,5 @@
 #include "floppy/FloppyDrives.h"
-#include "floppy/LinuxFloppyDevice.h"
+#include "floppy/linux/LinuxFloppyDevice.h"
 
 // A missing node under /dev is a drive that is not plugged in, not a virtual floppy to be made.
 bool IsDriveNode(const std::string& path) {

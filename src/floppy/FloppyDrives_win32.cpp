@@ -1,8 +1,8 @@
 #include "floppy/FloppyDrives.h"
-#include "floppy/NtFloppyDevice.h"
-#include "floppy/Vwin32FloppyDevice.h"
-#include "floppy/WindowsNtSyscalls.h"
-#include "floppy/WindowsVwin32Syscalls.h"
+#include "floppy/nt/NtFloppyDevice.h"
+#include "floppy/vwin32/Vwin32FloppyDevice.h"
+#include "floppy/nt/WindowsNtSyscalls.h"
+#include "floppy/vwin32/WindowsVwin32Syscalls.h"
 
 bool IsDriveNode(const std::string&) { return false; }
 

@@ -1,11 +1,46 @@
 #include "image/Conversion.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/ImageForm.h"
+#include "image/forms/ImageForm.h"
 #include "image/RawImageInput.h"
+#include "image/RescueMap.h"
+
+namespace {
+
+// A rescue's raw image carries its bad sectors in the map beside it: without the map they would pass for
+// data that merely looks like the marker.
+int LoadRescueOf(const std::string& path, ImageBuffer& buffer, IMessageBoxes& boxes) {
+  const ImageForm* form = FormOfFile(path);
+  const std::string mapPath = RescueMapPathOf(path);
+  if (!form || !form->rawSectors || UseOfName(mapPath) != NameUse::RegularFile) return 0;
+  std::optional<std::string> map = LoadRescueMap(mapPath, buffer.count, boxes);
+  if (!map) return -1;
+  buffer.bad.assign(map->size(), false);
+  for (std::size_t s = 0; s < map->size(); ++s) buffer.bad[s] = (*map)[s] != '+';
+  return 0;
+}
+
+// "IMG", or "IMG、IMD": the forms an image with bad sectors can be saved in.
+std::string FormsKeepingBadSectors() {
+  std::string names;
+  for (const ImageForm* form : ImageForms()) {
+    if (!form->Writable() || !(form->rawSectors || form->recordsBadSectors)) continue;
+    for (std::string_view extension : form->extensions) {
+      std::string name(extension.substr(1));
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      names += (names.empty() ? "" : "、") + name;
+    }
+  }
+  return names;
+}
+
+}  // namespace
+
+bool ImageBuffer::Damaged() const { return std::find(bad.begin(), bad.end(), true) != bad.end(); }
 
 int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes) {
   buffer.bytes.assign(kImageBufferBytes, 0);
@@ -36,13 +71,26 @@ int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& 
     }
   }
   buffer.count = static_cast<std::size_t>(got);
+  buffer.bad = input.BadSectors();
   return 0;
+}
+
+int LoadConversionSource(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes) {
+  if (LoadImageFile(source, buffer, boxes) != 0) return -1;
+  return buffer.bad.empty() ? LoadRescueOf(source.m_path, buffer, boxes) : 0;
 }
 
 int SaveImageFile(const CImageInfo& source, const CImageInfo& target, const ImageBuffer& buffer,
                   const SaveOptions& options, IMessageBoxes& boxes) {
-  ImageForm form = FormOfPath(target.m_path);
-  if (form == ImageForm::Plain && options.write.compatible && !options.suppress &&
+  const ImageForm* form = FormOfPath(target.m_path);
+  const bool damaged = buffer.Damaged();
+  if (damaged && form && form->Writable() && !form->rawSectors && !form->recordsBadSectors) {
+    ShowError(boxes, kTextBadSectorsNeedRawForm,
+              {source.m_path, static_cast<int64_t>(std::count(buffer.bad.begin(), buffer.bad.end(), true)),
+               FormsKeepingBadSectors()});
+    return -1;
+  }
+  if (form && form->trailer == TrailerUse::UnlessCompatible && options.write.compatible && !options.suppress &&
       !AskYesNo(boxes, kTextCompatibleModeActive)) {
     return kSaveDeclined;
   }
@@ -64,7 +112,20 @@ int SaveImageFile(const CImageInfo& source, const CImageInfo& target, const Imag
   written.m_tracks = source.m_tracks;
   written.m_totalBytes = source.m_totalBytes;
   written.m_freeBytes = source.m_freeBytes;
-  return writer.Finish(written);
+  if (damaged) writer.SetBadSectors(buffer.bad);
+  if (writer.Finish(written) != 0) return -1;
+  if (!damaged) {
+    RemoveOutdatedRescueMap(target.m_path);
+    return 0;
+  }
+  // The markers are in the image already; a raw image keeps which sectors they stand for in its map.
+  if (form->rawSectors &&
+      SaveRescueMap(RescueMapPathOf(target.m_path), FinishedRescue(buffer.bad), 1, boxes) != 0) {
+    return -1;
+  }
+  ShowMessage(boxes, MessageIcon::Exclamation, kTextConvertedWithBadSectors,
+              {target.m_path, static_cast<int64_t>(std::count(buffer.bad.begin(), buffer.bad.end(), true))});
+  return kSaveWithBadSectors;
 }
 
 ConversionJob::ConversionJob(CImageInfo source, CImageInfo target, SaveOptions options, IMessageBoxes& boxes)
@@ -84,9 +145,11 @@ void ConversionJob::Work(IJobEvents& events) {
   {
     ImageBuffer buffer;
     auto cancelled = [this] { return options_.cancel && options_.cancel->load(); };
-    if (!cancelled() && LoadImageFile(source_, buffer, boxes_) == 0 && !cancelled()) {
+    if (!cancelled() && LoadConversionSource(source_, buffer, boxes_) == 0 && !cancelled()) {
       events.Post({JobKind::Conversion, JobStep::Saving});
-      succeeded_ = SaveImageFile(source_, target_, buffer, options_, boxes_) == 0;
+      const int saved = SaveImageFile(source_, target_, buffer, options_, boxes_);
+      succeeded_ = saved == 0 || saved == kSaveWithBadSectors;
+      damaged_ = saved == kSaveWithBadSectors;
     }
   }
   events.Post({JobKind::Conversion, JobStep::Ended});

@@ -5,9 +5,9 @@
 #include "base/CodePage.h"
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/Conversion.h"
-#include "image/ImageContent.h"
-#include "image/Trailer.h"
+#include "image/DescriptionChange.h"
+#include "image/forms/ImageForm.h"
+#include "image/trailer/Trailer.h"
 
 namespace {
 
@@ -47,9 +47,10 @@ int ReplaceTrailer(const std::string& path, const std::string& block, IMessageBo
 }  // namespace
 
 bool DescriptionChangeable(const CImageInfo& image) {
-  // A zip .imz is another tool's archive: a trailer swapped at its end would break it, and turning it into
-  // our own form is a conversion, which the user asks for.
-  return image.m_hasTrailer && !IsZipImage(image.m_path);
+  // A form this program only reads is another tool's (a zip .imz): a trailer swapped at its end would break
+  // it, and turning it into our own form is a conversion, which the user asks for.
+  const ImageForm* form = FormOfFile(image.m_path);
+  return image.m_hasTrailer && form && form->Writable();
 }
 
 int ChangeDescription(CImageInfo& image, const std::string& description, IMessageBoxes& boxes) {

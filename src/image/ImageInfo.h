@@ -7,8 +7,8 @@
 
 #include "base/Geometry.h"
 #include "base/MessageBoxes.h"
+#include "image/trailer/Trailer.h"
 
-inline constexpr int kTrailerBytes = 1024;
 
 // What a record describes. The values are those the program has always used.
 enum class ImageState : int32_t {
@@ -62,6 +62,16 @@ class CImageInfo {
   // read to its end (damaged or cut stream included); the geometry then stays as it was.
   bool DetectGeometry(IMessageBoxes& boxes);
 };
+
+// The trailer's fields for info: its description cut at a 0x01 or NUL it may contain, then to 255 bytes of
+// the code page without splitting a character; its geometry, byte counts and checksum.
+TrailerFields TrailerFieldsOf(const CImageInfo& info);
+// The trailer block for info's description (cut at a 0x01 or NUL it may contain, then to 255 bytes of the
+// code page without splitting a character), geometry, byte counts and checksum.
+std::string FormatTrailer(const CImageInfo& info);
+
+// Whether the file at path holds an image at all, as its form tells (an .exe may be any program).
+bool HoldsImage(const std::string& path);
 
 // A geometry a trailer may state for an image we can hold (else it is taken from the image's size).
 bool UsableGeometry(int32_t tracks, int32_t sectorsPerTrack);

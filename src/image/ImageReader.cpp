@@ -1,6 +1,6 @@
 // ImageReader: the raw image of an image file, with the disk jobs' messages.
 #include "base/Texts.h"
-#include "image/ImageStream.h"
+#include "image/ImageReader.h"
 #include "image/RawImageInput.h"
 
 struct ImageReader::State {

@@ -3,10 +3,9 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/Bzip2File.h"
-#include "image/ImageForm.h"
-#include "image/ImageStream.h"
-#include "image/SelfExtractor.h"
+#include "image/forms/ImageForm.h"
+#include "image/ImageSaveStart.h"
+#include "image/ImageWriter.h"
 #include "image/TrailerFile.h"
 
 struct ImageWriter::State {
@@ -14,29 +13,19 @@ struct ImageWriter::State {
 
   // Removes the temporary file; the target is never touched before the final rename.
   void Discard() {
-    stream.Abandon();
+    writer.reset();
     save.Abandon();
     open = false;
   }
 
   IMessageBoxes& boxes;
   ImageWriteOptions options;
-  ImageForm form = ImageForm::Unknown;
+  const ImageForm* form = nullptr;
   std::string target;
   FileSave save;
-  Bzip2Writer stream;
+  std::unique_ptr<FormWriter> writer;
   bool open = false;
 };
-
-bool BeginImageSave(FileSave& save, const std::string& targetPath, IMessageBoxes& boxes) {
-  switch (save.Begin(targetPath)) {
-    case FileSave::Start::Ready: return true;
-    case FileSave::Start::NotRegular: ShowError(boxes, kTextNotRegularFile, {targetPath}); break;
-    case FileSave::Start::ReadOnly: ShowError(boxes, kTextFileReadOnly, {targetPath}); break;
-    case FileSave::Start::CannotCreate: ShowError(boxes, kTextCannotCreate, {targetPath}); break;
-  }
-  return false;
-}
 
 ImageWriter::ImageWriter(IMessageBoxes& boxes, ImageWriteOptions options)
     : state_(std::make_unique<State>(boxes, std::move(options))) {}
@@ -50,24 +39,17 @@ int ImageWriter::Open(const std::string& targetPath) {
   s.Discard();
   s.target = targetPath;
   s.form = FormOfPath(targetPath);
-  if (s.form == ImageForm::Unknown) {
+  if (!s.form || !s.form->Writable()) {
     ShowError(s.boxes, kTextUnsupportedExtension);
     return -1;
   }
-  std::optional<File> program;
-  std::string programPath = s.options.programPath.empty() ? OwnProgramPath() : s.options.programPath;
-  if (s.form == ImageForm::SelfExtracting) {
-    program = OpenStubCarrier(programPath, s.boxes);
-    if (!program) return -1;
-  }
-  if (!BeginImageSave(s.save, targetPath, s.boxes)) return -1;
-  s.open = true;
-  if (program && CopyStub(*program, programPath, s.save.Out(), s.boxes) != 0) {
+  s.writer = s.form->newWriter(FormWriteOptions{s.options.selfExe, s.options.programPath});
+  if (!s.writer->Prepare(s.boxes) || !BeginImageSave(s.save, targetPath, s.boxes)) {
     s.Discard();
     return -1;
   }
-  if (s.form != ImageForm::Plain && !s.stream.Open(s.save.Out().get())) {
-    ShowError(s.boxes, kTextCannotCreate, {targetPath});
+  s.open = true;
+  if (!s.writer->Start(s.save.Out(), targetPath, s.boxes)) {
     s.Discard();
     return -1;
   }
@@ -77,8 +59,7 @@ int ImageWriter::Open(const std::string& targetPath) {
 int ImageWriter::Write(const void* data, std::size_t bytes) {
   State& s = *state_;
   if (!s.open) return -1;
-  bool written = s.form == ImageForm::Plain ? s.save.Out().Write(data, bytes) : s.stream.Write(data, bytes);
-  if (!written) {
+  if (!s.writer->Write(s.save.Out(), data, bytes)) {
     ShowError(s.boxes, kTextImageWriteFailed);
     s.Discard();
     return -1;
@@ -89,11 +70,7 @@ int ImageWriter::Write(const void* data, std::size_t bytes) {
 int ImageWriter::Rewrite(uint64_t offset, const void* data, std::size_t bytes) {
   State& s = *state_;
   if (!s.open) return -1;
-  File& out = s.save.Out();
-  int64_t end = out.Tell();
-  bool written = s.form == ImageForm::Plain && end >= 0 && offset + bytes <= static_cast<uint64_t>(end) &&
-                 out.Seek(static_cast<int64_t>(offset), SEEK_SET) && out.Write(data, bytes) && out.Seek(end, SEEK_SET);
-  if (!written) {
+  if (!s.writer->Rewrite(s.save.Out(), offset, data, bytes)) {
     ShowError(s.boxes, kTextImageWriteFailed);
     s.Discard();
     return -1;
@@ -101,26 +78,26 @@ int ImageWriter::Rewrite(uint64_t offset, const void* data, std::size_t bytes) {
   return 0;
 }
 
+void ImageWriter::SetBadSectors(const std::vector<bool>& bad) {
+  if (state_->open) state_->writer->SetBadSectors(bad);
+}
+
 int ImageWriter::Finish(CImageInfo& info) {
   State& s = *state_;
   if (!s.open) return -1;
-  bool ended = s.form == ImageForm::Plain || s.stream.Close();
+  const bool ended = s.writer->End();
   if (!s.save.Out().Close() || !ended) {
     ShowError(s.boxes, kTextImageWriteFailed);
     s.Discard();
     return -1;
   }
-  if (s.form == ImageForm::SelfExtracting) {
-    static const SelfExeSettings kDefaults;
-    const SelfExeSettings& settings = s.options.selfExe ? *s.options.selfExe : kDefaults;
-    if (WriteSelfExtractorData(s.save.TempPath(), settings, s.boxes) != 0) {
-      s.Discard();
-      return -1;
-    }
+  if (!s.writer->Complete(s.save.TempPath(), s.boxes)) {
+    s.Discard();
+    return -1;
   }
-  bool withTrailer = !(s.form == ImageForm::Plain && s.options.compatible);
+  const bool withTrailer = !(s.form->trailer == TrailerUse::UnlessCompatible && s.options.compatible);
   if (withTrailer) {
-    if (AppendTrailer(s.save.TempPath(), s.target, info, s.boxes) != 0) {
+    if (AppendTrailer(s.save.TempPath(), s.target, TrailerFieldsOf(info), info.m_checksum, s.boxes) != 0) {
       s.Discard();
       return -1;
     }
@@ -133,6 +110,7 @@ int ImageWriter::Finish(CImageInfo& info) {
     s.Discard();
     return -1;
   }
+  s.writer.reset();
   s.open = false;
   info.m_hasTrailer = withTrailer ? 1 : 0;
   return 0;

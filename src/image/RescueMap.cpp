@@ -3,6 +3,7 @@
 #include "base/File.h"
 #include "base/Geometry.h"
 #include "base/Texts.h"
+#include "image/forms/ImageForm.h"
 
 namespace {
 
@@ -123,7 +124,8 @@ std::optional<std::string> ParseRescueMap(std::string_view text, uint64_t diskBy
   return sectors;
 }
 
-std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes) {
+std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes,
+                                         int damagedText) {
   File file = File::Open(path, FileMode::Read);
   std::optional<uint64_t> size = file ? file.Size() : std::nullopt;
   if (!size) {
@@ -139,8 +141,15 @@ std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskB
     }
     bad = ParseRescueMap(text, diskBytes);
   }
-  if (!bad) ShowError(boxes, kTextRescueMapUnusable, {path});
+  if (!bad) ShowError(boxes, damagedText, {path});
   return bad;
+}
+
+void RemoveOutdatedRescueMap(const std::string& imagePath) {
+  const ImageForm* form = FormOfPath(imagePath);
+  if (!form || !form->rawSectors) return;
+  const std::string mapPath = RescueMapPathOf(imagePath);
+  if (UseOfName(mapPath) == NameUse::RegularFile) RemoveFile(mapPath);
 }
 
 int SaveRescueMap(const std::string& path, const RescueProgress& progress, int pass, IMessageBoxes& boxes) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/MessageBoxes.h"
+#include "base/Texts.h"
 
 std::string RescueMapPathOf(const std::string& imagePath);
 
@@ -31,8 +32,15 @@ std::string RescueMapText(const RescueProgress& progress, int pass);
 // is damaged or describes another size.
 std::optional<std::string> ParseRescueMap(std::string_view text, uint64_t diskBytes);
 
-// The map at path: nullopt after message 107 (cannot be read) or the damaged-map message.
-std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes);
+// The map at path: nullopt after message 107 (cannot be read) or damagedText (the map is damaged or of
+// another disk), whose caller knows what the damage costs.
+std::optional<std::string> LoadRescueMap(const std::string& path, uint64_t diskBytes, IMessageBoxes& boxes,
+                                         int damagedText = kTextRescueMapUnusable);
+
+// Removes the map beside the raw image at imagePath once the image no longer is the rescue the map describes
+// (a whole read or a conversion has replaced it). Only a regular file beside an image of a form that holds
+// raw sectors is removed: beside any other form a file of that name is the user's.
+void RemoveOutdatedRescueMap(const std::string& imagePath);
 
 // Saves the map through FileSave: 0, or -1 after message 106 with the path.
 int SaveRescueMap(const std::string& path, const RescueProgress& progress, int pass, IMessageBoxes& boxes);

@@ -4,9 +4,9 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/Crc32.h"
-#include "image/ImageContent.h"
-#include "image/Trailer.h"
+#include "image/ImageBytes.h"
+#include "image/trailer/Crc32.h"
+#include "image/trailer/Trailer.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr std::size_t kCrcChunkBytes = 64 * 1024;
 
 int ReadLastBlock(const std::string& path, uint8_t* block) {
   ImageContent file;
-  switch (file.OpenImage(path)) {
+  switch (OpenImageContent(file, path)) {
     case ImageContent::Status::Ready: break;
     case ImageContent::Status::CannotOpen: return -1;
     case ImageContent::Status::Damaged: return -3;
@@ -64,20 +64,20 @@ int FileCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc) {
 
 int ImageCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc) {
   ImageContent file;
-  if (file.OpenImage(path) != ImageContent::Status::Ready) return -1;
+  if (OpenImageContent(file, path) != ImageContent::Status::Ready) return -1;
   return Crc32Of(file, excludeTrailer, crc);
 }
 
-int AppendTrailer(const std::string& filePath, const std::string& shownPath, CImageInfo& info,
-                  IMessageBoxes& boxes) {
+int AppendTrailer(const std::string& filePath, const std::string& shownPath, TrailerFields fields,
+                  uint32_t& checksum, IMessageBoxes& boxes) {
   uint32_t crc = 0;
   std::optional<uint64_t> sizeBefore = FileSize(filePath);
   if (!sizeBefore || FileCrc32(filePath, false, crc) != 0) {
     ShowError(boxes, kTextCannotComputeCrc, {shownPath});
     return -1;
   }
-  info.m_checksum = crc;
-  std::string block = FormatTrailer(info);
+  checksum = fields.checksum = crc;
+  std::string block = FormatTrailerBlock(fields);
   File file = File::Open(filePath, FileMode::Append);
   bool written = file && file.Write(block.data(), block.size());
   if (!file.Close() || !written) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/MessageBoxes.h"
-#include "image/ImageInfo.h"
+#include "image/trailer/Trailer.h"
 
 // The last kTrailerBytes bytes of the image's bytes (ImageContent: a zip .imz's unpacked file). 0, -1 cannot
 // open or read (an empty file included), -2 shorter than a trailer, -3 a damaged zip .imz, -4 a zip .imz
@@ -19,8 +19,8 @@ int FileCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc);
 // The same over the image's bytes (a zip .imz's unpacked file); -1 also for a zip .imz that cannot be read.
 int ImageCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc);
 
-// Appends the trailer for info to the file at filePath, whose CRC becomes info.m_checksum; messages name
-// shownPath. A failed append is cut off again, so the file never ends in part of a trailer.
-// 0, -1 (57696), -2 (57701).
-int AppendTrailer(const std::string& filePath, const std::string& shownPath, CImageInfo& info,
-                  IMessageBoxes& boxes);
+// Appends the trailer of fields to the file at filePath, with the file's CRC as its checksum (also given in
+// checksum); messages name shownPath. A failed append is cut off again, so the file never ends in part of a
+// trailer. 0, -1 (57696), -2 (57701).
+int AppendTrailer(const std::string& filePath, const std::string& shownPath, TrailerFields fields,
+                  uint32_t& checksum, IMessageBoxes& boxes);

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "base/Texts.h"
-#include "image/Conversion.h"
-#include "image/Crc32.h"
-#include "image/ImageForm.h"
-#include "image/ImageStream.h"
+#include "image/ImageInfo.h"
+#include "image/trailer/Crc32.h"
+#include "image/forms/ImageForm.h"
+#include "image/ImageReader.h"
 
 namespace {
 
@@ -21,7 +21,8 @@ int CheckWholeImage(const CImageInfo& image, IMessageBoxes& boxes, const ImageBl
   ImageReader reader(boxes);
   if (reader.Open(image) != 0) return -1;
   // A plain image's raw bytes are the file less its trailer, exactly what the checksum covers: one pass.
-  bool plain = FormOfPath(image.m_path) == ImageForm::Plain;
+  const ImageForm* form = FormOfFile(image.m_path);
+  bool plain = form && form->rawSectors;
   Crc32 sum;
   std::vector<uint8_t> chunk(kChunkBytes);
   uint64_t total = 0;

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "app/DiskJobs.h"
+#include "app/DiskWriteJob.h"
 #include "base/OperationProgress.h"
-#include "image/SelfExtractor.h"
+#include "image/forms/SelfExtractor.h"
 #include "selfextractor/PageLayout.h"
 #include "selfextractor/SystemRestart.h"
 #include "ui/InstanceChecker.h"

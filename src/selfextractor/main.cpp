@@ -17,7 +17,7 @@
 #include "base/Texts.h"
 #include "base/WindowsMessageBoxes.h"
 #include "floppy/FloppyDrives.h"
-#include "image/ImageForm.h"
+#include "image/forms/ImageForm.h"
 #include "selfextractor/ExtractorPages.h"
 #include "selfextractor/SelfExtractorRes.h"
 #include "ui/ProgramArguments.h"

@@ -2,7 +2,8 @@
 // The POSIX settings store: the registry kept as a REGEDIT4 text file. Every change is made under a lock
 // file on the latest state of the file and saved with temp file + rename, so two processes never lose each
 // other's values and a crash never leaves a half-written hive. A damaged file is kept, byte for byte, as
-// "<file>.bad" (or "<file>.bad.2", ... when earlier copies exist), reported once and read as empty.
+// "<file>.bad" (or "<file>.bad.2", ... when earlier copies exist), reported once and read as empty. A missing
+// file reads as defaults, and none is made before a value is stored.
 
 #include <functional>
 #include <optional>

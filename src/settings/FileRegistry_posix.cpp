@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
@@ -69,7 +70,8 @@ std::string FileRegistry::DefaultPath() {
 RegistryHive& FileRegistry::Load() {
   struct stat info {};
   if (::stat(path_.c_str(), &info) != 0) {
-    hive_.emplace();
+    // Keys opened while there is no file live on in memory; a file that went away takes its keys along.
+    if (!hive_ || loadedFrom_) hive_.emplace();
     loadedFrom_.reset();
     return *hive_;
   }
@@ -123,6 +125,19 @@ long FileRegistry::Inspect(const std::function<long(const RegistryHive&)>& read)
 
 long FileRegistry::Change(const std::function<long(RegistryHive&)>& change) {
   std::lock_guard guard(mutex_);
+  // Without a settings file, a change that stores no value (the keys a run opens to read its settings) stays
+  // in memory: a run that only reads leaves no file, lock or folder behind. It is tried on a copy, so that a
+  // change that stores a value is made once, on the state found under the lock.
+  struct stat link {};
+  if (::lstat(path_.c_str(), &link) != 0 && errno == ENOENT) {
+    std::optional<RegistryHive> trial = RegistryHive::Parse(Load().Serialize());
+    long result = trial ? change(*trial) : kErrorSuccess;
+    if (result != kErrorSuccess) return result;
+    if (trial && !trial->HoldsValues()) {
+      hive_ = std::move(trial);
+      return kErrorSuccess;
+    }
+  }
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
   // The lock lies beside the file the save replaces, and only beside a regular file: a device or FIFO named as

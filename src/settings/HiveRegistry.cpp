@@ -84,9 +84,9 @@ long HiveRegistry::SetValue(RegistryHandle key, const std::string& name, uint32_
                             std::span<const uint8_t> data) {
   KeyPath path;
   if (!Resolve(key, path)) return kErrorInvalidHandle;
-  std::vector<uint8_t> bytes(data.begin(), data.end());
+  const std::vector<uint8_t> bytes(data.begin(), data.end());
   return Change([&](RegistryHive& hive) {
-    return hive.SetValue(path, name, type, std::move(bytes)) ? kErrorSuccess : kErrorKeyDeleted;
+    return hive.SetValue(path, name, type, bytes) ? kErrorSuccess : kErrorKeyDeleted;
   });
 }
 

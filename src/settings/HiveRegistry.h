@@ -24,7 +24,8 @@ class HiveRegistry : public IRegistryBackend {
  protected:
   // Runs read on the current state of the hive and returns its result.
   virtual long Inspect(const std::function<long(const RegistryHive&)>& read) = 0;
-  // Runs change on the current state and keeps what it did; a change that fails changes nothing.
+  // Runs change on the current state and keeps what it did; a change that fails changes nothing. A store may
+  // try change on a copy first, so running it again must do the same.
   virtual long Change(const std::function<long(RegistryHive&)>& change) = 0;
 
  private:

@@ -295,6 +295,15 @@ std::optional<std::string> RegistryHive::SubkeyAt(const KeyPath& path, std::size
   return it->first;
 }
 
+bool RegistryHive::KeyHoldsValues(const Key& key) {
+  return !key.values.empty() || std::any_of(key.subkeys.begin(), key.subkeys.end(),
+                                            [](const auto& child) { return KeyHoldsValues(*child.second); });
+}
+
+bool RegistryHive::HoldsValues() const {
+  return std::any_of(roots_.begin(), roots_.end(), [](const auto& root) { return KeyHoldsValues(*root.second); });
+}
+
 void RegistryHive::SerializeKey(const Key& key, const std::string& path, std::string& out) {
   out += '[';
   out += path;

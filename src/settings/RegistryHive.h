@@ -41,6 +41,8 @@ class RegistryHive {
   bool SetValue(const KeyPath& path, const std::string& name, uint32_t type, std::vector<uint8_t> data);
   // The name of the index-th subkey in enumeration order, if there is one.
   std::optional<std::string> SubkeyAt(const KeyPath& path, std::size_t index) const;
+  // Whether any key holds a value (a hive of empty keys reads like no hive at all).
+  bool HoldsValues() const;
 
   std::string Serialize() const;
   // nullopt when the text is not a hive this program wrote (damaged or foreign).
@@ -57,6 +59,7 @@ class RegistryHive {
   const Key* Find(const KeyPath& path) const;
   Key* Find(const KeyPath& path);
   static void SerializeKey(const Key& key, const std::string& path, std::string& out);
+  static bool KeyHoldsValues(const Key& key);
 
   std::map<std::string, std::unique_ptr<Key>, CaseInsensitiveLess> roots_;
 };

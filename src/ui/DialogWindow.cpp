@@ -38,9 +38,9 @@ BOOL DialogWindow::SetItemText(int id, std::string_view text) const { return Wri
 
 bool DialogWindow::PreTranslateMessage(MSG&) { return false; }
 
-void DialogWindow::ReflectNotifications(HWND control, NotificationTarget* target) {
-  if (target) {
-    reflected_[control] = target;
+void DialogWindow::ReflectNotifications(HWND control, NotificationHandler handler) {
+  if (handler) {
+    reflected_[control] = std::move(handler);
   } else {
     reflected_.erase(control);
   }
@@ -64,7 +64,7 @@ std::optional<LRESULT> DialogWindow::WindowProc(UINT message, WPARAM wParam, LPA
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       auto target = reflected_.find(header->hwndFrom);
       if (target != reflected_.end()) {
-        if (std::optional<LRESULT> result = target->second->OnReflectedNotify(*header)) return result;
+        if (std::optional<LRESULT> result = target->second(*header)) return result;
       }
       return OnNotify(*header);
     }

@@ -10,13 +10,7 @@
 #include <string>
 #include <string_view>
 
-// A control object that handles the notifications its control sends to the dialog (list sorting, custom
-// drawing), the way a framework reflects them back to the control.
-class NotificationTarget {
- public:
-  virtual ~NotificationTarget() = default;
-  virtual std::optional<LRESULT> OnReflectedNotify(NMHDR& header) = 0;
-};
+#include <functional>
 
 class DialogWindow {
  public:
@@ -35,7 +29,11 @@ class DialogWindow {
   virtual bool PreTranslateMessage(MSG& message);
 
   // While registered, target handles the WM_NOTIFY messages that control sends (nullptr unregisters).
-  void ReflectNotifications(HWND control, NotificationTarget* target);
+  // The notifications of control go to handler first (a control object's own: list sorting, custom drawing),
+  // the way a framework reflects them back to the control; nullopt from it passes them on to OnNotify. An
+  // empty handler ends the reflection.
+  using NotificationHandler = std::function<std::optional<LRESULT>(NMHDR&)>;
+  void ReflectNotifications(HWND control, NotificationHandler handler);
 
   // The object of a window run by one of our dialog procedures; nullptr for every other window.
   static DialogWindow* FromWindow(HWND window);
@@ -61,5 +59,5 @@ class DialogWindow {
   static INT_PTR Route(DialogWindow* dialog, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND window_ = nullptr;
-  std::map<HWND, NotificationTarget*> reflected_;
+  std::map<HWND, NotificationHandler> reflected_;
 };

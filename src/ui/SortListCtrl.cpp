@@ -21,7 +21,7 @@ bool SortListCtrl::Attach(DialogWindow& dialog, int controlId) {
   dialog_ = &dialog;
   list_ = ListView(list);
   header_ = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
-  dialog.ReflectNotifications(list, this);
+  dialog.ReflectNotifications(list, [this](NMHDR& header) { return OnReflectedNotify(header); });
   ::SetWindowSubclass(list, &SortListCtrl::ListProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   return true;
 }
@@ -31,7 +31,7 @@ void SortListCtrl::Detach() {
   if (!list) return;
   destroying_ = true;
   ::RemoveWindowSubclass(list, &SortListCtrl::ListProcedure, kSubclassId);
-  if (dialog_) dialog_->ReflectNotifications(list, nullptr);
+  if (dialog_) dialog_->ReflectNotifications(list, {});
   rows_.clear();
   list_ = ListView();
 }

@@ -22,13 +22,13 @@
 #include "ui/ListView.h"
 #include "ui/SortKeys.h"
 
-class SortListCtrl : public NotificationTarget {
+class SortListCtrl {
  public:
   // Below common controls 6.0 the header's sort arrow is drawn by this control.
   explicit SortListCtrl(uint32_t commonControlsVersion = GetCommonControlsVersion());
   SortListCtrl(const SortListCtrl&) = delete;
   SortListCtrl& operator=(const SortListCtrl&) = delete;
-  ~SortListCtrl() override;
+  ~SortListCtrl();
 
   // False when the dialog has no such control or this control is attached already.
   bool Attach(DialogWindow& dialog, int controlId);
@@ -54,7 +54,7 @@ class SortListCtrl : public NotificationTarget {
   int SortColumn() const { return sortColumn_; }
   bool Ascending() const { return ascending_; }
 
-  std::optional<LRESULT> OnReflectedNotify(NMHDR& header) override;
+  std::optional<LRESULT> OnReflectedNotify(NMHDR& header);
 
   // The shade of the sorted column.
   static constexpr COLORREF kSortedColumnColour = RGB(247, 247, 247);

@@ -37,17 +37,16 @@ constexpr int kStateColumn = 1;
 
 }  // namespace
 
-CBadSectorDlg::CBadSectorDlg(const DialogContext& context, BadSectorReportModel report,
-                             std::optional<DamagedFiles> files)
-    : CMyDialog(IDD_BAD_SECTORS, context), report_(std::move(report)), files_(std::move(files)) {}
+CBadSectorDlg::CBadSectorDlg(const DialogContext& context, BadSectorReportModel report)
+    : CMyDialog(IDD_BAD_SECTORS, context), report_(std::move(report)) {}
 
 bool CBadSectorDlg::OnInitDialog() {
   CMyDialog::OnInitDialog();
   ComputeLayoutScale(kDesignWidth, kDesignHeight);
-  if (!files_) LeaveOutFiles();
+  if (!report_.files) LeaveOutFiles();
   Resizer().SetEnabled(true);
   for (const ResizeRule& rule : kResizeRules) Resizer().Add(rule.id, rule.left, rule.top, rule.width, rule.height);
-  if (files_) {
+  if (report_.files) {
     for (const ResizeRule& rule : kWithFilesRules) Resizer().Add(rule.id, rule.left, rule.top, rule.width, rule.height);
   } else {
     for (const ResizeRule& rule : kSectorsOnlyRules) Resizer().Add(rule.id, rule.left, rule.top, rule.width, rule.height);
@@ -60,7 +59,7 @@ bool CBadSectorDlg::OnInitDialog() {
   list_.SetColumnTypes({SortKeyType::Number, SortKeyType::Text});
   list_.SetColumnWidthPercent(kSectorColumn, 100.0f);
 
-  if (files_) FillFiles();
+  if (report_.files) FillFiles();
   CenterOverOwner();
   FillList();
   SetItemText(IDC_BAD_TOTAL, report_.total);
@@ -83,7 +82,7 @@ void CBadSectorDlg::FillList() {
 }
 
 void CBadSectorDlg::FillFiles() {
-  SetItemText(IDC_BAD_FILES_AREAS, files_->areas);
+  SetItemText(IDC_BAD_FILES_AREAS, report_.files->areas);
   filesList_.Attach(*this, IDC_BAD_FILES_LIST);
   ListView& list = filesList_.List();
   list.AddExtendedStyles(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_HEADERDRAGDROP);
@@ -92,7 +91,7 @@ void CBadSectorDlg::FillFiles() {
   filesList_.SetColumnTypes({SortKeyType::Text, SortKeyType::Number});
   filesList_.SetColumnWidthPercent(kFileColumn, 100.0f);
   list.SetRedraw(false);
-  for (const FileRow& row : files_->rows) {
+  for (const FileRow& row : report_.files->rows) {
     int index = list.AppendRow(row.name);
     list.SetCellText(index, kStateColumn, row.state);
     filesList_.SetSortText(row.nameKey, index, kFileColumn);

@@ -3,17 +3,13 @@
 // a map of the disk, one row per sector, sortable by offset or side, and, when the image holds a FAT volume,
 // the files the bad sectors hit. It only displays the report it is given.
 
-#include <optional>
-
-#include "filesystem/FileRows.h"
-#include "floppy/BadSectorReport.h"
+#include "app/BadSectorReport.h"
 #include "ui/MyDialog.h"
 #include "ui/SortListCtrl.h"
 
 class CBadSectorDlg : public CMyDialog {
  public:
-  CBadSectorDlg(const DialogContext& context, BadSectorReportModel report,
-                std::optional<DamagedFiles> files = std::nullopt);
+  CBadSectorDlg(const DialogContext& context, BadSectorReportModel report);
 
   SortListCtrl& List() { return list_; }
 
@@ -34,6 +30,5 @@ class CBadSectorDlg : public CMyDialog {
 
   BadSectorReportModel report_;
   SortListCtrl list_;
-  std::optional<DamagedFiles> files_;
   SortListCtrl filesList_;
 };

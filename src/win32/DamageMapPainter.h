@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "floppy/DamageMap.h"
+#include "app/DamageMap.h"
 
 // The colour of a state's cells and legend swatch.
 COLORREF ColourOfSectorState(SectorState state);

@@ -2,11 +2,14 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "base/File.h"
+#include "base/Format.h"
 #include "base/Texts.h"
 #include "image/ImageInfo.h"
+#include "image/forms/ImageForm.h"
 #include "ui/WideText.h"
 #include "win32/MainDlgRes.h"
 
@@ -22,12 +25,26 @@ constexpr int kPreviewMinWidth = 246;
 bool LargeStructure(const PlatformInfo& platform) { return platform.ntMajorVersion > 4 || platform.isWindowsMe == 1; }
 
 // name\0pattern\0 ... \0
-std::wstring Filter(std::initializer_list<std::pair<const char*, const char*>> pairs) {
+std::wstring Filter(const std::vector<std::pair<std::string, std::string>>& pairs) {
   std::wstring filter;
   for (const auto& [name, pattern] : pairs) {
     filter += Wide(name) + L'\0' + Wide(pattern) + L'\0';
   }
   return filter + L'\0';
+}
+
+// "*.imz; *.img" for the dialog, "*.imz,*.img" for a name; each extension once.
+std::string Patterns(const std::vector<const ImageForm*>& forms, const char* separator) {
+  std::vector<std::string_view> seen;
+  std::string patterns;
+  for (const ImageForm* form : forms) {
+    for (std::string_view extension : form->extensions) {
+      if (std::find(seen.begin(), seen.end(), extension) != seen.end()) continue;
+      seen.push_back(extension);
+      patterns += (patterns.empty() ? "*" : std::string(separator) + "*") + std::string(extension);
+    }
+  }
+  return patterns;
 }
 
 struct OpenHookState {
@@ -91,7 +108,9 @@ OPENFILENAMEW BaseStructure(HWND owner, const PlatformInfo& platform, std::vecto
 
 int RunOpenImageDialog(HWND owner, const PlatformInfo& platform, IMessageBoxes& boxes, std::string& path) {
   std::vector<wchar_t> buffer(kPathCharacters, L'\0');
-  std::wstring filter = Filter({{kTextOpenFilterImages, "*.imz; *.img; *.exe"}, {kTextOpenFilterAll, "*.*"}});
+  const std::vector<const ImageForm*> all(ImageForms().begin(), ImageForms().end());
+  std::wstring filter = Filter({{FormatText(kTextOpenFilterImages, {Patterns(all, ",")}), Patterns(all, "; ")},
+                                {kTextOpenFilterAll, "*.*"}});
   std::wstring title = Wide(kTextOpenImageTitle);
   OpenHookState state{&boxes, LargeStructure(platform)};
   OPENFILENAMEW dialog = BaseStructure(owner, platform, buffer);
@@ -111,8 +130,11 @@ int RunOpenImageDialog(HWND owner, const PlatformInfo& platform, IMessageBoxes& 
 int RunSaveImageDialog(HWND owner, const PlatformInfo& platform, IMessageBoxes& boxes, uint32_t filterIndex,
                        std::string& path) {
   std::vector<wchar_t> buffer(kPathCharacters, L'\0');
-  std::wstring filter =
-      Filter({{kTextSaveFilterImz, "*.imz"}, {kTextSaveFilterImg, "*.img"}, {kTextSaveFilterExe, "*.exe"}});
+  std::vector<std::pair<std::string, std::string>> offered;
+  for (const ImageForm* form : ImageForms()) {
+    if (form->Writable()) offered.emplace_back(form->description, Patterns({form}, "; "));
+  }
+  std::wstring filter = Filter(offered);
   std::wstring title = Wide(kTextSaveImageTitle);
   OPENFILENAMEW dialog = BaseStructure(owner, platform, buffer);
   dialog.lpstrFilter = filter.c_str();

@@ -47,8 +47,8 @@ bool CMainDlg::OnInitDialog() {
   accelerators_ = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAIN));
   front_.Attach(*this);
   windowsBoxes_.SetOwner(Window());
-  ResetFields();
-  ApplyAdvancedMode();
+  display_.ResetFields();
+  display_.ApplyAdvancedMode();
   ::SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(applicationIcon_.Get()));
   ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
   RunCommandLine();
@@ -68,7 +68,7 @@ bool CMainDlg::PreTranslateMessage(MSG& message) {
     int id = focus && ::IsChild(Window(), focus) ? ::GetDlgCtrlID(focus) : 0;
     if (id == IDC_TARGET_PATH || id == IDC_SOURCE_PATH || id == IDC_SOURCE_DESCRIPTION) return true;
     // The read button becomes the default button and takes the key through the dialog's own handling.
-    if (id == IDC_TARGET_DESCRIPTION) FocusItem(IDC_READ_START);
+    if (id == IDC_TARGET_DESCRIPTION) display_.FocusItem(IDC_READ_START);
   }
   if (accelerators_ && ::TranslateAcceleratorW(Window(), accelerators_, &message)) return true;
   return CMyDialog::PreTranslateMessage(message);
@@ -136,8 +136,9 @@ void CMainDlg::Paint() {
     for (auto [bitmap, top] : pictureTops) {
       if (!bitmap) continue;
       HGDIOBJ previous = ::SelectObject(pictures, bitmap);
-      ::GdiTransparentBlt(dc, ScaledX(kPictureLeft), ScaledY(top), ScaledX(kPictureWidth), ScaledY(kPictureHeight),
-                          pictures, 0, 0, kPictureWidth, kPictureHeight, kPictureTransparent);
+      ::GdiTransparentBlt(dc, display_.ScaledX(kPictureLeft), display_.ScaledY(top), display_.ScaledX(kPictureWidth),
+                          display_.ScaledY(kPictureHeight), pictures, 0, 0, kPictureWidth, kPictureHeight,
+                          kPictureTransparent);
       ::SelectObject(pictures, previous);
     }
     ::DeleteDC(pictures);
@@ -149,6 +150,8 @@ void CMainDlg::OnDestroy() {
   RegistryPlacementStore placement(Registry(), kInitKey);
   SaveWindowPlacement(placement, true, true);
   StoreSettings(Registry(), application_.settings, {"LastUsedExt"});
-  SetFormIcon(nullptr);
+  display_.SetFormIcon(nullptr);
   windowsBoxes_.SetOwner(nullptr);
 }
+
+bool CMainDlg::OpenAsSource(const std::string& path) { return application_.OpenAsSource(path); }

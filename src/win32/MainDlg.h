@@ -14,6 +14,7 @@
 #include "base/WindowsMessageBoxes.h"
 #include "ui/InstanceChecker.h"
 #include "ui/MyDialog.h"
+#include "win32/MainDlgDisplay.h"
 #include "win32/MainWindowFront.h"
 #include "win32/WindowsGdiObjects.h"
 
@@ -27,18 +28,11 @@ class CMainDlg : public CMyDialog {
   // What the command line decided (interactive until a batch run has ended the window).
   const StartDecision& Decision() const { return decision_; }
 
-  void ResetFields();
-  void ShowSourceImage();
-  void ShowTargetImage();
-  void ShowImageInfo();
-  void ApplyAdvancedMode();
-  void RememberExtension(const std::string& path);
+  MainDlgDisplay& Display() { return display_; }
   bool OpenAsSource(const std::string& path);
   // 0 with the chosen path, or -1 when the user cancelled (or refused to replace a file).
   int ChooseImageToOpen(std::string& path);
   int ChooseImageToSave(std::string& path);
-
-  const std::string& CurrentImagePath() const { return application_.currentImage.m_path; }
 
   bool PreTranslateMessage(MSG& message) override;
 
@@ -99,20 +93,6 @@ class CMainDlg : public CMyDialog {
   void OnAbout();
   void OnSettings();
 
-  // After the settings sheet: the fade, the size, the mode indicators and the description field follow the
-  // settings (MainDlgDisplay.cpp).
-  void ApplyChangedSettings();
-  void ShowModeIndicators();
-
-  // Design pixels at the window's size, truncated toward zero.
-  int ScaledX(int pixels) const { return static_cast<int>(static_cast<float>(pixels) * ScaleX()); }
-  int ScaledY(int pixels) const { return static_cast<int>(static_cast<float>(pixels) * ScaleY()); }
-  void EnableItem(int id, bool on) const;
-  void ShowItem(int id, bool on) const;
-  bool ItemShown(int id) const;
-  void SetFormIcon(HICON icon);
-  void EmptyPanel();
-  void FocusItem(int id) const;
   IMessageBoxes& Boxes() { return application_.Services().boxes; }
   IRegistryBackend& Registry() { return application_.Services().registry; }
 
@@ -121,11 +101,11 @@ class CMainDlg : public CMyDialog {
   WindowsMessageBoxes& windowsBoxes_;
   std::vector<std::string> arguments_;
   Checker instanceChecker_{*this};
+  MainDlgDisplay display_{*this, application_};
   StartDecision decision_{true};
   bool busy_ = false;
   UniqueIcon applicationIcon_;
   UniqueIcon smallIcon_;
-  UniqueIcon formIcon_;
   UniqueBitmap readPicture_;
   UniqueBitmap writePicture_;
   HACCEL accelerators_ = nullptr;  // a resource: freed with the module

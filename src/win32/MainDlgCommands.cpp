@@ -1,7 +1,8 @@
 // The main window's buttons and menu commands.
 #include "base/Texts.h"
-#include "filesystem/ImageSectors.h"
-#include "image/Conversion.h"
+#include "image/ImageSectors.h"
+#include "image/Integrity.h"
+#include "image/DescriptionChange.h"
 #include "settings/WindowsShellNotifier.h"
 #include "win32/DescriptionDlg.h"
 #include "win32/FilesDlg.h"
@@ -54,16 +55,16 @@ void CMainDlg::OnChooseTarget() {
   CImageInfo target;
   if (target.SetTarget(path, Boxes()) != 0) return;
   application_.currentImage = target;
-  ShowTargetImage();
-  RememberExtension(path);
+  display_.ShowTargetImage();
+  display_.RememberExtension(path);
   // In compatible mode there is no description to type: the read button is next.
-  FocusItem(ItemShown(IDC_TARGET_DESCRIPTION) ? IDC_TARGET_DESCRIPTION : IDC_READ_START);
+  display_.FocusItem(display_.ItemShown(IDC_TARGET_DESCRIPTION) ? IDC_TARGET_DESCRIPTION : IDC_READ_START);
 }
 
 void CMainDlg::OnChooseSource() {
   std::string path;
   if (ChooseImageToOpen(path) != 0) return;
-  if (OpenAsSource(path)) FocusItem(IDC_WRITE_START);
+  if (OpenAsSource(path)) display_.FocusItem(IDC_WRITE_START);
 }
 
 void CMainDlg::OnReadStart() {
@@ -82,7 +83,7 @@ void CMainDlg::OnConvertLoadedImage() {
   if (ChooseImageToSave(destination) != 0) return;
   application_.conversionSource = application_.currentImage;
   if (application_.SetConversionTarget(destination) != 0) return;
-  RememberExtension(destination);
+  display_.RememberExtension(destination);
   application_.RunConversion();
 }
 
@@ -129,7 +130,7 @@ void CMainDlg::OnConvertChosenFiles() {
   if (application_.LoadConversionSource(source) != 0) return;
   if (ChooseImageToSave(destination) != 0) return;
   if (application_.SetConversionTarget(destination) != 0) return;
-  RememberExtension(destination);
+  display_.RememberExtension(destination);
   application_.RunConversion();
 }
 
@@ -147,5 +148,5 @@ void CMainDlg::OnSettings() {
   RunSettingsSheet(Window(), Context(),
                    {application_.settings, Registry(), services.programPath, services.platform.ntMajorVersion, &shell});
   // Cancel may have changed something too: the tooltips were switched at the click.
-  ApplyChangedSettings();
+  display_.ApplyChangedSettings();
 }

@@ -1,8 +1,10 @@
-// The three display states of the main window (empty, target chosen, source loaded) and its two sizes.
+// The three display states of the main window (empty, target chosen, source loaded), its two sizes and its
+// mode indicators.
+#include "win32/MainDlgDisplay.h"
+
 #include "app/ImagePanel.h"
 #include "base/Texts.h"
-#include "image/ImageForm.h"
-#include "win32/MainDlg.h"
+#include "image/forms/ImageForm.h"
 #include "win32/MainDlgRes.h"
 
 namespace {
@@ -20,52 +22,54 @@ struct ModeLayout {
 constexpr ModeLayout kAdvancedLayout{527, 437, 500, 111};
 constexpr ModeLayout kNormalLayout{435, 304, 407, 111};
 
-int FormIconId(ImageForm form) {
-  switch (form) {
-    case ImageForm::Plain: return IDI_IMAGE_IMG;
-    case ImageForm::Compressed: return IDI_IMAGE_IMZ;
-    case ImageForm::SelfExtracting: return IDI_IMAGE_EXE;
-    case ImageForm::Unknown: break;
-  }
-  return 0;
+// A form without an icon of its own shows the raw image's.
+int FormIconId(const ImageForm* form) {
+  if (!form) return 0;
+  if (form->name == "bzip2" || form->name == "zip") return IDI_IMAGE_IMZ;
+  if (form->name == "self-extracting") return IDI_IMAGE_EXE;
+  return IDI_IMAGE_IMG;
 }
 
 }  // namespace
 
-void CMainDlg::EnableItem(int id, bool on) const { ::EnableWindow(Item(id), on ? TRUE : FALSE); }
+MainDlgDisplay::MainDlgDisplay(CMyDialog& window, Application& application)
+    : window_(window), application_(application) {}
 
-void CMainDlg::ShowItem(int id, bool on) const { ::ShowWindow(Item(id), on ? SW_SHOW : SW_HIDE); }
+
+void MainDlgDisplay::EnableItem(int id, bool on) const { ::EnableWindow(window_.Item(id), on ? TRUE : FALSE); }
+
+void MainDlgDisplay::ShowItem(int id, bool on) const { ::ShowWindow(window_.Item(id), on ? SW_SHOW : SW_HIDE); }
 
 // The control's own visibility, whether or not the main window is shown.
-bool CMainDlg::ItemShown(int id) const { return (::GetWindowLongPtrW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+bool MainDlgDisplay::ItemShown(int id) const { return (::GetWindowLongPtrW(window_.Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
 
-void CMainDlg::FocusItem(int id) const {
-  ::SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+void MainDlgDisplay::FocusItem(int id) const {
+  ::SendMessageW(window_.Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(window_.Item(id)), TRUE);
 }
 
-void CMainDlg::SetFormIcon(HICON icon) {
-  if (Window()) ::SendDlgItemMessageW(Window(), IDC_FORM_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+void MainDlgDisplay::SetFormIcon(HICON icon) {
+  if (window_.Window()) ::SendDlgItemMessageW(window_.Window(), IDC_FORM_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   formIcon_.Reset(icon);
 }
 
 // The panel, the convert and integrity buttons and the icon, as they are without a source.
-void CMainDlg::EmptyPanel() {
+void MainDlgDisplay::EmptyPanel() {
   EnableItem(IDC_CONVERT, false);
   EnableItem(IDC_INTEGRITY, false);
   EnableItem(IDC_SHOW_FILES, false);
   for (int id : kPanelIds) EnableItem(id, false);
-  for (int id : kValueIds) SetItemText(id, "");
+  for (int id : kValueIds) window_.SetItemText(id, "");
   SetFormIcon(nullptr);
 }
 
-void CMainDlg::ResetFields() {
-  SetItemText(IDC_TARGET_PATH, "");
-  SetItemText(IDC_TARGET_DESCRIPTION, "");
+void MainDlgDisplay::ResetFields() {
+  window_.SetItemText(IDC_TARGET_PATH, "");
+  window_.SetItemText(IDC_TARGET_DESCRIPTION, "");
   EnableItem(IDC_TARGET_PATH, false);
   EnableItem(IDC_READ_START, false);
   ShowItem(IDC_TARGET_DESCRIPTION, false);
-  SetItemText(IDC_SOURCE_PATH, "");
-  SetItemText(IDC_SOURCE_DESCRIPTION, "");
+  window_.SetItemText(IDC_SOURCE_PATH, "");
+  window_.SetItemText(IDC_SOURCE_DESCRIPTION, "");
   EnableItem(IDC_SOURCE_PATH, false);
   EnableItem(IDC_WRITE_START, false);
   ShowItem(IDC_SOURCE_DESCRIPTION, false);
@@ -74,28 +78,28 @@ void CMainDlg::ResetFields() {
 }
 
 // A disabled indicator shows its text greyed.
-void CMainDlg::ShowModeIndicators() {
+void MainDlgDisplay::ShowModeIndicators() {
   EnableItem(IDC_EMERGENCY_INDICATOR, application_.settings.m_emergency != 0);
   EnableItem(IDC_COMPATIBLE_INDICATOR, application_.settings.m_compatible != 0);
 }
 
-void CMainDlg::ApplyChangedSettings() {
-  ApplyWindowFx();
+void MainDlgDisplay::ApplyChangedSettings() {
+  window_.ApplyWindowFx();
   ApplyAdvancedMode();
   ShowModeIndicators();
   // Compatible images carry no description.
   if (application_.settings.m_compatible != 0) ShowItem(IDC_TARGET_DESCRIPTION, false);
 }
 
-void CMainDlg::ShowSourceImage() {
+void MainDlgDisplay::ShowSourceImage() {
   const CImageInfo& image = application_.currentImage;
-  SetItemText(IDC_TARGET_PATH, "");
-  SetItemText(IDC_TARGET_DESCRIPTION, "");
+  window_.SetItemText(IDC_TARGET_PATH, "");
+  window_.SetItemText(IDC_TARGET_DESCRIPTION, "");
   EnableItem(IDC_TARGET_PATH, false);
   EnableItem(IDC_READ_START, false);
   ShowItem(IDC_TARGET_DESCRIPTION, false);
-  SetItemText(IDC_SOURCE_PATH, image.m_path);
-  SetItemText(IDC_SOURCE_DESCRIPTION, image.m_description);
+  window_.SetItemText(IDC_SOURCE_PATH, image.m_path);
+  window_.SetItemText(IDC_SOURCE_DESCRIPTION, image.m_description);
   EnableItem(IDC_SOURCE_PATH, true);
   EnableItem(IDC_WRITE_START, true);
   ShowItem(IDC_SOURCE_DESCRIPTION, !image.m_description.empty());
@@ -104,55 +108,53 @@ void CMainDlg::ShowSourceImage() {
   ShowImageInfo();
 }
 
-void CMainDlg::ShowTargetImage() {
-  SetItemText(IDC_TARGET_PATH, application_.currentImage.m_path);
+void MainDlgDisplay::ShowTargetImage() {
+  window_.SetItemText(IDC_TARGET_PATH, application_.currentImage.m_path);
   EnableItem(IDC_TARGET_PATH, true);
   EnableItem(IDC_READ_START, true);
   // A visible field keeps what the user typed after an earlier choice.
-  if (!ItemShown(IDC_TARGET_DESCRIPTION)) SetItemText(IDC_TARGET_DESCRIPTION, kTextDescriptionPrompt);
+  if (!ItemShown(IDC_TARGET_DESCRIPTION)) window_.SetItemText(IDC_TARGET_DESCRIPTION, kTextDescriptionPrompt);
   ShowItem(IDC_TARGET_DESCRIPTION, application_.settings.m_compatible == 0);
-  SetItemText(IDC_SOURCE_PATH, "");
-  SetItemText(IDC_SOURCE_DESCRIPTION, "");
+  window_.SetItemText(IDC_SOURCE_PATH, "");
+  window_.SetItemText(IDC_SOURCE_DESCRIPTION, "");
   EnableItem(IDC_SOURCE_PATH, false);
   EnableItem(IDC_WRITE_START, false);
   ShowItem(IDC_SOURCE_DESCRIPTION, false);
   EmptyPanel();
 }
 
-void CMainDlg::ShowImageInfo() {
+void MainDlgDisplay::ShowImageInfo() {
   ImagePanelTexts texts = DescribeImage(application_.currentImage);
   EnableItem(IDC_CONVERT, true);
   for (int id : kPanelIds) EnableItem(id, true);
   EnableItem(IDC_INTEGRITY, texts.canCheckIntegrity);
   EnableItem(IDC_SHOW_FILES, true);
-  SetItemText(IDC_GEOMETRY, texts.geometry);
-  SetItemText(IDC_CHECKSUM, texts.checksum);
-  SetItemText(IDC_FREE_SPACE, texts.freeSpace);
-  SetItemText(IDC_TOTAL_SIZE, texts.totalSize);
+  window_.SetItemText(IDC_GEOMETRY, texts.geometry);
+  window_.SetItemText(IDC_CHECKSUM, texts.checksum);
+  window_.SetItemText(IDC_FREE_SPACE, texts.freeSpace);
+  window_.SetItemText(IDC_TOTAL_SIZE, texts.totalSize);
 }
 
-void CMainDlg::ApplyAdvancedMode() {
+void MainDlgDisplay::ApplyAdvancedMode() {
   bool advanced = application_.settings.m_advancedMode != 0;
   const ModeLayout& layout = advanced ? kAdvancedLayout : kNormalLayout;
   constexpr UINT kSizeOnly = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
-  ::SetWindowPos(Window(), nullptr, 0, 0, ScaledX(layout.windowWidth), ScaledY(layout.windowHeight), kSizeOnly);
+  ::SetWindowPos(window_.Window(), nullptr, 0, 0, ScaledX(layout.windowWidth), ScaledY(layout.windowHeight), kSizeOnly);
   for (int group : {IDC_READ_GROUP, IDC_WRITE_GROUP}) {
-    ::SetWindowPos(Item(group), nullptr, 0, 0, ScaledX(layout.groupWidth), ScaledY(layout.groupHeight), kSizeOnly);
+    ::SetWindowPos(window_.Item(group), nullptr, 0, 0, ScaledX(layout.groupWidth), ScaledY(layout.groupHeight), kSizeOnly);
   }
   ShowItem(IDC_CONVERT, advanced);
   ShowItem(IDC_INTEGRITY, advanced);
   ShowItem(IDC_SHOW_FILES, advanced);
 }
 
-void CMainDlg::RememberExtension(const std::string& path) {
-  // The save dialog's filter index: 1 .imz, 2 .img, 3 .exe.
-  uint32_t& last = application_.settings.m_lastUsedExt;
-  switch (FormOfPath(path)) {
-    case ImageForm::Compressed: last = 1; break;
-    case ImageForm::Plain: last = 2; break;
-    case ImageForm::SelfExtracting: last = 3; break;
-    case ImageForm::Unknown: break;
+void MainDlgDisplay::RememberExtension(const std::string& path) {
+  // The save dialog's filter index counts the forms it offers (1 .imz, 2 .img, 3 .exe, ...).
+  const ImageForm* form = FormOfPath(path);
+  uint32_t index = 0;
+  for (const ImageForm* offered : ImageForms()) {
+    if (!offered->Writable()) continue;
+    ++index;
+    if (offered == form) application_.settings.m_lastUsedExt = index;
   }
 }
-
-bool CMainDlg::OpenAsSource(const std::string& path) { return application_.OpenAsSource(path); }

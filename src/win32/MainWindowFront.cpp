@@ -57,7 +57,7 @@ void MainWindowFront::PlaySuccessSound(bool waitUntilDone) {
 }
 
 void MainWindowFront::ShowBadSectorReport(const BadSectorReportModel& report) {
-  CBadSectorDlg dialog(dialog_->Context(), report, ReadDamagedFiles(dialog_->CurrentImagePath()));
+  CBadSectorDlg dialog(dialog_->Context(), report);
   dialog.RunModal(dialog_->Window());
 }
 
@@ -68,4 +68,4 @@ void MainWindowFront::ShowCommandLineHelp() {
   dialog.RunModal(dialog_->Window());
 }
 
-void MainWindowFront::ShowSourceImage() { dialog_->ShowSourceImage(); }
+void MainWindowFront::ShowSourceImage() { dialog_->Display().ShowSourceImage(); }

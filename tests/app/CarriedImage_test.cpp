@@ -6,7 +6,7 @@
 
 #include "app/CarriedImage.h"
 #include "base/Texts.h"
-#include "image/ImageStream.h"
+#include "image/ImageWriter.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 

@@ -1,6 +1,8 @@
 // The track engine over the simulated drive: whole disks in every format and image form, emergency reading,
 // recreation of bad sectors, formatting progress, every refusal, and cancellation in each phase.
-#include "app/DiskJobs.h"
+#include "app/DiskReadJob.h"
+#include "app/DiskWriteJob.h"
+
 
 #include <gtest/gtest.h>
 
@@ -13,14 +15,14 @@
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
-#include "floppy/LinuxFloppyDevice.h"
-#include "floppy/NtFloppyDevice.h"
-#include "floppy/SimulatedLinuxSyscalls.h"
-#include "floppy/SimulatedNtSyscalls.h"
-#include "floppy/SimulatedVwin32Syscalls.h"
-#include "floppy/Vwin32FloppyDevice.h"
-#include "image/ImageStream.h"
-#include "image/Trailer.h"
+#include "floppy/linux/LinuxFloppyDevice.h"
+#include "floppy/nt/NtFloppyDevice.h"
+#include "floppy/virtual/SimulatedLinuxSyscalls.h"
+#include "floppy/virtual/SimulatedNtSyscalls.h"
+#include "floppy/virtual/SimulatedVwin32Syscalls.h"
+#include "floppy/vwin32/Vwin32FloppyDevice.h"
+#include "image/ImageReader.h"
+#include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 #include "support/Waiting.h"

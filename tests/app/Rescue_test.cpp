@@ -8,13 +8,15 @@
 #include <random>
 
 #include "app/Application.h"
-#include "app/DiskJobs.h"
+#include "app/DiskReadJob.h"
+
+#include "base/BadSectorMarker.h"
 #include "base/Format.h"
 #include "base/Texts.h"
-#include "image/Conversion.h"
+#include "image/Integrity.h"
 #include "floppy/FloppyFixtures.h"
-#include "floppy/NtFloppyDevice.h"
-#include "floppy/SimulatedNtSyscalls.h"
+#include "floppy/nt/NtFloppyDevice.h"
+#include "floppy/virtual/SimulatedNtSyscalls.h"
 #include "image/RescueMap.h"
 #include "settings/HiveRegistry.h"
 #include "support/FakeApplicationFront.h"

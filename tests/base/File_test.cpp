@@ -116,4 +116,54 @@ TEST_F(FileSeam, OneLockHolderAtATimeAndTheLockFollowsASave) {
   EXPECT_EQ(Read(path), "disk 2");
 }
 
+// A run of new files: the last step refuses a name that another process took meanwhile, and a file that was
+// there is replaced only when asked and only if it is a file.
+TEST_F(FileSeam, NewFilesNeverReplaceWhatAppearedMeanwhile) {
+  using P = FileSave::Placing;
+  const struct {
+    const char* what;
+    P placing;
+    bool before, meanwhile, folder, saved;  // a file has the name before Begin, between Begin and Commit
+  } cases[] = {{"a free name", P::New, false, false, false, true},
+               {"a name taken before", P::New, true, false, false, false},
+               {"a name taken meanwhile", P::New, false, true, false, false},
+               {"a file replaced when asked", P::NewOrFile, true, false, false, true},
+               {"a folder, replacing asked", P::NewOrFile, false, false, true, false}};
+  const std::string target = dir + "/新文件.txt";
+  const std::filesystem::path targetPath(std::u8string(target.begin(), target.end()));
+  DeferredSync sync;
+  sync.Watch(dir);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(targetPath);
+    if (c.before) Write(target, "theirs");
+    if (c.folder) std::filesystem::create_directory(targetPath);
+    FileSave save;
+    const bool begun = save.Begin(target, c.placing) == FileSave::Start::Ready && save.Write("ours", 4);
+    if (c.meanwhile) Write(target, "theirs");
+    EXPECT_EQ(begun && save.Commit(), c.saved);
+    if (!c.folder) {
+      EXPECT_EQ(Read(target), c.saved ? "ours" : "theirs");
+      EXPECT_EQ(save.Error(), c.saved ? FileError::None : FileError::Exists);
+    }
+    if (c.saved) sync.Add(target);
+    auto entries = std::filesystem::directory_iterator(std::filesystem::path(dir));
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "a temporary file was left";
+  }
+  EXPECT_TRUE(sync.Finish());
+}
+
+TEST(FileNames, OnlyWindowsTakesNamesForDevices) {
+#ifdef _WIN32
+  constexpr bool kWindows = true;
+#else
+  constexpr bool kWindows = false;
+#endif
+  const std::pair<const char*, bool> cases[] = {{"CON", true},      {"aux.c", true},    {"com1.txt", true},
+                                                {"LPT9", true},     {"nul .txt", true}, {"CONOUT$", true},
+                                                {"console", false}, {"com10", false},   {"com0", false},
+                                                {"readme.nul", false}};
+  for (const auto& [name, device] : cases) EXPECT_EQ(DeviceName(name), device && kWindows) << name;
+}
+
 }  // namespace

@@ -5,13 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "base/File.h"
 #include "base/Version.h"
-#include "image/Signatures.h"
+#include "image/forms/SelfExtractor.h"
+#include "image/forms/Signatures.h"
 #include "support/ImageTestSupport.h"
 #include "support/ProgramsFixture_posix.h"
 
@@ -19,7 +21,14 @@ namespace {
 
 using Cli = ProgramsTest;
 
+// After the path of a self-extractor that is not there: where the program looks for one, how to get one.
+const std::string kStubLookup =
+    "，不能创建自解压映像文件。\n自解压程序是 Windows 构建的 diskelle-sfx.exe，依次取自 $DISKELLE_SFX 所指定的文件、"
+    "程序旁边的 diskelle-sfx.exe 和程序目录的 ../share/diskelle/diskelle-sfx.exe。\n请安装 diskelle 软件包，或在配置时用 "
+    "-DDISKELLE_SFX_FILE=<diskelle-sfx.exe 的路径> 构建本程序。\n";
+
 TEST_F(Cli, HelpAndUnusableCommandLines) {
+  env["LC_ALL"] = "zh_CN.UTF-8";
   ProgramRun none = Diskelle({});
   EXPECT_EQ(none.exitCode, 0);
   EXPECT_EQ(none.out.rfind("diskelle /i <输入文件> | /o <输出文件> [参数]\n", 0), 0u);
@@ -62,6 +71,46 @@ TEST_F(Cli, HelpAndUnusableCommandLines) {
     } else {
       EXPECT_EQ(run.err.rfind(c.errorText + "diskelle /i", 0), 0u) << run.err;
     }
+  }
+}
+
+// Each program's help speaks the locale's language, chosen as man(1) chooses the manual page; the messages
+// stay Chinese.
+TEST_F(Cli, HelpFollowsTheLocaleInBothPrograms) {
+  struct Case {
+    const char* lcAll;
+    const char* lcMessages;
+    const char* lang;
+    bool chinese;
+  } cases[] = {
+      {"", "", "zh_CN.UTF-8", true},
+      {"", "zh_TW.UTF-8", "en_US.UTF-8", true},
+      {"C", "zh_CN.UTF-8", "zh_CN.UTF-8", false},
+      {"", "", "en_GB.UTF-8", false},
+      {"", "", "", false},
+  };
+  std::size_t helpLines = 0;
+  for (const Case& c : cases) {
+    env["LC_ALL"] = c.lcAll;
+    env["LC_MESSAGES"] = c.lcMessages;
+    env["LANG"] = c.lang;
+    ProgramRun diskelle = Diskelle({"--help"});
+    ProgramRun vfloppy = Vfloppy({"--help"});
+    ProgramRun vfloppyUnusable = Vfloppy({"shows"});
+    const std::string diskelleHead = c.chinese ? "diskelle /i <输入文件> | /o <输出文件> [参数]\n"
+                                               : "diskelle /i <input> | /o <output> [switches]\n";
+    const std::string vfloppyHead = c.chinese ? "用法:\n  vfloppy create <文件>" : "usage:\n  vfloppy create FILE";
+    EXPECT_EQ(diskelle.exitCode, 0);
+    EXPECT_EQ(diskelle.out.rfind(diskelleHead, 0), 0u) << c.lang << "\n" << diskelle.out;
+    // Both languages say the same things, line for line.
+    std::size_t lines = static_cast<std::size_t>(std::count(diskelle.out.begin(), diskelle.out.end(), '\n'));
+    EXPECT_EQ(lines, helpLines == 0 ? lines : helpLines) << c.lang;
+    helpLines = lines;
+    EXPECT_EQ(vfloppy.exitCode, 0);
+    EXPECT_EQ(vfloppy.out.rfind(vfloppyHead, 0), 0u) << c.lang << "\n" << vfloppy.out;
+    EXPECT_EQ(vfloppyUnusable.exitCode, 2);
+    EXPECT_EQ(vfloppyUnusable.err, vfloppy.out);
+    EXPECT_EQ(Diskelle({Path("missing.img")}).err.rfind("不能打开 " + Path("missing.img") + "。\n", 0), 0u) << c.lang;
   }
 }
 
@@ -177,7 +226,7 @@ TEST_F(Cli, OutputFoldersThatCannotBeWrittenAreRefusedBeforeAnyWork) {
 
 TEST_F(Cli, TextsFromFilesAndArgumentsReachTheTerminalEscaped) {
   std::string image = Path("esc\x1b[2J.img");
-  WriteWhole(image, ImageFileBytes(ImageForm::Plain, FloppyBytes(737280),
+  WriteWhole(image, ImageFileBytes(&kRawForm, FloppyBytes(737280),
                                    Block("[FileVersion 003] [Description \x1b]0;title\x07 two\nlines\x01] "
                                          "[SectorsPerTrack 9] [Tracks 80]")));
   ProgramRun shown = Diskelle({image});
@@ -256,7 +305,7 @@ TEST_F(Cli, DamagedImagesAndDrivesFailWithTheirMessages) {
   std::filesystem::copy_file(DISKELLE_CLI, Path("lone/diskelle"));
   ProgramRun noStub = Exec(Path("lone/diskelle"), {"/c", "/i", image, "/o", Path("self.exe")});
   EXPECT_EQ(noStub.exitCode, 1);
-  EXPECT_EQ(noStub.err, "程序文件中没有包含自解压程序，不能创建自解压映像文件。\n");
+  EXPECT_EQ(noStub.err, "没有找到自解压程序 " + Path("share/diskelle/diskelle-sfx.exe") + kStubLookup);
   EXPECT_FALSE(FileExists(Path("self.exe")));
 }
 
@@ -279,8 +328,7 @@ TEST_F(Cli, SelfExtractingImagesTakeTheStubThatTheEnvironmentNames) {
   env["DISKELLE_SFX"] = Path("missing.exe");
   ProgramRun missing = Diskelle({"/c", "/i", image, "/o", Path("other.exe")});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.err, "不能读取自解压程序文件 " + Path("missing.exe") +
-                             " ($DISKELLE_SFX 所指定的文件，或程序旁边的 diskelle-sfx.exe)，不能创建自解压映像文件。\n");
+  EXPECT_EQ(missing.err, "没有找到自解压程序 " + Path("missing.exe") + kStubLookup);
   EXPECT_FALSE(FileExists(Path("other.exe")));
 
   // A large file named by mistake is not read to its end: reading a TiB (sparse) would take far longer than the
@@ -293,6 +341,41 @@ TEST_F(Cli, SelfExtractingImagesTakeTheStubThatTheEnvironmentNames) {
   EXPECT_EQ(large.err, Path("large.exe") + " 不是自解压程序 (diskelle-sfx.exe)，不能创建自解压映像文件。\n"
                                            "请用 $DISKELLE_SFX 指定自解压程序文件。\n");
   EXPECT_FALSE(FileExists(Path("other.exe")));
+}
+
+// Only a command that changes a setting makes the settings file, its lock and its folder: everything else
+// leaves a fresh home as it was, and a missing file reads as the defaults.
+TEST_F(Cli, OnlyChangingASettingWritesTheSettingsFile) {
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "720", "--fill", "zero"});
+  const std::string home = Path("home");
+  std::filesystem::create_directory(home);
+  env["DISKELLE_REGISTRY"] = "";
+  env["XDG_CONFIG_HOME"] = "";
+  env["HOME"] = home;
+  const std::string image = Path("disk.img");
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+  } cases[] = {
+      {{"/r", "/o", image}, 0},
+      {{"--version"}, 0},
+      {{"--help"}, 0},
+      {{"--settings"}, 0},
+      {{"--files", image}, 0},
+      {{image}, 0},
+      {{"/t", "/i", image}, 0},
+      {{"/c", "/i", image, "/o", Path("disk.imz")}, 0},
+      {{"--set", "NoSuchSetting=1"}, 2},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = Diskelle(c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.args[0] << ": " << run.err;
+    EXPECT_TRUE(std::filesystem::is_empty(home)) << c.args[0];
+  }
+  ProgramRun set = Diskelle({"--set", "Emergency=1"});
+  ASSERT_EQ(set.exitCode, 0) << set.err;
+  EXPECT_TRUE(FileExists(home + "/.config/diskelle/registry.reg"));
+  EXPECT_TRUE(Contains(Diskelle({"--settings"}).out, "\nEmergency = 1 (默认: 0)\n"));
 }
 
 // Installed, the program finds the stub in share/diskelle beside its bin folder; a stub beside the program (a

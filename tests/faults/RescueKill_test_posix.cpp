@@ -18,6 +18,7 @@
 #include "base/Texts.h"
 #include "support/MapfileReader.h"
 #include "support/ProgramsFixture_posix.h"
+#include "support/SmallFileSystem_posix.h"
 
 namespace {
 
@@ -142,29 +143,6 @@ TEST_F(RescueKill, CtrlCKeepsTheLastCheckpointOrTheFileThatWasThere) {
     }
   }
 }
-
-// A folder of its own small file system (tmpfs), unmounted at the end.
-class SmallFileSystem {
- public:
-  SmallFileSystem(const std::string& folder, const char* size) : folder_(folder) {
-    ::mkdir(folder.c_str(), 0700);
-    mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) == 0;
-    if (!mounted_) why_ = std::strerror(errno);
-  }
-  ~SmallFileSystem() {
-    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
-  }
-  bool Mounted() const { return mounted_; }
-  const std::string& Why() const { return why_; }
-  bool Resize(const char* size) {
-    return ::mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT, (std::string("size=") + size).c_str()) == 0;
-  }
-
- private:
-  std::string folder_;
-  bool mounted_ = false;
-  std::string why_;
-};
 
 // A checkpoint that finds no room fails the rescue, which keeps the checkpoint before it; with room again,
 // --resume goes on from there.

@@ -9,7 +9,7 @@
 
 #include "base/LittleEndian.h"
 #include "filesystem/Extraction.h"
-#include "floppy/Fat12.h"
+#include "filesystem/Fat12.h"
 #include "support/ImageTestSupport.h"
 
 namespace {
@@ -17,7 +17,8 @@ namespace {
 TEST(Extraction, NamesAreMadeSafe) {
   const std::pair<std::string, std::string> cases[] = {
       {"", "_"}, {".", "_"}, {"..", "_"}, {"a/b", "a_b"}, {"..\\..\\x", ".._.._x"},
-      {"C:", "C_"}, {"tab\there\x7f", "tab_here_"}, {"中文 名.txt", "中文 名.txt"}};
+      {"C:", "C_"}, {"tab\there\x7f", "tab_here_"}, {"中文 名.txt", "中文 名.txt"},
+      {"what?*<>|\"", "what______"}, {"dots...", "dots.._"}, {"space ", "space_"}, {".hidden", ".hidden"}};
   for (const auto& [name, safe] : cases) EXPECT_EQ(SafeFileName(name), safe) << name;
 }
 
@@ -49,7 +50,9 @@ TEST_F(ExtractionTest, NothingOutsideTheFolderOrExistingIsTouched) {
   std::vector<int> all{0, 1, 2, 3, 4};
 
   for (bool replace : {false, true}) {
-    std::vector<ExtractResult> results = ExtractEntries(*volume, all, out, replace);
+    ExtractOptions options;
+    options.replace = replace;
+    std::vector<ExtractResult> results = ExtractEntries(*volume, all, out, options).results;
     ASSERT_EQ(results.size(), 5u);
     EXPECT_EQ(results[3].outcome, ExtractOutcome::Exists);
     EXPECT_EQ(results[4].outcome, replace ? ExtractOutcome::Written : ExtractOutcome::Exists);

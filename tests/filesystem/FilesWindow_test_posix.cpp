@@ -9,7 +9,7 @@
 #include "base/File.h"
 #include "filesystem/ExtractionRun.h"
 #include "filesystem/FileRows.h"
-#include "image/BadSectorMarker.h"
+#include "base/BadSectorMarker.h"
 #include "support/ImageTestSupport.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <map>
 
-#include "FloppyFixtures.h"
-#include "floppy/AbsentNtSyscalls.h"
-#include "floppy/NtFloppyDevice.h"
-#include "floppy/VirtualFloppyFile.h"
+#include "floppy/FloppyFixtures.h"
+#include "floppy/nt/AbsentNtSyscalls.h"
+#include "floppy/nt/NtFloppyDevice.h"
+#include "floppy/virtual/VirtualFloppyFile.h"
 #include "support/FakeMessageBoxes.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "floppy/Fat12.h"
-#include "floppy/VirtualFloppy.h"
+#include "filesystem/Fat12.h"
+#include "floppy/virtual/VirtualFloppy.h"
 
 inline std::vector<uint8_t> SectorPattern(int64_t sector, uint8_t salt = 0) {
   std::vector<uint8_t> bytes(kSectorBytes);

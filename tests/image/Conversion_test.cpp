@@ -6,31 +6,26 @@
 #include <chrono>
 #include <filesystem>
 
+#include "base/BadSectorMarker.h"
+#include "base/Format.h"
 #include "base/Texts.h"
-#include "image/SelfExtractor.h"
-#include "image/Trailer.h"
+#include "image/RescueMap.h"
+#include "image/forms/SelfExtractor.h"
+#include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 #include "support/Waiting.h"
 
 namespace {
 
-const char* Extension(ImageForm form) {
-  switch (form) {
-    case ImageForm::Plain: return ".img";
-    case ImageForm::Compressed: return ".imz";
-    case ImageForm::SelfExtracting: return ".exe";
-    case ImageForm::Unknown: break;
-  }
-  return ".bin";
-}
+const char* Extension(const ImageForm* form) { return form ? form->extensions[0].data() : ".bin"; }
 
 // The raw image inside a file's bytes, taken apart by hand: the stub of an .exe is the test stub, and its
 // image stream ends where the first item behind it starts (or the settings block, when there is none).
-std::optional<std::string> RawOf(const std::string& file, ImageForm form, bool withTrailer) {
+std::optional<std::string> RawOf(const std::string& file, const ImageForm* form, bool withTrailer) {
   std::string body = withTrailer ? file.substr(0, file.size() - kTrailerBytes) : file;
-  if (form == ImageForm::Plain) return body;
-  if (form == ImageForm::Compressed) return Bzip2Decompress(body);
+  if (form == &kRawForm) return body;
+  if (form == &kBzip2Form) return Bzip2Decompress(body);
   std::string stub = TestStub();
   if (body.compare(0, stub.size(), stub) != 0) return std::nullopt;
   std::size_t blockAt = body.size() - kSettingsBlockBytes;
@@ -61,7 +56,7 @@ class Conversion : public ImageFolder {
     to.m_state = ImageState::Target;
     if (from.LoadInfo(source, boxes) != 0 || to.CheckExtension() == 0) return -10;
     ImageBuffer buffer;
-    if (LoadImageFile(from, buffer, boxes) != 0) return -11;
+    if (LoadConversionSource(from, buffer, boxes) != 0) return -11;
     return SaveImageFile(from, to, buffer, options, boxes);
   }
 
@@ -71,15 +66,15 @@ class Conversion : public ImageFolder {
 };
 
 TEST_F(Conversion, EveryFormToEveryFormKeepsTheRawBytesAndTheTrailerFields) {
-  const ImageForm forms[] = {ImageForm::Plain, ImageForm::Compressed, ImageForm::SelfExtracting};
+  const ImageForm* const forms[] = {&kRawForm, &kBzip2Form, &kSelfExtractingForm};
   std::string raw = FloppyBytes(737280, 7);
   std::string trailer = Block(
       "[FileVersion 003] [Description \xD7\xAA\xBB\xBB ] test\x01] [SectorsPerTrack 9] [Tracks 80] [TotalBytes 730112] "
       "[FreeBytes 1024] [Checksum 0x1]");
-  for (ImageForm from : forms) {
+  for (const ImageForm* from : forms) {
     std::string source = Path(std::string("source") + Extension(from));
     WriteWhole(source, ImageFileBytes(from, raw, trailer));
-    for (ImageForm to : forms) {
+    for (const ImageForm* to : forms) {
       std::string target = Path(std::string("target") + Extension(from) + Extension(to));
       FakeMessageBoxes boxes;
       ASSERT_EQ(Convert(source, target, boxes), 0) << source << " to " << target;
@@ -87,8 +82,8 @@ TEST_F(Conversion, EveryFormToEveryFormKeepsTheRawBytesAndTheTrailerFields) {
       std::string file = ReadWhole(target);
       ASSERT_GT(file.size(), static_cast<std::size_t>(kTrailerBytes));
       EXPECT_EQ(RawOf(file, to, true), raw) << target;
-      if (to != ImageForm::Plain) {
-        std::size_t streamAt = to == ImageForm::SelfExtracting ? TestStub().size() : 0;
+      if (to != &kRawForm) {
+        std::size_t streamAt = to == &kSelfExtractingForm ? TestStub().size() : 0;
         EXPECT_EQ(file.compare(streamAt, 7, "BZh91AY"), 0) << target;
       }
       TrailerFields fields = ParseTrailer(reinterpret_cast<const uint8_t*>(file.data() + file.size() - kTrailerBytes));
@@ -107,7 +102,7 @@ TEST_F(Conversion, EveryFormToEveryFormKeepsTheRawBytesAndTheTrailerFields) {
 
 TEST_F(Conversion, AnImageIsConvertedOntoItself) {
   std::string raw = FloppyBytes(368640, 2);
-  for (ImageForm form : {ImageForm::Plain, ImageForm::Compressed, ImageForm::SelfExtracting}) {
+  for (const ImageForm* form : {&kRawForm, &kBzip2Form, &kSelfExtractingForm}) {
     std::string path = Path(std::string("self") + Extension(form));
     WriteWhole(path, ImageFileBytes(form, raw, ""));
     FakeMessageBoxes boxes;
@@ -119,7 +114,7 @@ TEST_F(Conversion, AnImageIsConvertedOntoItself) {
 TEST_F(Conversion, CompatibleModeAsksBeforeAnImgWithoutTrailer) {
   std::string raw = FloppyBytes(368640, 4);
   std::string source = Path("source.imz");
-  WriteWhole(source, ImageFileBytes(ImageForm::Compressed, raw, Block("[FileVersion 003] [Description d\x01]")));
+  WriteWhole(source, ImageFileBytes(&kBzip2Form, raw, Block("[FileVersion 003] [Description d\x01]")));
   struct Case {
     const char* target;
     bool suppress;
@@ -185,8 +180,7 @@ TEST_F(Conversion, NoFailureLeavesAFileAndAnExistingTargetSurvives) {
   } cases[] = {
       {"folder missing", source, Path("missing/x.imz"), program, "", kTextCannotCreate, "不能创建 {target}。"},
       // Carriers other than the program's own file are stub files, and their messages say so.
-      {"no program", source, Path("t1.exe"), Path("missing.bin"), "", 0,
-       "不能读取自解压程序文件 {program} ($DISKELLE_SFX 所指定的文件，或程序旁边的 diskelle-sfx.exe)，不能创建自解压映像文件。"},
+      {"no program", source, Path("t1.exe"), Path("missing.bin"), "", 0, FormatText(kTextStubFileMissing, {"{program}"})},
       {"no stub", source, Path("t2.exe"), noStub, "", 0, kNotAStub},
       {"signature in stub", source, Path("t3.exe"), badStub, "", 0, kNotAStub},
       {"stub too long", source, Path("t4.exe"), longStub, "", 0, kNotAStub},
@@ -219,6 +213,61 @@ TEST_F(Conversion, NoFailureLeavesAFileAndAnExistingTargetSurvives) {
   }
 }
 
+// A rescue's raw image keeps which sectors its markers stand for in its map: a conversion carries them only
+// where they are kept (a raw image with a map), refuses any other form before writing, and a raw image saved
+// whole takes away a map beside it that described an earlier image.
+TEST_F(Conversion, BadSectorsOfARescueTravelOnlyWhereTheyAreKept) {
+  constexpr std::size_t kSectors = 720;
+  std::string raw = FloppyBytes(kSectors * kSectorBytes, 3);
+  std::vector<bool> bad(kSectors, false);
+  for (std::size_t sector : {3u, 4u, 719u}) {
+    bad[sector] = true;
+    FillBadSectorMarker(reinterpret_cast<uint8_t*>(raw.data()) + sector * kSectorBytes);
+  }
+  const std::string rescue = Path("rescue.img");
+  WriteWhole(rescue, raw + FormatTrailer(CImageInfo{}));
+  const std::string map = RescueMapText(FinishedRescue(bad), 1);
+  WriteWhole(RescueMapPathOf(rescue), map);
+  const std::string whole = Path("whole.img");
+  WriteWhole(whole, raw + FormatTrailer(CImageInfo{}));
+
+  struct Case {
+    const char* name;
+    std::string source, target;
+    int result;
+    int message;              // 0: none
+    bool mapBesideTarget;     // afterwards
+  } cases[] = {
+      {"rescue to a raw image", rescue, Path("copy.img"), kSaveWithBadSectors, kTextConvertedWithBadSectors, true},
+      {"rescue to bzip2", rescue, Path("copy.imz"), -1, kTextBadSectorsNeedRawForm, false},
+      {"rescue to self-extracting", rescue, Path("copy.exe"), -1, kTextBadSectorsNeedRawForm, false},
+      {"whole image over an old rescue", whole, Path("old.img"), 0, 0, false},
+  };
+  WriteWhole(Path("old.img"), "an earlier rescue");
+  WriteWhole(RescueMapPathOf(Path("old.img")), map);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeMessageBoxes boxes;
+    EXPECT_EQ(Convert(c.source, c.target, boxes), c.result);
+    EXPECT_EQ(boxes.Boxes().empty() ? 0 : boxes.Boxes().back().textId, c.message);
+    EXPECT_EQ(FileExists(RescueMapPathOf(c.target)), c.mapBesideTarget);
+    if (c.result < 0) {
+      EXPECT_FALSE(FileExists(c.target));
+      continue;
+    }
+    EXPECT_EQ(ReadWhole(c.target).substr(0, raw.size()), raw);
+    if (c.mapBesideTarget) {
+      EXPECT_EQ(ReadWhole(RescueMapPathOf(c.target)), map);
+    }
+  }
+
+  // A map that cannot be read is no reason to pass the markers off as data.
+  WriteWhole(RescueMapPathOf(rescue), "not a map");
+  FakeMessageBoxes boxes;
+  EXPECT_EQ(Convert(rescue, Path("again.img"), boxes), -11);
+  EXPECT_FALSE(FileExists(Path("again.img")));
+}
+
 TEST_F(Conversion, LoadRefusesWhatIsNoFloppyImageOrCannotBeRead) {
   constexpr std::size_t kLimit = kImageBufferBytes;
   std::string stream = Bzip2Compress(FloppyBytes(368640, 6));
@@ -237,7 +286,7 @@ TEST_F(Conversion, LoadRefusesWhatIsNoFloppyImageOrCannotBeRead) {
       {"above-no-trailer.img", FloppyBytes(kLimit + 1), kTextImageLargerThan2MB, 0},
       {"limit.imz", Bzip2Compress(FloppyBytes(kLimit)) + trailer, 0, kLimit},
       {"above.imz", Bzip2Compress(FloppyBytes(kLimit + 1)) + trailer, kTextImageLargerThan2MB, 0},
-      {"above.exe", ImageFileBytes(ImageForm::SelfExtracting, FloppyBytes(3 * kLimit), trailer),
+      {"above.exe", ImageFileBytes(&kSelfExtractingForm, FloppyBytes(3 * kLimit), trailer),
        kTextImageLargerThan2MB, 0},
       {"damaged.imz", damaged + trailer, kTextImageReadFailed, 0},
       {"cut.imz", stream.substr(0, stream.size() - 100), kTextImageReadFailed, 0},

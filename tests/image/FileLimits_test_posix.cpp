@@ -8,8 +8,9 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
-#include "image/SelfExtractor.h"
-#include "image/Trailer.h"
+#include "image/DescriptionChange.h"
+#include "image/forms/SelfExtractor.h"
+#include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 
@@ -79,7 +80,7 @@ TEST_F(FullDisk, SavesThatRunOutOfSpaceKeepTheTarget) {
     CImageInfo source, to;
     FakeMessageBoxes boxes;
     ASSERT_EQ(to.SetTarget(target, boxes), 0);
-    ImageBuffer buffer{std::vector<uint8_t>(raw.begin(), raw.end()), raw.size()};
+    ImageBuffer buffer{std::vector<uint8_t>(raw.begin(), raw.end()), raw.size(), {}};
     int result;
     {
       FileSizeLimit limit(c.limit);

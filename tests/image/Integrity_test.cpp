@@ -3,8 +3,9 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/Conversion.h"
-#include "image/Trailer.h"
+#include "image/Integrity.h"
+#include "image/DescriptionChange.h"
+#include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 
@@ -45,7 +46,7 @@ TEST_F(ExistingImage, IntegrityCheckComparesTheStoredChecksum) {
   std::string noTrailer = Path("plain.img");
   WriteWhole(noTrailer, FloppyBytes(368640));
   std::string zero = Path("zero.imz");
-  WriteWhole(zero, ImageFileBytes(ImageForm::Compressed, FloppyBytes(368640),
+  WriteWhole(zero, ImageFileBytes(&kBzip2Form, FloppyBytes(368640),
                                   Block("[FileVersion 003] [Description z\x01] [Checksum 0]")));
   struct Case {
     std::string path;

@@ -4,7 +4,7 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/ImageInfo.h"
-#include "image/Trailer.h"
+#include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 

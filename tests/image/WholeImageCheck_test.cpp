@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "image/Conversion.h"
-#include "image/Trailer.h"
+#include "image/ImageInfo.h"
+#include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 
@@ -18,22 +18,22 @@ TEST_F(WholeImageCheck, ReadsTheWholeImageAndComparesItsChecksum) {
   const std::size_t kFloppy = 1474560;
   struct Case {
     const char* name;
-    ImageForm form;
+    const ImageForm* form;
     std::size_t rawBytes;
     Checksum checksum;
     int textId;  // 0: accepted
   } cases[] = {
-      {"disk.img", ImageForm::Plain, kFloppy, Checksum::Right, 0},
-      {"bare.img", ImageForm::Plain, kFloppy, Checksum::None, 0},
-      {"short.img", ImageForm::Plain, 1000, Checksum::Right, 0},
-      {"changed.img", ImageForm::Plain, kFloppy, Checksum::Wrong, 57699},
-      {"self.exe", ImageForm::SelfExtracting, kFloppy, Checksum::Right, 0},
-      {"changed.exe", ImageForm::SelfExtracting, kFloppy, Checksum::Wrong, 57699},
-      {"changed.imz", ImageForm::Compressed, kFloppy, Checksum::Wrong, 57699},
-      {"limit.img", ImageForm::Plain, kImageBufferBytes, Checksum::Right, 0},  // the trailer does not count
-      {"limit.imz", ImageForm::Compressed, kImageBufferBytes, Checksum::None, 0},
-      {"over.img", ImageForm::Plain, kImageBufferBytes + 1, Checksum::None, 57730},
-      {"over.imz", ImageForm::Compressed, kImageBufferBytes + 1, Checksum::Right, 57730},
+      {"disk.img", &kRawForm, kFloppy, Checksum::Right, 0},
+      {"bare.img", &kRawForm, kFloppy, Checksum::None, 0},
+      {"short.img", &kRawForm, 1000, Checksum::Right, 0},
+      {"changed.img", &kRawForm, kFloppy, Checksum::Wrong, 57699},
+      {"self.exe", &kSelfExtractingForm, kFloppy, Checksum::Right, 0},
+      {"changed.exe", &kSelfExtractingForm, kFloppy, Checksum::Wrong, 57699},
+      {"changed.imz", &kBzip2Form, kFloppy, Checksum::Wrong, 57699},
+      {"limit.img", &kRawForm, kImageBufferBytes, Checksum::Right, 0},  // the trailer does not count
+      {"limit.imz", &kBzip2Form, kImageBufferBytes, Checksum::None, 0},
+      {"over.img", &kRawForm, kImageBufferBytes + 1, Checksum::None, 57730},
+      {"over.imz", &kBzip2Form, kImageBufferBytes + 1, Checksum::Right, 57730},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

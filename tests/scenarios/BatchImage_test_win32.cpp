@@ -4,6 +4,7 @@
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
+#include "image/Integrity.h"
 #include "image/ImageInfo.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"

@@ -9,7 +9,6 @@
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
-#include "image/Conversion.h"
 #include "image/ImageInfo.h"
 #include "image/RescueMap.h"
 #include "support/FakeMessageBoxes.h"

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "base/File.h"
-#include "image/BadSectorMarker.h"
+#include "base/BadSectorMarker.h"
 #include "support/ImageTestSupport.h"
 #include "support/ZipTool.h"
 

@@ -10,7 +10,7 @@
 #include "Scenario_win32.h"
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
-#include "image/BadSectorMarker.h"
+#include "base/BadSectorMarker.h"
 #include "support/ImageTestSupport.h"
 #include "win32/BadSectorDlgRes.h"
 #include "win32/FilesDlgRes.h"

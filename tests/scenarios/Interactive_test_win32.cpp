@@ -5,6 +5,8 @@
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
 #include "image/Conversion.h"
+#include "image/Integrity.h"
+#include "image/DescriptionChange.h"
 #include "image/ImageInfo.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "base/File.h"
-#include "image/ImageForm.h"
-#include "image/SelfExtractor.h"
-#include "image/Signatures.h"
+#include "image/forms/ImageForm.h"
+#include "image/forms/SelfExtractor.h"
+#include "image/forms/Signatures.h"
 #include "support/FakeMessageBoxes.h"
 
 namespace {

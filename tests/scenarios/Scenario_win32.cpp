@@ -8,9 +8,9 @@
 
 #include "base/File.h"
 #include "base/Utf.h"
-#include "floppy/Fat12.h"
+#include "filesystem/Fat12.h"
 #include "floppy/FloppyFixtures.h"
-#include "floppy/VirtualFloppyFile.h"
+#include "floppy/virtual/VirtualFloppyFile.h"
 #include "image/ImageInfo.h"
 #include "settings/Settings.h"
 #include "support/FakeMessageBoxes.h"

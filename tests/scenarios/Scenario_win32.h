@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "floppy/VirtualFloppy.h"
+#include "floppy/virtual/VirtualFloppy.h"
 #include "support/Robot_win32.h"
 
 namespace scenario {

@@ -8,7 +8,7 @@
 
 #include "base/File.h"
 #include "image/ImageInfo.h"
-#include "image/SelfExtractor.h"
+#include "image/forms/SelfExtractor.h"
 
 namespace fs = std::filesystem;
 
@@ -131,15 +131,10 @@ std::string Block(std::string_view text) {
   return block;
 }
 
-std::string ImageFileBytes(ImageForm form, std::string_view raw, std::string_view trailer) {
+std::string ImageFileBytes(const ImageForm* form, std::string_view raw, std::string_view trailer) {
   std::string bytes;
-  switch (form) {
-    case ImageForm::Plain: bytes = raw; break;
-    case ImageForm::Compressed: bytes = Bzip2Compress(raw); break;
-    case ImageForm::SelfExtracting:
-      bytes = TestStub() + Bzip2Compress(raw) + std::string(kSettingsBlockBytes, '\0');
-      break;
-    case ImageForm::Unknown: break;
-  }
+  if (form == &kRawForm) bytes = raw;
+  if (form == &kBzip2Form) bytes = Bzip2Compress(raw);
+  if (form == &kSelfExtractingForm) bytes = TestStub() + Bzip2Compress(raw) + std::string(kSettingsBlockBytes, '\0');
   return bytes + std::string(trailer);
 }

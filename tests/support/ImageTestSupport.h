@@ -11,7 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "image/ImageForm.h"
+#include "image/forms/Bzip2Form.h"
+#include "image/forms/ImageForm.h"
+#include "image/forms/RawForm.h"
+#include "image/forms/SelfExtractingForm.h"
 
 class ImageFolder : public ::testing::Test {
  protected:
@@ -46,4 +49,4 @@ std::string Block(std::string_view text);
 
 // An image file's bytes built by hand, independently of the writer under test: raw, or its bzip2 stream
 // (behind the test stub and followed by an empty settings block for .exe), then trailer (may be empty).
-std::string ImageFileBytes(ImageForm form, std::string_view raw, std::string_view trailer);
+std::string ImageFileBytes(const ImageForm* form, std::string_view raw, std::string_view trailer);

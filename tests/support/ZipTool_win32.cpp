@@ -40,6 +40,7 @@ bool RunZipTool(const std::vector<std::string>& options, const std::string& arch
   for (const std::string& path : members) arguments.push_back(UnixPathOf(path));
   if (!StartUnixProgram(arguments)) return false;
   // Wine cannot wait for a Linux process, and its exit code never arrives. zip writes a temporary file and
-  // renames it to the archive once complete: the archive's appearing is its successful end.
-  return robot::WaitUntil([&] { return FileExists(archive); });
+  // renames it to the archive once complete: a non-empty archive is its successful end. (It first makes and
+  // removes an empty file of the archive's name to see that it may: a loaded machine shows that one too.)
+  return robot::WaitUntil([&] { return FileSize(archive).value_or(0) > 0; });
 }

@@ -15,7 +15,7 @@
 #include "app/CommandLine.h"
 #include "base/JobEvents.h"
 #include "base/Texts.h"
-#include "floppy/BadSectorReport.h"
+#include "app/BadSectorReport.h"
 #include "ui/ProgressDlg.h"
 #include "ui/ProgressDlgRes.h"
 #include "ui/WideText.h"

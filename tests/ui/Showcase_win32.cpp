@@ -10,7 +10,7 @@
 #include "app/Platform.h"
 #include "base/JobEvents.h"
 #include "base/WindowsMessageBoxes.h"
-#include "floppy/BadSectorReport.h"
+#include "app/BadSectorReport.h"
 #include "settings/Settings.h"
 #include "ui/ProgressDlg.h"
 #include "ui/WideText.h"

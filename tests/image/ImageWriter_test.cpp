@@ -1,0 +1,139 @@
+// The streaming writer and reader that the disk jobs use, block by block.
+#include "image/ImageReader.h"
+#include "image/ImageWriter.h"
+
+#include <gtest/gtest.h>
+
+#include "base/File.h"
+#include "base/Texts.h"
+#include "image/trailer/Trailer.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/ImageTestSupport.h"
+
+namespace {
+
+class ImageStream : public ImageFolder {
+ protected:
+  void SetUp() override {
+    ImageFolder::SetUp();
+    options.programPath = Path("program.bin");
+    WriteProgramFile(options.programPath);
+    options.selfExe = &selfExe;
+  }
+  SelfExeSettings selfExe;
+  ImageWriteOptions options;
+};
+
+TEST_F(ImageStream, WrittenBlockByBlockAndReadBackInOtherBlocks) {
+  const std::string raw = FloppyBytes(1474560, 12);
+  struct Case {
+    const char* name;
+    bool compatible;
+    bool trailer;
+  } cases[] = {
+      {"disk.img", false, true}, {"compatible.img", true, false}, {"disk.imz", true, true}, {"disk.exe", false, true}};
+  for (const Case& c : cases) {
+    std::string path = Path(c.name);
+    FakeMessageBoxes boxes;
+    options.compatible = c.compatible;
+    ImageWriter writer(boxes, options);
+    ASSERT_EQ(writer.Open(path), 0) << c.name;
+    EXPECT_FALSE(FileExists(path)) << c.name;  // nothing at the target before the file is complete
+    for (std::size_t at = 0; at < raw.size(); at += 9216) ASSERT_EQ(writer.Write(raw.data() + at, 9216), 0);
+    CImageInfo info;
+    info.m_description = "read from A:";
+    info.m_sectorsPerTrack = 18;
+    info.m_tracks = 80;
+    ASSERT_EQ(writer.Finish(info), 0) << c.name;
+    EXPECT_TRUE(boxes.Boxes().empty());
+
+    std::string file = ReadWhole(path);
+    EXPECT_EQ(info.m_hasTrailer, c.trailer ? 1 : 0) << c.name;
+    if (c.trailer) {
+      EXPECT_EQ(info.m_checksum, ReferenceCrc(std::string_view(file).substr(0, file.size() - kTrailerBytes)));
+      EXPECT_EQ(file.substr(file.size() - kTrailerBytes), FormatTrailer(info)) << c.name;
+    } else {
+      EXPECT_EQ(info.m_checksum, 0u);
+      EXPECT_EQ(file, raw);
+    }
+
+    ImageReader reader(boxes);
+    info.m_path = path;
+    ASSERT_EQ(reader.Open(info), 0) << c.name;
+    std::string back;
+    std::vector<char> chunk(5000);
+    for (int64_t got; (got = reader.Read(chunk.data(), chunk.size())) > 0;) back.append(chunk.data(), static_cast<std::size_t>(got));
+    // A plain file's trailer is no disk data: reading stops where the data ends.
+    EXPECT_EQ(back, raw) << c.name;
+    EXPECT_EQ(reader.Read(chunk.data(), chunk.size()), 0);
+    reader.Close();
+    EXPECT_TRUE(boxes.Boxes().empty());
+  }
+  EXPECT_EQ(FileNames().size(), 5u);
+}
+
+TEST_F(ImageStream, AbandonedWritersLeaveTheTargetAsItWas) {
+  for (const char* name : {"keep.img", "keep.imz", "keep.exe"}) {
+    std::string path = Path(name);
+    WriteWhole(path, "precious");
+    FakeMessageBoxes boxes;
+    {
+      ImageWriter writer(boxes, options);
+      ASSERT_EQ(writer.Open(path), 0);
+      ASSERT_EQ(writer.Write("abc", 3), 0);
+      writer.Abandon();
+      CImageInfo info;
+      EXPECT_EQ(writer.Finish(info), -1);  // nothing left to finish
+      EXPECT_EQ(writer.Write("abc", 3), -1);
+    }
+    {
+      ImageWriter destroyed(boxes, options);
+      ASSERT_EQ(destroyed.Open(path), 0);
+      ASSERT_EQ(destroyed.Write("abc", 3), 0);
+    }
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(ReadWhole(path), "precious") << name;
+  }
+  EXPECT_EQ(FileNames(), (std::vector<std::string>{"keep.exe", "keep.img", "keep.imz", "program.bin"}));
+}
+
+TEST_F(ImageStream, ReaderRefusals) {
+  std::string stream = Bzip2Compress(FloppyBytes(368640));
+  std::string damaged = stream;
+  damaged[stream.size() / 3] ^= 0x08;
+  WriteWhole(Path("damaged.imz"), damaged);
+  WriteWhole(Path("cut.exe"), TestStub() + stream.substr(0, stream.size() / 2));
+  WriteWhole(Path("nostream.exe"), TestStub());
+  WriteWhole(Path("notbzip.imz"), "definitely not bzip2");
+  WriteWhole(Path("other.txt"), "x");
+  struct Case {
+    const char* name;
+    int textId;  // of Open, or of the first failing Read
+    bool opens;
+  } cases[] = {
+      {"missing.img", kTextCannotOpen, false}, {"nostream.exe", kTextCannotOpen, false},
+      {"other.txt", kTextCannotOpen, false},   {"damaged.imz", kTextImageReadFailed, true},
+      {"cut.exe", kTextImageReadFailed, true}, {"notbzip.imz", kTextImageReadFailed, true},
+  };
+  for (const Case& c : cases) {
+    FakeMessageBoxes boxes;
+    ImageReader reader(boxes);
+    std::string path = Path(c.name);
+    CImageInfo image;
+    image.m_path = path;
+    ASSERT_EQ(reader.Open(image), c.opens ? 0 : -1) << c.name;
+    if (c.opens) {
+      std::vector<char> chunk(9216);
+      int64_t got = 0;
+      while ((got = reader.Read(chunk.data(), chunk.size())) > 0) {
+      }
+      EXPECT_EQ(got, -1) << c.name;
+    } else {
+      ASSERT_EQ(boxes.Boxes().size(), 1u);
+      EXPECT_EQ(boxes.Boxes()[0].text, "不能打开 " + path + "。");
+    }
+    EXPECT_EQ(boxes.Ids(), std::vector<int>{c.textId}) << c.name;
+  }
+}
+
+}  // namespace
