@@ -1,25 +1,13 @@
 #include "image/forms/ImageForm.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <vector>
 
 #include "base/Strings.h"
 #include "base/Texts.h"
-#include "image/forms/Bzip2Form.h"
-#include "image/forms/ImdForm.h"
-#include "image/forms/RawForm.h"
-#include "image/forms/SelfExtractingForm.h"
-#include "image/forms/Td0Form.h"
-#include "image/forms/ZipForm.h"
 
 namespace {
-
-// The order the file dialogs offer them in (a saved filter index counts in it): the first of several
-// forms of one extension is the one a save makes.
-constexpr std::array<const ImageForm*, 6> kForms = {&kBzip2Form,          &kZipForm, &kRawForm,
-                                                    &kSelfExtractingForm, &kImdForm, &kTd0Form};
 
 // The most first bytes any form looks at to tell itself from another of its extension.
 constexpr std::size_t kHeadBytes = 16;
@@ -35,10 +23,8 @@ bool Names(const ImageForm& form, const std::string& path) {
 
 bool FormWriter::Rewrite(File&, uint64_t, const void*, std::size_t) { return false; }
 
-std::span<const ImageForm* const> ImageForms() { return kForms; }
-
 const ImageForm* FormOfPath(const std::string& path) {
-  for (const ImageForm* form : kForms) {
+  for (const ImageForm* form : ImageForms()) {
     if (Names(*form, path)) return form;
   }
   return nullptr;
@@ -48,7 +34,7 @@ const ImageForm* FormOfFile(const std::string& path) {
   std::vector<uint8_t> head;
   bool headRead = false;
   const ImageForm* byExtension = nullptr;
-  for (const ImageForm* form : kForms) {
+  for (const ImageForm* form : ImageForms()) {
     if (!Names(*form, path)) continue;
     if (!form->recognises) {
       if (!byExtension) byExtension = form;
@@ -68,7 +54,7 @@ const ImageForm* FormOfFile(const std::string& path) {
 
 std::string FormExtensionNames(bool (*which)(const ImageForm&), std::string_view lastSeparator) {
   std::vector<std::string> names;
-  for (const ImageForm* form : kForms) {
+  for (const ImageForm* form : ImageForms()) {
     if (which && !which(*form)) continue;
     for (std::string_view extension : form->extensions) {
       std::string name(extension.substr(1));

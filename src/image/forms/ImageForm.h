@@ -1,7 +1,7 @@
 #pragma once
 // The image forms. Each names the extensions that choose it, says what may be done with it and how a file is
 // told from another form of the same extension, and reads and writes its raw image (the sectors in disk
-// order). Every form is a file of its own beside this one; ImageForms.cpp lists them. Messages, the save
+// order). Every form is a file of its own beside this one; FormTable.cpp lists them. Messages, the save
 // path and the trailer stay with the callers.
 
 #include <cstddef>
