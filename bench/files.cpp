@@ -17,6 +17,7 @@
 #include "Median.h"
 #include "StderrMessageBoxes.h"
 #include "base/File.h"
+#include "filesystem/FatVolume.h"
 #include "image/ImageSectors.h"
 
 namespace {

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "image/forms/ByteCursor.h"
+
 namespace {
 
 constexpr uint8_t kCommentEnd = 0x1A;
@@ -19,24 +21,6 @@ constexpr uint8_t kCompressed = 1, kDataError = 4;
 constexpr std::size_t kMostTracks = 2 * 256 * 2;
 
 constexpr uint8_t kMfm500 = 3, kMfm250 = 5;
-
-class Cursor {
- public:
-  explicit Cursor(std::span<const uint8_t> bytes, std::size_t at) : bytes_(bytes), at_(at) {}
-  bool AtEnd() const { return at_ == bytes_.size(); }
-  std::size_t At() const { return at_; }
-  // The next count bytes, or an empty span (and the cursor stays) when the file ends first.
-  std::span<const uint8_t> Take(std::size_t count) {
-    if (bytes_.size() - at_ < count) return {};
-    std::span<const uint8_t> taken = bytes_.subspan(at_, count);
-    at_ += count;
-    return taken;
-  }
-
- private:
-  std::span<const uint8_t> bytes_;
-  std::size_t at_;
-};
 
 ArchiveProblem Problem(ArchiveProblem::Kind kind, uint64_t offset, int cylinder = 0, int head = 0, int value = 0) {
   ArchiveProblem problem;
@@ -69,7 +53,7 @@ ArchiveParse ParseImd(std::span<const uint8_t> file) {
   if (end == file.end()) return Problem(Kind::CommentUnended, file.size());
   ArchivedDisk disk;
   disk.comment = CommentOf(file, static_cast<std::size_t>(end - file.begin()));
-  Cursor in(file, static_cast<std::size_t>(end - file.begin()) + 1);
+  ByteCursor in(file, static_cast<std::size_t>(end - file.begin()) + 1);
   while (!in.AtEnd()) {
     const std::size_t start = in.At();
     std::span<const uint8_t> head = in.Take(5);

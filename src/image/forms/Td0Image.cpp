@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/LittleEndian.h"
+#include "image/forms/ByteCursor.h"
 #include "image/forms/Td0Decompress.h"
 
 namespace {
@@ -37,21 +38,6 @@ ArchiveProblem TrackProblem(ArchiveProblem::Kind kind, const ArchivedTrack& trac
   problem.head = track.head;
   return problem;
 }
-
-class Cursor {
- public:
-  explicit Cursor(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-  std::span<const uint8_t> Take(std::size_t count) {
-    if (bytes_.size() - at_ < count) return {};
-    std::span<const uint8_t> taken = bytes_.subspan(at_, count);
-    at_ += count;
-    return taken;
-  }
-
- private:
-  std::span<const uint8_t> bytes_;
-  std::size_t at_ = 0;
-};
 
 // Unpacks a sector's data block (its encoding byte first) into out, which has the sector's size; false when
 // the block does not fill it exactly.
@@ -117,7 +103,7 @@ ArchiveParse ParseTd0(std::span<const uint8_t> file) {
     if (!unpacked) return Problem(Kind::TooLarge);
     body = *unpacked;
   }
-  Cursor in(body);
+  ByteCursor in(body);
 
   if (stepping & kCommentFollows) {
     std::span<const uint8_t> commentHeader = in.Take(kCommentHeaderBytes);
