@@ -53,7 +53,26 @@ char16_t Folded(char16_t unit) {
   return static_cast<char16_t>(unit + run.delta);
 }
 
+// The letter whose folding is unit, else unit itself. A letter two capitals fold to (s from S and long s)
+// takes the one of a run of letters, not the lone variant.
+char16_t Upper(char16_t unit) {
+  char16_t lone = unit;
+  for (const FoldRun& run : kFoldRuns) {
+    const int from = unit - run.delta;
+    if (from < run.first || from > run.last || (from - run.first) % run.step != 0) continue;
+    if (run.first != run.last) return static_cast<char16_t>(from);
+    if (lone == unit) lone = static_cast<char16_t>(from);
+  }
+  return lone;
+}
+
 }  // namespace
+
+std::string UpperCasedName(std::string_view name) {
+  std::u16string units = Utf8ToUtf16(name);
+  for (char16_t& unit : units) unit = Upper(unit);
+  return Utf16ToUtf8(units);
+}
 
 std::string FoldedName(std::string_view name) {
   std::u16string units = Utf8ToUtf16(name);
