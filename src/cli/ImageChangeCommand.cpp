@@ -125,14 +125,15 @@ int ChangeImage(const ChangeCommand& command, ImageChange& image, const std::fun
     return kExitOperationFailed;
   }
   std::optional<std::vector<uint8_t>> volume = writer->Finish();
-  if (!volume || image.Save(*volume, command.write, command.boxes) != 0) return kExitOperationFailed;
-  return kExitDone;
+  const int saved = volume ? image.Save(*volume, command.write, command.boxes, command.cancel) : -1;
+  if (saved == kSaveCancelled) std::fprintf(command.err, "%s\n", kTextChangeCancelled);
+  return saved == 0 ? kExitDone : kExitOperationFailed;
 }
 
 std::optional<int> RunChangeCommand(const std::vector<std::string>& arguments, IMessageBoxes& boxes, std::FILE* err,
-                                    const ImageWriteOptions& write) {
+                                    const ImageWriteOptions& write, const std::atomic<bool>* cancel) {
   if (arguments.size() < 2) return std::nullopt;
-  const ChangeCommand command{arguments, boxes, err, write};
+  const ChangeCommand command{arguments, boxes, err, write, cancel};
   const std::string& name = arguments[1];
   if (name == "--new") return RunNewImage(command);
   if (name == "--add") return RunAdd(command);

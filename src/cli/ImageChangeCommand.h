@@ -5,6 +5,7 @@
 // image with bad sectors or changed by another process meanwhile); 2 an unusable command line, name or image.
 // Nothing is saved unless the whole change is done.
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -24,6 +25,7 @@ struct ChangeCommand {
   IMessageBoxes& boxes;
   std::FILE* err;
   ImageWriteOptions write;  // the settings a new image (compatible mode) and an .exe are written with
+  const std::atomic<bool>* cancel;  // Ctrl-C: once set, the change is not saved
 };
 
 struct ChangeArguments {
@@ -54,7 +56,7 @@ int ChangeImage(const ChangeCommand& command, ImageChange& image, const std::fun
 
 // The exit status when arguments ask for one of the commands, nullopt when they ask for none.
 std::optional<int> RunChangeCommand(const std::vector<std::string>& arguments, IMessageBoxes& boxes, std::FILE* err,
-                                    const ImageWriteOptions& write);
+                                    const ImageWriteOptions& write, const std::atomic<bool>* cancel);
 
 int RunNewImage(const ChangeCommand& command);
 int RunAdd(const ChangeCommand& command);

@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
   write.compatible = application.settings.m_compatible != 0;
   write.selfExe = &application.selfExeSettings;
   write.programPath = services.programPath;
-  if (std::optional<int> exitCode = RunChangeCommand(arguments, boxes, stderr, write)) {
+  if (std::optional<int> exitCode = RunChangeCommand(arguments, boxes, stderr, write, &interrupted)) {
     return front.CloseOutput(*exitCode);
   }
 

@@ -53,13 +53,15 @@ char16_t Folded(char16_t unit) {
   return static_cast<char16_t>(unit + run.delta);
 }
 
-// The letter whose folding is unit, else unit itself. A letter two capitals fold to (s from S and long s)
-// takes the one of a run of letters, not the lone variant.
+// The capital of a letter: the letter that folds to what it folds to (final sigma's is sigma's). Where two
+// fold to one, a run's letter wins over a lone variant (M over the micro sign); capital sharp s is no simple
+// capital of sharp s.
 char16_t Upper(char16_t unit) {
+  const char16_t folded = Folded(unit);
   char16_t lone = unit;
   for (const FoldRun& run : kFoldRuns) {
-    const int from = unit - run.delta;
-    if (from < run.first || from > run.last || (from - run.first) % run.step != 0) continue;
+    const int from = folded - run.delta;
+    if (from < run.first || from > run.last || (from - run.first) % run.step != 0 || from == 0x1E9E) continue;
     if (run.first != run.last) return static_cast<char16_t>(from);
     if (lone == unit) lone = static_cast<char16_t>(from);
   }

@@ -89,7 +89,8 @@ ChangeOpen ImageChange::New(const std::string& path, const FloppyGeometry& geome
   return sectors_.empty() ? ChangeOpen::Unusable : ChangeOpen::Ready;
 }
 
-int ImageChange::Save(const std::vector<uint8_t>& sectors, ImageWriteOptions write, IMessageBoxes& boxes) {
+int ImageChange::Save(const std::vector<uint8_t>& sectors, ImageWriteOptions write, IMessageBoxes& boxes,
+                      const std::atomic<bool>* cancel) {
   CImageInfo source = info_;
   const SectorReader read = [&sectors](int64_t sector) -> const uint8_t* {
     return sector >= 0 && static_cast<std::size_t>(sector + 1) * kSectorBytes <= sectors.size()
@@ -106,10 +107,13 @@ int ImageChange::Save(const std::vector<uint8_t>& sectors, ImageWriteOptions wri
   SaveOptions options;
   options.write = std::move(write);
   options.suppress = true;
+  options.cancel = cancel;
   ImageBuffer buffer;
   buffer.bytes = sectors;
   buffer.count = sectors.size();
-  if (SaveImageFile(source, info_, buffer, options, boxes) != 0) return -1;
+  if (const int saved = SaveImageFile(source, info_, buffer, options, boxes); saved != 0) {
+    return saved == kSaveCancelled ? kSaveCancelled : -1;
+  }
   const ImageForm* form = FormOfPath(info_.m_path);
   info_ = source;
   info_.m_hasTrailer = form && form->trailer == TrailerUse::UnlessCompatible && options.write.compatible ? 0 : 1;

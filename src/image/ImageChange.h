@@ -4,6 +4,7 @@
 // saved anew through the one save path in its own form, with its description, a new checksum and the free
 // space of the changed disk. A rescue's image is never changed: its bad sectors are the evidence of damage.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -39,9 +40,11 @@ class ImageChange {
   // The disk's sectors as loaded (or zeros for a new image).
   const std::vector<uint8_t>& Sectors() const { return sectors_; }
 
-  // Saves sectors as the image: 0, or -1 after the save's message; the file at the path is then as it was.
-  // compatible is the setting for a new image; an image changed keeps its own choice of a trailer.
-  int Save(const std::vector<uint8_t>& sectors, ImageWriteOptions options, IMessageBoxes& boxes);
+  // Saves sectors as the image: 0, kSaveCancelled once cancel is set (nothing shown), or -1 after the save's
+  // message; the file at the path is then as it was. compatible is the setting for a new image; an image
+  // changed keeps its own choice of a trailer.
+  int Save(const std::vector<uint8_t>& sectors, ImageWriteOptions options, IMessageBoxes& boxes,
+           const std::atomic<bool>* cancel = nullptr);
   // Lets other changes have the image (also done when the object ends).
   void Release() { lock_.Release(); }
 
