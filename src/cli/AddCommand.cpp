@@ -1,6 +1,7 @@
 // --add [--force] <image> <file|folder>... [--to <folder on the disk>]: files, and folders with everything in
 // them, put on the image's disk with their times.
 #include "app/CommandLine.h"
+#include "base/Texts.h"
 #include "cli/ImageChangeCommand.h"
 #include "filesystem/FileTexts.h"
 
@@ -10,7 +11,7 @@ int RunAdd(const ChangeCommand& command) {
   if (parsed->operands.size() < 2) return RefuseCommandLine(command);
   const std::vector<std::string> sources(parsed->operands.begin() + 1, parsed->operands.end());
   const HostTree tree = GatherHostTree(sources);
-  if (const int status = SayTreeProblems(command, tree)) return status;
+  if (const int status = SayTreeProblems(command.boxes, tree)) return status;
   ImageChange image;
   if (const int status = OpenForChange(command, image, parsed->operands[0])) return status;
   const auto to = parsed->values.find("--to");
@@ -19,8 +20,9 @@ int RunAdd(const ChangeCommand& command) {
     FatWriter::Folder folder = FatWriter::kRoot;
     if (const FatChange found = writer.FindFolder(under, &folder); found != FatChange::Done) {
       ShowChangeRefused(command.boxes, found, under);
-      return ExitStatusOf(found);
+      return StatusOf(found);
     }
-    return SayTreeRefusals(command, tree, AddHostTree(writer, folder, tree, parsed->force), under);
+    return SayTreeRefusals(command.boxes, tree, AddHostTree(writer, folder, tree, parsed->force), under,
+                           kTextChangeUseForce);
   });
 }

@@ -23,7 +23,7 @@ int RunDelete(const ChangeCommand& command) {
       const FatChange change = writer.Remove(path);
       if (change == FatChange::Done) continue;
       ShowChangeRefused(command.boxes, change, path);
-      status = std::max(status, ExitStatusOf(change));
+      status = std::max(status, StatusOf(change));
     }
     return status;
   });

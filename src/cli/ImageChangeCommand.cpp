@@ -56,44 +56,6 @@ std::optional<ChangeArguments> ParseChangeArguments(const ChangeCommand& command
   return parsed;
 }
 
-int ExitStatusOf(FatChange change) {
-  return change == FatChange::Done ? kExitDone : change == FatChange::BadName ? kExitUnusable : kExitOperationFailed;
-}
-
-int SayTreeProblems(const ChangeCommand& command, const HostTree& tree) {
-  for (const HostTreeProblem& problem : tree.problems) {
-    switch (problem.problem) {
-      case HostProblem::BadName:
-        ShowError(command.boxes, kTextChangeBadName, {problem.source, NameFaultText(problem.fault)});
-        break;
-      case HostProblem::NotFileOrFolder: ShowError(command.boxes, kTextChangeNotFileOrFolder, {problem.source}); break;
-      case HostProblem::FolderUnreadable: ShowError(command.boxes, kTextChangeFolderUnreadable, {problem.source}); break;
-    }
-  }
-  return tree.problems.empty() ? kExitDone : kExitUnusable;
-}
-
-int SayTreeRefusals(const ChangeCommand& command, const HostTree& tree, const std::vector<TreeItemRefused>& refused,
-                    const std::string& under) {
-  int status = kExitDone;
-  bool exists = false;
-  for (const TreeItemRefused& refusal : refused) {
-    // Named by where it would have gone on the disk.
-    std::string path;
-    for (int i = refusal.item; i >= 0; i = tree.items[static_cast<std::size_t>(i)].parent) {
-      path = tree.items[static_cast<std::size_t>(i)].name + (path.empty() ? "" : "/" + path);
-    }
-    if (!under.empty()) path = under + "/" + path;
-    const HostTreeItem& item = tree.items[static_cast<std::size_t>(refusal.item)];
-    ShowChangeRefused(command.boxes, refusal.change, refusal.change == FatChange::Unreadable ? item.source : path,
-                      item.folder);
-    exists = exists || (refusal.change == FatChange::Exists && !item.folder);
-    status = std::max(status, ExitStatusOf(refusal.change));
-  }
-  if (exists) std::fprintf(command.err, "%s\n", kTextChangeUseForce);
-  return status;
-}
-
 int OpenForChange(const ChangeCommand& command, ImageChange& image, const std::string& path) {
   switch (image.Open(path, command.boxes, kWaitForOtherChange)) {
     case ChangeOpen::Ready: return kExitDone;
@@ -107,25 +69,9 @@ int OpenForChange(const ChangeCommand& command, ImageChange& image, const std::s
 }
 
 int ChangeImage(const ChangeCommand& command, ImageChange& image, const std::function<int(FatWriter&)>& change) {
-  std::vector<FatFinding> faults;
-  std::optional<FatWriter> writer = FatWriter::Open(image.Sectors(), &faults);
-  if (!writer) {
-    for (const FatFinding& fault : faults) command.boxes.Show(0, TerminalSafe(FindingText(fault)), MessageIcon::Exclamation);
-    if (faults.empty()) {
-      command.boxes.Show(0, FormatText(kTextFilesNoVolume, {command.boxes.ShownArgument(image.Path())}), MessageIcon::Error);
-    } else {
-      ShowError(command.boxes, kTextChangeFaulty, {image.Path()});
-    }
-    return kExitUnusable;
-  }
-  if (const int status = change(*writer)) return status;
-  if (std::optional<FatSpace> space = writer->Shortfall()) {
-    ShowError(command.boxes, kTextChangeNoRoom,
-              {static_cast<long long>(space->neededBytes), static_cast<long long>(space->freeBytes)});
-    return kExitOperationFailed;
-  }
-  std::optional<std::vector<uint8_t>> volume = writer->Finish();
-  const int saved = volume ? image.Save(*volume, command.write, command.boxes, command.cancel) : -1;
+  std::vector<uint8_t> volume = image.Sectors();
+  if (const int status = ChangeVolume(volume, image.Path(), command.boxes, change)) return status;
+  const int saved = image.Save(volume, command.write, command.boxes, command.cancel);
   if (saved == kSaveCancelled) std::fprintf(command.err, "%s\n", kTextChangeCancelled);
   return saved == 0 ? kExitDone : kExitOperationFailed;
 }

@@ -17,6 +17,7 @@
 #include "base/MessageBoxes.h"
 #include "filesystem/FatFromFolder.h"
 #include "filesystem/FatWriter.h"
+#include "filesystem/VolumeChange.h"
 #include "image/ImageChange.h"
 #include "image/ImageWriter.h"
 
@@ -39,13 +40,6 @@ std::optional<ChangeArguments> ParseChangeArguments(const ChangeCommand& command
                                                     const std::vector<std::string_view>& valued, bool force);
 // Prints the usage: the exit status of an unusable command line.
 int RefuseCommandLine(const ChangeCommand& command);
-
-int ExitStatusOf(FatChange change);
-// Says what in the tree FAT cannot take: 2 when anything, else 0.
-int SayTreeProblems(const ChangeCommand& command, const HostTree& tree);
-// Says which items the tree's adding refused: their exit status (0 for none).
-int SayTreeRefusals(const ChangeCommand& command, const HostTree& tree, const std::vector<TreeItemRefused>& refused,
-                    const std::string& under);
 
 // Opens the image at path for a change (waiting a while for another change to end): 0, or the exit status
 // after the message.

@@ -19,6 +19,6 @@ int RunLabel(const ChangeCommand& command) {
   return ChangeImage(command, image, [&](FatWriter& writer) {
     const FatChange change = writer.SetLabel(text, LocalTimeNow());
     if (change != FatChange::Done) ShowChangeRefused(command.boxes, change, text);
-    return ExitStatusOf(change);
+    return StatusOf(change);
   });
 }

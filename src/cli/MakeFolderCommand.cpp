@@ -34,7 +34,7 @@ int RunMakeFolder(const ChangeCommand& command) {
       }
       if (change == FatChange::Done) continue;
       ShowChangeRefused(command.boxes, change, path, true);
-      status = std::max(status, ExitStatusOf(change));
+      status = std::max(status, StatusOf(change));
     }
     return status;
   });

@@ -44,7 +44,7 @@ int RunNewImage(const ChangeCommand& command) {
     for (const std::string& name : *names) paths.push_back(folder + "/" + name);
     tree = GatherHostTree(paths);
   }
-  if (const int status = SayTreeProblems(command, tree)) return status;
+  if (const int status = SayTreeProblems(command.boxes, tree)) return status;
 
   ImageChange image;
   switch (image.New(parsed->operands[0], *geometry, parsed->force, command.boxes)) {
@@ -59,9 +59,9 @@ int RunNewImage(const ChangeCommand& command) {
     if (label != parsed->values.end()) {
       if (const FatChange change = writer.SetLabel(label->second, LocalTimeNow()); change != FatChange::Done) {
         ShowChangeRefused(command.boxes, change, label->second);
-        return ExitStatusOf(change);
+        return StatusOf(change);
       }
     }
-    return SayTreeRefusals(command, tree, AddHostTree(writer, FatWriter::kRoot, tree, false), "");
+    return SayTreeRefusals(command.boxes, tree, AddHostTree(writer, FatWriter::kRoot, tree, false), "");
   });
 }
