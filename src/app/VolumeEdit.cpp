@@ -103,6 +103,22 @@ int VolumeEdit::Save(const ImageWriteOptions& options, IMessageBoxes& boxes) {
   return 0;
 }
 
+std::vector<NewImageFormat> NewImageFormats() {
+  std::vector<NewImageFormat> formats;
+  for (const FloppyFormat& format : FloppyFormats()) {
+    const FloppyGeometry geometry{format.tracks, format.sectorsPerTrack};
+    const int kb = geometry.SizeKb();
+    std::string name = std::to_string(kb) + " KB";
+    if (kb >= 1000) {
+      std::string fraction = std::to_string(kb % 1000 + 1000).substr(1);
+      fraction.erase(fraction.find_last_not_of('0') + 1);
+      name = std::to_string(kb / 1000) + (fraction.empty() ? "" : "." + fraction) + " MB";
+    }
+    formats.push_back({geometry, name});
+  }
+  return formats;
+}
+
 int MakeBlankImage(const std::string& path, const FloppyGeometry& geometry, const std::string& label,
                    const ImageWriteOptions& options, IMessageBoxes& boxes) {
   ImageChange image;

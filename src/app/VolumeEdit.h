@@ -42,6 +42,15 @@ class VolumeEdit {
   bool unsaved_ = false;
 };
 
+// The formats a new image may have, as the File menu's dialog lists them ("1.44 MB"), and the one it offers
+// first.
+struct NewImageFormat {
+  FloppyGeometry geometry;
+  std::string name;
+};
+std::vector<NewImageFormat> NewImageFormats();
+inline constexpr int kNewImageDefaultKb = 1440;
+
 // The image of a blank disk of geometry, with a label when one is given, saved at path (replacing a file
 // there): 0, or the status of the refusal (a label FAT cannot hold) or the save after its message.
 int MakeBlankImage(const std::string& path, const FloppyGeometry& geometry, const std::string& label,

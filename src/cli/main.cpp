@@ -85,11 +85,7 @@ int main(int argc, char** argv) {
     return front.CloseOutput(*exitCode);
   }
 
-  ImageWriteOptions write;
-  write.compatible = application.settings.m_compatible != 0;
-  write.selfExe = &application.selfExeSettings;
-  write.programPath = services.programPath;
-  if (std::optional<int> exitCode = RunChangeCommand(arguments, boxes, stderr, write, &interrupted)) {
+  if (std::optional<int> exitCode = RunChangeCommand(arguments, boxes, stderr, application.WriteOptions(), &interrupted)) {
     return front.CloseOutput(*exitCode);
   }
 
