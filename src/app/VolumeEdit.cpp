@@ -1,6 +1,7 @@
 #include "app/VolumeEdit.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/HostFiles.h"
 #include "base/Texts.h"
@@ -134,5 +135,5 @@ int MakeBlankImage(const std::string& path, const FloppyGeometry& geometry, cons
     return StatusOf(change);
   });
   if (status != kChangeDone) return status;
-  return image.Save(volume, options, boxes) == 0 ? kChangeDone : kChangeRefused;
+  return image.Save(std::move(volume), options, boxes) == 0 ? kChangeDone : kChangeRefused;
 }

@@ -9,7 +9,8 @@
 
 #include "base/File.h"
 
-enum class HostKind { Missing, File, Folder, Other };
+// (Not "Folder": Windows' shell headers declare a type of that name.)
+enum class HostKind { Missing, File, Directory, Other };
 struct HostItem {
   HostKind kind = HostKind::Missing;  // what the path leads to, links followed
   bool link = false;                  // the path itself is a symbolic link (or another reparse point)

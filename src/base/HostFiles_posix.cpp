@@ -23,7 +23,7 @@ HostItem InfoOfHostPath(const std::string& path) {
   HostItem item;
   struct stat own {};
   item.link = ::lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
-  item.kind = S_ISREG(info.st_mode) ? HostKind::File : S_ISDIR(info.st_mode) ? HostKind::Folder : HostKind::Other;
+  item.kind = S_ISREG(info.st_mode) ? HostKind::File : S_ISDIR(info.st_mode) ? HostKind::Directory : HostKind::Other;
   item.size = static_cast<uint64_t>(info.st_size);
   item.modified = LocalTimeOf(info.st_mtime);
   return item;

@@ -20,7 +20,7 @@ HostItem InfoOfHostPath(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!::GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return {};
   HostItem item;
-  item.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? HostKind::Folder
+  item.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? HostKind::Directory
               : (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) ? HostKind::Other
                                                                  : HostKind::File;
   item.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;

@@ -1,6 +1,7 @@
 #include "cli/ImageChangeCommand.h"
 
 #include <chrono>
+#include <utility>
 
 #include "app/CommandLine.h"
 #include "base/Strings.h"
@@ -71,7 +72,7 @@ int OpenForChange(const ChangeCommand& command, ImageChange& image, const std::s
 int ChangeImage(const ChangeCommand& command, ImageChange& image, const std::function<int(FatWriter&)>& change) {
   std::vector<uint8_t> volume = image.Sectors();
   if (const int status = ChangeVolume(volume, image.Path(), command.boxes, change)) return status;
-  const int saved = image.Save(volume, command.write, command.boxes, command.cancel);
+  const int saved = image.Save(std::move(volume), command.write, command.boxes, command.cancel);
   if (saved == kSaveCancelled) std::fprintf(command.err, "%s\n", kTextChangeCancelled);
   return saved == 0 ? kExitDone : kExitOperationFailed;
 }

@@ -35,7 +35,7 @@ int RunNewImage(const ChangeCommand& command) {
   if (parsed->operands.size() == 2) {
     const std::string& folder = parsed->operands[1];
     const std::optional<std::vector<std::string>> names =
-        InfoOfHostPath(folder).kind == HostKind::Folder ? NamesInFolder(folder) : std::nullopt;
+        InfoOfHostPath(folder).kind == HostKind::Directory ? NamesInFolder(folder) : std::nullopt;
     if (!names) {
       ShowError(command.boxes, kTextChangeFolderUnreadable, {folder});
       return kExitUnusable;

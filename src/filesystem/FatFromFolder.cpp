@@ -29,7 +29,7 @@ HostTree GatherHostTree(const std::vector<std::string>& paths) {
     Pending next = std::move(pending.back());
     pending.pop_back();
     const HostItem item = InfoOfHostPath(next.source);
-    const bool usable = item.kind == HostKind::File || (item.kind == HostKind::Folder && (next.given || !item.link));
+    const bool usable = item.kind == HostKind::File || (item.kind == HostKind::Directory && (next.given || !item.link));
     if (!usable) {
       tree.problems.push_back({next.source, HostProblem::NotFileOrFolder});
       continue;
@@ -38,8 +38,8 @@ HostTree GatherHostTree(const std::vector<std::string>& paths) {
       tree.problems.push_back({next.source, HostProblem::BadName, fault});
       continue;
     }
-    tree.items.push_back({next.source, next.name, next.parent, item.kind == HostKind::Folder, item.size, item.modified});
-    if (item.kind != HostKind::Folder) continue;
+    tree.items.push_back({next.source, next.name, next.parent, item.kind == HostKind::Directory, item.size, item.modified});
+    if (item.kind != HostKind::Directory) continue;
     const std::optional<std::vector<std::string>> names = NamesInFolder(next.source);
     if (!names) {
       tree.problems.push_back({next.source, HostProblem::FolderUnreadable});

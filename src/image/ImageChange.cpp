@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 #include "base/BadSectorMarker.h"
 #include "base/Texts.h"
@@ -89,7 +90,7 @@ ChangeOpen ImageChange::New(const std::string& path, const FloppyGeometry& geome
   return sectors_.empty() ? ChangeOpen::Unusable : ChangeOpen::Ready;
 }
 
-int ImageChange::Save(const std::vector<uint8_t>& sectors, ImageWriteOptions write, IMessageBoxes& boxes,
+int ImageChange::Save(std::vector<uint8_t> sectors, ImageWriteOptions write, IMessageBoxes& boxes,
                       const std::atomic<bool>* cancel) {
   CImageInfo source = info_;
   const SectorReader read = [&sectors](int64_t sector) -> const uint8_t* {
@@ -109,15 +110,15 @@ int ImageChange::Save(const std::vector<uint8_t>& sectors, ImageWriteOptions wri
   options.suppress = true;
   options.cancel = cancel;
   ImageBuffer buffer;
-  buffer.bytes = sectors;
   buffer.count = sectors.size();
+  buffer.bytes = std::move(sectors);
   if (const int saved = SaveImageFile(source, info_, buffer, options, boxes); saved != 0) {
     return saved == kSaveCancelled ? kSaveCancelled : -1;
   }
   const ImageForm* form = FormOfPath(info_.m_path);
   info_ = source;
   info_.m_hasTrailer = form && form->trailer == TrailerUse::UnlessCompatible && options.write.compatible ? 0 : 1;
-  sectors_ = sectors;
+  sectors_ = std::move(buffer.bytes);
   created_ = false;
   if (!lock_.Held()) lock_.Acquire(info_.m_path);
   return 0;

@@ -43,7 +43,7 @@ class ImageChange {
   // Saves sectors as the image: 0, kSaveCancelled once cancel is set (nothing shown), or -1 after the save's
   // message; the file at the path is then as it was. compatible is the setting for a new image; an image
   // changed keeps its own choice of a trailer.
-  int Save(const std::vector<uint8_t>& sectors, ImageWriteOptions options, IMessageBoxes& boxes,
+  int Save(std::vector<uint8_t> sectors, ImageWriteOptions options, IMessageBoxes& boxes,
            const std::atomic<bool>* cancel = nullptr);
   // Lets other changes have the image (also done when the object ends).
   void Release() { lock_.Release(); }
