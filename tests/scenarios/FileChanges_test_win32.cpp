@@ -105,19 +105,24 @@ TEST_F(FileChanges, TheFilesWindowChangesTheDiskAndSavesItWhenAsked) {
   ASSERT_TRUE(ChooseInFileDialog(open, WidePath("报告 1998.doc")));
   ASSERT_TRUE(DropFiles(files, {WidePath("dropped.txt")}));
   const std::vector<std::wstring> all{L"dropped.txt", L"数据", L"报告 1998.doc"};
-  ASSERT_TRUE(WaitUntil([&] { return Names(files).size() == 3; })) << Names(files).size();
+  std::vector<std::wstring> sorted = all;
+  std::sort(sorted.begin(), sorted.end());
+  ASSERT_TRUE(WaitUntil([&] { return Names(files) == sorted; })) << Names(files).size();
   // Deleted: the first row, chosen with the keyboard, after the question.
   ASSERT_TRUE(FocusControl(files, IDC_FILES_LIST) && PressKey(::GetDlgItem(files, IDC_FILES_LIST), VK_HOME));
   ASSERT_TRUE(WaitUntil([&] {
     return ::SendMessageW(::GetDlgItem(files, IDC_FILES_LIST), LVM_GETSELECTEDCOUNT, 0, 0) == 1;
   }));
-  const std::wstring first = robot::ListViewRows(::GetDlgItem(files, IDC_FILES_LIST)).front().front();
+  const std::vector<std::vector<std::wstring>> rows = robot::ListViewRows(::GetDlgItem(files, IDC_FILES_LIST));
+  ASSERT_FALSE(rows.empty() || rows.front().empty());
+  const std::wstring first = rows.front().front();
   ASSERT_TRUE(robot::ClickButton(files, IDC_FILES_DELETE));
   HWND question = WaitForMessageBox(process.Id());
   ASSERT_NE(question, nullptr);
   Answer(question, IDYES);
   ASSERT_TRUE(WaitUntil([&] { return Names(files).size() == 2; }));
-  EXPECT_EQ(std::count(Names(files).begin(), Names(files).end(), first), 0);
+  const std::vector<std::wstring> left = Names(files);
+  EXPECT_EQ(std::count(left.begin(), left.end(), first), 0);
   // Nothing reaches the image before 保存.
   EXPECT_EQ(DiskOf(image), (std::map<std::string, uint64_t>{{"label", 0}}));
   ASSERT_TRUE(robot::ClickButton(files, IDC_FILES_SAVE));
