@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 
 #include "app/VolumeEdit.h"
+#include "base/File.h"
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "support/FakeMessageBoxes.h"
@@ -39,7 +39,9 @@ TEST_F(VolumeEditing, ChangesReachTheImageOnlyWhenSaved) {
   const std::string image = Path("disk.imz");
   ASSERT_EQ(MakeBlankImage(image, {80, 18}, "lab 1998", {}, boxes), 0);
   WriteWhole(Path("Report 1998.doc"), "report");
-  std::filesystem::create_directories(Path("Lab data/raw"));
+  // Through the program's own call: the folder's path is UTF-8, which std::filesystem takes as ANSI on Windows.
+  ASSERT_EQ(MakeFolder(Path("Lab data")), FolderMade::Made);
+  ASSERT_EQ(MakeFolder(Path("Lab data/raw")), FolderMade::Made);
   WriteWhole(Path("Lab data/raw/run 1.dat"), std::string(5000, 'r'));
   const std::string blank = ReadWhole(image);
 
