@@ -111,12 +111,18 @@ OperationOutcome Application::CheckCurrentIntegrity() {
                                                                                : OperationOutcome::Failed;
 }
 
+ImageWriteOptions Application::WriteOptions() const {
+  ImageWriteOptions options;
+  options.compatible = settings.m_compatible != 0;
+  options.selfExe = &selfExeSettings;
+  options.programPath = services_.programPath;
+  return options;
+}
+
 OperationOutcome Application::RunConversion() {
   SaveOptions options;
   options.suppress = settings.m_suppress != 0;
-  options.write.compatible = settings.m_compatible != 0;
-  options.write.selfExe = &selfExeSettings;
-  options.write.programPath = services_.programPath;
+  options.write = WriteOptions();
   progress.Reset();
   options.cancel = &progress.cancelRequested;
   ConversionJob job(conversionSource, conversionTarget, options, services_.boxes);

@@ -17,6 +17,7 @@
 #include "app/BadSectorReport.h"
 #include "floppy/FloppyDevice.h"
 #include "image/ImageInfo.h"
+#include "image/ImageWriter.h"
 #include "settings/RegistryBackend.h"
 #include "settings/Settings.h"
 
@@ -92,6 +93,8 @@ class Application : public ICommandLineHost {
   ResumePolicy resumePolicy = ResumePolicy::Ask;
 
   const ApplicationServices& Services() const { return services_; }
+  // How the program writes an image it makes: compatible mode, the self-extractor's settings and stub.
+  ImageWriteOptions WriteOptions() const;
 
  private:
   // Runs a started disk job's progress and the steps after it; true on success.

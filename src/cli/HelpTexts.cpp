@@ -26,6 +26,7 @@ DiskelleHelpTexts DiskelleHelp(HelpLanguage language) {
             {{kTextHelpSettingsGroup, {kTextHelpListSettings, kTextHelpSetSetting, kTextHelpAssociate,
                                        kTextHelpUnassociate}},
              {kTextHelpFilesGroup, {kTextHelpFiles, kTextHelpExtract}},
+             {kTextHelpChangeGroup, {kTextHelpNewImage, kTextHelpAdd, kTextHelpMakeFolder, kTextHelpDelete, kTextHelpLabel}},
              {kTextHelpEnvironment, {kTextHelpEnvironmentDrives, kTextHelpEnvironmentDelay,
                                      kTextHelpEnvironmentRegistry, kTextHelpEnvironmentCodePage,
                                      kTextHelpEnvironmentSfx, kTextHelpEnvironmentLanguage}},
@@ -66,6 +67,16 @@ DiskelleHelpTexts DiskelleHelp(HelpLanguage language) {
          "(ok, damaged bad/sectors, unknown)",
          "--extract [--force] <image> <folder> [path...]  write the files (all or the ones named) with their "
          "times into the folder; damaged files too (with marker blocks); existing files are kept unless --force"}},
+       {"Changing the files on a disk (nothing is saved unless the whole change is done):",
+        {"--new <image> [--format 360|720|800|1200|1440|1680] [--label <text>] [--force] [<folder>]  make an image "
+         "of a blank disk as this program formats one (1440 by default), holding the files and folders of the "
+         "folder; an existing file is replaced only with --force",
+         "--add [--force] <image> <file|folder>... [--to <folder on the disk>]  put files, and folders with "
+         "everything in them, on the image's disk with their times; an existing file is replaced only with "
+         "--force, a folder never",
+         "--mkdir <image> <path>...  make folders on the disk (and the folders above them as needed)",
+         "--delete <image> <path>...  remove files, and folders with everything in them, from the disk",
+         "--label <image> <text>  set the disk's volume label (an empty text removes it)"}},
        {"Environment variables:",
         {"$DISKELLE_DRIVE_A, $DISKELLE_DRIVE_B  a virtual floppy file that replaces floppy drive A: or B: "
          "(default: /dev/fd0, /dev/fd1); a block device (such as the USB floppy drive /dev/sdb) is used as that "

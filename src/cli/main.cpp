@@ -13,6 +13,7 @@
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "cli/FileCommands.h"
+#include "cli/ImageChangeCommand.h"
 #include "cli/SelfExtractorStub.h"
 #include "cli/SettingsCommands.h"
 #include "cli/Signals.h"
@@ -81,6 +82,10 @@ int main(int argc, char** argv) {
   }
 
   if (std::optional<int> exitCode = RunFileCommand(arguments, boxes, stdout, stderr, &interrupted)) {
+    return front.CloseOutput(*exitCode);
+  }
+
+  if (std::optional<int> exitCode = RunChangeCommand(arguments, boxes, stderr, application.WriteOptions(), &interrupted)) {
     return front.CloseOutput(*exitCode);
   }
 

@@ -4,21 +4,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "filesystem/FatNames.h"
 #include "filesystem/NameFolding.h"
 
 namespace {
-
-// The steps of a path as a user gives it: empty steps (a leading, doubled or trailing '/') left out.
-std::vector<std::string> Steps(const std::string& path) {
-  std::vector<std::string> steps;
-  for (std::size_t at = 0; at <= path.size();) {
-    std::size_t slash = path.find('/', at);
-    if (slash == std::string::npos) slash = path.size();
-    if (slash > at) steps.push_back(path.substr(at, slash - at));
-    at = slash + 1;
-  }
-  return steps;
-}
 
 // The entry's last path step as the listing writes it.
 std::string ListedName(const FatEntry& entry) {
@@ -244,7 +233,7 @@ std::vector<int> SelectEntries(const FatVolume& volume, const std::vector<std::s
   for (std::size_t i = 0; i < entries.size(); ++i) children[entries[i].parent + 1].push_back(static_cast<int>(i));
   std::vector<int> named;
   for (const std::string& path : paths) {
-    const std::vector<std::string> steps = Steps(path);
+    const std::vector<std::string> steps = DiskPathSteps(path);
     if (steps.empty()) return SelectEntries(volume, {}, missing);  // "/": the whole disk
     std::vector<int> level{-1};
     for (std::size_t s = 0; s < steps.size() && !level.empty(); ++s) {

@@ -1,16 +1,12 @@
 #include "filesystem/FatNames.h"
 
+#include <algorithm>
+
 #include "base/CodePage.h"
 #include "base/LittleEndian.h"
 #include "base/Utf.h"
 
 namespace {
-
-constexpr uint8_t kLowerBase = 0x08;
-constexpr uint8_t kLowerExtension = 0x10;
-constexpr uint8_t kLastLongEntry = 0x40;
-// Where the 13 UTF-16 units of a long-name entry lie.
-constexpr int kUnitOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
 
 // Trailing spaces cut; ASCII letters lowered when asked, leaving the second byte of a double-byte character
 // (which may look like a letter) alone.
@@ -28,13 +24,23 @@ std::string NamePart(const uint8_t* bytes, int size, bool lower) {
   return part;
 }
 
+}  // namespace
+
+std::vector<std::string> DiskPathSteps(std::string_view path) {
+  std::vector<std::string> steps;
+  for (std::size_t at = 0; at <= path.size();) {
+    const std::size_t slash = std::min(path.find('/', at), path.size());
+    if (slash > at) steps.emplace_back(path.substr(at, slash - at));
+    at = slash + 1;
+  }
+  return steps;
+}
+
 uint8_t ShortNameChecksum(const uint8_t* entry) {
   uint8_t sum = 0;
   for (int i = 0; i < 11; ++i) sum = static_cast<uint8_t>(((sum & 1) << 7) + (sum >> 1) + entry[i]);
   return sum;
 }
-
-}  // namespace
 
 std::string ShortNameOf(const uint8_t* entry) {
   uint8_t first[8];
@@ -58,8 +64,8 @@ void LongNameCollector::Add(const uint8_t* entry) {
     expected_ = -1;
     return;
   }
-  for (int i = 0; i < 13; ++i) {
-    units_[(ordinal - 1) * 13 + i] = static_cast<char16_t>(GetLe16(entry + kUnitOffsets[i]));
+  for (int i = 0; i < kLongNameUnits; ++i) {
+    units_[(ordinal - 1) * kLongNameUnits + i] = static_cast<char16_t>(GetLe16(entry + kLongNameUnitOffsets[i]));
   }
   --expected_;
 }
@@ -69,6 +75,6 @@ std::string LongNameCollector::TakeFor(const uint8_t* shortEntry) {
   expected_ = -1;
   if (!complete) return {};
   std::u16string name;
-  for (int i = 0; i < count_ * 13 && units_[i] != 0; ++i) name += units_[i];
+  for (int i = 0; i < count_ * kLongNameUnits && units_[i] != 0; ++i) name += units_[i];
   return Utf16ToUtf8(name);
 }

@@ -48,3 +48,36 @@ std::string FindingText(const FatFinding& finding) {
 }
 
 std::string AreaHitText(const AreaHit& hit) { return FormatText(kTextAreaHit, {AreaName(hit.area), hit.badSectors}); }
+
+const char* NameFaultText(NameFault fault) {
+  switch (fault) {
+    case NameFault::None: return "";
+    case NameFault::Empty: return TextOf(kTextNameFaultEmpty);
+    case NameFault::ForbiddenCharacter: return TextOf(kTextNameFaultForbidden);
+    case NameFault::ControlCharacter: return TextOf(kTextNameFaultControl);
+    case NameFault::TooLong: return TextOf(kTextNameFaultTooLong);
+    case NameFault::TrailingDotOrSpace: return TextOf(kTextNameFaultTrailing);
+    case NameFault::NotUtf8: return TextOf(kTextNameFaultNotUtf8);
+  }
+  return "";
+}
+
+void ShowChangeRefused(IMessageBoxes& boxes, FatChange change, const std::string& path, bool folder) {
+  switch (change) {
+    case FatChange::Done: break;
+    case FatChange::NotFound: ShowError(boxes, kTextChangeNotFound, {path}); break;
+    case FatChange::NotAFolder: ShowError(boxes, kTextChangeNotAFolder, {path}); break;
+    case FatChange::Exists: ShowError(boxes, kTextChangeExists, {path}); break;
+    case FatChange::KindDiffers:
+      ShowError(boxes, folder ? kTextChangeFileThere : kTextChangeFolderThere, {path});
+      break;
+    case FatChange::RootFull: ShowError(boxes, kTextChangeRootFull); break;
+    case FatChange::BadName: {
+      const std::size_t slash = path.find_last_of('/');
+      const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+      ShowError(boxes, kTextChangeBadName, {path, NameFaultText(CheckLongName(name))});
+      break;
+    }
+    case FatChange::Unreadable: ShowError(boxes, kTextCannotOpen, {path}); break;
+  }
+}

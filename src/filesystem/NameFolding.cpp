@@ -53,7 +53,28 @@ char16_t Folded(char16_t unit) {
   return static_cast<char16_t>(unit + run.delta);
 }
 
+// The capital of a letter: the letter that folds to what it folds to (final sigma's is sigma's). Where two
+// fold to one, a run's letter wins over a lone variant (M over the micro sign); capital sharp s is no simple
+// capital of sharp s.
+char16_t Upper(char16_t unit) {
+  const char16_t folded = Folded(unit);
+  char16_t lone = unit;
+  for (const FoldRun& run : kFoldRuns) {
+    const int from = folded - run.delta;
+    if (from < run.first || from > run.last || (from - run.first) % run.step != 0 || from == 0x1E9E) continue;
+    if (run.first != run.last) return static_cast<char16_t>(from);
+    if (lone == unit) lone = static_cast<char16_t>(from);
+  }
+  return lone;
+}
+
 }  // namespace
+
+std::string UpperCasedName(std::string_view name) {
+  std::u16string units = Utf8ToUtf16(name);
+  for (char16_t& unit : units) unit = Upper(unit);
+  return Utf16ToUtf8(units);
+}
 
 std::string FoldedName(std::string_view name) {
   std::u16string units = Utf8ToUtf16(name);

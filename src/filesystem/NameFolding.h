@@ -7,3 +7,5 @@
 
 // The name (UTF-8) with every letter folded; two names are FAT's same name when their folded forms are equal.
 std::string FoldedName(std::string_view name);
+// The name (UTF-8) with every letter that folding would lower raised: the capitals of a short name's basis.
+std::string UpperCasedName(std::string_view name);

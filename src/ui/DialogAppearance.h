@@ -20,6 +20,7 @@ class DialogAppearance {
 
   HFONT Font() const { return font_.Get(); }
   const ToolTip& Tips() const { return toolTip_; }
+  ToolTip& Tips() { return toolTip_; }
 
  private:
   GdiFont font_;

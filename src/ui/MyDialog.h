@@ -45,6 +45,8 @@ class CMyDialog : public DialogWindow {
   void ApplyWindowFx();
   // This dialog's own tooltip switch, combined with the ToolTips setting.
   void EnableToolTips(bool on) { toolTipsEnabled_ = on; }
+  // A control's tooltip that says something the string table cannot (why it is greyed).
+  void SetToolTipText(int id, std::string_view text) { appearance_.Tips().SetText(::GetDlgItem(Window(), id), text); }
 
   CResizeCtrl& Resizer() { return resizer_; }
   const DialogAppearance& Appearance() const { return appearance_; }

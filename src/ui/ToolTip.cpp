@@ -45,6 +45,18 @@ BOOL ToolTip::AddTool(HWND tool, std::string_view text) {
   return static_cast<BOOL>(::SendMessageW(window_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)));
 }
 
+void ToolTip::SetText(HWND tool, std::string_view text) {
+  std::wstring current;
+  if (!TextOf(tool, current)) {
+    AddTool(tool, text);
+    return;
+  }
+  std::wstring wide = Wide(text);
+  TOOLINFOW info = ToolFor(owner_, tool);
+  info.lpszText = wide.data();
+  ::SendMessageW(window_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 void ToolTip::Activate(bool on) { ::SendMessageW(window_, TTM_ACTIVATE, on ? TRUE : FALSE, 0); }
 
 void ToolTip::RelayEvent(const MSG& message) {

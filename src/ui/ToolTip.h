@@ -20,6 +20,8 @@ class ToolTip {
 
   // Returns TTM_ADDTOOLW's result (TRUE when added).
   BOOL AddTool(HWND tool, std::string_view text);
+  // The tool's text from now on; the tool is added when it has none yet.
+  void SetText(HWND tool, std::string_view text);
   void Activate(bool on);
   void RelayEvent(const MSG& message);
   void SetMaxTipWidth(int pixels);

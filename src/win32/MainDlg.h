@@ -85,6 +85,7 @@ class CMainDlg : public CMyDialog {
   void OnConvertLoadedImage();
   void OnCheckLoadedImage();
   void OnShowFiles();
+  void OnNewImage();
   void OnChangeDescription();
   void OnConvertChosenFiles();
   void OnCheckChosenFile();

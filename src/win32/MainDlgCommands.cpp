@@ -1,4 +1,5 @@
 // The main window's buttons and menu commands.
+#include "app/VolumeEdit.h"
 #include "base/Texts.h"
 #include "image/ImageSectors.h"
 #include "image/Integrity.h"
@@ -9,6 +10,7 @@
 #include "win32/ImageFileDialogs.h"
 #include "win32/MainDlg.h"
 #include "win32/MainDlgRes.h"
+#include "win32/NewImageDlg.h"
 #include "win32/SelfExeSettingsSheet.h"
 #include "win32/SettingsSheet.h"
 
@@ -23,6 +25,7 @@ bool CMainDlg::OnCommand(int id, int code, HWND control) {
     case IDC_CONVERT: OnConvertLoadedImage(); return true;
     case IDC_INTEGRITY: OnCheckLoadedImage(); return true;
     case IDC_SHOW_FILES: OnShowFiles(); return true;
+    case ID_NEW_IMAGE: OnNewImage(); return true;
     case ID_CHANGE_DESCRIPTION: OnChangeDescription(); return true;
     case ID_CONVERT_IMAGE: OnConvertChosenFiles(); return true;
     case ID_CHECK_INTEGRITY: OnCheckChosenFile(); return true;
@@ -104,8 +107,21 @@ void CMainDlg::OnShowFiles() {
     Boxes().Show(0, FormatText(text, {Boxes().ShownArgument(path)}), MessageIcon::Error);
     return;
   }
-  CFilesDlg dialog(Context(), std::move(*volume), path, Boxes());
+  CFilesDlg dialog(Context(), std::move(*volume), path, Boxes(), application_.WriteOptions());
   dialog.RunModal(Window());
+  // The free space and the checksum the panel shows are the new image's.
+  if (dialog.Saved()) OpenAsSource(path);
+}
+
+void CMainDlg::OnNewImage() {
+  CNewImageDlg dialog(Context(), Boxes());
+  if (dialog.RunModal(Window()) != IDOK) return;
+  std::string path;
+  if (ChooseImageToSave(path) != 0) return;
+  display_.RememberExtension(path);
+  if (MakeBlankImage(path, dialog.Geometry(), dialog.Label(), application_.WriteOptions(), Boxes()) == 0) {
+    OpenAsSource(path);
+  }
 }
 
 void CMainDlg::OnChangeDescription() {

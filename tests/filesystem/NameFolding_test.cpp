@@ -37,4 +37,20 @@ TEST(NameFolding, LettersOfEveryScriptMatchInEitherCase) {
   }
 }
 
+// The capitals of a short name's basis: each letter raised to the one that folds to it.
+TEST(NameFolding, UpperCasedNamesFoldBackToTheName) {
+  const struct {
+    const char* name;
+    const char* upper;
+  } cases[] = {
+      {"readme.txt", "README.TXT"}, {"café", "CAFÉ"}, {"σίσυφος", "ΣΊΣΥΦΟΣ"}, {"ÿ", "Ÿ"},
+      {"μs", "ΜS"},  // a run's capital, not the lone micro sign or long s that also fold to them
+      {"中文ß", "中文ß"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(UpperCasedName(c.name), c.upper) << c.name;
+    EXPECT_EQ(FoldedName(UpperCasedName(c.name)), FoldedName(c.name)) << c.name;
+  }
+}
+
 }  // namespace

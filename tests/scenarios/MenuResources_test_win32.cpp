@@ -51,6 +51,7 @@ TEST_F(Menu, EveryCommandOpensItsWindowFromItsMnemonics) {
   HWND main = WaitForMainWindow(program.Id());
   ASSERT_NE(main, nullptr);
   const std::pair<robot::MenuItem, const char*> commands[] = {
+      {kMenuNewImage, "新建映像"},
       {kMenuChangeDescription, kTextOpenImageTitle}, {kMenuConvertImage, kTextOpenImageTitle},
       {kMenuCheckIntegrity, kTextOpenImageTitle},    {kMenuSelfExeSettings, kTextSelfExeSheetCaption},
       {kMenuSettings, kTextSettingsCaption},         {kMenuCommandLineHelp, kTextHelpCaption},

@@ -59,6 +59,7 @@ RECT ClientArea(HWND window);
 SIZE WindowSize(HWND window);
 
 // The main window's menu commands, by the mnemonics a person types (robot::ChooseMenuItem).
+inline constexpr robot::MenuItem kMenuNewImage{L'F', L'N'};
 inline constexpr robot::MenuItem kMenuChangeDescription{L'F', L'D'};
 inline constexpr robot::MenuItem kMenuConvertImage{L'F', L'C'};
 inline constexpr robot::MenuItem kMenuCheckIntegrity{L'F', L'I'};

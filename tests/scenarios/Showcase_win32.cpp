@@ -16,10 +16,13 @@
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
 #include "settings/Settings.h"
+#include "app/VolumeEdit.h"
+#include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
 #include "ui/ProgressDlgRes.h"
 #include "win32/FilesDlgRes.h"
 #include "win32/MainDlgRes.h"
+#include "win32/NewImageDlgRes.h"
 
 namespace scenario {
 namespace {
@@ -151,6 +154,33 @@ const std::map<std::string, Stage>& Stages() {
          HWND files = WaitForCaption(process.Id(), L"文件");
          // The folder with the damaged file; the pointer away, where no tooltip covers the list.
          if (files && FocusControl(files, IDC_FILES_TREE)) PressKey(::GetDlgItem(files, IDC_FILES_TREE), VK_DOWN);
+         ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+         return files;
+       }},
+      {"new-image",
+       [](Workspace& w) {
+         robot::Process& process = w.Start({});
+         HWND main = WaitForMainWindow(process.Id());
+         if (!main || !robot::ChooseMenuItem(main, kMenuNewImage)) return HWND{};
+         HWND dialog = WaitForCaption(process.Id(), L"新建映像");
+         if (dialog) TypeText(dialog, IDC_NEW_IMAGE_LABEL, L"DRIVERS");
+         ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+         return dialog;
+       }},
+      {"files-changed",
+       [](Workspace& w) {
+         FakeMessageBoxes boxes;
+         const std::string image = w.Path("驱动程序盘.img");
+         WriteWhole(w.Path("README.TXT"), "Setup: run INSTALL.EXE.\r\n");
+         if (MakeBlankImage(image, {80, 18}, "DRIVERS", {}, boxes) != 0) return HWND{};
+         w.StoreSetting(L"AdvancedMode", 1);
+         robot::Process& process = w.Start({Utf16(image)});
+         HWND main = WaitForMainWindow(process.Id());
+         if (!main || !robot::ClickButton(main, IDC_SHOW_FILES)) return HWND{};
+         HWND files = WaitForCaption(process.Id(), Utf16(kTextFilesCaption));
+         // An unsaved change: the title says so and 保存 is there to press.
+         if (!files || !DropFiles(files, {w.WidePath("README.TXT")})) return HWND{};
+         WaitForCaption(process.Id(), Utf16(kTextFilesCaptionUnsaved));
          ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
          return files;
        }},

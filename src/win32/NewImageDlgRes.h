@@ -1,0 +1,4 @@
+#pragma once
+#define IDD_NEW_IMAGE 161
+#define IDC_NEW_IMAGE_FORMAT 1430
+#define IDC_NEW_IMAGE_LABEL 1431
