@@ -8,6 +8,7 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/ImageBytes.h"
+#include "image/forms/CaptureImage.h"
 #include "image/forms/ImageForm.h"
 #include "image/ImageSaveStart.h"
 #include "image/RawImageInput.h"
@@ -69,7 +70,11 @@ int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
     return -2;
   }
   if (!HoldsImage(path)) {
-    ShowError(boxes, kTextExeWithoutImage);
+    if (IsFluxCapture(path)) {
+      ShowImageUnreadable(path, boxes);
+    } else {
+      ShowError(boxes, kTextExeWithoutImage);
+    }
     return -3;
   }
   switch (ReadTrailer()) {
@@ -114,7 +119,7 @@ int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
 bool CImageInfo::DetectGeometry(IMessageBoxes& boxes) {
   std::optional<int64_t> bytes = RawImageBytes(m_path, m_hasTrailer != 0);
   if (!bytes) {
-    ShowError(boxes, kTextImageReadFailed);
+    ShowImageUnreadable(m_path, boxes);
     return false;
   }
   m_imageBytes = *bytes > INT32_MAX ? INT32_MAX : static_cast<int32_t>(*bytes);
@@ -133,6 +138,8 @@ int CImageInfo::ReadTrailer() {
   m_totalBytes = defaults.totalBytes;
   m_freeBytes = defaults.freeBytes;
   m_hasTrailer = 0;
+  const ImageForm* form = FormOfPath(m_path);
+  if (form && form->trailer == TrailerUse::Never) return 0;
 
   uint8_t block[kTrailerBytes];
   switch (ReadLastBlock(m_path, block)) {

@@ -5,7 +5,9 @@
 
 #include "base/Strings.h"
 #include "image/forms/Bzip2Form.h"
+#include "image/forms/KryoFluxForm.h"
 #include "image/forms/RawForm.h"
+#include "image/forms/ScpForm.h"
 #include "image/forms/SelfExtractingForm.h"
 #include "image/forms/ZipForm.h"
 
@@ -13,7 +15,8 @@ namespace {
 
 // The order the file dialogs offer them in (a saved filter index counts in it): the first of several
 // forms of one extension is the one a save makes.
-constexpr std::array<const ImageForm*, 4> kForms = {&kBzip2Form, &kZipForm, &kRawForm, &kSelfExtractingForm};
+constexpr std::array<const ImageForm*, 6> kForms = {&kBzip2Form, &kZipForm, &kRawForm, &kSelfExtractingForm,
+                                                    &kScpForm, &kKryoFluxForm};
 
 // The most first bytes any form looks at to tell itself from another of its extension.
 constexpr std::size_t kHeadBytes = 16;

@@ -15,6 +15,7 @@
 
 #include "base/File.h"
 #include "base/MessageBoxes.h"
+#include "flux/Capture.h"
 #include "settings/Settings.h"
 
 // The raw image of one file.
@@ -59,6 +60,7 @@ class FormWriter {
 enum class TrailerUse {
   Always,            // our trailer ends every file of the form
   UnlessCompatible,  // ... unless compatible mode leaves it off, so that other tools can use the file
+  Never,             // another tool's file, which never carries our trailer (its last bytes are its own)
 };
 
 struct ImageForm {
@@ -88,6 +90,9 @@ struct ImageForm {
   // For an image without a checksum of ours: the form's own check, which shows its result; true when the
   // image is whole. nullptr where the form has none.
   bool (*checkItself)(const std::string& path, IMessageBoxes& boxes);
+  // For a flux capture, whose image is decoded from the flux of its tracks (image/forms/CaptureImage.h): the
+  // capture's opener. nullptr for a form that holds the sectors themselves.
+  CaptureOpening (*openCapture)(const std::string& path) = nullptr;
 
   bool Writable() const { return newWriter != nullptr; }
 };
