@@ -2,12 +2,17 @@
 
 #include <algorithm>
 
+#include "flux/AlignedVote.h"
 #include "flux/Crc16.h"
 
 namespace {
 
 // A vote needs a majority: with fewer copies a bit on which two disagree stays unknown.
 constexpr std::size_t kFewestVoters = 3;
+// A real capture holds a handful of copies of a sector; a hostile one may repeat a sector thousands of times.
+// Beyond these, copies add nothing but time.
+constexpr std::size_t kMostVoters = 31;
+constexpr std::size_t kMostVersions = 8;
 constexpr uint8_t kDataMark = 0xFB, kDeletedMark = 0xF8;
 
 }  // namespace
@@ -21,8 +26,12 @@ void SectorCopies::Add(uint8_t mark, std::vector<uint8_t> field, bool good) {
         return;
       }
     }
-    good_.push_back({std::move(field), 1});
-  } else if (good_.empty()) {
+    if (good_.size() < kMostVersions) {
+      good_.push_back({std::move(field), 1});
+    } else {
+      moreVersions_ = true;
+    }
+  } else if (good_.empty() && damaged_.size() < kMostVoters) {
     damaged_.push_back({mark, std::move(field)});
   }
 }
@@ -34,7 +43,7 @@ SectorVerdict SectorCopies::Decide() const {
                                  [](const Version& a, const Version& b) { return a.seen < b.seen; });
     verdict.state = SectorVerdict::State::Good;
     verdict.data.assign(most->field.begin(), most->field.end() - 2);
-    verdict.conflict = good_.size() > 1;
+    verdict.conflict = good_.size() > 1 || moreVersions_;
     return verdict;
   }
   if (damaged_.size() < kFewestVoters) return verdict;
@@ -45,19 +54,9 @@ SectorVerdict SectorCopies::Decide() const {
     deleted += copy.mark == kDeletedMark ? 1 : 0;
   }
   const uint8_t mark = deleted * 2 > damaged_.size() ? kDeletedMark : kDataMark;
-  std::vector<uint8_t> voted(bytes, 0);
-  std::vector<int> ones(8);
-  for (std::size_t i = 0; i < bytes; ++i) {
-    std::fill(ones.begin(), ones.end(), 0);
-    for (const Damaged& copy : damaged_) {
-      for (int bit = 0; bit < 8; ++bit) ones[static_cast<std::size_t>(bit)] += copy.field[i] >> bit & 1;
-    }
-    for (int bit = 0; bit < 8; ++bit) {
-      if (static_cast<std::size_t>(ones[static_cast<std::size_t>(bit)]) * 2 > damaged_.size()) {
-        voted[i] = static_cast<uint8_t>(voted[i] | 1 << bit);
-      }
-    }
-  }
+  std::vector<const std::vector<uint8_t>*> fields;
+  for (const Damaged& copy : damaged_) fields.push_back(&copy.field);
+  std::vector<uint8_t> voted = VoteAligned(fields);
   if (FieldCrc(mark, voted) != 0) return verdict;
   verdict.state = SectorVerdict::State::Voted;
   voted.resize(bytes - 2);

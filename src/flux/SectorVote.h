@@ -30,5 +30,6 @@ class SectorCopies {
     std::vector<uint8_t> field;
   };
   std::vector<Version> good_;     // distinct good fields, in the order first seen
+  bool moreVersions_ = false;     // good fields beyond those kept
   std::vector<Damaged> damaged_;  // kept only while no good copy is known
 };

@@ -25,6 +25,18 @@ std::vector<uint8_t> Spoilt(std::vector<uint8_t> field, std::size_t from, std::s
   return field;
 }
 
+// A copy whose data separator lost count at a damaged spot: from bit at on, every bit comes one late (the
+// field's last bit falls off).
+std::vector<uint8_t> Slipped(const std::vector<uint8_t>& field, std::size_t at) {
+  std::vector<uint8_t> slipped(field.size(), 0);
+  auto bit = [&](std::size_t p) { return field[p / 8] >> (7 - p % 8) & 1; };
+  for (std::size_t p = 0; p < field.size() * 8; ++p) {
+    const int value = p < at ? bit(p) : p == at ? 1 : bit(p - 1);
+    slipped[p / 8] = static_cast<uint8_t>(slipped[p / 8] | value << (7 - p % 8));
+  }
+  return slipped;
+}
+
 struct Copy {
   std::vector<uint8_t> field;
   bool good;
@@ -48,6 +60,10 @@ TEST(SectorVote, VerdictsOnCopies) {
       {"a tie goes to the first seen", {{b, true}, {a, true}}, SectorVerdict::State::Good, b, true},
       {"three copies spoilt in different places", {{Spoilt(a, 0, 40), false}, {Spoilt(a, 200, 260), false},
                                                    {Spoilt(a, 500, 514), false}},
+       SectorVerdict::State::Voted, a, false},
+      {"copies that slipped a bit behind their damage",
+       {{Slipped(Spoilt(a, 30, 40), 40 * 8), false}, {Slipped(Spoilt(a, 250, 260), 260 * 8), false},
+        {Spoilt(a, 480, 490), false}},
        SectorVerdict::State::Voted, a, false},
       {"two of three spoilt in the same place", {{Spoilt(a, 10, 20), false}, {Spoilt(a, 10, 20), false},
                                                  {Spoilt(a, 300, 310), false}},

@@ -86,7 +86,12 @@ std::vector<uint8_t> ScpFileWriter::Bytes() const {
 
 void ScpFileWriter::Save() const { WriteBytes(path_, Bytes()); }
 
-std::vector<uint8_t> KryoFluxStreamBytes(const TrackFlux& flux) {
+std::size_t StreamInfoAt(const std::vector<uint8_t>& stream) {
+  // Behind the device information and the first index.
+  return 4 + (stream[2] | stream[3] << 8) + 16;
+}
+
+std::vector<uint8_t> KryoFluxStreamBytes(const TrackFlux& flux, uint32_t endResult) {
   std::vector<uint8_t> bytes;
   const std::string info = "host_date=2024.05.01, host_time=10:00:00, sck=24027428.5714285, ick=3003428.5714285625";
   OutOfBand(bytes, 0x04, std::vector<uint8_t>(info.begin(), info.end() + 1));
@@ -118,7 +123,7 @@ std::vector<uint8_t> KryoFluxStreamBytes(const TrackFlux& flux) {
       emit({0x0C, static_cast<uint8_t>(ticks >> 8), static_cast<uint8_t>(ticks)});
     }
   }
-  OutOfBand(bytes, 0x03, Le32s({position, 0}));
+  OutOfBand(bytes, 0x03, Le32s({position, endResult}));
   bytes.insert(bytes.end(), {0x0D, 0x0D, 0x0D, 0x0D});
   return bytes;
 }

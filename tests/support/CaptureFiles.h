@@ -25,8 +25,10 @@ class ScpFileWriter {
 };
 
 // A KryoFlux stream of one track: the device information, flux blocks of every kind, index and stream
-// information blocks, the stream's end and the end of file.
-std::vector<uint8_t> KryoFluxStreamBytes(const TrackFlux& flux);
+// information blocks, the stream's end (with the device's result) and the end of file. The first stream
+// information block lies at StreamInfoAt, the stream's end 16 bytes before the end.
+std::vector<uint8_t> KryoFluxStreamBytes(const TrackFlux& flux, uint32_t endResult = 0);
+std::size_t StreamInfoAt(const std::vector<uint8_t>& stream);
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::string& path);

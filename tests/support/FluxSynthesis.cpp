@@ -75,6 +75,8 @@ std::vector<TrackPlace> CapturePlaces(const CaptureRecipe& recipe) {
   std::vector<TrackPlace> places;
   const int step = recipe.doubleStep ? 2 : 1;
   for (int cylinder = 0; cylinder < recipe.geometry.tracks * step; ++cylinder) {
+    const auto& only = recipe.cylinders;
+    if (!only.empty() && std::find(only.begin(), only.end(), cylinder) == only.end()) continue;
     for (int head = 0; head < kHeads; ++head) {
       const TrackPlace place{cylinder, head};
       if (std::find(recipe.missing.begin(), recipe.missing.end(), place) == recipe.missing.end()) places.push_back(place);

@@ -34,6 +34,7 @@ struct CaptureRecipe {
   double wow = 0;        // the spindle's speed swinging by this share once a revolution
   int revolutions = 3;
   bool doubleStep = false;  // an 80-track drive over a 40-track disk: every other cylinder, noise between
+  std::vector<int> cylinders;       // the only cylinders captured (as the drive counts them); empty: all
   std::vector<TrackPlace> missing;  // tracks the capture leaves out
   std::vector<Spoil> spoils;
   uint32_t seed = 1;
