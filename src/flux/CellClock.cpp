@@ -8,7 +8,7 @@ namespace {
 
 constexpr double kBinNs = 50;
 constexpr std::size_t kBins = 400;          // up to 20 us: four cells of the slowest disk with room
-constexpr std::size_t kSampled = 200'000;   // a revolution or two says it
+constexpr std::size_t kSampled = 50'000;    // more than a revolution of a double-density track says it
 constexpr double kShortestCellNs = 300, kLongestCellNs = 6000;
 constexpr double kTolerance = 0.25;         // of a cell: jitter stays well inside
 
@@ -20,9 +20,10 @@ struct Fit {
 // The intervals that are plainly two, three or four cells of the given length.
 Fit FitCells(const std::vector<uint32_t>& intervals, std::size_t sampled, double cell) {
   Fit fit;
+  const double perNs = 1 / cell;
   for (std::size_t i = 0; i < sampled; ++i) {
-    const double count = intervals[i] / cell;
-    const double whole = std::round(count);
+    const double count = intervals[i] * perNs;
+    const auto whole = static_cast<double>(static_cast<int>(count + 0.5));
     if (whole < 2 || whole > 4 || std::fabs(count - whole) > kTolerance) continue;
     fit.time += intervals[i];
     fit.cells += whole;

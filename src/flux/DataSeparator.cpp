@@ -1,7 +1,6 @@
 #include "flux/DataSeparator.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
 namespace {
@@ -20,7 +19,8 @@ constexpr double kPeriodRange = 0.12;
 // the last reversals agree on where the centres lie.
 constexpr double kStray = 0.35;
 constexpr int kStraysToCoast = 2;
-constexpr unsigned kRecent = 0xFFFF;
+constexpr unsigned kRecentBits = 15;
+constexpr unsigned kRecent = (1u << (kRecentBits + 1)) - 1;
 constexpr double kLongestMfm = 4;
 constexpr double kStretchWeight = 1.0 / 2048;
 constexpr std::size_t kLongestCoast = 4096;
@@ -66,7 +66,8 @@ class PhaseLoop {
   // The reversal after interval ns into cells.
   void Reversal(double ns, CellStream& cells) {
     const double time = phase_ + ns;
-    const double count = std::floor(time / period_ + 0.5);
+    // Truncating rounds as floor does wherever the count matters (at 1 and above).
+    const auto count = static_cast<double>(static_cast<int64_t>(time / period_ + 0.5));
     if (count < 1) {
       phase_ = time;  // a second reversal in the same cell is noise
       Stray(true);
@@ -96,10 +97,10 @@ class PhaseLoop {
 
  private:
   void Stray(bool stray) {
+    recentStrays_ += (stray ? 1 : 0) - static_cast<int>(strays_ >> kRecentBits & 1);
     strays_ = (strays_ << 1 | (stray ? 1u : 0u)) & kRecent;
-    const int recent = std::popcount(strays_);
-    if (recent >= kStraysToCoast) Coast();
-    if (recent == 0) coasting_ = false;
+    if (recentStrays_ >= kStraysToCoast) Coast();
+    if (recentStrays_ == 0) coasting_ = false;
   }
 
   void Coast() {
@@ -133,11 +134,13 @@ class PhaseLoop {
     phase_ -= std::atan2(s, c) / kTurn * period_;
     coasting_ = false;
     strays_ = 0;
+    recentStrays_ = 0;
   }
 
   double period_, shortest_, longest_;
   double phase_ = 0;  // from the centre of the last cell with a reversal to where the next interval begins
   unsigned strays_ = 0;  // one bit per recent reversal: set where it strayed
+  int recentStrays_ = 0;  // the bits set in strays_
   bool coasting_ = false;
   std::size_t coasted_ = 0;  // reversals since coasting began
   // Moving averages of the intervals and their cells over the last clean stretch.
