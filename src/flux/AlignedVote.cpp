@@ -64,11 +64,11 @@ void Align(std::vector<Copy>& copies, std::size_t from, std::size_t to) {
 
 }  // namespace
 
-std::vector<uint8_t> VoteAligned(const std::vector<const std::vector<uint8_t>*>& fields) {
+std::vector<uint8_t> VoteAligned(const std::vector<const std::vector<uint8_t>*>& fields, std::size_t bytes) {
   std::vector<Copy> copies;
   for (const std::vector<uint8_t>* field : fields) copies.emplace_back(*field);
-  const std::size_t bits = fields.empty() ? 0 : fields.front()->size() * 8;
-  std::vector<uint8_t> voted(bits / 8, 0);
+  const std::size_t bits = bytes * 8;
+  std::vector<uint8_t> voted(bytes, 0);
   for (std::size_t from = 0; from < bits; from += kStep) {
     Align(copies, from, std::min(from + kWindow, bits));
     for (std::size_t p = from; p < std::min(from + kStep, bits); ++p) {

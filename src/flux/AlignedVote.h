@@ -6,5 +6,5 @@
 #include <cstdint>
 #include <vector>
 
-// copies: fields of the same length; the result has that length.
-std::vector<uint8_t> VoteAligned(const std::vector<const std::vector<uint8_t>*>& copies);
+// copies: the field as read by each, and what each read behind it (of any length); the result has bytes bytes.
+std::vector<uint8_t> VoteAligned(const std::vector<const std::vector<uint8_t>*>& copies, std::size_t bytes);

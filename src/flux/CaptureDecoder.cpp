@@ -87,7 +87,7 @@ DecodedDisk DecodeCapture(Capture& capture, const FloppyGeometry& geometry, Deco
           id.sector == 0 || id.sector > geometry.sectorsPerTrack) {
         continue;
       }
-      sectors[id].Add(copy.mark, std::move(copy.field), copy.dataGood);
+      sectors[id].Add(copy.mark, std::move(copy.field), copy.dataGood, copy.following);
     }
     if (watcher) watcher->TrackDecoded(disk.tracks.back(), disk.tracks.size(), places.size());
   }

@@ -15,6 +15,7 @@ constexpr std::size_t kIdBytes = 6;  // cylinder, head, sector, size code, CRC
 // a data field further away belongs to no ID field read.
 constexpr std::size_t kLongestIdToData = 64 * 16;
 constexpr std::size_t kByteCells = 16;
+constexpr std::size_t kFollowingBytes = 2;
 
 struct MfmByte {
   uint8_t value = 0;
@@ -112,6 +113,8 @@ std::vector<SectorCopy> FindSectors(const SeparatedTrack& track) {
       const std::size_t bytes = (copy.idGood ? copy.id.Bytes() : SectorId{0, 0, 0, trackSize}.Bytes()) + 2;
       if (at + bytes * kByteCells > cells.Size()) break;  // the capture ends inside the field
       copy.field = ReadBytes(cells, at, bytes);
+      std::size_t behind = at;
+      copy.following = ReadBytes(cells, behind, std::min<std::size_t>(kFollowingBytes, (cells.Size() - at) / kByteCells));
       copy.mark = mark;
       copy.dataGood = FieldCrc(mark, copy.field) == 0;
       idWaiting = false;

@@ -24,6 +24,9 @@ struct SectorCopy {
   bool idGood = false;
   uint8_t mark = 0;            // of the data field: FB data, F8 deleted data; 0 when no data field followed
   std::vector<uint8_t> field;  // the data field as read: the sector's bytes, then its two CRC bytes
+  // Up to two bytes read behind the field, where the track goes on: a copy that slipped a bit behind a
+  // damaged spot has its last bits there.
+  std::vector<uint8_t> following;
   bool dataGood = false;
   int revolution = -1;         // in which revolution its ID field began; -1 before the first index pulse
   double place = 0;            // where in that revolution, as a share of it from the index pulse

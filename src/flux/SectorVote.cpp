@@ -17,7 +17,7 @@ constexpr uint8_t kDataMark = 0xFB, kDeletedMark = 0xF8;
 
 }  // namespace
 
-void SectorCopies::Add(uint8_t mark, std::vector<uint8_t> field, bool good) {
+void SectorCopies::Add(uint8_t mark, std::vector<uint8_t> field, bool good, const std::vector<uint8_t>& following) {
   if (good) {
     damaged_.clear();
     for (Version& version : good_) {
@@ -32,7 +32,9 @@ void SectorCopies::Add(uint8_t mark, std::vector<uint8_t> field, bool good) {
       moreVersions_ = true;
     }
   } else if (good_.empty() && damaged_.size() < kMostVoters) {
-    damaged_.push_back({mark, std::move(field)});
+    const std::size_t fieldBytes = field.size();
+    field.insert(field.end(), following.begin(), following.end());
+    damaged_.push_back({mark, fieldBytes, std::move(field)});
   }
 }
 
@@ -47,16 +49,16 @@ SectorVerdict SectorCopies::Decide() const {
     return verdict;
   }
   if (damaged_.size() < kFewestVoters) return verdict;
-  const std::size_t bytes = damaged_.front().field.size();
+  const std::size_t bytes = damaged_.front().fieldBytes;
   std::size_t deleted = 0;
   for (const Damaged& copy : damaged_) {
-    if (copy.field.size() != bytes) return verdict;
+    if (copy.fieldBytes != bytes) return verdict;
     deleted += copy.mark == kDeletedMark ? 1 : 0;
   }
   const uint8_t mark = deleted * 2 > damaged_.size() ? kDeletedMark : kDataMark;
   std::vector<const std::vector<uint8_t>*> fields;
-  for (const Damaged& copy : damaged_) fields.push_back(&copy.field);
-  std::vector<uint8_t> voted = VoteAligned(fields);
+  for (const Damaged& copy : damaged_) fields.push_back(&copy.read);
+  std::vector<uint8_t> voted = VoteAligned(fields, bytes);
   if (FieldCrc(mark, voted) != 0) return verdict;
   verdict.state = SectorVerdict::State::Voted;
   voted.resize(bytes - 2);

@@ -15,8 +15,9 @@ struct SectorVerdict {
 
 class SectorCopies {
  public:
-  // field: the data field as read, the sector's bytes and their two CRC bytes; mark: its address mark.
-  void Add(uint8_t mark, std::vector<uint8_t> field, bool good);
+  // field: the data field as read, the sector's bytes and their two CRC bytes; mark: its address mark;
+  // following: the bytes read behind it (SectorCopy).
+  void Add(uint8_t mark, std::vector<uint8_t> field, bool good, const std::vector<uint8_t>& following = {});
   bool Empty() const { return good_.empty() && damaged_.empty(); }
   SectorVerdict Decide() const;
 
@@ -27,7 +28,8 @@ class SectorCopies {
   };
   struct Damaged {
     uint8_t mark = 0;
-    std::vector<uint8_t> field;
+    std::size_t fieldBytes = 0;
+    std::vector<uint8_t> read;  // the field and the bytes behind it
   };
   std::vector<Version> good_;     // distinct good fields, in the order first seen
   bool moreVersions_ = false;     // good fields beyond those kept

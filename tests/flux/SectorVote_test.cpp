@@ -25,22 +25,26 @@ std::vector<uint8_t> Spoilt(std::vector<uint8_t> field, std::size_t from, std::s
   return field;
 }
 
-// A copy whose data separator lost count at a damaged spot: from bit at on, every bit comes one late (the
-// field's last bit falls off).
-std::vector<uint8_t> Slipped(const std::vector<uint8_t>& field, std::size_t at) {
-  std::vector<uint8_t> slipped(field.size(), 0);
-  auto bit = [&](std::size_t p) { return field[p / 8] >> (7 - p % 8) & 1; };
-  for (std::size_t p = 0; p < field.size() * 8; ++p) {
-    const int value = p < at ? bit(p) : p == at ? 1 : bit(p - 1);
-    slipped[p / 8] = static_cast<uint8_t>(slipped[p / 8] | value << (7 - p % 8));
-  }
-  return slipped;
-}
-
+// A copy as read where the data separator lost count at a damaged spot: from bit at on, every bit comes one
+// late, the field's last bit among the gap bytes read behind it.
 struct Copy {
   std::vector<uint8_t> field;
   bool good;
+  std::vector<uint8_t> following = {};
 };
+
+Copy Slipped(const std::vector<uint8_t>& field, std::size_t at) {
+  std::vector<uint8_t> written = field;
+  written.insert(written.end(), {0x4E, 0x4E});
+  std::vector<uint8_t> read(written.size(), 0);
+  auto bit = [&](std::size_t p) { return written[p / 8] >> (7 - p % 8) & 1; };
+  for (std::size_t p = 0; p < written.size() * 8; ++p) {
+    const int value = p < at ? bit(p) : p == at ? 1 : bit(p - 1);
+    read[p / 8] = static_cast<uint8_t>(read[p / 8] | value << (7 - p % 8));
+  }
+  const auto end = read.begin() + static_cast<std::ptrdiff_t>(field.size());
+  return {{read.begin(), end}, false, {end, read.end()}};
+}
 
 }  // namespace
 
@@ -62,8 +66,10 @@ TEST(SectorVote, VerdictsOnCopies) {
                                                    {Spoilt(a, 500, 514), false}},
        SectorVerdict::State::Voted, a, false},
       {"copies that slipped a bit behind their damage",
-       {{Slipped(Spoilt(a, 30, 40), 40 * 8), false}, {Slipped(Spoilt(a, 250, 260), 260 * 8), false},
-        {Spoilt(a, 480, 490), false}},
+       {Slipped(Spoilt(a, 30, 40), 40 * 8), Slipped(Spoilt(a, 250, 260), 260 * 8), {Spoilt(a, 480, 490), false}},
+       SectorVerdict::State::Voted, a, false},
+      {"every copy slipped, each behind its own damage",
+       {Slipped(Spoilt(a, 30, 40), 40 * 8), Slipped(Spoilt(a, 250, 260), 260 * 8), Slipped(Spoilt(a, 400, 410), 410 * 8)},
        SectorVerdict::State::Voted, a, false},
       {"two of three spoilt in the same place", {{Spoilt(a, 10, 20), false}, {Spoilt(a, 10, 20), false},
                                                  {Spoilt(a, 300, 310), false}},
@@ -77,7 +83,7 @@ TEST(SectorVote, VerdictsOnCopies) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SectorCopies copies;
-    for (const Copy& copy : c.copies) copies.Add(kDataMark, copy.field, copy.good);
+    for (const Copy& copy : c.copies) copies.Add(kDataMark, copy.field, copy.good, copy.following);
     SectorVerdict verdict = copies.Decide();
     EXPECT_EQ(verdict.state, c.state);
     EXPECT_EQ(verdict.conflict, c.conflict);
