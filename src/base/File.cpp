@@ -202,6 +202,7 @@ FileSave::Start FileSave::Begin(const std::string& target, Placing placing) {
     if (created == CreateResult::Created) {
       temp_ = candidate;
       file_ = File(opened);
+      HoldSaveForTest(target_);
       return Start::Ready;
     }
     if (slot >= 0) UnregisterUnfinished(candidate);
@@ -222,6 +223,7 @@ bool FileSave::Commit() {
   }
   if (ok && replace && KindOfPath(target_) == PathKind::Regular) CopyModeAndOwner(target_, temp_);
   if (ok && modified_) SetModificationTime(temp_, *modified_);
+  if (ok) HoldSaveForTest(target_);
   if (ok && !Place()) ok = false;
   if (!ok) {
     Abandon();
@@ -263,6 +265,7 @@ bool FileSave::Place() {
 void FileSave::Abandon() {
   file_.Close();
   if (temp_.empty()) return;
+  HoldSaveForTest(target_);
   RemoveFile(temp_);
   UnregisterUnfinished(temp_);
   temp_.clear();
