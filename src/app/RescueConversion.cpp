@@ -51,7 +51,7 @@ bool RescueConversionJob::Load(IJobEvents& events, ImageBuffer& buffer) {
   if (!IsFluxCapture(source_.m_path)) return LoadConversionSource(source_, buffer, boxes_) == 0;
   std::unique_ptr<CaptureImage> capture = OpenCaptureImage(source_.m_path);
   if (!capture) {
-    ShowImageUnreadable(source_.m_path, boxes_);
+    ShowImageUnreadable(source_.m_path, boxes_, kTextImageReadFailed);
     return false;
   }
   progress_.totalText.Set(FormatText(kTextSizeKb, {static_cast<int>(*capture->KnownBytes() / 1024)}));

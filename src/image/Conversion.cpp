@@ -5,7 +5,6 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "image/forms/CaptureImage.h"
 #include "image/forms/ImageForm.h"
 #include "image/RawImageInput.h"
 #include "image/RescueMap.h"
@@ -48,7 +47,7 @@ int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& 
   buffer.count = 0;
   RawImageInput input;
   if (!input.Open(source.m_path, source.m_hasTrailer != 0)) {
-    ShowImageUnreadable(source.m_path, boxes);
+    ShowImageUnreadable(source.m_path, boxes, kTextImageReadFailed);
     return -1;
   }
   // A plain image (or the file a zip .imz carries) is measured before it is read; a stream only by reading.

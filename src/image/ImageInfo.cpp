@@ -8,7 +8,6 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/ImageBytes.h"
-#include "image/forms/CaptureImage.h"
 #include "image/forms/ImageForm.h"
 #include "image/ImageSaveStart.h"
 #include "image/RawImageInput.h"
@@ -70,11 +69,7 @@ int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
     return -2;
   }
   if (!HoldsImage(path)) {
-    if (IsFluxCapture(path)) {
-      ShowImageUnreadable(path, boxes);
-    } else {
-      ShowError(boxes, kTextExeWithoutImage);
-    }
+    ShowImageUnreadable(path, boxes, kTextExeWithoutImage);
     return -3;
   }
   switch (ReadTrailer()) {
@@ -119,7 +114,7 @@ int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
 bool CImageInfo::DetectGeometry(IMessageBoxes& boxes) {
   std::optional<int64_t> bytes = RawImageBytes(m_path, m_hasTrailer != 0);
   if (!bytes) {
-    ShowImageUnreadable(m_path, boxes);
+    ShowImageUnreadable(m_path, boxes, kTextImageReadFailed);
     return false;
   }
   m_imageBytes = *bytes > INT32_MAX ? INT32_MAX : static_cast<int32_t>(*bytes);

@@ -55,11 +55,11 @@ std::unique_ptr<CaptureImage> OpenCaptureImage(const std::string& path) {
   return std::make_unique<CaptureImage>(std::move(opening.capture), layout.geometry);
 }
 
-void ShowImageUnreadable(const std::string& path, IMessageBoxes& boxes) {
+void ShowCaptureUnreadable(const std::string& path, IMessageBoxes& boxes) {
   const ImageForm* form = CaptureFormOf(path);
   CaptureOpening opening = form ? form->openCapture(path) : CaptureOpening{};
   if (!form || opening.fault == CaptureFault::CannotOpen) {
-    ShowError(boxes, form ? kTextCannotOpen : kTextImageReadFailed, {path});
+    ShowError(boxes, kTextCannotOpen, {path});
     return;
   }
   const std::string shown = boxes.ShownArgument(path);

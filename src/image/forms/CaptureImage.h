@@ -36,9 +36,8 @@ bool IsFluxCapture(const std::string& path);
 // The capture at path opened and surveyed; nullptr when it cannot be used (ShowImageUnreadable says why).
 std::unique_ptr<CaptureImage> OpenCaptureImage(const std::string& path);
 
-// The message for an image file whose image cannot be read: a flux capture says what is wrong with it, any
-// other file says message 124.
-void ShowImageUnreadable(const std::string& path, IMessageBoxes& boxes);
+// What is wrong with the capture at path (the capture forms' showUnreadable).
+void ShowCaptureUnreadable(const std::string& path, IMessageBoxes& boxes);
 
 // Why a track of a capture gave no flux, in words.
 const char* TrackFaultText(TrackFault fault);

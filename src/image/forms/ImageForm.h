@@ -93,6 +93,9 @@ struct ImageForm {
   // For a flux capture, whose image is decoded from the flux of its tracks (image/forms/CaptureImage.h): the
   // capture's opener. nullptr for a form that holds the sectors themselves.
   CaptureOpening (*openCapture)(const std::string& path) = nullptr;
+  // Says why a file of the form holds no image that can be read, where the form knows more than that (a flux
+  // capture: cut, lying, no track readable, ...). nullptr where it does not.
+  void (*showUnreadable)(const std::string& path, IMessageBoxes& boxes) = nullptr;
 
   bool Writable() const { return newWriter != nullptr; }
 };
@@ -105,6 +108,10 @@ const ImageForm* FormOfPath(const std::string& path);
 // The form of the file at path: by its extension, and among the forms of that extension by its first
 // bytes. nullptr for none (also when a form needs the first bytes and the file cannot be read).
 const ImageForm* FormOfFile(const std::string& path);
+
+// The message for a file whose image cannot be read: the form's own (showUnreadable), else textId's. Through
+// the form, so that a program without the flux forms (the self-extractor) links no decoder for it.
+void ShowImageUnreadable(const std::string& path, IMessageBoxes& boxes, int textId);
 
 // A path on floppy drive A: or B:, which an image is never opened from or saved to directly.
 bool OnFloppyDrive(const std::string& path);

@@ -30,4 +30,5 @@ const ImageForm kKryoFluxForm = {
     .newWriter = nullptr,
     .checkItself = nullptr,
     .openCapture = &OpenKryoFluxSet,
+    .showUnreadable = &ShowCaptureUnreadable,
 };

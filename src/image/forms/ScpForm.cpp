@@ -29,4 +29,5 @@ const ImageForm kScpForm = {
     .newWriter = nullptr,
     .checkItself = nullptr,
     .openCapture = &OpenScpCapture,
+    .showUnreadable = &ShowCaptureUnreadable,
 };
