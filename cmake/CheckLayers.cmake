@@ -1,17 +1,18 @@
 # Fails when a file under src/ includes a header of a layer above its own (docs/architecture.md). The
 # arrows: front ends (cli, win32) -> operations and engine (app) -> image, device (floppy), internet (net)
-# -> settings, the file system (filesystem) -> base; the dialog toolkit (ui) sits below the Windows front end
-# and above base only. A file in a subfolder belongs to the layer of its top folder.
+# -> settings, the file system (filesystem) -> base; flux captures (flux) sit on base alone, below image; the
+# dialog toolkit (ui) sits below the Windows front end and above base only. A file in a subfolder belongs to the layer of its top folder.
 set(allowed_base "base")
 set(allowed_settings "base|settings")
 set(allowed_filesystem "base|filesystem")
+set(allowed_flux "base|flux")
 set(allowed_floppy "base|settings|filesystem|floppy")
-set(allowed_image "base|settings|filesystem|image")
+set(allowed_image "base|settings|filesystem|flux|image")
 set(allowed_net "base|settings|net")
-set(allowed_app "base|settings|filesystem|floppy|image|net|app")
+set(allowed_app "base|settings|filesystem|floppy|flux|image|net|app")
 set(allowed_ui "base|ui")
-set(allowed_cli "base|settings|filesystem|floppy|image|net|app|cli")
-set(allowed_win32 "base|settings|filesystem|floppy|image|net|app|ui|win32")
+set(allowed_cli "base|settings|filesystem|floppy|flux|image|net|app|cli")
+set(allowed_win32 "base|settings|filesystem|floppy|flux|image|net|app|ui|win32")
 set(allowed_selfextractor "base|settings|filesystem|floppy|image|app|ui|selfextractor")
 
 file(GLOB folders RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*")

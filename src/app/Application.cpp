@@ -2,11 +2,13 @@
 
 #include "app/DiskReadJob.h"
 #include "app/DiskWriteJob.h"
+#include "app/RescueConversion.h"
 
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/Conversion.h"
 #include "image/Integrity.h"
+#include "image/forms/CaptureImage.h"
 #include "image/forms/ImageForm.h"
 #include "image/RescueMap.h"
 
@@ -33,7 +35,12 @@ OperationOutcome Application::ReadFloppyToImage() {
     return OperationOutcome::Failed;
   }
   if (!settings.m_suppress && settings.m_emergency) ShowInformation(boxes, kTextEmergencyActive);
-  std::optional<bool> resume = ResumesRescue(path);
+  const RescueMeeting meeting{
+      [&] { return AskYesNo(boxes, kTextAskResumeRescue, {path}); },
+      [&](bool told) {
+        ShowError(boxes, told ? kTextRescueUnfinishedResume : kTextRescueUnfinishedAsk, {path, RescueMapPathOf(path)});
+      }};
+  std::optional<bool> resume = settings.m_emergency ? ResumesRescue(path, meeting) : false;
   if (!resume) return OperationOutcome::Failed;
 
   progress.Reset();
@@ -76,19 +83,15 @@ OperationOutcome Application::WriteImageToFloppy() {
   return succeeded ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
-// A rescue (an image with its map) is never read over unless the user says so: asked, or told by --resume
-// to go on. Where nobody can be asked, the read is refused and says how to go on or start over.
-std::optional<bool> Application::ResumesRescue(const std::string& path) {
-  if (!settings.m_emergency) return false;
+// A rescue (an image with its map) is never replaced unless the user says so: asked, or told by --resume
+// to go on. Where nobody can be asked, the job is refused and says how to go on or start over.
+std::optional<bool> Application::ResumesRescue(const std::string& path, const RescueMeeting& meeting) {
   std::string map = RescueMapPathOf(path);
-  // Told to go on, the job refuses what it cannot go on from; with neither file there it reads the whole disk.
+  // Told to go on, the job refuses what it cannot go on from; with neither file there it starts afresh.
   if (resumePolicy == ResumePolicy::Always) return FileExists(path) || FileExists(map);
   if (!FileExists(path) || !FileExists(map)) return false;
-  if (resumePolicy == ResumePolicy::Ask && !settings.m_suppress) {
-    return AskYesNo(services_.boxes, kTextAskResumeRescue, {path});
-  }
-  ShowError(services_.boxes, resumePolicy == ResumePolicy::Never ? kTextRescueUnfinishedResume : kTextRescueUnfinishedAsk,
-            {path, map});
+  if (resumePolicy == ResumePolicy::Ask && !settings.m_suppress) return meeting.ask();
+  meeting.refuse(resumePolicy == ResumePolicy::Never);
   return std::nullopt;
 }
 
@@ -125,11 +128,43 @@ OperationOutcome Application::RunConversion() {
   options.write = WriteOptions();
   progress.Reset();
   options.cancel = &progress.cancelRequested;
+  if (IsFluxCapture(conversionSource.m_path) || resumePolicy == ResumePolicy::Always) {
+    return RunRescueConversion(options);
+  }
   ConversionJob job(conversionSource, conversionTarget, options, services_.boxes);
   job.Start(front_.JobEvents());
   front_.RunConversionStatus();
   // An image saved with bad sectors marked holds less than the disk did: the run did not do all it was asked.
   return job.Succeeded() && !job.Damaged() ? OperationOutcome::Succeeded : OperationOutcome::Failed;
+}
+
+// A capture decoded over a rescue would lose the sectors the rescue has and the capture lacks: it is taken into
+// the rescue instead, when the user says so.
+OperationOutcome Application::RunRescueConversion(const SaveOptions& options) {
+  IMessageBoxes& boxes = services_.boxes;
+  const std::string& target = conversionTarget.m_path;
+  const std::string source = boxes.ShownArgument(conversionSource.m_path), shownTarget = boxes.ShownArgument(target);
+  const RescueMeeting meeting{
+      [&] {
+        return boxes.Show(0, FormatText(kTextCaptureAskResume, {shownTarget, source, source}), MessageIcon::Question) ==
+               MessageAnswer::Yes;
+      },
+      [&](bool told) {
+        const char* text = told ? kTextCaptureRescueUnfinished : kTextCaptureRescueUnfinishedAsk;
+        boxes.Show(0, FormatText(text, {shownTarget, boxes.ShownArgument(RescueMapPathOf(target)), source}),
+                   MessageIcon::Error);
+      }};
+  std::optional<bool> intoRescue = ResumesRescue(target, meeting);
+  if (!intoRescue) return OperationOutcome::Failed;
+  RescueConversionJob job(conversionSource, conversionTarget, options, *intoRescue, progress, boxes);
+  job.Start(front_.JobEvents());
+  if (front_.RunProgress(progress, JobKind::Decode) == 1) {
+    BadSectorReportModel report = BuildBadSectorReport(progress.badSectorOffsets, job.Geometry());
+    report.account = job.Account();
+    report.files = ReadDamagedFiles(target);
+    front_.ShowBadSectorReport(report);
+  }
+  return job.Saved() == 0 ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
 bool Application::OpenAsSource(const std::string& path) {

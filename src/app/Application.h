@@ -4,6 +4,7 @@
 // the command line. Everything a front end shows on its own (progress and status windows, the report, the
 // help, the sound) it provides through IApplicationFront.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "base/MessageBoxes.h"
 #include "app/BadSectorReport.h"
 #include "floppy/FloppyDevice.h"
+#include "image/Conversion.h"
 #include "image/ImageInfo.h"
 #include "image/ImageWriter.h"
 #include "settings/RegistryBackend.h"
@@ -99,8 +101,16 @@ class Application : public ICommandLineHost {
  private:
   // Runs a started disk job's progress and the steps after it; true on success.
   bool FinishDiskJob(JobKind job, bool reportBadSectors);
-  // Whether a read goes on with the rescue at path; nullopt after the message that refuses it.
-  std::optional<bool> ResumesRescue(const std::string& path);
+  // How a job meets a rescue (an image with its map) at its target: the question it asks, and the refusal
+  // when it may not ask (told: the POSIX program was not told to go on; else nobody can be asked).
+  struct RescueMeeting {
+    std::function<bool()> ask;
+    std::function<void(bool told)> refuse;
+  };
+  // Whether a job goes on with the rescue at path; nullopt after the message that refuses it.
+  std::optional<bool> ResumesRescue(const std::string& path, const RescueMeeting& meeting);
+  // A conversion of a flux capture, or one told to go on with a rescue: shown like a disk job, its report after.
+  OperationOutcome RunRescueConversion(const SaveOptions& options);
 
   ApplicationServices services_;
   IApplicationFront& front_;

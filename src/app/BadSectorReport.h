@@ -25,6 +25,7 @@ struct BadSectorReportModel {
   std::string distribution;        // "%d 高 (%d%%) - %d 低 (%d%%)"
   DamageMap map;
   std::optional<DamagedFiles> files;  // when the image holds a FAT volume
+  std::vector<std::string> account;   // what decoding a flux capture saw (app/CaptureAccount.h)
 };
 
 // geometry is the image record's (after a read the disk's, after a write the image's). Sectors a retry pass

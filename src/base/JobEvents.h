@@ -10,12 +10,13 @@
 #include <mutex>
 #include <optional>
 
-// Which job an event comes from.
-enum class JobKind : uint8_t { Read, Write, Conversion };
+// Which job an event comes from. Decode: a conversion of a flux capture (or one into a rescue), shown like a
+// disk job.
+enum class JobKind : uint8_t { Read, Write, Conversion, Decode };
 
-// What happened. Disk jobs: Progress after every block, SideFormatted after every formatted track side,
-// then Succeeded or Failed (failure and cancellation alike) as their last event. The conversion: Loading,
-// Saving, then Ended as its last event.
+// What happened. Disk jobs and the decoding: Progress after every block (every track), SideFormatted after
+// every formatted track side, then Succeeded or Failed (failure and cancellation alike) as their last event.
+// The conversion: Loading, Saving, then Ended as its last event.
 enum class JobStep : uint8_t { Progress, Succeeded, Failed, SideFormatted, Loading, Saving, Ended };
 
 struct JobEvent {

@@ -10,7 +10,10 @@ ProgressTexts DescribeProgress(JobEvent event, const OperationProgress& progress
   std::string speed = progress.speedText.Get();
   unsigned kbDone = progress.kbDone.load();
   texts.caption = FormatText(kTextProgressCaption, {static_cast<int>(texts.percent)});
-  if (event.step == JobStep::SideFormatted) {
+  if (event.job == JobKind::Decode) {
+    texts.status = FormatText(kTextDecodingCapture, {total});
+    texts.speed = speed;
+  } else if (event.step == JobStep::SideFormatted) {
     texts.status = FormatText(kTextFormattingFloppy, {total});
     texts.speed = FormatText(kTextKbFormatted, {kbDone, speed});
   } else {

@@ -15,5 +15,6 @@ struct ProgressTexts {
   uint32_t percent = 0;
 };
 
-// event is a Progress or SideFormatted event of a read or write job.
+// event is a Progress or SideFormatted event of a read or write job, or a Progress event of a decoding (whose
+// speed text is the tracks done).
 ProgressTexts DescribeProgress(JobEvent event, const OperationProgress& progress);

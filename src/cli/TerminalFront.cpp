@@ -41,8 +41,19 @@ void TerminalFront::EndProgressLine() {
   boxes_.SetProgressLineOpen(false);
 }
 
+void TerminalFront::PrintTrackLines(const OperationProgress& progress, std::size_t& printed) {
+  if (!verbose_) return;
+  std::vector<std::string> lines = progress.trackLines.Since(printed);
+  if (lines.empty()) return;
+  EndProgressLine();
+  std::lock_guard lock(boxes_.OutputLock());
+  for (const std::string& line : lines) std::fprintf(err_, "%s\n", line.c_str());
+  std::fflush(err_);
+}
+
 int TerminalFront::RunProgress(OperationProgress& progress, JobKind job) {
   bool cancelShown = false;
+  std::size_t linesPrinted = 0;
   for (;;) {
     std::optional<JobEvent> event = events_.WaitNextFor(std::chrono::milliseconds(200));
     if (cancel_.load() && !cancelShown) {
@@ -51,6 +62,7 @@ int TerminalFront::RunProgress(OperationProgress& progress, JobKind job) {
       cancelShown = true;
     }
     if (!event || event->job != job) continue;
+    PrintTrackLines(progress, linesPrinted);
     if (event->Ends()) {
       EndProgressLine();
       return event->step == JobStep::Succeeded ? 1 : -1;
@@ -102,6 +114,7 @@ void TerminalFront::ShowBadSectorReport(const BadSectorReportModel& report) {
   for (const BadSectorRow& row : report.rows) {
     std::fprintf(out_, "  %s %s\n", PadToColumns(row.sectorText, kSectorColumn).c_str(), row.sideText.c_str());
   }
+  for (const std::string& line : report.account) std::fprintf(out_, "  %s\n", TerminalSafe(line).c_str());
   std::fflush(out_);
 }
 

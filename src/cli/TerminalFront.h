@@ -16,6 +16,8 @@ class TerminalFront : public IApplicationFront {
   TerminalFront(TerminalMessageBoxes& boxes, std::FILE* out, std::FILE* err, bool terminal, bool colours,
                 const std::atomic<bool>& cancel, std::string programName);
   void SetApplication(Application& application) { application_ = &application; }
+  // A line per track on the error stream while a flux capture is decoded.
+  void SetVerbose(bool verbose) { verbose_ = verbose; }
 
   IJobEvents& JobEvents() override { return events_; }
   int RunProgress(OperationProgress& progress, JobKind job) override;
@@ -34,6 +36,7 @@ class TerminalFront : public IApplicationFront {
  private:
   void DrawProgress(const std::string& status, const std::string& speed, uint32_t percent);
   void EndProgressLine();
+  void PrintTrackLines(const OperationProgress& progress, std::size_t& printed);
 
   TerminalMessageBoxes& boxes_;
   std::FILE* out_;
@@ -43,5 +46,6 @@ class TerminalFront : public IApplicationFront {
   const std::atomic<bool>& cancel_;
   std::string programName_;
   Application* application_ = nullptr;
+  bool verbose_ = false;
   JobEventQueue events_;
 };

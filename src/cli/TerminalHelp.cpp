@@ -22,20 +22,30 @@ void LowerLongOptions(std::vector<std::string>& arguments) {
     bool optionLike = argument.size() > 2 && argument.starts_with("--") &&
                       argument.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-") ==
                           std::string::npos;
-    // Options come first; only --resume goes with the switches, anywhere among them.
-    bool optionPlace = i == 1 || EqualsIgnoringCase(argument, "--resume");
+    // Options come first; only --resume and --verbose go with the switches, anywhere among them.
+    bool optionPlace = i == 1 || EqualsIgnoringCase(argument, "--resume") || EqualsIgnoringCase(argument, "--verbose");
     if (operand || !optionLike || !optionPlace) continue;
     for (char& c : argument) c = AsciiLower(c);
   }
 }
 
-bool TakeResumeOption(std::vector<std::string>& arguments) {
+namespace {
+
+bool TakeOption(std::vector<std::string>& arguments, std::initializer_list<std::string_view> names) {
   if (arguments.empty()) return false;
-  auto end = std::remove(arguments.begin() + 1, arguments.end(), std::string("--resume"));
+  auto end = std::remove_if(arguments.begin() + 1, arguments.end(), [&](const std::string& argument) {
+    return std::find(names.begin(), names.end(), argument) != names.end();
+  });
   bool found = end != arguments.end();
   arguments.erase(end, arguments.end());
   return found;
 }
+
+}  // namespace
+
+bool TakeResumeOption(std::vector<std::string>& arguments) { return TakeOption(arguments, {"--resume"}); }
+
+bool TakeVerboseOption(std::vector<std::string>& arguments) { return TakeOption(arguments, {"--verbose", "-v"}); }
 
 std::string ProgramName(const std::vector<std::string>& arguments) {
   std::string path = arguments.empty() ? std::string() : arguments[0];

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv, argv + argc);
   LowerLongOptions(arguments);
   bool resume = TakeResumeOption(arguments);
+  bool verbose = TakeVerboseOption(arguments);
   bool terminal = ::isatty(2) != 0;
   TerminalMessageBoxes boxes(stdin, stdout, stderr, ::isatty(0) != 0);
   FileRegistry registry(FileRegistry::DefaultPath(), [&](const std::string& hive, const std::string& kept) {
@@ -56,12 +57,13 @@ int main(int argc, char** argv) {
   TerminalFront front(boxes, stdout, stderr, terminal, ::isatty(1) != 0, interrupted, ProgramName(arguments));
   Application application(services, front);
   front.SetApplication(application);
+  front.SetVerbose(verbose);
   application.LoadAllSettings();
   application.resumePolicy = resume ? ResumePolicy::Always : ResumePolicy::Never;
-  // Only an emergency image has a map to resume from.
+  // Only an emergency image has a map to resume from; a conversion takes the source's sectors into it.
   if (resume) application.settings.m_emergency = 1;
 
-  if (resume && OperationSwitch(arguments) != 'r') {
+  if (resume && OperationSwitch(arguments) != 'r' && OperationSwitch(arguments) != 'c') {
     std::fprintf(stderr, "%s\n", kTextResumeNeedsRead);
     return front.CloseOutput(kExitUnusable);
   }

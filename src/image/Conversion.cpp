@@ -38,7 +38,7 @@ int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& 
   buffer.count = 0;
   RawImageInput input;
   if (!input.Open(source.m_path, source.m_hasTrailer != 0)) {
-    ShowError(boxes, kTextImageReadFailed);
+    ShowImageUnreadable(source.m_path, boxes, kTextImageReadFailed);
     return -1;
   }
   // A plain image (or the file a zip .imz carries) is measured before it is read; a stream only by reading.

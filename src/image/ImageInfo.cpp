@@ -69,7 +69,7 @@ int CImageInfo::LoadInfo(const std::string& path, IMessageBoxes& boxes) {
     return -2;
   }
   if (!HoldsImage(path)) {
-    ShowError(boxes, kTextExeWithoutImage);
+    ShowImageUnreadable(path, boxes, kTextExeWithoutImage);
     return -3;
   }
   // Another tool's form says itself what it holds; its last bytes are sectors, never a trailer.
@@ -131,7 +131,7 @@ int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
 bool CImageInfo::DetectGeometry(IMessageBoxes& boxes) {
   std::optional<int64_t> bytes = RawImageBytes(m_path, m_hasTrailer != 0);
   if (!bytes) {
-    ShowError(boxes, kTextImageReadFailed);
+    ShowImageUnreadable(m_path, boxes, kTextImageReadFailed);
     return false;
   }
   m_imageBytes = *bytes > INT32_MAX ? INT32_MAX : static_cast<int32_t>(*bytes);
@@ -150,6 +150,8 @@ int CImageInfo::ReadTrailer() {
   m_totalBytes = defaults.totalBytes;
   m_freeBytes = defaults.freeBytes;
   m_hasTrailer = 0;
+  const ImageForm* form = FormOfPath(m_path);
+  if (form && form->trailer == TrailerUse::Never) return 0;
 
   uint8_t block[kTrailerBytes];
   switch (ReadLastBlock(m_path, block)) {

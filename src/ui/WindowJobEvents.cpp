@@ -11,8 +11,11 @@ constexpr WPARAM kDiskSteps[] = {0, 1, 2, 3};  // Progress, Succeeded, Failed, S
 JobMessage MessageOfJobEvent(JobEvent event) {
   switch (event.job) {
     case JobKind::Read:
-    case JobKind::Write: {
-      UINT message = event.job == JobKind::Read ? kReadJobMessage : kWriteJobMessage;
+    case JobKind::Write:
+    case JobKind::Decode: {
+      UINT message = event.job == JobKind::Read    ? kReadJobMessage
+                     : event.job == JobKind::Write ? kWriteJobMessage
+                                                   : kDecodeJobMessage;
       auto step = static_cast<std::size_t>(event.step);
       return {message, step < std::size(kDiskSteps) ? kDiskSteps[step] : 0};
     }
@@ -28,10 +31,14 @@ std::optional<JobEvent> JobEventOfMessage(UINT message, WPARAM wParam) {
     constexpr JobStep kSteps[] = {JobStep::Ended, JobStep::Loading, JobStep::Saving};
     return JobEvent{JobKind::Conversion, kSteps[wParam]};
   }
-  if ((message != kReadJobMessage && message != kWriteJobMessage) || wParam >= std::size(kDiskSteps)) {
+  if ((message != kReadJobMessage && message != kWriteJobMessage && message != kDecodeJobMessage) ||
+      wParam >= std::size(kDiskSteps)) {
     return std::nullopt;
   }
-  return JobEvent{message == kReadJobMessage ? JobKind::Read : JobKind::Write, static_cast<JobStep>(wParam)};
+  const JobKind job = message == kReadJobMessage    ? JobKind::Read
+                      : message == kWriteJobMessage ? JobKind::Write
+                                                    : JobKind::Decode;
+  return JobEvent{job, static_cast<JobStep>(wParam)};
 }
 
 void WindowJobEvents::Post(JobEvent event) {

@@ -3,9 +3,9 @@
 // window), which reads the progress fields when they arrive. Posting never waits and never touches the
 // window itself, so worker threads may post.
 //
-// The messages: WM_APP + 1 (read job), WM_APP + 2 (write job), WM_APP + 3 (conversion). wParam of a disk
-// job: 0 progress, 1 succeeded, 2 failed or cancelled, 3 a track side formatted; of the conversion:
-// 1 loading, 2 saving, 0 ended.
+// The messages: WM_APP + 1 (read job), WM_APP + 2 (write job), WM_APP + 3 (conversion), WM_APP + 4 (a
+// capture's decoding). wParam of a disk job and of the decoding: 0 progress, 1 succeeded, 2 failed or
+// cancelled, 3 a track side formatted; of the conversion: 1 loading, 2 saving, 0 ended.
 
 #include <windows.h>
 
@@ -17,6 +17,7 @@
 inline constexpr UINT kReadJobMessage = WM_APP + 1;
 inline constexpr UINT kWriteJobMessage = WM_APP + 2;
 inline constexpr UINT kConversionMessage = WM_APP + 3;
+inline constexpr UINT kDecodeJobMessage = WM_APP + 4;
 
 struct JobMessage {
   UINT message;

@@ -75,7 +75,7 @@ TEST_F(ImageSource, LoadInfoRefusals) {
     std::string text;
   } cases[] = {
       {"missing.img", "-", -1, kTextCannotOpen, "不能打开 {path}。"},
-      {"image.txt", raw, -2, kTextUnsupportedExtension, "只支持扩展名为 IMZ、IMG、IMA、FLP、EXE、IMD 和 TD0 的文件。"},
+      {"image.txt", raw, -2, kTextUnsupportedExtension, "只支持扩展名为 IMZ、IMG、IMA、FLP、EXE、IMD、TD0、SCP 和 RAW 的文件。"},
       {"no-stream.exe", TestStub() + std::string(5000, 'x'), -3, kTextExeWithoutImage,
        "该 EXE 文件中没有包含任何映像文件。"},
       {"short.img", std::string(1023, 'x'), -4, 0, "{path} 不是映像文件。"},

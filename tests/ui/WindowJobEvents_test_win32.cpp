@@ -36,7 +36,7 @@ TEST(WindowJobEvents, AWorkersEventsArriveInOrderAsTheirMessages) {
 
 // The message numbers are what the program's windows have always received; each decodes to its event.
 TEST(WindowJobEvents, EveryEventRoundTripsThroughItsMessage) {
-  for (JobKind job : {JobKind::Read, JobKind::Write}) {
+  for (JobKind job : {JobKind::Read, JobKind::Write, JobKind::Decode}) {
     for (JobStep step : {JobStep::Progress, JobStep::Succeeded, JobStep::Failed, JobStep::SideFormatted}) {
       JobMessage posted = MessageOfJobEvent({job, step});
       EXPECT_EQ(JobEventOfMessage(posted.message, posted.wParam), (JobEvent{job, step}));
@@ -48,7 +48,8 @@ TEST(WindowJobEvents, EveryEventRoundTripsThroughItsMessage) {
     EXPECT_EQ(JobEventOfMessage(posted.message, posted.wParam), (JobEvent{JobKind::Conversion, step}));
   }
   EXPECT_EQ(JobEventOfMessage(WM_APP + 1, 4), std::nullopt);
-  EXPECT_EQ(JobEventOfMessage(WM_APP + 4, 0), std::nullopt);
+  EXPECT_EQ(MessageOfJobEvent({JobKind::Decode, JobStep::Progress}).message, static_cast<UINT>(WM_APP + 4));
+  EXPECT_EQ(JobEventOfMessage(WM_APP + 5, 0), std::nullopt);
 }
 
 TEST(WindowJobEvents, PostingToAWindowThatIsGoneFailsWithoutWaiting) {

@@ -5,7 +5,9 @@
 #include "image/forms/Bzip2Form.h"
 #include "image/forms/ImageForm.h"
 #include "image/forms/ImdForm.h"
+#include "image/forms/KryoFluxForm.h"
 #include "image/forms/RawForm.h"
+#include "image/forms/ScpForm.h"
 #include "image/forms/SelfExtractingForm.h"
 #include "image/forms/Td0Form.h"
 #include "image/forms/ZipForm.h"
@@ -14,8 +16,8 @@ namespace {
 
 // The order the file dialogs offer them in (a saved filter index counts in it): the first of several
 // forms of one extension is the one a save makes.
-constexpr std::array<const ImageForm*, 6> kForms = {&kBzip2Form,          &kZipForm, &kRawForm,
-                                                    &kSelfExtractingForm, &kImdForm, &kTd0Form};
+constexpr std::array<const ImageForm*, 8> kForms = {&kBzip2Form, &kZipForm, &kRawForm, &kSelfExtractingForm,
+                                                    &kImdForm,   &kTd0Form, &kScpForm, &kKryoFluxForm};
 
 }  // namespace
 

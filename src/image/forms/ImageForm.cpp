@@ -30,6 +30,15 @@ const ImageForm* FormOfPath(const std::string& path) {
   return nullptr;
 }
 
+void ShowImageUnreadable(const std::string& path, IMessageBoxes& boxes, int textId) {
+  const ImageForm* form = FormOfPath(path);
+  if (form && form->showUnreadable) {
+    form->showUnreadable(path, boxes);
+  } else {
+    ShowError(boxes, textId);
+  }
+}
+
 const ImageForm* FormOfFile(const std::string& path) {
   std::vector<uint8_t> head;
   bool headRead = false;

@@ -16,6 +16,7 @@
 #include "base/File.h"
 #include "base/Geometry.h"
 #include "base/MessageBoxes.h"
+#include "flux/Capture.h"
 #include "settings/Settings.h"
 
 // The raw image of one file.
@@ -63,7 +64,7 @@ class FormWriter {
 enum class TrailerUse {
   Always,            // our trailer ends every file of the form
   UnlessCompatible,  // ... unless compatible mode leaves it off, so that other tools can use the file
-  Never,             // another tool's form, which says itself what it holds (FormFacts)
+  Never,             // another tool's file, which never carries our trailer (its last bytes are its own)
 };
 
 // What a file of a form without our trailer says of its image.
@@ -104,6 +105,12 @@ struct ImageForm {
   std::optional<FormFacts> (*readFacts)(const std::string& path, IMessageBoxes& boxes) = nullptr;
   // The open dialog offers the form under its own description too, beside all images.
   bool ownOpenFilter = false;
+  // For a flux capture, whose image is decoded from the flux of its tracks (image/forms/CaptureImage.h): the
+  // capture's opener. nullptr for a form that holds the sectors themselves.
+  CaptureOpening (*openCapture)(const std::string& path) = nullptr;
+  // Says why a file of the form holds no image that can be read, where the form knows more than that (a flux
+  // capture: cut, lying, no track readable, ...). nullptr where it does not.
+  void (*showUnreadable)(const std::string& path, IMessageBoxes& boxes) = nullptr;
 
   bool Writable() const { return newWriter != nullptr; }
 };
@@ -122,6 +129,9 @@ const ImageForm* FormOfFile(const std::string& path);
 std::string FormExtensionNames(bool (*which)(const ImageForm&), std::string_view lastSeparator);
 // Message 122, which names every extension the program knows, or for a file to save every one it writes.
 void ShowUnsupportedExtension(IMessageBoxes& boxes, bool saving = false);
+// The message for a file whose image cannot be read: the form's own (showUnreadable), else textId's. Through
+// the form, so that a program without the flux forms (the self-extractor) links no decoder for it.
+void ShowImageUnreadable(const std::string& path, IMessageBoxes& boxes, int textId);
 
 // A path on floppy drive A: or B:, which an image is never opened from or saved to directly.
 bool OnFloppyDrive(const std::string& path);
