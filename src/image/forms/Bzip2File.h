@@ -1,12 +1,16 @@
 #pragma once
-// bzip2 streams on an open stdio file, through libbz2's stdio interface. libbz2's header stays inside
-// Bzip2File.cpp: on Windows it pulls in windows.h, whose macros must not reach the rest of the core.
-// Every error code of the library counts as a failure: besides the I/O error, a damaged or cut stream
-// (data, magic, unexpected end) and an allocation failure would otherwise pass as a shorter image.
+// bzip2 streams on open files. The writer compresses in memory and writes through File, so that whatever
+// watches the file's writes sees the stream's bytes too; the reader uses libbz2's stdio interface. libbz2's
+// header stays inside Bzip2File.cpp: on Windows it pulls in windows.h, whose macros must not reach the rest
+// of the core. Every error code of the library counts as a failure: besides the I/O error, a damaged or cut
+// stream (data, magic, unexpected end) and an allocation failure would otherwise pass as a shorter image.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
+
+#include "base/File.h"
 
 class Bzip2Writer {
  public:
@@ -15,19 +19,21 @@ class Bzip2Writer {
   Bzip2Writer(const Bzip2Writer&) = delete;
   Bzip2Writer& operator=(const Bzip2Writer&) = delete;
 
-  // Block size 9 (900 kB), verbosity 0, work factor 30.
-  bool Open(std::FILE* file);
+  // Block size 9 (900 kB), work factor 30, as bzip2 -9 writes; the stream goes to out from its position.
+  bool Open(File& out);
   bool Write(const void* data, std::size_t bytes);
   // Compresses what is pending and ends the stream; the file stays open.
   bool Close();
   void Abandon();
 
  private:
-  // Ends the stream and frees it, also after an I/O error (when the library would keep it).
-  bool End(bool abandon);
+  // Runs the compressor over what it holds (action: the library's run or finish) and writes its output.
+  bool Compress(int action);
+  void Free();
 
-  std::FILE* file_ = nullptr;
+  File* out_ = nullptr;
   void* stream_ = nullptr;
+  std::vector<char> output_;
 };
 
 class Bzip2Reader {

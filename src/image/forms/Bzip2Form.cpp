@@ -46,7 +46,7 @@ std::unique_ptr<FormReader> OpenBzip2Stream(const std::string& path, int64_t sta
 }
 
 bool Bzip2StreamWriter::Start(File& out, const std::string& shownPath, IMessageBoxes& boxes) {
-  if (stream_.Open(out.get())) return true;
+  if (stream_.Open(out)) return true;
   ShowError(boxes, kTextCannotCreate, {shownPath});
   return false;
 }

@@ -36,7 +36,9 @@ struct FormWriteOptions {
   std::string programPath;                   // the file that carries the self-extractor stub (.exe)
 };
 
-// A raw image into the temporary file of a save. Every step that returns false has shown its message.
+// A raw image into the temporary file of a save. Every byte goes through out (File::Write), also what a
+// library produces: the checksum is taken from those writes. Every step that returns false has shown its
+// message.
 class FormWriter {
  public:
   virtual ~FormWriter() = default;
@@ -50,10 +52,11 @@ class FormWriter {
   virtual bool Rewrite(File& out, uint64_t offset, const void* data, std::size_t bytes);
   // The image's bad sectors (one flag per sector), before End, for a form that records them itself.
   virtual void SetBadSectors(const std::vector<bool>&) {}
-  // Ends the image's data (a stream's end) while the file is still open; without a message, as Write.
+  // Ends the image's data (a stream's end); without a message, as Write.
   virtual bool End() { return true; }
-  // Once the file is closed: what follows the image in it (the self-extractor's data).
-  virtual bool Complete(const std::string&, IMessageBoxes&) { return true; }
+  // Once the image's data has ended and reached the system: what follows the image in the file (the
+  // self-extractor's data), written to out.
+  virtual bool Complete(File&, IMessageBoxes&) { return true; }
 };
 
 enum class TrailerUse {

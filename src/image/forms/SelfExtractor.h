@@ -68,6 +68,7 @@ std::optional<SettingsBlock> ReadSettingsBlock(const std::string& path);
 // cannot be read. Use offsets from ReadSettingsBlock.
 std::optional<std::string> ReadContainerText(const std::string& path, const ItemOffsets& item);
 
-// Appends picture, texts and settings block to the closed file at path. 0, or -1..-6 after messages 112,
-// 57685, 123, 57686 ("0", "1", "2"). After a failure the file holds part of the data: the caller deletes it.
-int WriteSelfExtractorData(const std::string& path, const SelfExeSettings& settings, IMessageBoxes& boxes);
+// Writes picture, texts and settings block to out from where it stands (the end of the image stream; offsets
+// count from the file's first byte). 0, or -1..-6 after messages 112, 57685, 123, 57686 ("0", "1", "2"). After
+// a failure the file holds part of the data: the caller deletes it.
+int WriteSelfExtractorData(File& out, const SelfExeSettings& settings, IMessageBoxes& boxes);
