@@ -107,16 +107,18 @@ std::optional<uint32_t> WrittenCrc::Value() const {
 
 int EndWithTrailer(FileSave& save, const WrittenCrc& crc, const std::string& shownPath, TrailerFields fields,
                    uint32_t& checksum, IMessageBoxes& boxes) {
-  std::optional<uint32_t> sum = crc.Bytes() > 0 ? crc.Value() : std::nullopt;
-  if (!sum && crc.Bytes() > 0 && save.Out().Flush()) {
-    uint32_t readBack = 0;
-    if (FileCrc32(save.TempPath(), false, readBack) == 0) sum = readBack;
+  uint32_t sum = 0;
+  bool known = false;
+  if (crc.Bytes() > 0) {
+    const std::optional<uint32_t> written = crc.Value();
+    sum = written.value_or(0);
+    known = written.has_value() || (save.Out().Flush() && FileCrc32(save.TempPath(), false, sum) == 0);
   }
-  if (!sum) {
+  if (!known) {
     ShowError(boxes, kTextCannotComputeCrc, {shownPath});
     return -1;
   }
-  checksum = fields.checksum = *sum;
+  checksum = fields.checksum = sum;
   const std::string block = FormatTrailerBlock(fields);
   if (!save.Write(block.data(), block.size()) || !save.Out().Flush()) {
     ShowError(boxes, kTextCannotWriteTrailer);
