@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-inline constexpr std::size_t kFatEntryBytes = 32;
+#include "filesystem/FatLayout.h"
 
 // The short name of a 32-byte entry in UTF-8 ("NAME.EXT"), with the lower-case flags other systems set.
 std::string ShortNameOf(const uint8_t* entry);

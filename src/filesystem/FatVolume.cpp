@@ -8,6 +8,7 @@
 #include "base/CodePage.h"
 #include "base/Geometry.h"
 #include "base/LittleEndian.h"
+#include "filesystem/FatLayout.h"
 #include "filesystem/FatNames.h"
 #include "base/BadSectorMarker.h"
 
@@ -19,70 +20,21 @@ constexpr uint32_t kFat16Limit = 65525;  // from here on the volume would be FAT
 // but a crafted volume must not make that go on and on.
 constexpr int64_t kReadsPerEntrySlot = 4;
 
-struct Layout {
-  int64_t reserved = 1;
-  int64_t fats = 2;
-  int64_t rootEntries = 0;
-  int64_t totalSectors = 0;
-  int64_t sectorsPerFat = 0;
-  int64_t sectorsPerCluster = 1;
-};
-
-bool PowerOfTwo(int64_t value) { return value > 0 && (value & (value - 1)) == 0; }
-
-std::optional<Layout> LayoutOfBootSector(const uint8_t* boot) {
-  if ((boot[0] != 0xEB && boot[0] != 0xE9) || GetLe16(boot + 11) != kSectorBytes) return std::nullopt;
-  Layout layout;
-  layout.sectorsPerCluster = boot[13];
-  layout.reserved = GetLe16(boot + 14);
-  layout.fats = boot[16];
-  layout.rootEntries = GetLe16(boot + 17);
-  layout.totalSectors = GetLe16(boot + 19) != 0 ? GetLe16(boot + 19) : GetLe32(boot + 32);
-  layout.sectorsPerFat = GetLe16(boot + 22);
-  if (!PowerOfTwo(layout.sectorsPerCluster) || layout.reserved < 1 || (layout.fats != 1 && layout.fats != 2) ||
-      layout.rootEntries < 1 || layout.sectorsPerFat < 1) {
-    return std::nullopt;
-  }
-  return layout;
-}
-
-// The first DOS disks had no parameters in their boot sector: the FAT's first byte, the media byte, tells
-// which of the four single- and double-sided 5.25" formats the disk has.
-std::optional<Layout> LayoutOfMediaByte(const uint8_t* fat) {
-  if (fat[1] != 0xFF || fat[2] != 0xFF) return std::nullopt;
-  switch (fat[0]) {
-    case 0xFE: return Layout{1, 2, 64, 320, 1, 1};    // 160 KB
-    case 0xFC: return Layout{1, 2, 64, 360, 2, 1};    // 180 KB
-    case 0xFF: return Layout{1, 2, 112, 640, 1, 2};   // 320 KB
-    case 0xFD: return Layout{1, 2, 112, 720, 2, 2};   // 360 KB
-    default: return std::nullopt;
-  }
-}
-
-// A disk whose boot sector is bad still has its FATs. The usual layouts of a disk of its size (DOS's, and
-// this program's own for 1.68 MB) are tried; one is taken when every readable FAT copy begins where it says,
-// with its media byte.
+// A disk whose boot sector is bad still has its FATs. The standard layouts of a disk of its size are tried;
+// one is taken when every readable FAT copy begins where it says, with its media byte.
 template <typename IsBad>
-std::optional<Layout> LayoutOfStandardDisk(const std::vector<uint8_t>& bytes, IsBad bad) {
-  struct Standard {
-    int64_t total, sectorsPerCluster, rootEntries, sectorsPerFat;
-    uint8_t media;
-  };
-  static constexpr Standard kStandard[] = {{720, 2, 112, 2, 0xFD},  {1440, 2, 112, 3, 0xF9},  {1600, 2, 112, 3, 0xF9},
-                                           {1600, 2, 224, 3, 0xF0}, {2400, 1, 224, 7, 0xF9},  {2880, 1, 224, 9, 0xF0},
-                                           {3360, 1, 224, 10, 0xF0}, {3360, 4, 16, 3, 0xF0}};
+std::optional<FatLayout> LayoutOfStandardDisk(const std::vector<uint8_t>& bytes, IsBad bad) {
   const int64_t sectors = static_cast<int64_t>(bytes.size() / kSectorBytes);
-  for (const Standard& standard : kStandard) {
-    if (standard.total != sectors) continue;
+  for (const StandardFatLayout& standard : StandardFatLayouts()) {
+    const FatLayout& layout = standard.layout;
+    if (layout.totalSectors != sectors) continue;
     int found = 0, other = 0;
-    for (int64_t start : {int64_t{1}, 1 + standard.sectorsPerFat}) {
+    for (int64_t start : {layout.reserved, layout.reserved + layout.sectorsPerFat}) {
       if (bad(start)) continue;
       const uint8_t* fat = bytes.data() + start * kSectorBytes;
-      (fat[0] == standard.media && fat[1] == 0xFF && fat[2] == 0xFF ? found : other) += 1;
+      (fat[0] == layout.media && fat[1] == 0xFF && fat[2] == 0xFF ? found : other) += 1;
     }
-    if (found > 0 && other == 0) {
-      return Layout{1, 2, standard.rootEntries, standard.total, standard.sectorsPerFat, standard.sectorsPerCluster};
-    }
+    if (found > 0 && other == 0) return layout;
   }
   return std::nullopt;
 }
@@ -447,7 +399,7 @@ std::optional<FatVolume> FatVolume::Read(DiskSectors disk, FatOpenError* why) {
   auto bad = [&](int64_t sector) { return static_cast<std::size_t>(sector) < disk.bad.size() && disk.bad[sector]; };
   if (imageSectors < 2) return fail(FatOpenError::NoFatVolume);
   FatVolume volume;
-  std::optional<Layout> layout;
+  std::optional<FatLayout> layout;
   if (bad(0)) {
     layout = LayoutOfStandardDisk(disk.bytes, bad);
     if (!layout) return fail(FatOpenError::BootSectorBad);
@@ -458,8 +410,8 @@ std::optional<FatVolume> FatVolume::Read(DiskSectors disk, FatOpenError* why) {
     if (!layout) return fail(FatOpenError::NoFatVolume);
   }
 
-  const int64_t rootSectors = (layout->rootEntries * int64_t{kFatEntryBytes} + kSectorBytes - 1) / kSectorBytes;
-  const int64_t dataStart = layout->reserved + layout->fats * layout->sectorsPerFat + rootSectors;
+  const int64_t rootSectors = layout->RootSectors();
+  const int64_t dataStart = layout->FirstDataSector();
   int64_t total = layout->totalSectors;
   if (total > imageSectors) {
     volume.findings_.push_back({FatFault::VolumeLargerThanImage, {}});
