@@ -23,6 +23,9 @@ if(WIN32)
   # Built for size: the self-extractor shares the libraries with the program and must stay below 512 KB;
   # its link keeps only what it uses of them.
   add_compile_options(-Os -ffunction-sections -fdata-sections)
+  # 32-bit unwind tables are kept whole by the linker and keep every function they describe: the C libraries
+  # (bzip2, zlib), which no exception passes through, go without, so that their unused parts are dropped.
+  add_compile_options($<$<COMPILE_LANGUAGE:C>:-fno-asynchronous-unwind-tables>)
 endif()
 
 if(DISKELLE_FUZZ)

@@ -3,7 +3,7 @@
 #include "base/File.h"
 #include "base/Texts.h"
 #include "image/forms/BitmapFile.h"
-#include "image/forms/Bzip2File.h"
+#include "image/forms/Bzip2Reader.h"
 #include "image/forms/ImageForm.h"
 
 namespace {

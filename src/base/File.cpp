@@ -225,6 +225,7 @@ FileSave::Start FileSave::Begin(const std::string& target, Placing placing) {
     if (created == CreateResult::Created) {
       temp_ = candidate;
       file_ = File(opened);
+      HoldSaveForTest(target_);
       return Start::Ready;
     }
     if (slot >= 0) UnregisterUnfinished(candidate);
@@ -245,6 +246,7 @@ bool FileSave::Commit() {
   }
   if (ok && replace && KindOfPath(target_) == PathKind::Regular) CopyModeAndOwner(target_, temp_);
   if (ok && modified_) SetModificationTime(temp_, *modified_);
+  if (ok) HoldSaveForTest(target_);
   if (ok && !Place()) ok = false;
   if (!ok) {
     Abandon();
@@ -286,6 +288,7 @@ bool FileSave::Place() {
 void FileSave::Abandon() {
   file_.Close();
   if (temp_.empty()) return;
+  HoldSaveForTest(target_);
   RemoveFile(temp_);
   UnregisterUnfinished(temp_);
   temp_.clear();

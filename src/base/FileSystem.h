@@ -34,6 +34,9 @@ PlaceResult RenameNoReplace(const std::string& from, const std::string& to, File
 void SyncFolderOf(const std::string& path);
 // What the last failed call of this thread says, as a FileError (never None).
 FileError CurrentFileError();
+// The tests' hold on a save (POSIX; nothing on Windows): when $DISKELLE_HOLD_SAVE names target, the process
+// stops itself (SIGSTOP) until a SIGCONT, so that a test can act on a job at a known step of its save.
+void HoldSaveForTest(const std::string& target);
 // Removes a file from within a signal handler.
 void RemoveFileNow(const char* path);
 // The running process's number, and whether a process of that number still runs on this system (false only

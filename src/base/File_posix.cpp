@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <climits>
+#include <cstdlib>
 #include <ctime>
 
 #include "base/File.h"
@@ -262,6 +263,11 @@ void SyncFolderOf(const std::string& path) {
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
+}
+
+void HoldSaveForTest(const std::string& target) {
+  const char* held = std::getenv("DISKELLE_HOLD_SAVE");
+  if (held && target == held) ::raise(SIGSTOP);
 }
 
 void RemoveFileNow(const char* path) { ::unlink(path); }

@@ -297,6 +297,8 @@ PlaceResult RenameNoReplace(const std::string& from, const std::string& to, File
 // MOVEFILE_WRITE_THROUGH has already put the rename on the disk.
 void SyncFolderOf(const std::string&) {}
 
+void HoldSaveForTest(const std::string&) {}
+
 void RemoveFileNow(const char* path) { ::DeleteFileW(Wide(path).c_str()); }
 
 // --- DeferredSync -------------------------------------------------------------------------------------

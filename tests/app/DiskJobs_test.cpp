@@ -25,6 +25,7 @@
 #include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
+#include "support/Waiting.h"
 #include "support/ZipTool.h"
 
 namespace {
@@ -155,7 +156,7 @@ class Engine : public ImageFolder, public testing::WithParamInterface<DeviceRout
     job.Start(queue);
     std::vector<JobEvent> events;
     for (;;) {
-      std::optional<JobEvent> event = queue.WaitNextFor(std::chrono::seconds(120));
+      std::optional<JobEvent> event = queue.WaitNextFor(kWaitCeiling);
       if (!event) {
         ADD_FAILURE() << "the job never finished";
         return events;

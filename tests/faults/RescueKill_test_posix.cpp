@@ -86,6 +86,7 @@ TEST_F(RescueKill, ResumesKilledAtRandomEndWhereOneResumeEnds) {
     options.env["DISKELLE_DRIVE_A"] = second;
     ProgramRun run = RunProgramWith(DISKELLE_CLI, {"--resume", "/r", "/o", Path("killed.img"), "/s"}, options,
                                     [&](pid_t pid) {
+                                      // A moment drawn at random, not a wait: any moment must do.
                                       std::this_thread::sleep_for(std::chrono::milliseconds(after));
                                       ::kill(pid, signal);
                                     });
@@ -120,13 +121,15 @@ TEST_F(RescueKill, CtrlCKeepsTheLastCheckpointOrTheFileThatWasThere) {
     WriteWhole(Path("rescue.img"), "an older file");
     RemoveFile(Path("rescue.img.map"));
     StoreSettings("\"Emergency\"=dword:00000001\n");
+    // Held once the job reads (it has the drive) and saves its image, or as the first checkpoint, its image in
+    // place, saves the map.
+    options.env[kHoldSaveVariable] = Path(afterCheckpoint ? "rescue.img.map" : "rescue.img");
     ProgramRun run = RunProgramWith(DISKELLE_CLI, {"/r", "/o", Path("rescue.img"), "/s"}, options, [&](pid_t pid) {
-      // The job has begun once its image is being saved; the first checkpoint puts the map in place.
-      ASSERT_TRUE(WaitUntil([&] { return Saving("rescue.img"); }));
-      if (afterCheckpoint) {
-        ASSERT_TRUE(WaitUntil([&] { return FileExists(Path("rescue.img.map")); }));
-      }
+      ASSERT_TRUE(WaitForHold(pid, [&] {
+        return afterCheckpoint ? ReadWhole(Path("rescue.img")) != "an older file" : FileIsLocked(floppy);
+      })) << (afterCheckpoint ? "the first checkpoint never saved the map" : "the job never began to save its image");
       ::kill(pid, SIGINT);
+      ContinueToTheEnd(pid);
     });
     EXPECT_EQ(run.exitCode, 1) << run.err;
     if (!afterCheckpoint) {
@@ -199,15 +202,16 @@ TEST_F(RescueKill, ResumesWithoutAUsableMapOrIntoABusyImageAreRefused) {
   }
   ASSERT_TRUE(std::rename(Path("kept.map").c_str(), map.c_str()) == 0);
 
-  ProgramOptions slow;
-  slow.env = env;
-  slow.env["DISKELLE_DRIVE_DELAY_MS"] = "50";  // some seconds for the 65 bad sectors
-  slow.env["DISKELLE_DRIVE_A"] = floppy;
+  ProgramOptions held;
+  held.env = env;
+  held.env["DISKELLE_DRIVE_A"] = floppy;
+  held.env[kHoldSaveVariable] = image;
   ProgramRun second;
-  ProgramRun first = RunProgramWith(DISKELLE_CLI, {"--resume", "/r", "/o", image, "/s"}, slow, [&](pid_t) {
-    // The first holds the image before it begins to save into it.
-    ASSERT_TRUE(WaitUntil([&] { return Saving("rescue.img"); }));
+  ProgramRun first = RunProgramWith(DISKELLE_CLI, {"--resume", "/r", "/o", image, "/s"}, held, [&](pid_t pid) {
+    // The first holds the image before it begins to save into it (not yet as it checks the target).
+    ASSERT_TRUE(WaitForHold(pid, [&] { return FileIsLocked(image); })) << "the first resume never held rescue.img";
     second = Diskelle({"--resume", "/r", "/o", image, "/s"});
+    ContinueToTheEnd(pid);
   });
   EXPECT_EQ(first.exitCode, 0) << first.err;
   EXPECT_EQ(second.exitCode, 1);

@@ -4,9 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
 #include "base/File.h"
 #include "support/ProgramsFixture_posix.h"
 
@@ -15,17 +12,20 @@ namespace {
 using Signals = ProgramsTest;
 
 TEST_F(Signals, EverySignalThatEndsAJobRemovesItsTemporaryFile) {
-  drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "720", "--fill", "random"});
+  const std::string floppy = NewFloppy("a.vfd", {"--format", "720", "--fill", "random"});
+  drives["DISKELLE_DRIVE_A"] = floppy;
+  // The job still runs for a while once it is let go: long enough for the Ctrl-C to reach it.
   env["DISKELLE_DRIVE_DELAY_MS"] = "20";
   struct Case {
     const char* title;
-    std::vector<int> signals;
+    std::vector<int> signals;  // the first once the job reads and saves its image, the next at the save's end
     int exitCode;
     bool temporaryFileRemoved;
   } cases[] = {
       {"SIGTERM", {SIGTERM}, 128 + SIGTERM, true},
       {"SIGHUP", {SIGHUP}, 128 + SIGHUP, true},
       {"SIGQUIT", {SIGQUIT}, 128 + SIGQUIT, true},
+      // The second while the cancel the first began removes the temporary file.
       {"two Ctrl-C", {SIGINT, SIGINT}, 128 + SIGINT, true},
       {"one Ctrl-C cancels the job", {SIGINT}, 1, true},
       {"SIGKILL cannot be caught", {SIGKILL}, 128 + SIGKILL, false},
@@ -34,19 +34,21 @@ TEST_F(Signals, EverySignalThatEndsAJobRemovesItsTemporaryFile) {
     SCOPED_TRACE(c.title);
     std::string output = Path("disk.img");
     WriteWhole(output, "an older image");
-    ProgramRun run = RunProgramWith(DISKELLE_CLI, {"/r", "/o", output}, [&] {
-      ProgramOptions options;
-      options.env = env;
-      for (const auto& [name, value] : drives) options.env[name] = value;
-      return options;
-    }(), [&](pid_t pid) {
-      // Once the job is saving into the image's temporary file (the settings file may be saved first).
-      // Signalled earlier, the job would have nothing to remove; not signalled at all, it ends on its own.
-      ASSERT_TRUE(WaitUntil([&] { return Saving("disk.img"); })) << "the image's temporary file never appeared";
-      for (int signal : c.signals) {
-        ::kill(pid, signal);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the second Ctrl-C before the cancel ends it
+    ProgramOptions options;
+    options.env = env;
+    options.env.insert(drives.begin(), drives.end());
+    options.env[kHoldSaveVariable] = output;
+    ProgramRun run = RunProgramWith(DISKELLE_CLI, {"/r", "/o", output}, options, [&](pid_t pid) {
+      // The target's check before the job (a save begun and dropped) holds too: the job has the drive.
+      ASSERT_TRUE(WaitForHold(pid, [&] { return FileIsLocked(floppy); })) << "the job never began to save disk.img";
+      for (std::size_t sent = 0; sent < c.signals.size(); ++sent) {
+        if (sent > 0) {
+          ASSERT_TRUE(WaitForHold(pid)) << "the save of disk.img never came to its end";
+        }
+        ::kill(pid, c.signals[sent]);
+        ::kill(pid, SIGCONT);
       }
+      ContinueToTheEnd(pid);
     });
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
     EXPECT_EQ(ReadWhole(output), "an older image");
@@ -67,28 +69,20 @@ TEST_F(Signals, OneCtrlCCancelsAConversion) {
   std::string source = Path("source.img");
   WriteWhole(source, RawOf(NewFloppy("a.vfd", {"--format", "1440", "--fill", "random"})));
   std::string output = Path("copy.imz");
-  int cancelled = 0;
-  for (int round = 0; round < 5 && cancelled == 0; ++round) {
-    WriteWhole(output, "an older image");
-    ProgramOptions options;
-    options.env = env;
-    ProgramRun run = RunProgramWith(DISKELLE_CLI, {"/c", "/i", source, "/o", output}, options, [&](pid_t pid) {
-      auto saving = [&] { return !UnfinishedSaves().empty(); };
-      for (int i = 0; i < 5000 && !saving(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      // Held while the Ctrl-C is sent, so that a loaded machine does not let the save run on meanwhile.
-      ::kill(pid, SIGSTOP);
-      ::kill(pid, SIGINT);
-      ::kill(pid, SIGCONT);
-    });
-    EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 1) << run.exitCode << run.err;
-    if (run.exitCode == 1) {
-      ++cancelled;
-      EXPECT_EQ(run.err, "");
-      EXPECT_EQ(ReadWhole(output), "an older image");
-    }
-    EXPECT_EQ(UnfinishedSaves(), std::vector<std::string>{});
-  }
-  EXPECT_EQ(cancelled, 1);  // a conversion that ended before the Ctrl-C was heard is tried again
+  WriteWhole(output, "an older image");
+  ProgramOptions options;
+  options.env = env;
+  options.env[kHoldSaveVariable] = output;
+  ProgramRun run = RunProgramWith(DISKELLE_CLI, {"/c", "/i", source, "/o", output}, options, [&](pid_t pid) {
+    // As the conversion checks its target, before it begins: a Ctrl-C then cancels it all the same.
+    ASSERT_TRUE(WaitForHold(pid)) << "the conversion never checked copy.imz";
+    ::kill(pid, SIGINT);
+    ContinueToTheEnd(pid);
+  });
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ReadWhole(output), "an older image");
+  EXPECT_EQ(UnfinishedSaves(), std::vector<std::string>{});
 }
 
 // A live process's temporary file is its own: only those whose process is gone are removed.

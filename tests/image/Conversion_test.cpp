@@ -14,6 +14,7 @@
 #include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
+#include "support/Waiting.h"
 
 namespace {
 
@@ -332,8 +333,8 @@ TEST_F(Conversion, JobPostsItsStepsAndReportsTheResult) {
     job.Start(events);
     std::vector<JobStep> steps;
     for (;;) {
-      std::optional<JobEvent> event = events.WaitNextFor(std::chrono::seconds(60));
-      ASSERT_TRUE(event) << c.name;
+      std::optional<JobEvent> event = events.WaitNextFor(kWaitCeiling);
+      ASSERT_TRUE(event) << c.name << ": the conversion never ended";
       EXPECT_EQ(event->job, JobKind::Conversion);
       steps.push_back(event->step);
       if (event->Ends()) break;

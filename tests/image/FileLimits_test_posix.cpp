@@ -9,7 +9,7 @@
 #include "base/Texts.h"
 #include "image/Conversion.h"
 #include "image/DescriptionChange.h"
-#include "image/forms/SelfExtractor.h"
+#include "image/forms/SelfExtractorBuilder.h"
 #include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "support/Waiting.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -21,11 +23,17 @@ struct Gate {
   bool entered = false;
   bool released = false;
   bool aborted = false;
+  bool clientGone = false;  // the request's thread has let go of its data
 };
 
 class BlockingClient : public IHttpClient {
  public:
   explicit BlockingClient(std::shared_ptr<Gate> gate) : gate_(std::move(gate)) {}
+  ~BlockingClient() override {
+    std::lock_guard<std::mutex> lock(gate_->mutex);
+    gate_->clientGone = true;
+    gate_->changed.notify_all();
+  }
   HttpReply Get(const ServerAddress&, std::string_view) override {
     std::unique_lock<std::mutex> lock(gate_->mutex);
     gate_->entered = true;
@@ -64,7 +72,7 @@ struct Signal {
   }
   bool WaitFor(int n) {
     std::unique_lock<std::mutex> lock(mutex);
-    return changed.wait_for(lock, 5s, [&] { return count >= n; });
+    return changed.wait_for(lock, kWaitCeiling, [&] { return count >= n; });
   }
 };
 
@@ -74,7 +82,7 @@ RequestWorker::Request GetRequest() {
 
 void WaitUntilEntered(Gate& gate) {
   std::unique_lock<std::mutex> lock(gate.mutex);
-  ASSERT_TRUE(gate.changed.wait_for(lock, 5s, [&] { return gate.entered; }));
+  ASSERT_TRUE(gate.changed.wait_for(lock, kWaitCeiling, [&] { return gate.entered; })) << "the request never began";
 }
 
 TEST(RequestWorker, DeliversTheReplyOnceAndIsNoLongerBusy) {
@@ -106,7 +114,7 @@ TEST(RequestWorker, WaitingForAStalledRequestEndsAtItsTime) {
   EXPECT_FALSE(worker.WaitFor(200ms));
   EXPECT_TRUE(worker.Busy());
   worker.Cancel();  // aborts the blocked request
-  EXPECT_TRUE(worker.WaitFor(5s));
+  EXPECT_TRUE(worker.WaitFor(kWaitCeiling));
   ASSERT_TRUE(worker.TakeReply());
 }
 
@@ -135,10 +143,10 @@ TEST(RequestWorker, ADetachedRequestNeverCallsBackAndOutlivesItsWorker) {
   }  // the dialog ended while its request ran
   {
     std::unique_lock<std::mutex> lock(gate->mutex);
-    EXPECT_TRUE(gate->changed.wait_for(lock, 5s, [&] { return gate->aborted; })) << "the request was aborted";
+    EXPECT_TRUE(gate->changed.wait_for(lock, kWaitCeiling, [&] { return gate->aborted; })) << "the request was never aborted";
+    // The thread finishes on its own data; nothing reaches the ended dialog.
+    EXPECT_TRUE(gate->changed.wait_for(lock, kWaitCeiling, [&] { return gate->clientGone; })) << "the request's thread never ended";
   }
-  // The thread finishes on its own data; nothing reaches the ended dialog.
-  std::this_thread::sleep_for(100ms);
   std::lock_guard<std::mutex> lock(finished->mutex);
   EXPECT_EQ(finished->count, 0);
 }

@@ -22,7 +22,7 @@ std::optional<FatDisk> MakeFatDisk(Workspace& workspace) {
       "mshowfat -i part.img ::DOCS/BIG.BIN > fat.txt && mv part.img disk.img";
   if (!StartUnixProgram({"/bin/sh", "-c", script, UnixPathOf(folder)})) return std::nullopt;
   const std::string image = folder + "\\disk.img";
-  if (!WaitUntil([&] { return FileExists(image); }, 60000)) return std::nullopt;
+  if (!WaitUntil([&] { return FileExists(image); })) return std::nullopt;
   // "::/DOCS/BIG.BIN <13-18>"
   const std::string fat = ReadWhole(folder + "\\fat.txt");
   const std::size_t open = fat.find('<');

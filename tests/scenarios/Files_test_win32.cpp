@@ -32,12 +32,21 @@ Rows NameSizeState(HWND dialog) {
   return rows;
 }
 
-// Clicks 提取..., chooses folder in the folder dialog; returns the box that follows.
+// Clicks 提取..., chooses folder in the folder dialog; returns the box that follows (the extraction's end).
 HWND ExtractInto(const robot::Process& process, HWND files, const std::wstring& folder) {
-  if (!robot::ClickButton(files, IDC_FILES_EXTRACT)) return nullptr;
-  HWND dialog = WaitForDialog(process.Id(), [files](HWND d) { return d != files && !IsMainWindow(d); });
-  if (!dialog || !ChooseInFileDialog(dialog, folder)) return nullptr;
-  return WaitForMessageBox(process.Id());
+  if (!robot::ClickButton(files, IDC_FILES_EXTRACT)) {
+    ADD_FAILURE() << "提取... could not be clicked";
+    return nullptr;
+  }
+  HWND dialog = WaitForDialog(process.Id(), [files](HWND d) { return d != files && !IsMainWindow(d) && ::IsWindowVisible(d); });
+  if (!dialog) {
+    ADD_FAILURE() << "the folder dialog never showed";
+    return nullptr;
+  }
+  if (!ChooseInFileDialog(dialog, folder)) return nullptr;
+  HWND box = WaitForMessageBox(process.Id());
+  if (!box) ADD_FAILURE() << "no message box ended the extraction";
+  return box;
 }
 
 // Folders an earlier run left (the workspace removes only files).
@@ -123,8 +132,8 @@ TEST_F(Files, TheReportOfAnEmergencyReadNamesTheDamagedFiles) {
   robot::Process& process = Start({L"/r", L"/o", WidePath("紧急.img")});
   if (HWND notice = WaitForMessageBox(process.Id())) Answer(notice, IDOK);
   // Emergency reading tries an unreadable sector again and again.
-  HWND report = WaitForCaption(process.Id(), Utf16(kTextReportCaption), 60000);
-  ASSERT_NE(report, nullptr);
+  HWND report = WaitForCaption(process.Id(), Utf16(kTextReportCaption));
+  ASSERT_NE(report, nullptr) << "the report of the emergency read never showed";
   EXPECT_TRUE(Visible(report, IDC_BAD_FILES_LIST));
   EXPECT_EQ(robot::ListViewRows(::GetDlgItem(report, IDC_BAD_FILES_LIST)),
             (Rows{{L"DOCS/BIG.BIN", L"已损坏 (1/6 扇区)"}}));

@@ -172,17 +172,17 @@ TEST_F(Internet, UpdateAndNewsCloseAtOnceWhileTheServerStallsOrDrips) {
     HWND dialog = Open(server, c.command, c.caption);
     ASSERT_NE(dialog, nullptr);
     HWND main = FindMainWindow(process_);
-    ASSERT_TRUE(WaitUntil([&] { return server.Requests().size() == 1; }));
-    ::Sleep(1500);  // the answer has begun
+    ASSERT_TRUE(WaitUntil([&] { return server.AnswersBegun() == 1; })) << "the server never began to answer";
     ASSERT_TRUE(Enabled(dialog, IDOK));
     if (c.closeBox) {
       ASSERT_TRUE(::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0));
     } else {
       ASSERT_TRUE(robot::ClickButton(dialog, IDOK));
     }
-    EXPECT_TRUE(robot::WaitUntilClosed(dialog, 2000));
+    EXPECT_TRUE(robot::WaitUntilClosed(dialog, kWaitMs)) << "the window never closed";
+    EXPECT_EQ(server.AnswersCompleted(), 0) << "the window closed only once the answer had come";
     EXPECT_TRUE(NoMessageBox());
-    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE; }, 2000)) << "the main window is usable";
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(main) != FALSE; })) << "the main window never became usable";
     CloseProgram();
   }
 }
@@ -476,13 +476,13 @@ TEST_F(Internet, CancelDuringASendEndsTheFormAtOnce) {
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(TypeText(dialog, IDC_FEEDBACK_COMMENT, L"slow"));
   ASSERT_TRUE(robot::ClickButton(dialog, IDC_FEEDBACK_SUBMIT));
-  ASSERT_TRUE(WaitUntil([&] { return !Enabled(dialog, IDC_FEEDBACK_COMMENT); })) << "the form waits for the send";
-  ::Sleep(500);
+  ASSERT_TRUE(WaitUntil([&] { return !Enabled(dialog, IDC_FEEDBACK_COMMENT); })) << "the form never waited for the send";
+  ASSERT_TRUE(WaitReadable(silent, kWaitCeiling)) << "the send never reached the server";
   ASSERT_TRUE(robot::ClickButton(dialog, IDCANCEL));
-  EXPECT_TRUE(robot::WaitUntilClosed(dialog, 2000)) << "closed while the send still waits";
-  CloseTestSocket(silent);  // the send fails now, with nobody left to tell
-  ::Sleep(1000);
+  EXPECT_TRUE(robot::WaitUntilClosed(dialog)) << "the form never closed while the send waited";
   EXPECT_TRUE(NoMessageBox());
+  CloseTestSocket(silent);  // the send fails now, with nobody left to tell
+  EXPECT_FALSE(WaitUntil([&] { return !NoMessageBox(); }, robot::kQuietMs)) << "the failed send showed a message";
   ASSERT_TRUE(::PostMessageW(main, WM_CLOSE, 0, 0));
   EXPECT_TRUE(WaitUntil([&] { return FindMainWindow(process_) == nullptr; }));
 }
@@ -563,7 +563,7 @@ TEST_F(Internet, AboutBoxShowsVersionDateAndTheVendorsLinks) {
     ASSERT_TRUE(PressKey(before ? before : about, VK_TAB));
     ASSERT_TRUE(WaitUntil([&] {
       return ::GetGUIThreadInfo(::GetWindowThreadProcessId(about, nullptr), &thread) && thread.hwndFocus != before;
-    }, 2000));
+    })) << "Tab never moved the focus";
     focused.push_back(::GetDlgCtrlID(thread.hwndFocus));
   }
   EXPECT_NE(std::find(focused.begin(), focused.end(), IDC_ABOUT_MAIL), focused.end());

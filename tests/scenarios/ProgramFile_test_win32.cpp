@@ -6,7 +6,7 @@
 
 #include "base/File.h"
 #include "image/forms/ImageForm.h"
-#include "image/forms/SelfExtractor.h"
+#include "image/forms/SelfExtractorBuilder.h"
 #include "image/forms/Signatures.h"
 #include "support/FakeMessageBoxes.h"
 

@@ -188,14 +188,19 @@ bool DropFiles(HWND window, const std::vector<std::wstring>& paths) {
 }
 
 bool ChooseInFileDialog(HWND fileDialog, const std::wstring& path) {
-  // The file name field: a combo box (cmb13) on newer systems, an edit (edt1) on older ones and Wine.
-  for (int id : {0x47c, 0x480}) {
-    if (HWND field = ::GetDlgItem(fileDialog, id)) {
-      ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-      return robot::ClickButton(fileDialog, IDOK);
-    }
+  // The file name field: a combo box (cmb13) on newer systems, an edit (edt1) on older ones and Wine. A dialog
+  // is found as soon as it exists: text typed before it has shown would be replaced by its own start.
+  HWND field = nullptr;
+  if (!WaitUntil([&] {
+        field = ::IsWindowVisible(fileDialog) ? ::GetDlgItem(fileDialog, 0x47c) : nullptr;
+        if (!field && ::IsWindowVisible(fileDialog)) field = ::GetDlgItem(fileDialog, 0x480);
+        return field != nullptr;
+      })) {
+    ADD_FAILURE() << "the file dialog never showed its name field";
+    return false;
   }
-  return false;
+  ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  return robot::ClickButton(fileDialog, IDOK);
 }
 
 Workspace::Workspace(const std::string& name) {
@@ -234,9 +239,9 @@ DiskelleScenario::DiskelleScenario()
       }()) {}
 
 void DiskelleScenario::TearDown() {
-  // The main window goes before the process ends (settings are stored, threads joined): a few seconds'
-  // grace, so that only a program left running counts.
-  EXPECT_TRUE(EndProcesses(5000)) << "a diskelle.exe was still running at the end of the scenario";
+  // The main window goes before the process ends (settings are stored, threads joined): its end is waited
+  // for, so that only a program left running counts.
+  EXPECT_TRUE(EndProcesses(kWaitMs)) << "a diskelle.exe was still running at the end of the scenario";
   if (HasFailure()) KeepFiles();
 }
 

@@ -19,7 +19,7 @@
 
 namespace scenario {
 
-inline constexpr DWORD kWaitMs = 20000;
+using robot::kWaitMs;
 inline const std::wstring kDialogClass = L"#32770";
 
 using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
@@ -80,7 +80,7 @@ bool TypeText(HWND dialog, int id, const std::wstring& text);
 // Drops files on the window as the shell does (WM_DROPFILES with the list in the window's process); false
 // when the window does not accept dropped files.
 bool DropFiles(HWND window, const std::vector<std::wstring>& paths);
-// Chooses path in an open or save dialog of the system and confirms it.
+// Chooses path in an open or save dialog of the system and confirms it, once the dialog shows its name field.
 bool ChooseInFileDialog(HWND fileDialog, const std::wstring& path);
 
 std::string Utf8(const std::wstring& text);

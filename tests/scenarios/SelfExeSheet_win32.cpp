@@ -15,7 +15,7 @@ HWND OpenSelfExeSheet(const robot::Process& process, HWND main) {
 
 HWND SelectTab(HWND sheet, int index) {
   if (!::PostMessageW(PropSheet_GetTabControl(sheet), TCM_SETCURFOCUS, index, 0)) return nullptr;
-  if (!WaitUntil([&] { return CurrentPageIndex(sheet) == index; }, 5000)) return nullptr;
+  if (!WaitUntil([&] { return CurrentPageIndex(sheet) == index; })) return nullptr;
   return PropSheet_GetCurrentPageHwnd(sheet);
 }
 

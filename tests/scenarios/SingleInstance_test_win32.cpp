@@ -102,7 +102,8 @@ TEST_F(SingleInstance, ARunningReadKeepsItsImageWhenASecondStartHandsOverAnother
   std::string other = MakeImage("别的.img", FloppyBytes(1474560, 6), "");
   std::string otherBytes = ReadWhole(other);
   std::string target = Path("读出.img");
-  robot::Process& first = Start({L"/r", L"/o", Utf16(target)}, {{L"DISKELLE_DRIVE_DELAY_MS", L"30"}});
+  // About ten seconds for the read: the second start must reach the first while it reads, also on a busy machine.
+  robot::Process& first = Start({L"/r", L"/o", Utf16(target)}, {{L"DISKELLE_DRIVE_DELAY_MS", L"60"}});
   ASSERT_NE(WaitForDialog(first.Id(), [](HWND w) { return ::GetDlgItem(w, IDC_PROGRESS_STATUS) != nullptr; }), nullptr);
   robot::Process& second = Start({Utf16(other)});
   HWND box = WaitForMessageBox(first.Id());

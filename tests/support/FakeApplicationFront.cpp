@@ -1,13 +1,14 @@
 #include "support/FakeApplicationFront.h"
 
-#include <chrono>
 #include <stdexcept>
+
+#include "support/Waiting.h"
 
 int FakeApplicationFront::RunProgress(OperationProgress& progress, JobKind job) {
   ++progressRuns;
   int seen = 0;
   for (;;) {
-    std::optional<JobEvent> event = events.WaitNextFor(std::chrono::seconds(60));
+    std::optional<JobEvent> event = events.WaitNextFor(kWaitCeiling);
     if (!event) throw std::runtime_error("the job never finished");
     if (event->job != job) continue;
     progressKinds.push_back(event->step);
@@ -20,7 +21,7 @@ int FakeApplicationFront::RunProgress(OperationProgress& progress, JobKind job) 
 
 void FakeApplicationFront::RunConversionStatus() {
   for (;;) {
-    std::optional<JobEvent> event = events.WaitNextFor(std::chrono::seconds(60));
+    std::optional<JobEvent> event = events.WaitNextFor(kWaitCeiling);
     if (!event) throw std::runtime_error("the conversion never finished");
     if (event->job != JobKind::Conversion) continue;
     conversionEvents.push_back(event->step);

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <thread>
 
@@ -178,13 +179,43 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   return RunProgramWith(program, arguments, options, nullptr);
 }
 
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+namespace {
+
+bool WaitUntilStopped(pid_t pid) {
+  siginfo_t info{};
+  // WNOWAIT: an end is left for RunProgramWith to reap, with its status.
+  while (::waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WEXITED | WNOWAIT) != 0) {
+    if (errno != EINTR) return false;
   }
-  return true;
+  return info.si_code == CLD_STOPPED;
+}
+
+}  // namespace
+
+bool WaitForHold(pid_t pid, const std::function<bool()>& where) {
+  while (WaitUntilStopped(pid)) {
+    if (!where || where()) return true;
+    ::kill(pid, SIGCONT);
+  }
+  return false;
+}
+
+void ContinueToTheEnd(pid_t pid) {
+  do {
+    ::kill(pid, SIGCONT);
+  } while (WaitUntilStopped(pid));
+}
+
+bool FileIsLocked(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  std::ifstream locks("/proc/locks");
+  std::string line;
+  const std::string inode = ":" + std::to_string(info.st_ino) + " ";
+  while (std::getline(locks, line)) {
+    if (line.find("FLOCK") != std::string::npos && line.find(inode) != std::string::npos) return true;
+  }
+  return false;
 }
 
 std::optional<uid_t> UnprivilegedUser() {

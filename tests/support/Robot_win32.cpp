@@ -148,21 +148,13 @@ HWND FindTopLevel(DWORD processId, const std::wstring& className, const std::wst
 }
 
 HWND WaitForTopLevel(DWORD processId, const std::wstring& className, const std::wstring& caption, DWORD timeoutMs) {
-  ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (HWND window = FindTopLevel(processId, className, caption)) return window;
-    if (::GetTickCount64() >= deadline) return nullptr;
-    ::Sleep(20);
-  }
+  HWND window = nullptr;
+  WaitUntil([&] { return (window = FindTopLevel(processId, className, caption)) != nullptr; }, timeoutMs);
+  return window;
 }
 
 bool WaitUntilClosed(HWND window, DWORD timeoutMs) {
-  ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-  while (::IsWindow(window)) {
-    if (::GetTickCount64() >= deadline) return false;
-    ::Sleep(20);
-  }
-  return true;
+  return WaitUntil([window] { return !::IsWindow(window); }, timeoutMs);
 }
 
 std::wstring TextOf(HWND window) {
@@ -256,12 +248,7 @@ bool PostCommand(HWND dialog, int commandId) {
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (condition()) return true;
-    if (::GetTickCount64() >= deadline) return false;
-    ::Sleep(20);
-  }
+  return ::WaitUntil(condition, std::chrono::milliseconds(timeoutMs));
 }
 
 bool OpenMenu(HWND window, wchar_t popup, DWORD timeoutMs) {

@@ -13,8 +13,14 @@
 #include <vector>
 
 #include "base/Handle_win32.h"
+#include "support/Waiting.h"
 
 namespace robot {
+
+// The robot's ceiling for a window, a text or a process's end, and its watch for what must not come
+// (support/Waiting.h).
+inline constexpr DWORD kWaitMs = static_cast<DWORD>(kWaitCeiling.count());
+inline constexpr DWORD kQuietMs = static_cast<DWORD>(kQuietWatch.count());
 
 class Process {
  public:
@@ -25,7 +31,7 @@ class Process {
 
   DWORD Id() const { return id_; }
   // The exit code once the process has ended within timeoutMs; nullopt while it runs.
-  std::optional<DWORD> WaitForExit(DWORD timeoutMs) const;
+  std::optional<DWORD> WaitForExit(DWORD timeoutMs = kWaitMs) const;
   // Ends a process that a failed test leaves behind.
   void Kill() const;
 
@@ -38,11 +44,12 @@ class Process {
 // caption; nullptr when there is none.
 HWND FindTopLevel(DWORD processId, const std::wstring& className, const std::wstring& caption);
 // Polls FindTopLevel until the window appears or timeoutMs have passed.
-HWND WaitForTopLevel(DWORD processId, const std::wstring& className, const std::wstring& caption, DWORD timeoutMs);
-// Waits until condition holds (checked every 20 ms); false after timeoutMs.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+HWND WaitForTopLevel(DWORD processId, const std::wstring& className, const std::wstring& caption,
+                     DWORD timeoutMs = kWaitMs);
+// Waits until condition holds; false after timeoutMs.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs);
 // True when window is gone within timeoutMs.
-bool WaitUntilClosed(HWND window, DWORD timeoutMs);
+bool WaitUntilClosed(HWND window, DWORD timeoutMs = kWaitMs);
 
 std::wstring TextOf(HWND window);
 // The text of a dialog's control; a message box's text is control 0xFFFF.
@@ -68,10 +75,10 @@ struct MenuItem {
   wchar_t item;
 };
 // Opens the popup of window's menu as Alt with its mnemonic does (' ': the system menu); true once it shows.
-bool OpenMenu(HWND window, wchar_t popup, DWORD timeoutMs = 10000);
+bool OpenMenu(HWND window, wchar_t popup, DWORD timeoutMs = kWaitMs);
 // Chooses item from window's menu through the program's own menu loop (so a greyed item does nothing): opens
 // the popup, waits until it shows, types the item's letter and waits until the menu has closed. False when the
 // popup did not open or the menu did not close within timeoutMs.
-bool ChooseMenuItem(HWND window, MenuItem item, DWORD timeoutMs = 10000);
+bool ChooseMenuItem(HWND window, MenuItem item, DWORD timeoutMs = kWaitMs);
 
 }  // namespace robot

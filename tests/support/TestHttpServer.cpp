@@ -105,6 +105,21 @@ std::vector<RecordedRequest> TestHttpServer::Requests() const {
   return requests_;
 }
 
+int TestHttpServer::AnswersBegun() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return answersBegun_;
+}
+
+int TestHttpServer::AnswersCompleted() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return answersCompleted_;
+}
+
+void TestHttpServer::Count(int& counter) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++counter;
+}
+
 bool TestHttpServer::Stopping() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return stopping_;
@@ -183,14 +198,16 @@ void TestHttpServer::Reply(TestSocket connection, const TestHttpAnswer& answer) 
                      "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
                      std::to_string(answer.body.size()) + "\r\nConnection: close\r\n\r\n";
   if (!SendAll(connection, head)) return;
+  Count(answersBegun_);
   if (answer.delay > milliseconds(0) && !Pause(answer.delay)) return;
   if (answer.dripEvery == milliseconds(0)) {
-    SendAll(connection, answer.body);
+    if (SendAll(connection, answer.body)) Count(answersCompleted_);
     return;
   }
-  for (char c : answer.body) {
-    if (!SendAll(connection, std::string_view(&c, 1)) || !Pause(answer.dripEvery)) return;
+  for (std::size_t at = 0; at < answer.body.size(); ++at) {
+    if ((at > 0 && !Pause(answer.dripEvery)) || !SendAll(connection, std::string_view(answer.body).substr(at, 1))) return;
   }
+  Count(answersCompleted_);
 }
 
 bool TestHttpServer::Pause(milliseconds time) {

@@ -68,12 +68,17 @@ class TestHttpServer {
   bool Running() const;
 
   std::vector<RecordedRequest> Requests() const;
+  // Answers whose header has gone out, and those sent to their last byte (a test of a slow answer waits for the
+  // one and checks the other).
+  int AnswersBegun() const;
+  int AnswersCompleted() const;
 
  private:
   void Run();
   void Serve(TestSocket connection);
   std::optional<RecordedRequest> ReadRequest(TestSocket connection);
   void Reply(TestSocket connection, const TestHttpAnswer& answer);
+  void Count(int& counter);
   bool Stopping() const;
   // Waits time unless the server stops first; false when it stops.
   bool Pause(std::chrono::milliseconds time);
@@ -88,4 +93,6 @@ class TestHttpServer {
   bool running_ = false;
   std::map<std::string, TestHttpAnswer> answers_;
   std::vector<RecordedRequest> requests_;
+  int answersBegun_ = 0;
+  int answersCompleted_ = 0;
 };

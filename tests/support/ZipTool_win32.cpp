@@ -26,7 +26,7 @@ bool StartUnixProgram(const std::vector<std::string>& arguments) {
   ::GetSystemDirectoryW(system, MAX_PATH);
   std::optional<robot::Process> start = robot::Process::Start(std::wstring(system) + L"\\start.exe", wide);
   if (!start) return false;
-  std::optional<DWORD> code = start->WaitForExit(30000);
+  std::optional<DWORD> code = start->WaitForExit();
   if (code != 0u) start->Kill();
   return code == 0u;
 }
@@ -42,8 +42,5 @@ bool RunZipTool(const std::vector<std::string>& options, const std::string& arch
   // Wine cannot wait for a Linux process, and its exit code never arrives. zip writes a temporary file and
   // renames it to the archive once complete: a non-empty archive is its successful end. (It first makes and
   // removes an empty file of the archive's name to see that it may: a loaded machine shows that one too.)
-  for (ULONGLONG deadline = ::GetTickCount64() + 60000; ::GetTickCount64() < deadline; ::Sleep(20)) {
-    if (FileSize(archive).value_or(0) > 0) return true;
-  }
-  return false;
+  return robot::WaitUntil([&] { return FileSize(archive).value_or(0) > 0; });
 }

@@ -7,7 +7,13 @@
 #include <functional>
 #include <vector>
 
+#include "support/Waiting.h"
 #include "ui/MyDialog.h"
+
+// The ceiling of a wait for a state of the thread's windows, and the time a test watches for a change that
+// must not come (support/Waiting.h).
+inline constexpr DWORD kPumpCeilingMs = static_cast<DWORD>(kWaitCeiling.count());
+inline constexpr DWORD kQuietMs = static_cast<DWORD>(kQuietWatch.count());
 
 // The result RunModalWith gives a dialog that the action left open (it is ended then).
 inline constexpr INT_PTR kLeftOpen = 4242;
@@ -25,4 +31,4 @@ void ActInNextLoop(const std::function<void()>& act);
 void PumpMessages(DWORD ms);
 
 // Dispatches the thread's messages until done() or timeoutMs; returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = kPumpCeilingMs);

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr DWORD kWaitMs = 15000;
+using robot::kWaitMs;
 const std::wstring kDialogClass = L"#32770";
 
 std::wstring ThisProgram() {

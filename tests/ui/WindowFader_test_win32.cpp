@@ -63,7 +63,7 @@ class FaderTest : public ::testing::Test {
     return ::GetLayeredWindowAttributes(window_, nullptr, &alpha, &flags) && (flags & LWA_ALPHA) ? alpha : -1;
   }
   bool AlphaBecomes(int alpha) {
-    return PumpUntil([&] { return Alpha() == alpha; }, 3000);
+    return PumpUntil([&] { return Alpha() == alpha; });
   }
   void DragCaption(WindowFader& fader) {
     fader.OnMessage(window_, WM_NCLBUTTONDOWN, HTCAPTION);
@@ -79,7 +79,7 @@ TEST_F(FaderTest, WithWindowFxOffNothingIsLayeredOrFaded) {
   WindowFader fader(settings_.m_windowFx);
   fader.Attach(window_, 128, 255, 10);
   DragCaption(fader);
-  PumpMessages(200);
+  PumpMessages(kQuietMs);
   EXPECT_FALSE(Layered());
   EXPECT_EQ(Alpha(), -1);
 }
@@ -103,10 +103,10 @@ TEST_F(FaderTest, ADragStartedDuringTheFadeInReversesIt) {
   DragCaption(fader);
   ASSERT_TRUE(AlphaBecomes(128));
   fader.OnMessage(window_, WM_SETCURSOR, 0);
-  PumpUntil([&] { return Alpha() > 128; }, 3000);
+  ASSERT_TRUE(PumpUntil([&] { return Alpha() > 128; })) << "the fade-in never began";
   DragCaption(fader);
   EXPECT_TRUE(AlphaBecomes(128));
-  PumpMessages(200);
+  PumpMessages(kQuietMs);
   EXPECT_EQ(Alpha(), 128) << "the fade-in stopped after its current step";
 }
 

@@ -28,7 +28,7 @@ TEST(WindowJobEvents, AWorkersEventsArriveInOrderAsTheirMessages) {
     });
     worker.join();
     EXPECT_TRUE(events.LastResult());
-    PumpUntil([&] { return received.size() == 4; }, 2000);
+    EXPECT_TRUE(PumpUntil([&] { return received.size() == 4; })) << "the four events never arrived";
   });
   using Event = std::pair<UINT, WPARAM>;
   EXPECT_EQ(received, (std::vector<Event>{{WM_APP + 1, 0}, {WM_APP + 2, 3}, {WM_APP + 3, 2}, {WM_APP + 1, 1}}));

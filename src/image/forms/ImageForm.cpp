@@ -1,19 +1,10 @@
 #include "image/forms/ImageForm.h"
 
-#include <array>
 #include <vector>
 
 #include "base/Strings.h"
-#include "image/forms/Bzip2Form.h"
-#include "image/forms/RawForm.h"
-#include "image/forms/SelfExtractingForm.h"
-#include "image/forms/ZipForm.h"
 
 namespace {
-
-// The order the file dialogs offer them in (a saved filter index counts in it): the first of several
-// forms of one extension is the one a save makes.
-constexpr std::array<const ImageForm*, 4> kForms = {&kBzip2Form, &kZipForm, &kRawForm, &kSelfExtractingForm};
 
 // The most first bytes any form looks at to tell itself from another of its extension.
 constexpr std::size_t kHeadBytes = 16;
@@ -29,10 +20,8 @@ bool Names(const ImageForm& form, const std::string& path) {
 
 bool FormWriter::Rewrite(File&, uint64_t, const void*, std::size_t) { return false; }
 
-std::span<const ImageForm* const> ImageForms() { return kForms; }
-
 const ImageForm* FormOfPath(const std::string& path) {
-  for (const ImageForm* form : kForms) {
+  for (const ImageForm* form : ImageForms()) {
     if (Names(*form, path)) return form;
   }
   return nullptr;
@@ -42,7 +31,7 @@ const ImageForm* FormOfFile(const std::string& path) {
   std::vector<uint8_t> head;
   bool headRead = false;
   const ImageForm* byExtension = nullptr;
-  for (const ImageForm* form : kForms) {
+  for (const ImageForm* form : ImageForms()) {
     if (!Names(*form, path)) continue;
     if (!form->recognises) {
       if (!byExtension) byExtension = form;

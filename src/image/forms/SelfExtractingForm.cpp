@@ -1,10 +1,8 @@
 #include "image/forms/SelfExtractingForm.h"
 
-#include <array>
-
-#include "base/Texts.h"
-#include "image/forms/Bzip2Form.h"
-#include "image/forms/SelfExtractor.h"
+#include "image/forms/Bzip2StreamWriter.h"
+#include "image/forms/CarriedImageForm.h"
+#include "image/forms/SelfExtractorBuilder.h"
 
 namespace {
 
@@ -31,32 +29,10 @@ class SelfExtractingWriter final : public Bzip2StreamWriter {
   std::optional<File> program_;
 };
 
-bool HoldsImage(const std::string& path) { return ExeHasImage(path) != 0; }
-
-std::unique_ptr<FormReader> OpenCarried(const std::string& path, bool) {
-  return OpenBzip2Stream(path, FindImageStream(path));
-}
-
 std::unique_ptr<FormWriter> NewWriter(const FormWriteOptions& options) {
   return std::make_unique<SelfExtractingWriter>(options);
 }
 
-constexpr std::array<std::string_view, 1> kExtensions = {".exe"};
-
 }  // namespace
 
-const ImageForm kSelfExtractingForm = {
-    .name = "self-extracting",
-    .extensions = kExtensions,
-    .description = kTextSaveFilterExe,
-    .compressed = true,
-    .rawSectors = false,
-    .archive = false,
-    .recordsBadSectors = false,
-    .trailer = TrailerUse::Always,
-    .recognises = nullptr,
-    .holdsImage = &HoldsImage,
-    .openReader = &OpenCarried,
-    .newWriter = &NewWriter,
-    .checkItself = nullptr,
-};
+const ImageForm kSelfExtractingForm = SelfExtractingFormWith(&NewWriter);

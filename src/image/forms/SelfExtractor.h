@@ -24,24 +24,6 @@ int64_t FindImageStreamIn(const uint8_t* data, std::size_t size);
 // 1 when the .exe file carries an image stream, else 0.
 int ExeHasImage(const std::string& path);
 
-// Opens programPath and positions it at the first byte of the stub (the first stub signature at or after
-// offset 1024 and within the file's last kMaxStubBytes). nullopt after message 57682 (cannot open) or 57731
-// (no stub in the program file). Every stub message names a carrier that is not the program's own file as
-// the self-extractor file it is (kTextStubFileUnreadable, kTextStubFileInvalid).
-std::optional<File> FindStubStart(const std::string& programPath, IMessageBoxes& boxes);
-
-// The stub from its carrier: a file that begins with the stub signature and is no longer than a stub is the
-// stub itself (the self-extractor as the POSIX program finds it beside itself), positioned at its start;
-// any other file is a program that carries it (FindStubStart). Messages as FindStubStart's.
-std::optional<File> OpenStubCarrier(const std::string& path, IMessageBoxes& boxes);
-
-// Readers find the image stream by searching the first 512 KB of an .exe for the bzip2 signature, so a stub
-// must end before the signature's last possible start and must not contain the signature itself.
-inline constexpr int64_t kMaxStubBytes = kExeSearchBytes - kBzip2SignatureBytes;
-// Copies the stub from the positioned program file to target. 0, or -1 after message 57682 (program file
-// unreadable), 57732 (stub too long or containing the signature) or 123 (write failed).
-int CopyStub(File& program, const std::string& programPath, File& target, IMessageBoxes& boxes);
-
 struct ItemOffsets {
   int32_t start = 0;
   int32_t end = 0;
@@ -67,8 +49,3 @@ std::optional<SettingsBlock> ReadSettingsBlock(const std::string& path);
 // A licence or instruction text of the container, converted from the system code page; nullopt when it
 // cannot be read. Use offsets from ReadSettingsBlock.
 std::optional<std::string> ReadContainerText(const std::string& path, const ItemOffsets& item);
-
-// Writes picture, texts and settings block to out from where it stands (the end of the image stream; offsets
-// count from the file's first byte). 0, or -1..-6 after messages 112, 57685, 123, 57686 ("0", "1", "2"). After
-// a failure the file holds part of the data: the caller deletes it.
-int WriteSelfExtractorData(File& out, const SelfExeSettings& settings, IMessageBoxes& boxes);

@@ -1,5 +1,5 @@
 // The self-extracting container: settings block, stub search, and the items behind the image stream.
-#include "image/forms/SelfExtractor.h"
+#include "image/forms/SelfExtractorBuilder.h"
 
 #include <gtest/gtest.h>
 
