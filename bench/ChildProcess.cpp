@@ -40,3 +40,14 @@ ChildRun RunChild(const std::vector<std::string>& argv, const std::string& outpu
   }
   return run;
 }
+
+double SyncFile(const std::string& path) {
+  auto start = std::chrono::steady_clock::now();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 || ::fsync(fd) != 0) {
+    std::fprintf(stderr, "cannot sync %s\n", path.c_str());
+    std::exit(1);
+  }
+  ::close(fd);
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}

@@ -12,3 +12,7 @@ struct ChildRun {
 
 // Runs argv (stdout into outputPath when given) and waits for it; exits the benchmark when it fails.
 ChildRun RunChild(const std::vector<std::string>& argv, const std::string& outputPath = {});
+
+// Puts a file's data on the disk (fsync), as `sync FILE` would, and says how long that took: what a durable
+// baseline adds to a tool that does not sync its output.
+double SyncFile(const std::string& path);

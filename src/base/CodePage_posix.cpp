@@ -47,10 +47,23 @@ std::string Convert(const char* to, const char* from, std::string_view input, st
   return out;
 }
 
+// Text the conversion leaves as it is: the code page, as every ANSI code page, writes ASCII as UTF-8 does. Most
+// names and descriptions are such text, and the code page's tables are then never loaded.
+bool Ascii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-std::string ToSystemCodePage(std::string_view utf8) { return Convert(CodePageName().c_str(), "UTF-8", utf8, "?"); }
+std::string ToSystemCodePage(std::string_view utf8) {
+  if (Ascii(utf8)) return std::string(utf8);
+  return Convert(CodePageName().c_str(), "UTF-8", utf8, "?");
+}
 
 std::string FromSystemCodePage(std::string_view bytes) {
+  if (Ascii(bytes)) return std::string(bytes);
   return Convert("UTF-8", CodePageName().c_str(), bytes, "\xEF\xBF\xBD");
 }

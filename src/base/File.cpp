@@ -12,16 +12,25 @@ File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     Close();
     file_ = other.file_;
+    watcher_ = other.watcher_;
     other.file_ = nullptr;
+    other.watcher_ = nullptr;
   }
   return *this;
 }
 
 bool File::Close() {
+  watcher_ = nullptr;
   if (!file_) return true;
   bool ok = std::fclose(file_) == 0;
   file_ = nullptr;
   return ok;
+}
+
+bool File::Seek(int64_t offset, int whence) {
+  if (!SeekStream(offset, whence)) return false;
+  if (watcher_) watcher_->Moved(Tell());
+  return true;
 }
 
 bool FileExists(const std::string& path) { return FileSize(path).has_value(); }
@@ -163,8 +172,7 @@ void RemoveUnfinishedSaves() {
 
 // --- saving -------------------------------------------------------------------------------------------
 
-FileSave::Start FileSave::Begin(const std::string& target, Placing placing) {
-  Abandon();
+FileSave::Start FileSave::Refusal(const std::string& target, Placing placing) {
   error_ = FileError::None;
   placing_ = placing;
   modified_.reset();
@@ -177,7 +185,6 @@ FileSave::Start FileSave::Begin(const std::string& target, Placing placing) {
         break;
       case PathKind::Missing: break;
     }
-    RemoveAbandonedSaves(target_);
   } else {
     // The name itself: a link there is something that has the name, never a way elsewhere.
     target_ = target;
@@ -193,6 +200,22 @@ FileSave::Start FileSave::Begin(const std::string& target, Placing placing) {
         return placing == Placing::New ? Start::CannotCreate : Start::NotRegular;
     }
   }
+  return Start::Ready;
+}
+
+FileSave::Start FileSave::Check(const std::string& target, Placing placing) {
+  FileSave check;
+  const Start refused = check.Refusal(target, placing);
+  if (refused != Start::Ready) return refused;
+  const std::string folder = TempNameParts(check.target_).first;
+  return AccessOfFolder(folder.empty() ? "." : folder) == FolderAccess::Writable ? Start::Ready : Start::CannotCreate;
+}
+
+FileSave::Start FileSave::Begin(const std::string& target, Placing placing) {
+  Abandon();
+  const Start refused = Refusal(target, placing);
+  if (refused != Start::Ready) return refused;
+  if (placing == Placing::Replace) RemoveAbandonedSaves(target_);
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string candidate = TempNameBeside(target_);
     // Registered before it exists: a signal between the two must not leave it behind.

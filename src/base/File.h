@@ -26,12 +26,26 @@ enum class FileError {
   Other,
 };
 
+// Sees every byte written through a File, in the order written, and where a seek takes the file: the image
+// writer takes a new file's checksum this way instead of reading the file back.
+class WriteWatcher {
+ public:
+  virtual void Wrote(const void* bytes, std::size_t size) = 0;
+  virtual void Moved(int64_t position) = 0;
+
+ protected:
+  ~WriteWatcher() = default;
+};
+
 // A FILE* that closes itself. Close() reports whether buffered data reached the file.
 class File {
  public:
   File() = default;
   static File Open(const std::string& path, FileMode mode);
-  File(File&& other) noexcept : file_(other.file_) { other.file_ = nullptr; }
+  File(File&& other) noexcept : file_(other.file_), watcher_(other.watcher_) {
+    other.file_ = nullptr;
+    other.watcher_ = nullptr;
+  }
   File& operator=(File&& other) noexcept;
   File(const File&) = delete;
   File& operator=(const File&) = delete;
@@ -43,8 +57,15 @@ class File {
   std::size_t Read(void* buffer, std::size_t bytes) { return std::fread(buffer, 1, bytes, file_); }
   // Nothing to write may come without a buffer (an empty vector's data()): fwrite must not see it.
   bool Write(const void* buffer, std::size_t bytes) {
-    return bytes == 0 || std::fwrite(buffer, 1, bytes, file_) == bytes;
+    if (bytes == 0) return true;
+    if (std::fwrite(buffer, 1, bytes, file_) != bytes) return false;
+    if (watcher_) watcher_->Wrote(buffer, bytes);
+    return true;
   }
+  // Hands what is buffered to the system (no sync): false when a write failed.
+  bool Flush() { return std::fflush(file_) == 0; }
+  // Every later write (and seek) of this file is shown to watcher, until the file closes.
+  void Watch(WriteWatcher* watcher) { watcher_ = watcher; }
   bool Seek(int64_t offset, int whence);
   int64_t Tell() const;
   std::optional<uint64_t> Size() const;
@@ -54,7 +75,9 @@ class File {
   friend class FileSave;
   friend bool CopyToNewFile(File& from, const std::string& to, FileError* error);
   explicit File(std::FILE* file) : file_(file) {}
+  bool SeekStream(int64_t offset, int whence);  // the system's part of Seek
   std::FILE* file_ = nullptr;
+  WriteWatcher* watcher_ = nullptr;
 };
 
 std::optional<uint64_t> FileSize(const std::string& path);
@@ -112,10 +135,13 @@ class FileSave {
   // not change, and for New any target that exists (CannotCreate, Error() Exists); otherwise creates the
   // temporary file, open for writing at its start.
   Start Begin(const std::string& target, Placing placing = Placing::Replace);
+  // What Begin would answer, without making a file: the same refusals, and the folder asked whether files can
+  // be made in it. For a refusal before long work; Begin itself still decides.
+  static Start Check(const std::string& target, Placing placing = Placing::Replace);
   File& Out() { return file_; }
   // Writes to Out(), noting why a write failed.
   bool Write(const void* bytes, std::size_t size);
-  // For steps that reopen the new file by name (appending a trailer) once Out() is closed.
+  // The new file's name until Commit (a lock passes to it before it takes the target's name).
   const std::string& TempPath() const { return temp_; }
   // The file the save replaces: the target with its links followed.
   const std::string& ResolvedTarget() const { return target_; }
@@ -128,6 +154,8 @@ class FileSave {
   FileError Error() const { return error_; }
 
  private:
+  // Begin's refusals of a target, which also note target, placing and why.
+  Start Refusal(const std::string& target, Placing placing);
   bool Place();
 
   std::string target_;

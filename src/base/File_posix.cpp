@@ -60,7 +60,7 @@ File File::Open(const std::string& path, FileMode mode) {
   return File(file);
 }
 
-bool File::Seek(int64_t offset, int whence) { return ::fseeko(file_, static_cast<off_t>(offset), whence) == 0; }
+bool File::SeekStream(int64_t offset, int whence) { return ::fseeko(file_, static_cast<off_t>(offset), whence) == 0; }
 
 int64_t File::Tell() const { return static_cast<int64_t>(::ftello(file_)); }
 

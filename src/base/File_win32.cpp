@@ -3,6 +3,8 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <vector>
+
 #include "base/File.h"
 #include "base/FileSystem.h"
 #include "base/Handle_win32.h"
@@ -43,7 +45,7 @@ File File::Open(const std::string& path, FileMode mode) {
   return File(::_wfopen(Wide(path).c_str(), ModeString(mode)));
 }
 
-bool File::Seek(int64_t offset, int whence) { return ::_fseeki64(file_, offset, whence) == 0; }
+bool File::SeekStream(int64_t offset, int whence) { return ::_fseeki64(file_, offset, whence) == 0; }
 
 int64_t File::Tell() const { return ::_ftelli64(file_); }
 
@@ -113,15 +115,53 @@ bool DeviceName(const std::string& name) {
   return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) && base[3] >= '1' && base[3] <= '9';
 }
 
+namespace {
+
+// Whether the folder's access list lets this process add a file. True where the system cannot tell: the first
+// file made there says it then.
+bool MayAddFile(const std::wstring& folder) {
+  constexpr SECURITY_INFORMATION kWanted =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD size = 0;
+  ::GetFileSecurityW(folder.c_str(), kWanted, nullptr, 0, &size);
+  std::vector<uint8_t> descriptor(size);
+  HANDLE processToken = nullptr;
+  if (size == 0 || !::GetFileSecurityW(folder.c_str(), kWanted, descriptor.data(), size, &size) ||
+      !::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &processToken)) {
+    return true;
+  }
+  UniqueHandle process(processToken);
+  HANDLE impersonation = nullptr;
+  if (!::DuplicateToken(process.Get(), SecurityImpersonation, &impersonation)) return true;
+  UniqueHandle token(impersonation);
+  GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+  DWORD wanted = FILE_ADD_FILE;
+  ::MapGenericMask(&wanted, &mapping);
+  PRIVILEGE_SET privileges{};
+  DWORD privilegesSize = sizeof privileges;
+  DWORD granted = 0;
+  BOOL allowed = FALSE;
+  if (!::AccessCheck(descriptor.data(), token.Get(), wanted, &mapping, &privileges, &privilegesSize, &granted,
+                     &allowed)) {
+    return true;
+  }
+  return allowed != FALSE;
+}
+
+}  // namespace
+
 FolderAccess AccessOfFolder(const std::string& path) {
+  const std::wstring folder = Wide(path);
+  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderAccess::Denied;
   wchar_t volume[MAX_PATH + 1];
   DWORD flags = 0;
-  if (::GetVolumePathNameW(Wide(path).c_str(), volume, MAX_PATH + 1) &&
+  if (::GetVolumePathNameW(folder.c_str(), volume, MAX_PATH + 1) &&
       ::GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
       (flags & FILE_READ_ONLY_VOLUME)) {
     return FolderAccess::ReadOnlyVolume;
   }
-  return FolderAccess::Writable;  // what the folder's permissions refuse, the first file says
+  return MayAddFile(folder) ? FolderAccess::Writable : FolderAccess::Denied;
 }
 
 bool SetModificationTime(const std::string& path, const LocalTime& time) {

@@ -40,6 +40,32 @@ int main(int argc, char** argv) {
   bool verbose = TakeVerboseOption(arguments);
   bool terminal = ::isatty(2) != 0;
   TerminalMessageBoxes boxes(stdin, stdout, stderr, ::isatty(0) != 0);
+  TerminalFront front(boxes, stdout, stderr, terminal, ::isatty(1) != 0, interrupted, ProgramName(arguments));
+
+  if (resume && OperationSwitch(arguments) != 'r' && OperationSwitch(arguments) != 'c') {
+    std::fprintf(stderr, "%s\n", kTextResumeNeedsRead);
+    return front.CloseOutput(kExitUnusable);
+  }
+
+  // The commands that use no settings, drives or self-extractor run before any of them is looked up: a
+  // listing or the version line costs little more than starting the program.
+  if (AsksForVersion(arguments)) {
+    std::fprintf(stdout, "%s\n", VersionLine().c_str());
+    return front.CloseOutput(kExitDone);
+  }
+  if (std::optional<int> exitCode = RunFileCommand(arguments, boxes, stdout, stderr, &interrupted)) {
+    return front.CloseOutput(*exitCode);
+  }
+  if (arguments.size() == 2 && arguments[1] == "--drives") {
+    std::unique_ptr<ILinuxSyscalls> kernel = LinuxKernelSyscalls();
+    std::vector<FoundDrive> drives = FindFloppyDrives(*kernel, "/sys/block", "/dev");
+    for (const FoundDrive& drive : drives) {
+      std::fprintf(stdout, "%s\n", TerminalSafe(DescribeDrive(drive)).c_str());
+    }
+    if (drives.empty()) std::fprintf(stdout, "%s\n", kTextDrivesNone);
+    return front.CloseOutput(kExitDone);
+  }
+
   FileRegistry registry(FileRegistry::DefaultPath(), [&](const std::string& hive, const std::string& kept) {
     std::string text = kept.empty() ? FormatText(kTextSettingsFileDamagedKept, {TerminalSafe(hive)})
                                     : FormatText(kTextSettingsFileDamaged, {TerminalSafe(hive), TerminalSafe(kept)});
@@ -54,7 +80,6 @@ int main(int argc, char** argv) {
                                DetectPlatform(),
                                SelfExtractorCarrier(ProcessEnvironment, OwnProgramPath(), DISKELLE_SFX_FROM_PROGRAM),
                                PathStyle::Posix};
-  TerminalFront front(boxes, stdout, stderr, terminal, ::isatty(1) != 0, interrupted, ProgramName(arguments));
   Application application(services, front);
   front.SetApplication(application);
   front.SetVerbose(verbose);
@@ -63,37 +88,13 @@ int main(int argc, char** argv) {
   // Only an emergency image has a map to resume from; a conversion takes the source's sectors into it.
   if (resume) application.settings.m_emergency = 1;
 
-  if (resume && OperationSwitch(arguments) != 'r' && OperationSwitch(arguments) != 'c') {
-    std::fprintf(stderr, "%s\n", kTextResumeNeedsRead);
-    return front.CloseOutput(kExitUnusable);
-  }
-
-  if (arguments.size() == 2 && arguments[1] == "--drives") {
-    std::unique_ptr<ILinuxSyscalls> kernel = LinuxKernelSyscalls();
-    std::vector<FoundDrive> drives = FindFloppyDrives(*kernel, "/sys/block", "/dev");
-    for (const FoundDrive& drive : drives) {
-      std::fprintf(stdout, "%s\n", TerminalSafe(DescribeDrive(drive)).c_str());
-    }
-    if (drives.empty()) std::fprintf(stdout, "%s\n", kTextDrivesNone);
-    return front.CloseOutput(kExitDone);
-  }
-
   if (std::optional<int> exitCode =
           RunSettingsCommand(arguments, application, FileRegistry::DefaultPath(), stdout, stderr)) {
     return front.CloseOutput(*exitCode);
   }
 
-  if (std::optional<int> exitCode = RunFileCommand(arguments, boxes, stdout, stderr, &interrupted)) {
-    return front.CloseOutput(*exitCode);
-  }
-
   if (std::optional<int> exitCode = RunChangeCommand(arguments, boxes, stderr, application.WriteOptions(), &interrupted)) {
     return front.CloseOutput(*exitCode);
-  }
-
-  if (AsksForVersion(arguments)) {
-    std::fprintf(stdout, "%s\n", VersionLine().c_str());
-    return front.CloseOutput(kExitDone);
   }
   if (arguments.size() <= 1 || AsksForHelp(arguments)) {
     front.PrintHelp(stdout);

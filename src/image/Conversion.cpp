@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/File.h"
+#include "base/Memory.h"
 #include "base/Texts.h"
 #include "image/forms/ImageForm.h"
 #include "image/RawImageInput.h"
@@ -34,7 +35,6 @@ std::string FormsKeepingBadSectors() {
 bool ImageBuffer::Damaged() const { return std::find(bad.begin(), bad.end(), true) != bad.end(); }
 
 int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& boxes) {
-  buffer.bytes.assign(kImageBufferBytes, 0);
   buffer.count = 0;
   RawImageInput input;
   if (!input.Open(source.m_path, source.m_hasTrailer != 0)) {
@@ -48,6 +48,8 @@ int LoadImageFile(const CImageInfo& source, ImageBuffer& buffer, IMessageBoxes& 
     return -1;
   }
   std::size_t wanted = known ? static_cast<std::size_t>(*known) : kImageBufferBytes;
+  // Only as large as the image when its size is known: every page of the buffer costs the system.
+  buffer.bytes = ZeroedBuffer(wanted);
   int64_t got = input.Read(buffer.bytes.data(), wanted);
   if (got < 0 || (known && static_cast<std::size_t>(got) != wanted)) {
     ShowError(boxes, kTextImageReadFailed);

@@ -118,12 +118,9 @@ int CImageInfo::SetTarget(const std::string& path, IMessageBoxes& boxes) {
   }
   CheckExtension();
   // The save comes only after a whole read or conversion: a target it would refuse then (no folder to write
-  // to, a device, FIFO or folder, a read-only file) is refused now, by the save's own first step (its
-  // temporary file goes again at once). The read refuses floppy drives itself, without spinning one up here.
-  if (!OnFloppyDrive(path)) {
-    FileSave probe;
-    if (!BeginImageSave(probe, path, boxes)) return -2;
-  }
+  // to, a device, FIFO or folder, a read-only file) is refused now, with the save's own answer. The read
+  // refuses floppy drives itself, without spinning one up here.
+  if (!OnFloppyDrive(path) && !CheckImageSave(path, boxes)) return -2;
   m_state = ImageState::Target;
   return 0;
 }

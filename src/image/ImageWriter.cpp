@@ -23,6 +23,7 @@ struct ImageWriter::State {
   const ImageForm* form = nullptr;
   std::string target;
   FileSave save;
+  WrittenCrc crc;  // watches save.Out()
   std::unique_ptr<FormWriter> writer;
   bool open = false;
 };
@@ -49,6 +50,8 @@ int ImageWriter::Open(const std::string& targetPath) {
     return -1;
   }
   s.open = true;
+  s.crc = WrittenCrc();
+  s.save.Out().Watch(&s.crc);
   if (!s.writer->Start(s.save.Out(), targetPath, s.boxes)) {
     s.Discard();
     return -1;
@@ -86,20 +89,20 @@ int ImageWriter::Finish(CImageInfo& info) {
   State& s = *state_;
   if (!s.open) return -1;
   s.writer->SetDescription(info.m_description);
-  const bool ended = s.writer->End();
-  if (!s.save.Out().Close() || !ended) {
+  // Handed to the system before what follows: a write that fails now is the image's, not a later part's.
+  if (!s.writer->End() || !s.save.Out().Flush()) {
     ShowError(s.boxes, kTextImageWriteFailed);
     s.Discard();
     return -1;
   }
-  if (!s.writer->Complete(s.save.TempPath(), s.boxes)) {
+  if (!s.writer->Complete(s.save.Out(), s.boxes)) {
     s.Discard();
     return -1;
   }
   const bool withTrailer = s.form->trailer == TrailerUse::Always ||
                            (s.form->trailer == TrailerUse::UnlessCompatible && !s.options.compatible);
   if (withTrailer) {
-    if (AppendTrailer(s.save.TempPath(), s.target, TrailerFieldsOf(info), info.m_checksum, s.boxes) != 0) {
+    if (EndWithTrailer(s.save, s.crc, s.target, TrailerFieldsOf(info), info.m_checksum, s.boxes) != 0) {
       s.Discard();
       return -1;
     }

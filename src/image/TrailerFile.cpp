@@ -87,3 +87,42 @@ int AppendTrailer(const std::string& filePath, const std::string& shownPath, Tra
   }
   return 0;
 }
+
+void WrittenCrc::Wrote(const void* bytes, std::size_t size) {
+  if (position_ != end_) inOrder_ = false;
+  sum_.Update(bytes, size);
+  position_ += size;
+  if (position_ > end_) end_ = position_;
+}
+
+void WrittenCrc::Moved(int64_t position) {
+  // A position the system could not tell counts as one inside the file.
+  position_ = position >= 0 ? static_cast<uint64_t>(position) : 0;
+}
+
+std::optional<uint32_t> WrittenCrc::Value() const {
+  if (!inOrder_) return std::nullopt;
+  return sum_.Value();
+}
+
+int EndWithTrailer(FileSave& save, const WrittenCrc& crc, const std::string& shownPath, TrailerFields fields,
+                   uint32_t& checksum, IMessageBoxes& boxes) {
+  uint32_t sum = 0;
+  bool known = false;
+  if (crc.Bytes() > 0) {
+    const std::optional<uint32_t> written = crc.Value();
+    sum = written.value_or(0);
+    known = written.has_value() || (save.Out().Flush() && FileCrc32(save.TempPath(), false, sum) == 0);
+  }
+  if (!known) {
+    ShowError(boxes, kTextCannotComputeCrc, {shownPath});
+    return -1;
+  }
+  checksum = fields.checksum = sum;
+  const std::string block = FormatTrailerBlock(fields);
+  if (!save.Write(block.data(), block.size()) || !save.Out().Flush()) {
+    ShowError(boxes, kTextCannotWriteTrailer);
+    return -2;
+  }
+  return 0;
+}

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <optional>
 
 namespace {
 
@@ -74,6 +75,37 @@ TEST_F(FileSeam, SavesReplaceOnlyWhenCommittedAndLeaveNoTemporaryFile) {
   EXPECT_TRUE(CopyToNewFile(source, dir + "/copy"));
   EXPECT_FALSE(CopyToNewFile(source, dir + "/copy"));  // never replaces
   EXPECT_EQ(Read(dir + "/copy"), "new contents!");
+}
+
+// The refusal before long work gives the answer the save's own first step gives later, and makes no file.
+TEST_F(FileSeam, ACheckAnswersAsTheSaveWouldWithoutMakingAFile) {
+  using S = FileSave::Start;
+  const std::string existing = dir + "/old.img", readOnly = dir + "/readonly.img", folder = dir + "/folder.img";
+  Write(existing, "old");
+  Write(readOnly, "old");
+  std::filesystem::permissions(std::filesystem::path(readOnly), std::filesystem::perms::owner_read);
+  std::filesystem::create_directory(std::filesystem::path(folder));
+  const struct {
+    std::string target;
+    std::optional<S> start;  // none: whatever the system says, as long as both agree
+  } cases[] = {{dir + "/new.img", S::Ready},      {existing, S::Ready},
+               {readOnly, S::ReadOnly},           {folder, S::NotRegular},
+               {dir + "/missing/a.img", S::CannotCreate}, {existing + "/a.img", std::nullopt}};
+  auto entries = [&] {
+    auto list = std::filesystem::directory_iterator(std::filesystem::path(dir));
+    return std::distance(begin(list), end(list));
+  };
+  const auto before = entries();
+  for (const auto& c : cases) {
+    const S checked = FileSave::Check(c.target);
+    EXPECT_EQ(entries(), before) << c.target;
+    if (c.start) {
+      EXPECT_EQ(checked, *c.start) << c.target;
+    }
+    FileSave save;
+    EXPECT_EQ(save.Begin(c.target), checked) << c.target;
+  }
+  std::filesystem::permissions(std::filesystem::path(readOnly), std::filesystem::perms::owner_all);
 }
 
 TEST_F(FileSeam, TruncatesAppendsAndMeasures) {

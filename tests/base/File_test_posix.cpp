@@ -72,6 +72,7 @@ TEST_F(PosixFiles, SavesFollowLinksKeepModesAndRefuseWhatIsNoFile) {
     SetUp();
     std::string target = Path("target");
     c.prepare(target);
+    EXPECT_EQ(FileSave::Check(target), c.start) << c.name;
     EXPECT_EQ(SaveWholeFile(target, "saved", 5), c.start) << c.name;
     if (!c.where.empty()) {
       EXPECT_EQ(Read(Path(c.where)), "saved") << c.name;

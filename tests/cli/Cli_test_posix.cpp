@@ -438,10 +438,20 @@ TEST_F(Cli, EmergencyReadPrintsTheReport) {
 }
 
 TEST_F(Cli, DamagedSettingsAreReportedKeptAndReplacedByDefaults) {
-  WriteWhole(Path("settings.reg"), "REGEDIT4\n[HKEY_CURRENT_USER\\Software\ntruncated");
+  drives["DISKELLE_DRIVE_A"] = NewFloppy("a.vfd", {"--format", "720", "--fill", "zero"});
+  const std::string image = Path("disk.img");
+  ASSERT_EQ(Diskelle({"/r", "/o", image}).exitCode, 0);
+  std::string hive = Path("settings.reg");
+  WriteWhole(hive, "REGEDIT4\n[HKEY_CURRENT_USER\\Software\ntruncated");
+  // Commands that use no settings start without reading them: the damage waits for one that does.
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"--version"}, {"--files", image}}) {
+    ProgramRun quick = Diskelle(args);
+    EXPECT_EQ(quick.exitCode, 0) << args[0];
+    EXPECT_EQ(quick.err, "") << args[0];
+    EXPECT_FALSE(FileExists(hive + ".bad")) << args[0];
+  }
   ProgramRun run = Diskelle({});
   EXPECT_EQ(run.exitCode, 0);
-  std::string hive = Path("settings.reg");
   EXPECT_EQ(run.err, "设置文件 " + hive + " 已损坏，已将其保存为 " + hive + ".bad，并使用默认设置。\n");
   EXPECT_EQ(ReadWhole(hive + ".bad"), "REGEDIT4\n[HKEY_CURRENT_USER\\Software\ntruncated");
   EXPECT_EQ(ReadWhole(hive).rfind("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]", 0), 0u);

@@ -126,7 +126,8 @@ TEST_F(FullDisk, SelfExtractorItemsThatCannotBeAppended) {
     int result;
     {
       FileSizeLimit limit(c.limit);
-      result = WriteSelfExtractorData(path, settings, boxes);
+      File out = File::Open(path, FileMode::Append);
+      result = WriteSelfExtractorData(out, settings, boxes);
     }
     EXPECT_EQ(result, c.result) << c.name;
     ASSERT_EQ(boxes.Ids(), std::vector<int>{c.textId}) << c.name;

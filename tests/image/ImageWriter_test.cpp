@@ -6,6 +6,7 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
+#include "image/forms/SelfExtractor.h"
 #include "image/trailer/Trailer.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ImageTestSupport.h"
@@ -24,22 +25,40 @@ class ImageStream : public ImageFolder {
   ImageWriteOptions options;
 };
 
+// The checksum is taken from the bytes as they are written, whatever writes them: the form, a compression
+// library, the self-extractor's picture stream and texts; a rescued sector written over a marker block.
 TEST_F(ImageStream, WrittenBlockByBlockAndReadBackInOtherBlocks) {
   const std::string raw = FloppyBytes(1474560, 12);
+  WriteWhole(Path("picture.bmp"), "BM" + FloppyBytes(30000, 9));
+  const std::string rescued(512, 'R');
   struct Case {
     const char* name;
     bool compatible;
     bool trailer;
+    bool items;       // the self-extractor's picture, licence and instructions
+    bool rewritten;   // the sector at 9216 written again after the rest
   } cases[] = {
-      {"disk.img", false, true}, {"compatible.img", true, false}, {"disk.imz", true, true}, {"disk.exe", false, true}};
+      {"disk.img", false, true, false, false},     {"compatible.img", true, false, false, false},
+      {"disk.imz", true, true, false, false},      {"disk.exe", false, true, false, false},
+      {"items.exe", false, true, true, false},     {"rescued.img", false, true, false, true},
+  };
   for (const Case& c : cases) {
     std::string path = Path(c.name);
     FakeMessageBoxes boxes;
     options.compatible = c.compatible;
+    selfExe.m_customPicture = c.items ? 1 : 0;
+    selfExe.m_picturePath = Path("picture.bmp");
+    selfExe.m_licenseText = c.items ? "授权 licence" : "";
+    selfExe.m_createText = c.items ? "steps" : "";
     ImageWriter writer(boxes, options);
     ASSERT_EQ(writer.Open(path), 0) << c.name;
     EXPECT_FALSE(FileExists(path)) << c.name;  // nothing at the target before the file is complete
     for (std::size_t at = 0; at < raw.size(); at += 9216) ASSERT_EQ(writer.Write(raw.data() + at, 9216), 0);
+    std::string expected = raw;
+    if (c.rewritten) {
+      ASSERT_EQ(writer.Rewrite(9216, rescued.data(), rescued.size()), 0) << c.name;
+      expected.replace(9216, rescued.size(), rescued);
+    }
     CImageInfo info;
     info.m_description = "read from A:";
     info.m_sectorsPerTrack = 18;
@@ -49,12 +68,19 @@ TEST_F(ImageStream, WrittenBlockByBlockAndReadBackInOtherBlocks) {
 
     std::string file = ReadWhole(path);
     EXPECT_EQ(info.m_hasTrailer, c.trailer ? 1 : 0) << c.name;
+    if (c.items) {
+      std::optional<SettingsBlock> block = ReadSettingsBlock(path);
+      ASSERT_TRUE(block) << c.name;
+      EXPECT_LT(block->picture.start, block->picture.end);
+      EXPECT_EQ(block->picture.end, block->licence.start);
+      EXPECT_EQ(block->licence.end, block->instructions.start);
+    }
     if (c.trailer) {
       EXPECT_EQ(info.m_checksum, ReferenceCrc(std::string_view(file).substr(0, file.size() - kTrailerBytes)));
       EXPECT_EQ(file.substr(file.size() - kTrailerBytes), FormatTrailer(info)) << c.name;
     } else {
       EXPECT_EQ(info.m_checksum, 0u);
-      EXPECT_EQ(file, raw);
+      EXPECT_EQ(file, expected);
     }
 
     ImageReader reader(boxes);
@@ -64,12 +90,12 @@ TEST_F(ImageStream, WrittenBlockByBlockAndReadBackInOtherBlocks) {
     std::vector<char> chunk(5000);
     for (int64_t got; (got = reader.Read(chunk.data(), chunk.size())) > 0;) back.append(chunk.data(), static_cast<std::size_t>(got));
     // A plain file's trailer is no disk data: reading stops where the data ends.
-    EXPECT_EQ(back, raw) << c.name;
+    EXPECT_EQ(back, expected) << c.name;
     EXPECT_EQ(reader.Read(chunk.data(), chunk.size()), 0);
     reader.Close();
     EXPECT_TRUE(boxes.Boxes().empty());
   }
-  EXPECT_EQ(FileNames().size(), 5u);
+  EXPECT_EQ(FileNames().size(), 8u);
 }
 
 TEST_F(ImageStream, AbandonedWritersLeaveTheTargetAsItWas) {

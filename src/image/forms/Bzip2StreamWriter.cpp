@@ -3,7 +3,7 @@
 #include "base/Texts.h"
 
 bool Bzip2StreamWriter::Start(File& out, const std::string& shownPath, IMessageBoxes& boxes) {
-  if (stream_.Open(out.get())) return true;
+  if (stream_.Open(out)) return true;
   ShowError(boxes, kTextCannotCreate, {shownPath});
   return false;
 }

@@ -1,11 +1,14 @@
 #pragma once
-// Writing bzip2 streams on an open stdio file, through libbz2's stdio interface. libbz2's header stays inside
-// the .cpp: on Windows it pulls in windows.h, whose macros must not reach the rest of the core. Every error
-// code of the library counts as a failure.
+// Writing bzip2 streams: compressed in memory and written through File, so that whatever watches the file's
+// writes (the new image's checksum) sees the stream's bytes too. libbz2's header stays inside the .cpp: on
+// Windows it pulls in windows.h, whose macros must not reach the rest of the core. Every error code of the
+// library counts as a failure.
 // Reading and writing live apart so that a program that only reads links no compressor.
 
 #include <cstddef>
-#include <cstdio>
+#include <vector>
+
+#include "base/File.h"
 
 class Bzip2Writer {
  public:
@@ -14,17 +17,19 @@ class Bzip2Writer {
   Bzip2Writer(const Bzip2Writer&) = delete;
   Bzip2Writer& operator=(const Bzip2Writer&) = delete;
 
-  // Block size 9 (900 kB), verbosity 0, work factor 30.
-  bool Open(std::FILE* file);
+  // Block size 9 (900 kB), work factor 30, as bzip2 -9 writes; the stream goes to out from its position.
+  bool Open(File& out);
   bool Write(const void* data, std::size_t bytes);
   // Compresses what is pending and ends the stream; the file stays open.
   bool Close();
   void Abandon();
 
  private:
-  // Ends the stream and frees it, also after an I/O error (when the library would keep it).
-  bool End(bool abandon);
+  // Runs the compressor over what it holds (action: the library's run or finish) and writes its output.
+  bool Compress(int action);
+  void Free();
 
-  std::FILE* file_ = nullptr;
+  File* out_ = nullptr;
   void* stream_ = nullptr;
+  std::vector<char> output_;
 };

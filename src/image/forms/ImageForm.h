@@ -39,7 +39,9 @@ struct FormWriteOptions {
   uint64_t imageBytes = 0;                   // the raw image's size when known before writing (0: unknown)
 };
 
-// A raw image into the temporary file of a save. Every step that returns false has shown its message.
+// A raw image into the temporary file of a save. Every byte goes through out (File::Write), also what a
+// library produces: the checksum is taken from those writes. Every step that returns false has shown its
+// message.
 class FormWriter {
  public:
   virtual ~FormWriter() = default;
@@ -55,10 +57,11 @@ class FormWriter {
   virtual void SetBadSectors(const std::vector<bool>&) {}
   // The image's description (UTF-8), before End, for a form that keeps it itself (ImageDisk's comment).
   virtual void SetDescription(const std::string&) {}
-  // Ends the image's data (a stream's end) while the file is still open; without a message, as Write.
+  // Ends the image's data (a stream's end) without a message, as Write.
   virtual bool End() { return true; }
-  // Once the file is closed: what follows the image in it (the self-extractor's data).
-  virtual bool Complete(const std::string&, IMessageBoxes&) { return true; }
+  // Once the image's data has ended and reached the system: what follows the image in the file (the
+  // self-extractor's data), written to out.
+  virtual bool Complete(File&, IMessageBoxes&) { return true; }
 };
 
 enum class TrailerUse {

@@ -1,6 +1,6 @@
 #pragma once
 // Raw deflate data (no zlib or gzip wrapper), as a zip entry holds it, through zlib's inflate. zlib's header
-// stays inside RawDeflate.cpp, as libbz2's does inside Bzip2File.cpp.
+// stays inside RawDeflate.cpp, as libbz2's does inside Bzip2Reader.cpp and Bzip2Writer.cpp.
 
 #include <cstddef>
 #include <cstdint>

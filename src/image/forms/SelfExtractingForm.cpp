@@ -18,9 +18,9 @@ class SelfExtractingWriter final : public Bzip2StreamWriter {
   bool Start(File& out, const std::string& shownPath, IMessageBoxes& boxes) override {
     return CopyStub(*program_, programPath_, out, boxes) == 0 && Bzip2StreamWriter::Start(out, shownPath, boxes);
   }
-  bool Complete(const std::string& filePath, IMessageBoxes& boxes) override {
+  bool Complete(File& out, IMessageBoxes& boxes) override {
     static const SelfExeSettings kDefaults;
-    return WriteSelfExtractorData(filePath, options_.selfExe ? *options_.selfExe : kDefaults, boxes) == 0;
+    return WriteSelfExtractorData(out, options_.selfExe ? *options_.selfExe : kDefaults, boxes) == 0;
   }
 
  private:

@@ -12,15 +12,16 @@ namespace {
 
 constexpr std::size_t kCopyChunkBytes = 10240;
 
-bool FitsOffset(std::optional<uint64_t> size) { return size && *size <= static_cast<uint64_t>(INT32_MAX); }
+bool FitsOffset(int64_t offset) { return offset >= 0 && offset <= INT32_MAX; }
+
+// Where out stands, or -1 for a file that is not open.
+int64_t PositionOf(const File& out) { return out ? out.Tell() : -1; }
 
 // Appends the picture file as one bzip2 stream. 0, or -1 (112), -2 (57685), -3 (123).
-int AppendPicture(const std::string& path, const std::string& picturePath, ItemOffsets& item,
-                  IMessageBoxes& boxes) {
-  File target = File::Open(path, FileMode::Append);
-  std::optional<uint64_t> start = target ? target.Size() : std::nullopt;
+int AppendPicture(File& out, const std::string& picturePath, ItemOffsets& item, IMessageBoxes& boxes) {
+  const int64_t start = PositionOf(out);
   Bzip2Writer stream;
-  if (!FitsOffset(start) || !stream.Open(target.get())) {
+  if (!FitsOffset(start) || !stream.Open(out)) {
     ShowError(boxes, kTextCannotCreateCompressed);
     return -1;
   }
@@ -42,24 +43,23 @@ int AppendPicture(const std::string& path, const std::string& picturePath, ItemO
       return -3;
     }
   }
-  bool closed = stream.Close();
-  std::optional<uint64_t> end = closed ? target.Size() : std::nullopt;
-  if (!target.Close() || !FitsOffset(end)) {
+  const int64_t end = stream.Close() && out.Flush() ? out.Tell() : -1;
+  if (!FitsOffset(end)) {
     ShowError(boxes, kTextImageWriteFailed);
     return -3;
   }
-  item = {static_cast<int32_t>(*start), static_cast<int32_t>(*end)};
+  item = {static_cast<int32_t>(start), static_cast<int32_t>(end)};
   return 0;
 }
 
-// Appends bytes to the file; item receives where they went.
-bool AppendBytes(const std::string& path, const std::string& bytes, ItemOffsets& item) {
-  File target = File::Open(path, FileMode::Append);
-  std::optional<uint64_t> start = target ? target.Size() : std::nullopt;
-  if (!FitsOffset(start) || !target.Write(bytes.data(), bytes.size()) || !target.Close()) return false;
-  std::optional<uint64_t> end = FileSize(path);
-  if (!FitsOffset(end) || *end != *start + bytes.size()) return false;
-  item = {static_cast<int32_t>(*start), static_cast<int32_t>(*end)};
+// Appends bytes to out, handed to the system at once, so that a failure is this item's; item receives where
+// they went.
+bool AppendBytes(File& out, const std::string& bytes, ItemOffsets& item) {
+  const int64_t start = PositionOf(out);
+  if (!FitsOffset(start) || !out.Write(bytes.data(), bytes.size()) || !out.Flush()) return false;
+  const int64_t end = out.Tell();
+  if (!FitsOffset(end) || end != start + static_cast<int64_t>(bytes.size())) return false;
+  item = {static_cast<int32_t>(start), static_cast<int32_t>(end)};
   return true;
 }
 
@@ -152,24 +152,24 @@ int CopyStub(File& program, const std::string& programPath, File& target, IMessa
   return 0;
 }
 
-int WriteSelfExtractorData(const std::string& path, const SelfExeSettings& settings, IMessageBoxes& boxes) {
+int WriteSelfExtractorData(File& out, const SelfExeSettings& settings, IMessageBoxes& boxes) {
   SettingsBlock block;
   block.settings = settings;
   if (settings.m_customPicture) {
-    int result = AppendPicture(path, settings.m_picturePath, block.picture, boxes);
+    int result = AppendPicture(out, settings.m_picturePath, block.picture, boxes);
     if (result != 0) return result;
   }
-  if (!settings.m_licenseText.empty() && !AppendBytes(path, ToSystemCodePage(settings.m_licenseText), block.licence)) {
+  if (!settings.m_licenseText.empty() && !AppendBytes(out, ToSystemCodePage(settings.m_licenseText), block.licence)) {
     ShowError(boxes, kTextCannotWriteSelfExtractor, {"0"});
     return -4;
   }
   if (!settings.m_createText.empty() &&
-      !AppendBytes(path, ToSystemCodePage(settings.m_createText), block.instructions)) {
+      !AppendBytes(out, ToSystemCodePage(settings.m_createText), block.instructions)) {
     ShowError(boxes, kTextCannotWriteSelfExtractor, {"1"});
     return -5;
   }
   ItemOffsets written;
-  if (!AppendBytes(path, FormatSettingsBlock(block), written)) {
+  if (!AppendBytes(out, FormatSettingsBlock(block), written)) {
     ShowError(boxes, kTextCannotWriteSelfExtractor, {"2"});
     return -6;
   }

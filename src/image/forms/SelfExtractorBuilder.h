@@ -27,6 +27,7 @@ inline constexpr int64_t kMaxStubBytes = kExeSearchBytes - kBzip2SignatureBytes;
 // unreadable), 57732 (stub too long or containing the signature) or 123 (write failed).
 int CopyStub(File& program, const std::string& programPath, File& target, IMessageBoxes& boxes);
 
-// Appends picture, texts and settings block to the closed file at path. 0, or -1..-6 after messages 112,
-// 57685, 123, 57686 ("0", "1", "2"). After a failure the file holds part of the data: the caller deletes it.
-int WriteSelfExtractorData(const std::string& path, const SelfExeSettings& settings, IMessageBoxes& boxes);
+// Writes picture, texts and settings block to out from where it stands (the end of the image stream; offsets
+// count from the file's first byte). 0, or -1..-6 after messages 112, 57685, 123, 57686 ("0", "1", "2"). After
+// a failure the file holds part of the data: the caller deletes it.
+int WriteSelfExtractorData(File& out, const SelfExeSettings& settings, IMessageBoxes& boxes);

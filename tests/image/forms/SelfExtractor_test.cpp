@@ -347,7 +347,8 @@ TEST_F(Container, SelfExtractorDataFailures) {
     settings.m_picturePath = c.picturePath;
     settings.m_licenseText = "licence";
     FakeMessageBoxes boxes;
-    EXPECT_EQ(WriteSelfExtractorData(c.path, settings, boxes), c.result) << c.name;
+    File out = File::Open(c.path, FileMode::Append);
+    EXPECT_EQ(WriteSelfExtractorData(out, settings, boxes), c.result) << c.name;
     EXPECT_EQ(boxes.Ids(), std::vector<int>{c.textId}) << c.name;
     if (c.textId == kTextCannotWriteSelfExtractor) {
       EXPECT_EQ(boxes.Boxes()[0].text, "不能写入到自解压文件(错误: 0)。");
