@@ -49,7 +49,8 @@ DiskelleHelpTexts DiskelleHelp(HelpLanguage language) {
        "self-extracting image when it is EXE. A self-extracting image takes the switch \"/b\" too. The program's "
        "messages are in Chinese."},
       {"--resume  with /r: emergency reading into an existing image, reading again only the sectors that are "
-       "still bad in its map (<image>.map)",
+       "still bad in its map (<image>.map); with /c: taking into an existing image only the sectors its map "
+       "still calls bad from the input (such as another flux capture of the same disk)",
        "--drives  list the floppy drives that can be found (drives on the floppy controller, and USB floppy "
        "drives with a disk in them)",
        "--version, -V  show the program's name and version"},

@@ -2,6 +2,8 @@
 // chosen in the save dialog, checking the loaded image.
 #include "Scenario_win32.h"
 
+#include <dlgs.h>
+
 #include "base/Texts.h"
 #include "floppy/FloppyFixtures.h"
 #include "image/Conversion.h"
@@ -236,6 +238,15 @@ TEST_F(Interactive, TheOpenDialogPreviewsTheDescriptionOfTheSelectedImage) {
   HWND preview = PreviewOf(dialog);
   ASSERT_NE(preview, nullptr);
   EXPECT_FALSE(Visible(preview, IDC_PREVIEW_TEXT)) << "nothing is selected yet";
+  // Every form that can be opened is among the images, and another tool's forms have their own filters too.
+  const std::vector<std::wstring> filters = robot::ComboItems(dialog, cmb1);
+  ASSERT_EQ(filters.size(), 6u);
+  for (const wchar_t* pattern : {L"*.imz", L"*.img", L"*.ima", L"*.flp", L"*.exe", L"*.imd", L"*.td0", L"*.scp", L"*.raw"}) {
+    EXPECT_NE(filters[0].find(pattern), std::wstring::npos) << pattern;
+  }
+  EXPECT_EQ(std::vector<std::wstring>(filters.begin() + 1, filters.end() - 1),
+            (std::vector<std::wstring>{L"ImageDisk 映像文件 (*.imd)", L"Teledisk 映像文件 (*.td0)",
+                                       L"SuperCard Pro 磁通记录 (*.scp)", L"KryoFlux 磁通流文件 (*.raw)"}));
   HWND view = ::FindWindowExW(::FindWindowExW(dialog, nullptr, L"SHELLDLL_DefView", nullptr), nullptr,
                               L"SysListView32", nullptr);
   ASSERT_NE(view, nullptr);

@@ -171,6 +171,21 @@ std::wstring ControlText(HWND dialog, int controlId) {
   return control ? TextOf(control) : std::wstring();
 }
 
+std::vector<std::wstring> ComboItems(HWND dialog, int controlId) {
+  std::vector<std::wstring> items;
+  HWND combo = ::GetDlgItem(dialog, controlId);
+  const LRESULT count = combo ? ::SendMessageW(combo, CB_GETCOUNT, 0, 0) : 0;
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length < 0) break;
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::wcslen(text.c_str()));
+    items.push_back(text);
+  }
+  return items;
+}
+
 std::vector<std::vector<std::wstring>> ListViewRows(HWND list) {
   std::vector<std::vector<std::wstring>> rows;
   DWORD processId = 0;

@@ -56,6 +56,9 @@ std::wstring TextOf(HWND window);
 std::wstring ControlText(HWND dialog, int controlId);
 inline constexpr int kMessageBoxTextId = 0xFFFF;
 
+// The items of a dialog's combo box, in order (the system copies them across processes).
+std::vector<std::wstring> ComboItems(HWND dialog, int controlId);
+
 // The cells of every row of a report list view of any process, row by row.
 std::vector<std::vector<std::wstring>> ListViewRows(HWND list);
 

@@ -29,6 +29,7 @@ const ImageForm kKryoFluxForm = {
     .openReader = &OpenStreams,
     .newWriter = nullptr,
     .checkItself = nullptr,
+    .ownOpenFilter = true,
     .openCapture = &OpenKryoFluxSet,
     .showUnreadable = &ShowCaptureUnreadable,
 };

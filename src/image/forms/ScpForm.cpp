@@ -28,6 +28,7 @@ const ImageForm kScpForm = {
     .openReader = &OpenScp,
     .newWriter = nullptr,
     .checkItself = nullptr,
+    .ownOpenFilter = true,
     .openCapture = &OpenScpCapture,
     .showUnreadable = &ShowCaptureUnreadable,
 };
