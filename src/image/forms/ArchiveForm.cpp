@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <variant>
 #include <vector>
 
@@ -77,10 +78,29 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, IMess
   return bytes;
 }
 
+// Opening an archive asks for its facts and then for its sectors: the last parse is kept for the same bytes,
+// so that a Teledisk file is decompressed once (the bytes, not the path or its times, are the key).
+ArchiveParse ParseOnce(const ArchiveKind& kind, std::vector<uint8_t> file) {
+  static std::mutex mutex;
+  static const ArchiveKind* lastKind = nullptr;
+  static std::vector<uint8_t> lastFile;
+  static ArchiveParse lastParse;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (lastKind == &kind && lastFile == file) return lastParse;
+  }
+  ArchiveParse parsed = kind.parse(file);
+  std::lock_guard<std::mutex> lock(mutex);
+  lastKind = &kind;
+  lastFile = std::move(file);
+  lastParse = parsed;
+  return parsed;
+}
+
 std::optional<LoadedArchive> Load(const ArchiveKind& kind, const std::string& path, IMessageBoxes& boxes) {
   std::optional<std::vector<uint8_t>> file = ReadWholeFile(path, boxes);
   if (!file) return std::nullopt;
-  ArchiveParse parsed = kind.parse(*file);
+  ArchiveParse parsed = ParseOnce(kind, std::move(*file));
   if (const ArchiveProblem* problem = std::get_if<ArchiveProblem>(&parsed)) {
     ShowError(boxes, kTextArchiveUnreadable, {path, ProblemText(kind, *problem)});
     return std::nullopt;
