@@ -75,16 +75,24 @@ int CDiskReadJob::Run() {
   return SaveRescue(bad_.size(), '+', [&] { return writer_->Finish(image_); });
 }
 
-// Re-reads sectors the image holds as read, spread over the disk (the boot sector first), and compares:
-// another disk in the drive would otherwise fill the gaps of this one's image.
+// Re-reads sectors the image holds as read and compares: another disk in the drive would otherwise fill the
+// gaps of this one's image. Four runs of four sectors spread over the disk (the first from the boot sector):
+// a run costs one seek and one wait for its first sector, so the check stays a small part of a resume.
 int CDiskReadJob::CheckSameDisk() {
   std::vector<int64_t> good;
   for (std::size_t i = 0; i < previousMap_.size(); ++i) {
     if (PreviouslyRead(i)) good.push_back(static_cast<int64_t>(i));
   }
-  constexpr std::size_t kSamples = 16;
-  for (std::size_t k = 0; k < std::min(kSamples, good.size()); ++k) {
-    int64_t sector = good[k * good.size() / std::min(kSamples, good.size())];
+  constexpr std::size_t kRuns = 4;
+  constexpr std::size_t kRunSectors = 4;
+  std::vector<int64_t> samples;
+  for (std::size_t run = 0; run < kRuns && !good.empty(); ++run) {
+    const std::size_t first = run * good.size() / kRuns;
+    for (std::size_t k = first; k < std::min(first + kRunSectors, good.size()); ++k) {
+      if (samples.empty() || good[k] > samples.back()) samples.push_back(good[k]);
+    }
+  }
+  for (int64_t sector : samples) {
     MoveTo(sector * kSectorBytes);
     uint32_t transferred = 0;
     int read = device_->Read(buffer_.data(), kSectorBytes, transferred, sector, 1);

@@ -285,6 +285,9 @@ TEST_F(Rescue, AMapOrImageThatDoesNotFitTheDiskStopsTheResume) {
   // image holds data); and another disk in the drive (sector 1 now reads, the rest differs).
   VirtualFloppy otherDisk = PatternedFloppy({80, 18});
   std::memset(otherDisk.SlotData(otherDisk.SlotOfSector(0)), 0x11, kSectorBytes);
+  // ... and one whose system area (all of cylinder 0) is this disk's, as two disks of one machine's data.
+  VirtualFloppy sameSystemArea = PatternedFloppy({80, 18});
+  for (int64_t sector = 36; sector < 2880; ++sector) sameSystemArea.SlotData(sameSystemArea.SlotOfSector(sector))[0] ^= 0xFF;
   struct Damage {
     std::optional<std::string> map;  // nullopt: a folder
     int box;
@@ -296,6 +299,7 @@ TEST_F(Rescue, AMapOrImageThatDoesNotFitTheDiskStopsTheResume) {
       {std::nullopt, kTextRescueMapMissing, PatternedFloppy({80, 18})},
       {"0 ?\n0 512000 +\n512000 512 -\n512512 962048 +\n", kTextRescueMapUnusable, PatternedFloppy({80, 18})},
       {map, kTextRescueOtherDisk, otherDisk},
+      {map, kTextRescueOtherDisk, sameSystemArea},
   };
   for (const Damage& d : damages) {
     SCOPED_TRACE(d.map.value_or("a folder"));
