@@ -23,7 +23,7 @@ constexpr ResizeRule kResizeRules[] = {
     {IDC_BAD_STATISTICS_GROUP, 0, 0, 100, 0}, {IDC_BAD_TOTAL, 0, 0, 100, 0},
     {IDC_BAD_SIZE, 0, 0, 100, 0},             {IDC_BAD_DISTRIBUTION, 0, 0, 100, 0},
     {IDC_BAD_MAP_GROUP, 0, 0, 100, 0},        {IDC_BAD_MAP, 0, 0, 100, 0},
-    {IDOK, 50, 100, 0, 0},
+    {IDOK, 50, 100, 0, 0},                    {IDC_BAD_ACCOUNT, 0, 100, 0, 0},
 };
 // The two lists share the height the window gains.
 constexpr ResizeRule kSectorsOnlyRules[] = {{IDC_BAD_DETAILS_GROUP, 0, 0, 100, 100}, {IDC_BAD_LIST, 0, 0, 100, 100}};
@@ -43,6 +43,7 @@ CBadSectorDlg::CBadSectorDlg(const DialogContext& context, BadSectorReportModel 
 bool CBadSectorDlg::OnInitDialog() {
   CMyDialog::OnInitDialog();
   ComputeLayoutScale(kDesignWidth, kDesignHeight);
+  if (report_.account.empty()) ::ShowWindow(Item(IDC_BAD_ACCOUNT), SW_HIDE);
   if (!report_.files) LeaveOutFiles();
   Resizer().SetEnabled(true);
   for (const ResizeRule& rule : kResizeRules) Resizer().Add(rule.id, rule.left, rule.top, rule.width, rule.height);
@@ -109,17 +110,28 @@ void CBadSectorDlg::LeaveOutFiles() {
     ::GetWindowRect(Item(id), &rect);
     return rect;
   };
-  const RECT details = rectOf(IDC_BAD_DETAILS_GROUP), files = rectOf(IDC_BAD_FILES_GROUP), ok = rectOf(IDOK);
-  // The button keeps its distance below the lowest group.
+  const RECT details = rectOf(IDC_BAD_DETAILS_GROUP), files = rectOf(IDC_BAD_FILES_GROUP);
+  // The buttons keep their distance below the lowest group.
   const int shift = files.bottom - details.bottom;
-  POINT okAt{ok.left, ok.top - shift};
-  ::ScreenToClient(Window(), &okAt);
-  ::SetWindowPos(Item(IDOK), nullptr, okAt.x, okAt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (int id : {IDOK, IDC_BAD_ACCOUNT}) {
+    const RECT button = rectOf(id);
+    POINT at{button.left, button.top - shift};
+    ::ScreenToClient(Window(), &at);
+    ::SetWindowPos(Item(id), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   RECT window{};
   ::GetWindowRect(Window(), &window);
   ::SetWindowPos(Window(), nullptr, 0, 0, window.right - window.left, window.bottom - window.top - shift,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   Resizer().SetMinimumTrackingSize();
+}
+
+bool CBadSectorDlg::OnCommand(int id, int code, HWND control) {
+  if (id == IDC_BAD_ACCOUNT && code == BN_CLICKED) {
+    CCaptureAccountDlg(Context(), report_.account).RunModal(Window());
+    return true;
+  }
+  return CMyDialog::OnCommand(id, code, control);
 }
 
 std::optional<LRESULT> CBadSectorDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -152,4 +164,21 @@ void CBadSectorDlg::PaintMap(const DRAWITEMSTRUCT& item) const {
   ::SelectObject(memory, old);
   ::DeleteObject(bitmap);
   ::DeleteDC(memory);
+}
+
+CCaptureAccountDlg::CCaptureAccountDlg(const DialogContext& context, std::vector<std::string> lines)
+    : CMyDialog(IDD_CAPTURE_ACCOUNT, context), lines_(std::move(lines)) {}
+
+bool CCaptureAccountDlg::OnInitDialog() {
+  CMyDialog::OnInitDialog();
+  Resizer().SetEnabled(true);
+  Resizer().Add(IDC_ACCOUNT_TEXT, 0, 0, 100, 100);
+  Resizer().Add(IDOK, 50, 100, 0, 0);
+  std::string text;
+  for (const std::string& line : lines_) text += line + "\r\n";
+  SetItemText(IDC_ACCOUNT_TEXT, text);
+  CenterOverOwner();
+  // The first lines shown, nothing selected: the focus on an edit control would select all of it.
+  ::SetFocus(Item(IDOK));
+  return false;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The report of the sectors found bad by an emergency read or recreated by a write: three statistics lines,
 // a map of the disk, one row per sector, sortable by offset or side, and, when the image holds a FAT volume,
-// the files the bad sectors hit. It only displays the report it is given.
+// the files the bad sectors hit; after a flux capture, a button shows what decoding saw (CCaptureAccountDlg). It
+// only displays the report it is given.
 
 #include "app/BadSectorReport.h"
 #include "ui/MyDialog.h"
@@ -19,6 +20,7 @@ class CBadSectorDlg : public CMyDialog {
 
  protected:
   bool OnInitDialog() override;
+  bool OnCommand(int id, int code, HWND control) override;
   std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
@@ -31,4 +33,17 @@ class CBadSectorDlg : public CMyDialog {
   BadSectorReportModel report_;
   SortListCtrl list_;
   SortListCtrl filesList_;
+};
+
+// What decoding a flux capture saw, a line per track and the vote's result, in a window of its own that can
+// be scrolled and copied from.
+class CCaptureAccountDlg : public CMyDialog {
+ public:
+  CCaptureAccountDlg(const DialogContext& context, std::vector<std::string> lines);
+
+ protected:
+  bool OnInitDialog() override;
+
+ private:
+  std::vector<std::string> lines_;
 };

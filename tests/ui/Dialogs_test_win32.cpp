@@ -295,6 +295,31 @@ TEST(BadSectorDialog, GrowingTheReportWidensTheListAndKeepsOkCentred) {
   });
 }
 
+// After a capture the report offers what decoding saw, in a window of its own; after a read it does not.
+TEST(BadSectorDialog, OnlyACapturesReportShowsWhatDecodingSaw) {
+  UiSettings ui;
+  CBadSectorDlg read(ui.Context(), BuildBadSectorReport({0}, FloppyGeometry{80, 18}));
+  RunModalWith(read, nullptr, [&](HWND w) { EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(w, IDC_BAD_ACCOUNT))); });
+
+  BadSectorReportModel report = BuildBadSectorReport({0}, FloppyGeometry{80, 18});
+  report.account = {"第 0 磁轨第 0 面: 3 圈，18 个扇区", "第 0 磁轨第 1 面: 3 圈，17 个扇区"};
+  CBadSectorDlg capture(ui.Context(), report);
+  std::string shown;
+  RunModalWith(capture, nullptr, [&](HWND w) {
+    HWND button = ::GetDlgItem(w, IDC_BAD_ACCOUNT);
+    EXPECT_TRUE(::IsWindowVisible(button) && ::IsWindowEnabled(button));
+    EXPECT_EQ(ControlRect(w, IDC_BAD_ACCOUNT).top, ControlRect(w, IDOK).top) << "beside OK, also without files";
+    ActInNextLoop([&] {
+      HWND account = ::FindWindowW(L"#32770", L"解码记录");
+      if (!account) return;
+      shown = TextShown(account, IDC_ACCOUNT_TEXT);
+      ::PostMessageW(account, WM_COMMAND, IDOK, 0);
+    });
+    ::SendMessageW(button, BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(shown, "第 0 磁轨第 0 面: 3 圈，18 个扇区\r\n第 0 磁轨第 1 面: 3 圈，17 个扇区\r\n");
+}
+
 // Where cells of one colour are on a map painted at the size the report gives it.
 struct Painted {
   int pixels = 0;

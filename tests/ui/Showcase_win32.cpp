@@ -121,6 +121,22 @@ Sample MakeSample(const std::string& name, const DialogContext& context) {
                 context, BuildBadSectorReport(offsets, FloppyGeometry{80, 21}, {}, SectorState::Recreated)),
             nullptr};
   }
+  if (name == "report-capture" || name == "capture-account") {
+    // A 1.44 MB capture of three revolutions: two sectors stayed bad, three were voted back.
+    std::vector<std::string> account = {"SuperCard Pro 磁通记录: 160 个磁轨面，每个 3 圈"};
+    for (int track = 0; track < 80; ++track) {
+      for (int head = 0; head < 2; ++head) {
+        const bool damaged = track == 1 && head == 0;
+        account.push_back("第 " + std::to_string(track) + " 磁轨第 " + std::to_string(head) + " 面: 3 圈，" +
+                          (damaged ? "16" : "18") + " 个完好的扇区");
+      }
+    }
+    account.push_back("经逐位表决恢复的扇区: 40, 41, 2800");
+    if (name == "capture-account") return {std::make_unique<CCaptureAccountDlg>(context, account), nullptr};
+    BadSectorReportModel report = BuildBadSectorReport({18432, 18944}, FloppyGeometry{80, 18});
+    report.account = account;
+    return {std::make_unique<CBadSectorDlg>(context, std::move(report)), nullptr};
+  }
   return {};
 }
 
@@ -134,7 +150,7 @@ int ShowMessage() {
 
 std::vector<std::string> ShowcaseNames() {
   return {"help", "description", "conversion", "progress", "progress-cancel", "report", "report-retried",
-          "report-recreated", "message"};
+          "report-recreated", "report-capture", "capture-account", "message"};
 }
 
 int RunShowcase(const std::vector<std::string>& arguments) {
