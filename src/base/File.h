@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/WriteWatcher.h"
+
 enum class FileMode {
   Read,    // "rb"; only regular files open (a FIFO or a device would block or never end)
   Create,  // "wb": create or truncate (tests and tools; the program saves through FileSave)
@@ -24,17 +26,6 @@ enum class FileError {
   NameTooLong,  // a name (or the whole path) longer than this system allows
   Exists,       // something has the name, and the save was not to replace it
   Other,
-};
-
-// Sees every byte written through a File, in the order written, and where a seek takes the file: the image
-// writer takes a new file's checksum this way instead of reading the file back.
-class WriteWatcher {
- public:
-  virtual void Wrote(const void* bytes, std::size_t size) = 0;
-  virtual void Moved(int64_t position) = 0;
-
- protected:
-  ~WriteWatcher() = default;
 };
 
 // A FILE* that closes itself. Close() reports whether buffered data reached the file.

@@ -88,23 +88,6 @@ int AppendTrailer(const std::string& filePath, const std::string& shownPath, Tra
   return 0;
 }
 
-void WrittenCrc::Wrote(const void* bytes, std::size_t size) {
-  if (position_ != end_) inOrder_ = false;
-  sum_.Update(bytes, size);
-  position_ += size;
-  if (position_ > end_) end_ = position_;
-}
-
-void WrittenCrc::Moved(int64_t position) {
-  // A position the system could not tell counts as one inside the file.
-  position_ = position >= 0 ? static_cast<uint64_t>(position) : 0;
-}
-
-std::optional<uint32_t> WrittenCrc::Value() const {
-  if (!inOrder_) return std::nullopt;
-  return sum_.Value();
-}
-
 int EndWithTrailer(FileSave& save, const WrittenCrc& crc, const std::string& shownPath, TrailerFields fields,
                    uint32_t& checksum, IMessageBoxes& boxes) {
   uint32_t sum = 0;

@@ -10,6 +10,7 @@
 #include "base/MessageBoxes.h"
 #include "image/trailer/Crc32.h"
 #include "image/trailer/Trailer.h"
+#include "image/trailer/WrittenCrc.h"
 
 // The last kTrailerBytes bytes of the image's bytes (ImageContent: a zip .imz's unpacked file). 0, -1 cannot
 // open or read (an empty file included), -2 shorter than a trailer, -3 a damaged zip .imz, -4 a zip .imz
@@ -27,25 +28,6 @@ int ImageCrc32(const std::string& path, bool excludeTrailer, uint32_t& crc);
 // trailer. 0, -1 (57696), -2 (57701).
 int AppendTrailer(const std::string& filePath, const std::string& shownPath, TrailerFields fields,
                   uint32_t& checksum, IMessageBoxes& boxes);
-
-// The CRC-32 of a new file taken from its bytes as they are written (File::Watch), so that the file is never
-// read back for its checksum. It holds while each write follows the one before: bytes written again over
-// earlier ones (a raw image's rescued sector) leave it unknown.
-class WrittenCrc final : public WriteWatcher {
- public:
-  void Wrote(const void* bytes, std::size_t size) override;
-  void Moved(int64_t position) override;
-  // nullopt when bytes were written over others.
-  std::optional<uint32_t> Value() const;
-  // How many bytes the file has received (its length).
-  uint64_t Bytes() const { return end_; }
-
- private:
-  Crc32 sum_;
-  uint64_t position_ = 0;
-  uint64_t end_ = 0;
-  bool inOrder_ = true;
-};
 
 // Ends the new file of save with the trailer of fields, its checksum the CRC of every byte written before it
 // (also given in checksum): crc's, or where that is unknown the file's own, read back. The trailer is handed
