@@ -1,6 +1,7 @@
 #include "net/RequestWorker.h"
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -18,15 +19,42 @@ struct RequestWorker::Shared {
 
 namespace {
 
+// Runs body on a thread that nobody joins; false when no thread could be made. The thread is let go only once
+// it runs: under Wine, a thread of MinGW's pthreads that was detached before it first ran sometimes never
+// ran at all (the request never began, the dialog waited for it).
+bool RunDetached(std::function<void()> body) {
+  struct Start {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool running = false;
+  };
+  auto start = std::make_shared<Start>();
+  try {
+    std::thread thread([start, body = std::move(body)] {
+      {
+        std::lock_guard<std::mutex> lock(start->mutex);
+        start->running = true;
+      }
+      start->changed.notify_all();
+      body();
+    });
+    {
+      std::unique_lock<std::mutex> lock(start->mutex);
+      start->changed.wait(lock, [&start] { return start->running; });
+    }
+    thread.detach();
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
+}
+
 // Closing a connection can wait for the call it interrupts (Wine's WinInet waits for the answer): the
-// abort runs on a thread of its own, so that the dialog never waits for the server.
+// abort runs on a thread of its own, so that the dialog never waits for the server. Without a thread the
+// request simply runs to its end; nothing waits for it.
 template <typename Shared>
 void AbortAside(const std::shared_ptr<Shared>& shared) {
-  try {
-    std::thread([shared] { shared->client->Abort(); }).detach();
-  } catch (const std::system_error&) {
-    // Without a thread the request simply runs to its end; nothing waits for it.
-  }
+  RunDetached([shared] { shared->client->Abort(); });
 }
 
 }  // namespace
@@ -36,19 +64,16 @@ bool RequestWorker::Start(std::unique_ptr<IHttpClient> client, Request request, 
   auto shared = std::make_shared<Shared>();
   shared->client = std::move(client);
   shared->finished = std::move(finished);
-  try {
-    std::thread([shared, request = std::move(request)] {
-      HttpReply reply = request(*shared->client);
-      // Under the lock: Detach cannot return while finished is being called.
-      std::lock_guard<std::mutex> lock(shared->mutex);
-      shared->reply = std::move(reply);
-      shared->busy = false;
-      shared->ended.notify_all();
-      if (shared->finished) shared->finished();
-    }).detach();
-  } catch (const std::system_error&) {
-    return false;
-  }
+  const bool started = RunDetached([shared, request = std::move(request)] {
+    HttpReply reply = request(*shared->client);
+    // Under the lock: Detach cannot return while finished is being called.
+    std::lock_guard<std::mutex> lock(shared->mutex);
+    shared->reply = std::move(reply);
+    shared->busy = false;
+    shared->ended.notify_all();
+    if (shared->finished) shared->finished();
+  });
+  if (!started) return false;
   shared_ = std::move(shared);
   return true;
 }
