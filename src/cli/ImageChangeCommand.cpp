@@ -70,7 +70,7 @@ int OpenForChange(const ChangeCommand& command, ImageChange& image, const std::s
 }
 
 int ChangeImage(const ChangeCommand& command, ImageChange& image, const std::function<int(FatWriter&)>& change) {
-  std::vector<uint8_t> volume = image.Sectors();
+  std::vector<uint8_t> volume = image.TakeSectors();
   if (const int status = ChangeVolume(volume, image.Path(), command.boxes, change)) return status;
   const int saved = image.Save(std::move(volume), command.write, command.boxes, command.cancel);
   if (saved == kSaveCancelled) std::fprintf(command.err, "%s\n", kTextChangeCancelled);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/DiskSectors.h"
@@ -94,6 +95,9 @@ class FatVolume {
   // The bytes of a file as the disk holds them: size bytes, with a marker block in place of every bad sector
   // and of whatever the chain cannot give (a short chain, an unknown FAT entry). Empty for a folder.
   std::vector<uint8_t> FileBytes(const FatEntry& file) const;
+
+  // The sectors it was read from, handed back; the volume has none afterwards.
+  DiskSectors TakeDisk() && { return std::move(disk_); }
 
  private:
   friend class FatWalk;

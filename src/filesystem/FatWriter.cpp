@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "base/LittleEndian.h"
 #include "filesystem/FatNames.h"
@@ -56,7 +57,8 @@ ShortNameBytes NameOf(const uint8_t* entry) {
 
 std::optional<FatWriter> FatWriter::Open(std::vector<uint8_t> volume, std::vector<FatFinding>* faults) {
   if (faults) faults->clear();
-  std::optional<FatVolume> read = FatVolume::Read(DiskSectors{volume, {}});
+  // The volume is read where it lies: a floppy's sectors are copied by nobody on the way to a change.
+  std::optional<FatVolume> read = FatVolume::Read(DiskSectors{std::move(volume), {}});
   if (!read) return std::nullopt;
   bool sound = true;
   for (const FatFinding& finding : read->Findings()) {
@@ -64,13 +66,15 @@ std::optional<FatWriter> FatWriter::Open(std::vector<uint8_t> volume, std::vecto
     sound = false;
     if (faults) faults->push_back(finding);
   }
+  const bool fat16 = read->Fat16();
+  volume = std::move(*read).TakeDisk().bytes;
   std::optional<FatLayout> layout = LayoutOfBootSector(volume.data());
   if (!layout) layout = LayoutOfMediaByte(volume.data() + kSectorBytes);
   if (!sound || !layout) return std::nullopt;
 
   FatWriter writer;
   writer.layout_ = *layout;
-  writer.fat16_ = read->Fat16();
+  writer.fat16_ = fat16;
   writer.clusterCount_ = static_cast<uint32_t>(layout->Clusters());
   writer.clusterBytes_ = static_cast<uint64_t>(layout->sectorsPerCluster) * kSectorBytes;
   const uint8_t* fat = volume.data() + layout->reserved * kSectorBytes;

@@ -1,6 +1,7 @@
 #include "filesystem/VolumeChange.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/Texts.h"
 #include "filesystem/FileTexts.h"
@@ -12,7 +13,7 @@ int StatusOf(FatChange change) {
 int ChangeVolume(std::vector<uint8_t>& volume, const std::string& imagePath, IMessageBoxes& boxes,
                  const std::function<int(FatWriter&)>& change) {
   std::vector<FatFinding> faults;
-  std::optional<FatWriter> writer = FatWriter::Open(volume, &faults);
+  std::optional<FatWriter> writer = FatWriter::Open(std::move(volume), &faults);
   if (!writer) {
     for (const FatFinding& fault : faults) {
       boxes.Show(0, boxes.ShownArgument(FindingText(fault)), MessageIcon::Exclamation);

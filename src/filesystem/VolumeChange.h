@@ -20,7 +20,8 @@ int StatusOf(FatChange change);
 
 // A writer over volume goes to change, which returns 0 or its refusal's status after its messages. When the
 // changes all found room, volume becomes the changed one. Otherwise the status, after the message of the
-// shortfall (bytes needed and free), of the volume's faults or of no FAT volume at imagePath.
+// shortfall (bytes needed and free), of the volume's faults or of no FAT volume at imagePath; volume is then
+// spent (it is taken, not copied: keep a copy to go on with the unchanged one).
 int ChangeVolume(std::vector<uint8_t>& volume, const std::string& imagePath, IMessageBoxes& boxes,
                  const std::function<int(FatWriter&)>& change);
 

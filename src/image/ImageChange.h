@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/File.h"
@@ -39,6 +40,8 @@ class ImageChange {
   const std::string& Path() const { return info_.m_path; }
   // The disk's sectors as loaded (or zeros for a new image).
   const std::vector<uint8_t>& Sectors() const { return sectors_; }
+  // The sectors handed over to a change that Save ends, uncopied; the image holds none until Save has succeeded.
+  std::vector<uint8_t> TakeSectors() { return std::move(sectors_); }
 
   // Saves sectors as the image: 0, kSaveCancelled once cancel is set (nothing shown), or -1 after the save's
   // message; the file at the path is then as it was. compatible is the setting for a new image; an image

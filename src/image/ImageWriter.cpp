@@ -90,7 +90,7 @@ int ImageWriter::Finish(CImageInfo& info) {
   if (!s.open) return -1;
   s.writer->SetDescription(info.m_description);
   // Handed to the system before what follows: a write that fails now is the image's, not a later part's.
-  if (!s.writer->End() || !s.save.Out().Flush()) {
+  if (!s.writer->End(s.save.Out()) || !s.save.Out().Flush()) {
     ShowError(s.boxes, kTextImageWriteFailed);
     s.Discard();
     return -1;

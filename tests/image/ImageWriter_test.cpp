@@ -28,8 +28,11 @@ class ImageStream : public ImageFolder {
 // The checksum is taken from the bytes as they are written, whatever writes them: the form, a compression
 // library, the self-extractor's picture stream and texts; a rescued sector written over a marker block.
 TEST_F(ImageStream, WrittenBlockByBlockAndReadBackInOtherBlocks) {
-  const std::string raw = FloppyBytes(1474560, 12);
+  const std::string plain = FloppyBytes(1474560, 12);
   WriteWhole(Path("picture.bmp"), "BM" + FloppyBytes(30000, 9));
+  // Blank tracks (the second, and the last three) that a raw image passes over as holes.
+  std::string blank = plain;
+  for (std::size_t track : {1u, 157u, 158u, 159u}) blank.replace(track * 9216, 9216, 9216, '\0');
   const std::string rescued(512, 'R');
   struct Case {
     const char* name;
@@ -37,12 +40,16 @@ TEST_F(ImageStream, WrittenBlockByBlockAndReadBackInOtherBlocks) {
     bool trailer;
     bool items;       // the self-extractor's picture, licence and instructions
     bool rewritten;   // the sector at 9216 written again after the rest
+    bool blanks;      // blank tracks in the image
   } cases[] = {
-      {"disk.img", false, true, false, false},     {"compatible.img", true, false, false, false},
-      {"disk.imz", true, true, false, false},      {"disk.exe", false, true, false, false},
-      {"items.exe", false, true, true, false},     {"rescued.img", false, true, false, true},
+      {"disk.img", false, true, false, false, false},   {"compatible.img", true, false, false, false, false},
+      {"disk.imz", true, true, false, false, false},     {"disk.exe", false, true, false, false, false},
+      {"items.exe", false, true, true, false, false},   {"rescued.img", false, true, false, true, false},
+      {"blanks.img", false, true, false, false, true},  {"blanks-compatible.img", true, false, false, false, true},
+      {"blanks-rescued.img", false, true, false, true, true},
   };
   for (const Case& c : cases) {
+    const std::string& raw = c.blanks ? blank : plain;
     std::string path = Path(c.name);
     FakeMessageBoxes boxes;
     options.compatible = c.compatible;
@@ -95,7 +102,7 @@ TEST_F(ImageStream, WrittenBlockByBlockAndReadBackInOtherBlocks) {
     reader.Close();
     EXPECT_TRUE(boxes.Boxes().empty());
   }
-  EXPECT_EQ(FileNames().size(), 8u);
+  EXPECT_EQ(FileNames().size(), 11u);
 }
 
 TEST_F(ImageStream, AbandonedWritersLeaveTheTargetAsItWas) {

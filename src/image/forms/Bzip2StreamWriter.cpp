@@ -10,4 +10,4 @@ bool Bzip2StreamWriter::Start(File& out, const std::string& shownPath, IMessageB
 
 bool Bzip2StreamWriter::Write(File&, const void* data, std::size_t bytes) { return stream_.Write(data, bytes); }
 
-bool Bzip2StreamWriter::End() { return stream_.Close(); }
+bool Bzip2StreamWriter::End(File&) { return stream_.Close(); }

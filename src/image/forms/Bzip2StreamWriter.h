@@ -12,7 +12,7 @@ class Bzip2StreamWriter : public FormWriter {
  public:
   bool Start(File& out, const std::string& shownPath, IMessageBoxes& boxes) override;
   bool Write(File& out, const void* data, std::size_t bytes) override;
-  bool End() override;
+  bool End(File& out) override;
 
  private:
   Bzip2Writer stream_;

@@ -58,7 +58,7 @@ class FormWriter {
   // The image's description (UTF-8), before End, for a form that keeps it itself (ImageDisk's comment).
   virtual void SetDescription(const std::string&) {}
   // Ends the image's data (a stream's end) without a message, as Write.
-  virtual bool End() { return true; }
+  virtual bool End(File&) { return true; }
   // Once the image's data has ended and reached the system: what follows the image in the file (the
   // self-extractor's data), written to out.
   virtual bool Complete(File&, IMessageBoxes&) { return true; }

@@ -34,10 +34,7 @@ class ImdWriter final : public FormWriter {
     ShowError(boxes, kTextImdNeedsPcFormat, {static_cast<unsigned long long>(expectedBytes_)});
     return false;
   }
-  bool Start(File& out, const std::string&, IMessageBoxes&) override {
-    out_ = &out;
-    return true;
-  }
+  bool Start(File&, const std::string&, IMessageBoxes&) override { return true; }
   bool Write(File&, const void* data, std::size_t bytes) override {
     const auto* begin = static_cast<const uint8_t*>(data);
     if (raw_.size() + bytes > kImageBufferBytes) return false;
@@ -46,17 +43,16 @@ class ImdWriter final : public FormWriter {
   }
   void SetBadSectors(const std::vector<bool>& bad) override { bad_ = bad; }
   void SetDescription(const std::string& description) override { description_ = description; }
-  bool End() override {
+  bool End(File& out) override {
     const FloppyFormat* format = FloppyFormatOfSize(static_cast<int64_t>(raw_.size()));
-    if (!format || !out_) return false;
+    if (!format) return false;
     const std::string header = ImdHeader(ToSystemCodePage(description_), LocalNow());
     const std::string tracks = ImdTracks({format->tracks, format->sectorsPerTrack}, raw_, bad_);
-    return out_->Write(header.data(), header.size()) && out_->Write(tracks.data(), tracks.size());
+    return out.Write(header.data(), header.size()) && out.Write(tracks.data(), tracks.size());
   }
 
  private:
   uint64_t expectedBytes_;
-  File* out_ = nullptr;
   std::vector<uint8_t> raw_;
   std::vector<bool> bad_;
   std::string description_;

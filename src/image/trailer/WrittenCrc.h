@@ -7,8 +7,9 @@
 #include "image/trailer/Crc32.h"
 
 // The CRC-32 of a new file taken from its bytes as they are written (File::Watch), so that the file is never
-// read back for its checksum. It holds while each write follows the one before: bytes written again over
-// earlier ones (a raw image's rescued sector) leave it unknown.
+// read back for its checksum. It holds while each write follows the one before or lands past the end (the
+// gap then counts as the zeros it reads as): bytes written again over earlier ones (a raw image's rescued
+// sector) leave it unknown.
 class WrittenCrc final : public WriteWatcher {
  public:
   void Wrote(const void* bytes, std::size_t size) override;

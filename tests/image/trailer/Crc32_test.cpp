@@ -1,6 +1,10 @@
 #include "image/trailer/Crc32.h"
+#include "image/trailer/WrittenCrc.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "support/ImageTestSupport.h"
 
@@ -21,6 +25,39 @@ TEST(Crc32, PiecesOfAnySizeGiveTheSameValue) {
   Crc32 empty;
   empty.Update(nullptr, 0);
   EXPECT_EQ(empty.Value(), 0u);
+}
+
+// A file's checksum from its writes and seeks: a gap left past the end reads as zeros and counts so; a write
+// over bytes already written leaves it unknown.
+TEST(WrittenCrc, FollowsWritesSeeksAndGaps) {
+  const std::string data = FloppyBytes(9000, 3);
+  struct Step {
+    int64_t seekTo;  // -1: write where the file stands
+    std::size_t from, size;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    std::string file;  // what the file then holds; empty when the checksum must be unknown
+  } cases[] = {
+      {"in order", {{-1, 0, 100}, {-1, 100, 8900}}, data},
+      {"gap of zeros", {{-1, 0, 100}, {5000, 5000, 4000}}, data.substr(0, 100) + std::string(4900, '\0') + data.substr(5000)},
+      {"leading gap", {{4097, 4097, 1}}, std::string(4097, '\0') + data.substr(4097, 1)},
+      {"written over", {{-1, 0, 100}, {50, 50, 10}, {100, 100, 10}}, ""},
+  };
+  for (const Case& c : cases) {
+    WrittenCrc crc;
+    for (const Step& step : c.steps) {
+      if (step.seekTo >= 0) crc.Moved(step.seekTo);
+      crc.Wrote(data.data() + step.from, step.size);
+    }
+    if (c.file.empty()) {
+      EXPECT_FALSE(crc.Value()) << c.name;
+      continue;
+    }
+    EXPECT_EQ(crc.Value(), ReferenceCrc(c.file)) << c.name;
+    EXPECT_EQ(crc.Bytes(), c.file.size()) << c.name;
+  }
 }
 
 }  // namespace
