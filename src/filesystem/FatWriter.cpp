@@ -66,15 +66,14 @@ std::optional<FatWriter> FatWriter::Open(std::vector<uint8_t> volume, std::vecto
     sound = false;
     if (faults) faults->push_back(finding);
   }
-  const bool fat16 = read->Fat16();
-  volume = std::move(*read).TakeDisk().bytes;
+  volume = std::move(*read).TakeDisk().bytes;  // the rest of read stays valid
   std::optional<FatLayout> layout = LayoutOfBootSector(volume.data());
   if (!layout) layout = LayoutOfMediaByte(volume.data() + kSectorBytes);
   if (!sound || !layout) return std::nullopt;
 
   FatWriter writer;
   writer.layout_ = *layout;
-  writer.fat16_ = fat16;
+  writer.fat16_ = read->Fat16();
   writer.clusterCount_ = static_cast<uint32_t>(layout->Clusters());
   writer.clusterBytes_ = static_cast<uint64_t>(layout->sectorsPerCluster) * kSectorBytes;
   const uint8_t* fat = volume.data() + layout->reserved * kSectorBytes;
