@@ -33,7 +33,6 @@ std::atomic<bool> interrupted{false};
 }  // namespace
 
 int main(int argc, char** argv) {
-  InstallSignalHandlers(&interrupted);
   std::vector<std::string> arguments(argv, argv + argc);
   LowerLongOptions(arguments);
   bool resume = TakeResumeOption(arguments);
@@ -53,6 +52,9 @@ int main(int argc, char** argv) {
     std::fprintf(stdout, "%s\n", VersionLine().c_str());
     return front.CloseOutput(kExitDone);
   }
+  // Installed only now: the version line saves nothing a signal would have to remove, and twelve handlers
+  // cost as much as printing it.
+  InstallSignalHandlers(&interrupted);
   if (std::optional<int> exitCode = RunFileCommand(arguments, boxes, stdout, stderr, &interrupted)) {
     return front.CloseOutput(*exitCode);
   }

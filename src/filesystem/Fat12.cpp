@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/LittleEndian.h"
+#include "base/Memory.h"
 #include "filesystem/FatLayout.h"
 
 namespace {
@@ -43,7 +44,7 @@ std::vector<uint8_t> BlankFat12Volume(const FloppyGeometry& geometry) {
   const std::optional<FatLayout> found = BlankFatLayout(geometry);
   if (!found) return {};
   const FatLayout& layout = *found;
-  std::vector<uint8_t> volume(static_cast<std::size_t>(geometry.TotalBytes()), 0);
+  std::vector<uint8_t> volume = ZeroedBuffer(static_cast<std::size_t>(geometry.TotalBytes()));
   uint8_t* boot = volume.data();
   const uint8_t jump[3] = {0xEB, 0x3C, 0x90};
   std::memcpy(boot, jump, 3);

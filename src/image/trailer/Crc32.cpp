@@ -28,6 +28,31 @@ constexpr Tables kTables = MakeTables();
 
 uint32_t Step(uint32_t c, uint8_t byte) { return kTables[0][(c ^ byte) & 0xFFu] ^ (c >> 8); }
 
+// Polynomials over GF(2) modulo the CRC's, in its reflected order: the top bit is x^0.
+constexpr uint32_t MultiplyModulo(uint32_t a, uint32_t b) {
+  uint32_t product = 0;
+  for (uint32_t bit = 1u << 31; bit != 0 && a != 0; bit >>= 1) {
+    if (a & bit) {
+      product ^= b;
+      a ^= bit;
+    }
+    b = (b & 1) ? 0xEDB88320u ^ (b >> 1) : b >> 1;  // b times x
+  }
+  return product;
+}
+
+// x^(2^k) modulo the polynomial, for k = 0..63: a zero byte multiplies the register by x^8.
+using Powers = std::array<uint32_t, 64>;
+
+constexpr Powers MakePowers() {
+  Powers powers{};
+  powers[0] = 1u << 30;  // x^1
+  for (std::size_t k = 1; k < powers.size(); ++k) powers[k] = MultiplyModulo(powers[k - 1], powers[k - 1]);
+  return powers;
+}
+
+constexpr Powers kPowers = MakePowers();
+
 }  // namespace
 
 void Crc32::Update(const void* data, std::size_t bytes) {
@@ -45,4 +70,11 @@ void Crc32::Update(const void* data, std::size_t bytes) {
   }
   while (bytes-- > 0) c = Step(c, *p++);
   state_ = c;
+}
+
+void Crc32::UpdateZeros(uint64_t bytes) {
+  // The register times x^(8 * bytes); 8 * bytes taken bit by bit from x^8 = x^(2^3) up.
+  for (std::size_t k = 3; bytes != 0 && k < kPowers.size(); ++k, bytes >>= 1) {
+    if (bytes & 1) state_ = MultiplyModulo(kPowers[k], state_);
+  }
 }

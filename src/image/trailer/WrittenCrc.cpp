@@ -1,14 +1,10 @@
 #include "image/trailer/WrittenCrc.h"
 
-#include <algorithm>
-
 void WrittenCrc::Wrote(const void* bytes, std::size_t size) {
   // A write past the end leaves a gap that reads as zeros (a hole in a raw image).
-  static constexpr uint8_t kZeros[4096] = {};
-  while (inOrder_ && position_ > end_) {
-    const uint64_t gap = std::min<uint64_t>(position_ - end_, sizeof kZeros);
-    sum_.Update(kZeros, static_cast<std::size_t>(gap));
-    end_ += gap;
+  if (inOrder_ && position_ > end_) {
+    sum_.UpdateZeros(position_ - end_);
+    end_ = position_;
   }
   if (position_ != end_) inOrder_ = false;
   sum_.Update(bytes, size);

@@ -27,6 +27,21 @@ TEST(Crc32, PiecesOfAnySizeGiveTheSameValue) {
   EXPECT_EQ(empty.Value(), 0u);
 }
 
+// Zeros counted without being read must give what reading them gives, after any data and at any length.
+TEST(Crc32, ZerosCountedAsIfRead) {
+  const std::string prefix = FloppyBytes(13, 5);
+  for (std::size_t zeros : {0u, 1u, 7u, 8u, 9u, 511u, 4096u, 65537u, 1474560u + 3u}) {
+    const std::string file = prefix + std::string(zeros, '\0');
+    Crc32 crc;
+    crc.Update(prefix.data(), prefix.size());
+    crc.UpdateZeros(zeros);
+    EXPECT_EQ(crc.Value(), ReferenceCrc(file)) << zeros;
+    Crc32 alone;
+    alone.UpdateZeros(zeros);
+    EXPECT_EQ(alone.Value(), ReferenceCrc(std::string(zeros, '\0'))) << zeros;
+  }
+}
+
 // A file's checksum from its writes and seeks: a gap left past the end reads as zeros and counts so; a write
 // over bytes already written leaves it unknown.
 TEST(WrittenCrc, FollowsWritesSeeksAndGaps) {
