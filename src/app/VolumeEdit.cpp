@@ -40,7 +40,7 @@ bool VolumeEdit::Open(const std::string& path, std::string* why) {
     image_.Release();
     return false;
   }
-  sectors_ = image_.Sectors();
+  sectors_ = image_.TakeSectors();
   volume_ = FatVolume::Read(DiskSectors{sectors_, {}});
   return true;
 }
@@ -124,7 +124,7 @@ int MakeBlankImage(const std::string& path, const FloppyGeometry& geometry, cons
                    const ImageWriteOptions& options, IMessageBoxes& boxes) {
   ImageChange image;
   if (image.New(path, geometry, true, boxes) != ChangeOpen::Ready) return kChangeRefused;
-  std::vector<uint8_t> volume = image.Sectors();
+  std::vector<uint8_t> volume = image.TakeSectors();
   const int status = ChangeVolume(volume, path, boxes, [&](FatWriter& writer) {
     const FatChange change = label.empty() ? FatChange::Done : writer.SetLabel(label, LocalTimeNow());
     if (change == FatChange::BadName) {
