@@ -53,7 +53,7 @@ class FakeHost : public ICommandLineHost {
   }
 };
 
-struct Case {
+struct CommandLineCase {
   const char* title;
   std::vector<std::string> args;  // without argument 0
   std::vector<std::string> calls;
@@ -69,7 +69,7 @@ std::vector<std::string> WithProgram(const std::vector<std::string>& args) {
 }
 
 TEST(CommandLine, StartDecisionsAndOperations) {
-  const Case cases[] = {
+  const CommandLineCase cases[] = {
       {"no arguments: interactive", {}, {}, true, 0, 0},
       {"one image: opened for interactive use", {"a.imz"}, {"open a.imz"}, true, 0, 0},
       {"one missing file: message, help, end", {"missing.img"}, {"open missing.img", "help"}, false, 2, 2},
@@ -105,7 +105,7 @@ TEST(CommandLine, StartDecisionsAndOperations) {
       {"-i and /input are not switches", {"-i", "a.img", "/input", "b.img", "/w"}, {"help"}, false, 2, 2},
       {"stray arguments are ignored", {"stray", "/x", "/i", "a.img", "/t"}, {"load a.img", "check"}, false, 1, 0},
   };
-  for (const Case& c : cases) {
+  for (const CommandLineCase& c : cases) {
     FakeHost host;
     AppSettings settings;
     CommandLine commandLine(WithProgram(c.args), settings, host);

@@ -6,13 +6,13 @@
 
 namespace {
 
-struct Case {
+struct FormatCase {
   const char* format;
   std::vector<FormatArg> args;
   const char* expected;
 };
 
-std::string Apply(const Case& c) {
+std::string Apply(const FormatCase& c) {
   switch (c.args.size()) {
     case 0: return FormatText(c.format);
     case 1: return FormatText(c.format, {c.args[0]});
@@ -22,7 +22,7 @@ std::string Apply(const Case& c) {
 }
 
 TEST(FormatText, FillsConversionsLikePrintf) {
-  const Case cases[] = {
+  const FormatCase cases[] = {
       {"%d kB", {1440}, "1440 kB"},
       {"%d", {-5}, "-5"},
       {"0x%04X", {19}, "0x0013"},
@@ -36,11 +36,11 @@ TEST(FormatText, FillsConversionsLikePrintf) {
       {"%d / %d 字节 (%.1f kB)", {38, 18944, 18.5}, "38 / 18944 字节 (18.5 kB)"},
       {"100%%", {}, "100%"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Apply(c), c.expected) << c.format;
+  for (const FormatCase& c : cases) EXPECT_EQ(Apply(c), c.expected) << c.format;
 }
 
 TEST(FormatText, MismatchedArgumentsAreConvertedNotUndefined) {
-  const Case cases[] = {
+  const FormatCase cases[] = {
       {"%s", {42}, "42"},                // number where text is expected
       {"%d", {"text"}, "0"},             // text where a number is expected
       {"%d and %d", {1}, "1 and %d"},    // missing argument: the conversion stays as written
@@ -48,7 +48,7 @@ TEST(FormatText, MismatchedArgumentsAreConvertedNotUndefined) {
       {"%999999d", {1}, "%999999d"},     // absurd width is not honoured
       {"end %", {1}, "end %"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Apply(c), c.expected) << c.format;
+  for (const FormatCase& c : cases) EXPECT_EQ(Apply(c), c.expected) << c.format;
 }
 
 TEST(Texts, StringTableTextsAreByteExact) {

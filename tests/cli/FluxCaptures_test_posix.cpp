@@ -49,6 +49,8 @@ std::vector<int64_t> BadBeyond(const std::vector<int>& cylinders, std::vector<in
   return added;
 }
 
+}  // namespace
+
 class FluxCaptures : public ProgramsTest {
  protected:
   std::vector<int64_t> BadOfMap(const std::string& image) {
@@ -64,8 +66,6 @@ class FluxCaptures : public ProgramsTest {
     return listed.substr(listed.rfind('\t', end) + 1, end - listed.rfind('\t', end) - 1);
   }
 };
-
-}  // namespace
 
 TEST_F(FluxCaptures, CapturesRescueADiskAndAnotherCaptureFillsOnlyWhatIsStillBad) {
   const std::vector<uint8_t> volume = Volume('a');

@@ -33,7 +33,7 @@ class HostileVolumes : public ProgramsTest {
   }
 };
 
-struct Case {
+struct HostileVolume {
   const char* what;
   std::function<void(CraftedVolume&)> build;
   Tree tree;                              // what --extract writes
@@ -58,7 +58,7 @@ TEST_F(HostileVolumes, EveryFileIsListedAndWrittenSomewhereAndWhatHappenedIsSaid
   const std::string longCjk = Repeat("长", 200) + ".txt";  // 604 bytes: no Linux file system takes it
   std::string deep;
   for (int level = 1; level <= 60; ++level) deep += "level " + std::to_string(level) + "/";
-  const Case cases[] = {
+  const HostileVolume cases[] = {
       {"names that collide once made safe",
        [](V& v) { V::Folder root = V::Root();
                   v.AddFile(root, "AB~1    TXT", "slash", "a/b.txt");
@@ -132,7 +132,7 @@ TEST_F(HostileVolumes, EveryFileIsListedAndWrittenSomewhereAndWhatHappenedIsSaid
        {}, {"卷标: EMPTY\n磁盘上没有文件。\n"}, {}, {}, false},
   };
   env["TZ"] = "UTC";
-  for (const Case& c : cases) {
+  for (const HostileVolume& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove_all(Path("out"));
     fs::remove_all(Path("ref"));

@@ -29,7 +29,7 @@ class FatWriterVolumes : public ImageFolder {
   }
 };
 
-FileSource Bytes(const std::string& bytes) {
+FileSource Source(const std::string& bytes) {
   return {bytes.size(), [bytes](std::span<uint8_t> into) {
             std::copy(bytes.begin(), bytes.end(), into.begin());
             return true;
@@ -50,16 +50,16 @@ TEST_F(FatWriterVolumes, FilesTakeOneRunWhereThereIsOneOnFat12AndFat16) {
     auto change = [&](FatWriter& writer, bool oneMore) {
       FatWriter::Folder folder = FatWriter::kRoot;
       ASSERT_EQ(writer.FindFolder("some/where", &folder, true, LocalTime{2001, 2, 3, 4, 5, 6}), FatChange::Done);
-      ASSERT_EQ(writer.AddFile(folder, "a", Bytes(a), {}, false), FatChange::Done);
-      ASSERT_EQ(writer.AddFile(folder, "b", Bytes(b), {}, false), FatChange::Done);
+      ASSERT_EQ(writer.AddFile(folder, "a", Source(a), {}, false), FatChange::Done);
+      ASSERT_EQ(writer.AddFile(folder, "b", Source(b), {}, false), FatChange::Done);
       ASSERT_EQ(writer.Remove("SOME/where/A"), FatChange::Done);
-      ASSERT_EQ(writer.AddFile(folder, "c", Bytes(c), {}, false), FatChange::Done);
+      ASSERT_EQ(writer.AddFile(folder, "c", Source(c), {}, false), FatChange::Done);
       rest = writer.FreeBytes() - 12 * cluster;
-      ASSERT_EQ(writer.AddFile(FatWriter::kRoot, "filler", Bytes(std::string(rest, 'f')), {}, false), FatChange::Done);
-      ASSERT_EQ(writer.AddFile(folder, "d", Bytes(d), {}, false), FatChange::Done);
+      ASSERT_EQ(writer.AddFile(FatWriter::kRoot, "filler", Source(std::string(rest, 'f')), {}, false), FatChange::Done);
+      ASSERT_EQ(writer.AddFile(folder, "d", Source(d), {}, false), FatChange::Done);
       EXPECT_EQ(writer.FreeBytes(), 0u);
       if (oneMore) {
-        ASSERT_EQ(writer.AddFile(folder, "e", Bytes("e"), {}, false), FatChange::Done);
+        ASSERT_EQ(writer.AddFile(folder, "e", Source("e"), {}, false), FatChange::Done);
       }
     };
     std::optional<FatWriter> full = FatWriter::Open(blank);

@@ -22,7 +22,7 @@ const std::vector<Spoil> kDamage = {
     {12, 1, 8, 2, false, 0.6, 0.7, Damage::Dropout},
 };
 
-struct Case {
+struct CaptureCase {
   const char* name;
   Kind kind;
   CaptureRecipe recipe;
@@ -51,9 +51,9 @@ std::vector<int64_t> Side(const FloppyGeometry& geometry, int cylinder, int head
   return sectors;
 }
 
-class CaptureDecoding : public ImageFolder {};
-
 }  // namespace
+
+class CaptureDecoding : public ImageFolder {};
 
 TEST_F(CaptureDecoding, CapturesGiveTheirMaps) {
   const FloppyGeometry k360{40, 9};
@@ -65,7 +65,7 @@ TEST_F(CaptureDecoding, CapturesGiveTheirMaps) {
   CaptureRecipe slow1200 = Recipe({80, 15}, 1000, 1.0, 0.08, {}, {0, 1, 79});
   slow1200.rpm = 360;
   slow1200.missing = {{79, 1}};
-  const std::vector<Case> cases = {
+  const std::vector<CaptureCase> cases = {
       {"360 KB 5 % fast, jitter 10 %, damaged spots", Kind::Scp, Recipe(k360, 2000, 1.05, 0.10, kDamage, damaged), k360,
        LayoutFault::None, {bad}, {voted}, false},
       {"the same as KryoFlux streams, 5 % slow", Kind::KryoFlux, Recipe(k360, 2000, 0.95, 0.10, kDamage, damaged), k360,
@@ -81,7 +81,7 @@ TEST_F(CaptureDecoding, CapturesGiveTheirMaps) {
       {"8 sectors a track: no format of ours", Kind::Scp, Recipe({40, 8}, 2000, 1.0, 0.05, {}, {0, 39}), {},
        LayoutFault::UnknownFormat, {}, {}, false},
   };
-  for (const Case& c : cases) {
+  for (const CaptureCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::vector<uint8_t> image = PatternImage(c.recipe.geometry);
     const std::string prefix = Path(std::to_string(&c - cases.data()) + "-track");

@@ -43,9 +43,9 @@ void ExpectOnlyTrueSectors(Capture& capture, const std::vector<uint8_t>& image) 
   }
 }
 
-class HostileCaptures : public ImageFolder {};
-
 }  // namespace
+
+class HostileCaptures : public ImageFolder {};
 
 TEST_F(HostileCaptures, ScpFilesAreRefusedForWhatTheyAre) {
   const std::vector<uint8_t> image = PatternImage(k360);

@@ -14,7 +14,6 @@ namespace {
 
 using BatchImage = DiskelleScenario;
 
-constexpr std::size_t kDiskBytes = 1474560;
 
 // A window the run shows and the button that answers it: a message box with this text, or a dialog with
 // this caption.

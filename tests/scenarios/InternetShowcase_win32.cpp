@@ -33,7 +33,7 @@ TestHttpServer& Server() {
   return *server;
 }
 
-struct Shown {
+struct ShownWindow {
   robot::MenuItem command;
   const char* caption;
 };
@@ -41,10 +41,10 @@ struct Shown {
 }  // namespace
 
 HWND ShowInternetDialog(Workspace& workspace, const std::string& name) {
-  Shown shown = name == "update"     ? Shown{kMenuCheckUpdates, kTextUpdateDlgCaption}
-                : name == "news"     ? Shown{kMenuNews, kTextNewsDlgCaption}
-                : name == "feedback" ? Shown{kMenuFeedback, kTextFeedbackDlgCaption}
-                                     : Shown{kMenuAbout, kTextAboutCaption};
+  ShownWindow shown = name == "update"     ? ShownWindow{kMenuCheckUpdates, kTextUpdateDlgCaption}
+                      : name == "news"     ? ShownWindow{kMenuNews, kTextNewsDlgCaption}
+                      : name == "feedback" ? ShownWindow{kMenuFeedback, kTextFeedbackDlgCaption}
+                                           : ShownWindow{kMenuAbout, kTextAboutCaption};
   robot::Process& process = workspace.Start({}, {{L"DISKELLE_SERVER", Utf16(Server().Address())}});
   HWND main = WaitForMainWindow(process.Id());
   if (!main || !robot::ChooseMenuItem(main, shown.command)) return nullptr;

@@ -25,7 +25,6 @@ using std::chrono::milliseconds;
 // What the program follows of a redirect chain before it gives up.
 constexpr std::size_t kMaxRedirectsFollowed = 5;
 
-constexpr wchar_t kSettingsKey[] = L"Software\\Kestrix Software\\Diskelle\\Settings";
 
 TestHttpAnswer Ok(std::string body, milliseconds delay = milliseconds(0)) {
   return TestHttpAnswer{200, "OK", std::move(body), delay};

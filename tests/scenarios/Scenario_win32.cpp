@@ -20,7 +20,6 @@ namespace scenario {
 namespace {
 
 constexpr wchar_t kProductKey[] = L"Software\\Kestrix Software";
-constexpr wchar_t kSettingsKey[] = L"Software\\Kestrix Software\\Diskelle\\Settings";
 constexpr wchar_t kInfoKey[] = L"Software\\Kestrix Software\\Diskelle\\Info";
 constexpr int kMainWindowMarkerId = 1111;  // the read group box: only the main window has it
 

@@ -21,6 +21,9 @@ namespace scenario {
 
 using robot::kWaitMs;
 inline const std::wstring kDialogClass = L"#32770";
+// A 1.44 MB disk, and the key under which the program keeps its settings.
+inline constexpr std::size_t kDiskBytes = 1474560;
+inline constexpr wchar_t kSettingsKey[] = L"Software\\Kestrix Software\\Diskelle\\Settings";
 
 using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
 

@@ -17,7 +17,6 @@
 namespace scenario {
 namespace {
 
-constexpr std::size_t kDiskBytes = 1474560;
 
 // A 24-bit BMP file of width x height pixels.
 std::string BitmapFile(int width, int height) {

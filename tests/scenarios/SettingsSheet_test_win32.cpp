@@ -12,7 +12,6 @@
 namespace scenario {
 namespace {
 
-constexpr wchar_t kSettingsKey[] = L"Software\\Kestrix Software\\Diskelle\\Settings";
 
 class SettingsSheet : public DiskelleScenario {
  protected:

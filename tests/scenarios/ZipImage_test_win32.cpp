@@ -11,7 +11,6 @@ namespace {
 
 using ZipImage = DiskelleScenario;
 
-constexpr std::size_t kDiskBytes = 1474560;
 
 // Starts diskelle.exe, answers the one message box it shows with OK and returns the box's text and the exit
 // code.

@@ -9,7 +9,7 @@
 
 namespace {
 
-const std::string kProgram = "C:\\程序\\Diskelle.exe";
+const std::string kInstalledProgram = "C:\\程序\\Diskelle.exe";
 const std::string kOtherProgram = "C:\\别的\\viewer.exe";
 
 std::vector<std::string> SettingsNamesWritten(const RecordingRegistry& registry) {
@@ -32,7 +32,7 @@ TEST(SettingsSheetPages, ApplicationPageOkCopiesThenWritesInItsOrder) {
   RecordingRegistry registry;
   AppSettings live;
   live.m_emergency = 1;
-  ApplicationPage page(live, registry, kProgram);
+  ApplicationPage page(live, registry, kInstalledProgram);
   EXPECT_EQ(page.sound, 1);
   EXPECT_EQ(page.toolTips, 1);
   EXPECT_EQ(page.checkUpdates, 1);
@@ -77,9 +77,9 @@ TEST(SettingsSheetPages, AssociationsChangeOnlyWhereTheUserChangedThemWithOneNot
     SCOPED_TRACE(c.name);
     RecordingRegistry registry;
     if (c.imgForeign) RegisterImg(registry, kOtherProgram);
-    if (c.imzOurs) RegisterImz(registry, kProgram);
+    if (c.imzOurs) RegisterImz(registry, kInstalledProgram);
     AppSettings live;
-    ApplicationPage page(live, registry, kProgram);
+    ApplicationPage page(live, registry, kInstalledProgram);
     EXPECT_EQ(page.imgAssociated, 0);
     EXPECT_EQ(page.imzAssociated, c.imzOurs ? 1 : 0);
     page.imgAssociated = c.checkImg;
@@ -87,8 +87,8 @@ TEST(SettingsSheetPages, AssociationsChangeOnlyWhereTheUserChangedThemWithOneNot
     CountingShellNotifier shell;
     page.Ok(&shell);
     EXPECT_EQ(shell.count, c.notifications);
-    EXPECT_EQ(IsAssociated(registry, ".img", kProgram), c.checkImg);
-    EXPECT_EQ(IsAssociated(registry, ".imz", kProgram), c.checkImz);
+    EXPECT_EQ(IsAssociated(registry, ".img", kInstalledProgram), c.checkImg);
+    EXPECT_EQ(IsAssociated(registry, ".imz", kInstalledProgram), c.checkImz);
     if (!c.checkImg && c.imgForeign) {
       EXPECT_EQ(IsAssociated(registry, ".img", kOtherProgram), 1) << "left alone";
     }
