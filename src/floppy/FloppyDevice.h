@@ -48,6 +48,12 @@ int FailWrite(const DeviceContext& context, int64_t startSector, uint32_t error,
 // A verification that fails: one sector (count 1) or a track side.
 int FailVerify(const DeviceContext& context, int64_t startSector, int count, uint32_t error);
 
+// The largest medium a floppy drive can report; anything else would make the engine's block and progress
+// arithmetic divide by zero or overflow.
+inline bool PlausibleGeometry(const FloppyGeometry& disk) {
+  return disk.tracks > 0 && disk.tracks <= 255 && disk.sectorsPerTrack > 0 && disk.sectorsPerTrack <= 255;
+}
+
 struct VolumeSpace {
   bool known = false;  // false when the query failed (both values are then 0)
   int32_t totalBytes = 0;

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr uint8_t kSizeCode512 = 2;
 
 }  // namespace
 

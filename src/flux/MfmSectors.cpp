@@ -8,8 +8,6 @@
 namespace {
 
 constexpr uint32_t kSync = 0x4489;  // A1 without the clock between its fifth and sixth bits
-constexpr uint8_t kIdMark = 0xFE, kDataMark = 0xFB, kDeletedMark = 0xF8;
-constexpr uint8_t kSizeCode512 = 2;
 constexpr std::size_t kIdBytes = 6;  // cylinder, head, sector, size code, CRC
 // The gap between an ID field and its data field is 22 bytes and 12 of sync (a little more on 5.25" disks):
 // a data field further away belongs to no ID field read.

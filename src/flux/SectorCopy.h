@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <vector>
 
+// The address marks that follow the sync bytes, and the size code of a 512-byte sector.
+inline constexpr uint8_t kIdMark = 0xFE, kDataMark = 0xFB, kDeletedMark = 0xF8;
+inline constexpr uint8_t kSizeCode512 = 2;
+
 // Cylinder, head, sector number and size code, as the ID field states them.
 struct SectorId {
   uint8_t cylinder = 0;

@@ -4,6 +4,7 @@
 
 #include "flux/AlignedVote.h"
 #include "flux/Crc16.h"
+#include "flux/SectorCopy.h"
 
 namespace {
 
@@ -13,7 +14,6 @@ constexpr std::size_t kFewestVoters = 3;
 // Beyond these, copies add nothing but time.
 constexpr std::size_t kMostVoters = 31;
 constexpr std::size_t kMostVersions = 8;
-constexpr uint8_t kDataMark = 0xFB, kDeletedMark = 0xF8;
 
 }  // namespace
 

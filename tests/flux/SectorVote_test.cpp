@@ -5,10 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "flux/Crc16.h"
+#include "flux/SectorCopy.h"
 
 namespace {
-
-constexpr uint8_t kDataMark = 0xFB;
 
 // A data field as written: the bytes and their CRC.
 std::vector<uint8_t> Field(uint8_t fill) {

@@ -32,10 +32,6 @@ class AlignedBuffer {
 bool NoDisk(int error) { return error == kLinuxENxio || error == kLinuxENoMedium; }
 bool Unsupported(int error) { return error == kLinuxEInval || error == kLinuxENotTy || error == kLinuxEPerm; }
 
-bool PlausibleGeometry(const FloppyGeometry& disk) {
-  return disk.tracks > 0 && disk.tracks <= 255 && disk.sectorsPerTrack > 0 && disk.sectorsPerTrack <= 255;
-}
-
 struct MediumRow {
   FloppyGeometry geometry;
   bool fiveInchHighDensityDrive;

@@ -8,16 +8,6 @@
 #include "floppy/nt/NtFormatRequest.h"
 #include "floppy/nt/NtRecords.h"
 
-namespace {
-
-// The largest medium a floppy drive can report; anything else would make the engine's block and progress
-// arithmetic divide by zero or overflow.
-bool PlausibleGeometry(const FloppyGeometry& disk) {
-  return disk.tracks > 0 && disk.tracks <= 255 && disk.sectorsPerTrack > 0 && disk.sectorsPerTrack <= 255;
-}
-
-}  // namespace
-
 int NtFloppyDevice::Open(DeviceAccess access) {
   Close();
   const std::string& letter = context_.settings.m_fdLetter;

@@ -29,7 +29,7 @@ int ErrnoOf(uint32_t error, LinuxDriveKind kind) {
   }
 }
 
-bool ChangesMedium(uint32_t error) {
+bool LinuxErrorChangesMedium(uint32_t error) {
   return error != static_cast<uint32_t>(kErrorWriteProtect) && error != static_cast<uint32_t>(kErrorNotReady) &&
          error != static_cast<uint32_t>(kErrorInvalidParameter);
 }
@@ -255,7 +255,7 @@ int SimulatedLinuxSyscalls::RawCommand(Drive& drive, LinuxFloppyRawCmd& command)
   }
   uint32_t error = SimulatedDrive(floppy).FormatSide(side);
   if (error == static_cast<uint32_t>(kErrorInvalidParameter)) return Fail(kLinuxEInval);
-  if (ChangesMedium(error)) drive.mediumChanged = true;
+  if (LinuxErrorChangesMedium(error)) drive.mediumChanged = true;
   // The controller's result phase: ST0, ST1, ST2, C, H, R, N.
   command.replyCount = 7;
   std::memset(command.reply, 0, sizeof command.reply);
@@ -300,7 +300,7 @@ int64_t SimulatedLinuxSyscalls::Transfer(int fd, uint8_t* buffer, std::size_t by
   int64_t first = offset / kSectorBytes;
   uint32_t error = write ? mechanics.WriteSectors(first, static_cast<uint32_t>(count), buffer)
                          : mechanics.ReadSectors(first, static_cast<uint32_t>(count), buffer);
-  if (write && ChangesMedium(error)) drive.mediumChanged = true;
+  if (write && LinuxErrorChangesMedium(error)) drive.mediumChanged = true;
   if (error != 0) return Fail(ErrnoOf(error, drive.kind));
   return static_cast<int64_t>(count * kSectorBytes);
 }

@@ -9,14 +9,14 @@
 
 namespace {
 
-thread_local uint32_t tLastError = 0;
+thread_local uint32_t tNtLastError = 0;
 
 constexpr uint32_t kFileEnd = 2;
 constexpr uint32_t kFormatExRecordBytes = 28;  // sizeof(FORMAT_EX_PARAMETERS) with its one-element ID array
 
 // Whether a write or format request that ended with error may have changed the medium: requests refused
 // before the head moved change nothing.
-bool ChangesMedium(uint32_t error) {
+bool NtErrorChangesMedium(uint32_t error) {
   return error != static_cast<uint32_t>(kErrorWriteProtect) && error != static_cast<uint32_t>(kErrorNotReady) &&
          error != static_cast<uint32_t>(kErrorNotSupported);
 }
@@ -89,11 +89,11 @@ bool SimulatedNtSyscalls::HasDrive(char letter) const {
 }
 
 bool SimulatedNtSyscalls::Fail(uint32_t error) {
-  tLastError = error;
+  tNtLastError = error;
   return false;
 }
 
-uint32_t SimulatedNtSyscalls::GetLastError() { return tLastError; }
+uint32_t SimulatedNtSyscalls::GetLastError() { return tNtLastError; }
 
 SimulatedNtSyscalls::Handle* SimulatedNtSyscalls::FindHandle(NtHandle handle) {
   auto found = handles_.find(handle);
@@ -205,7 +205,7 @@ bool SimulatedNtSyscalls::FormatTracks(Handle& handle, uint32_t code, const uint
       side.cylinder = static_cast<int>(cylinder);
       side.head = static_cast<int>(head);
       uint32_t error = SimulatedDrive(floppy).FormatSide(side);
-      if (ChangesMedium(error)) drive.mediumChanged = true;
+      if (NtErrorChangesMedium(error)) drive.mediumChanged = true;
       if (error != 0) return Fail(error);
     }
   }
@@ -240,7 +240,7 @@ bool SimulatedNtSyscalls::Transfer(NtHandle file, uint8_t* buffer, uint32_t byte
   int64_t first = handle->position / kSectorBytes;
   uint32_t count = bytes / kSectorBytes;
   uint32_t error = write ? mechanics.WriteSectors(first, count, buffer) : mechanics.ReadSectors(first, count, buffer);
-  if (write && ChangesMedium(error)) drive.mediumChanged = true;
+  if (write && NtErrorChangesMedium(error)) drive.mediumChanged = true;
   if (error != 0) return Fail(error);
   handle->position += bytes;
   *done = bytes;
@@ -277,7 +277,7 @@ uint32_t SimulatedNtSyscalls::SetFilePointer(NtHandle file, int32_t distance, in
   }
   handle->position = position;
   if (high) *high = static_cast<int32_t>(static_cast<uint64_t>(position) >> 32);
-  tLastError = 0;
+  tNtLastError = 0;
   return static_cast<uint32_t>(position);
 }
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-thread_local uint32_t tLastError = 0;
+thread_local uint32_t tVwin32LastError = 0;
 
 struct Lent {
   uint32_t address;
@@ -78,7 +78,7 @@ SimulatedVwin32Syscalls::~SimulatedVwin32Syscalls() {
   }
 }
 
-uint32_t SimulatedVwin32Syscalls::GetLastError() { return tLastError; }
+uint32_t SimulatedVwin32Syscalls::GetLastError() { return tVwin32LastError; }
 
 uint32_t SimulatedVwin32Syscalls::AddressOf(const void* data, uint32_t bytes) {
   uint32_t address = kFirstAddress;
@@ -92,11 +92,11 @@ NtHandle SimulatedVwin32Syscalls::CreateFileW(const std::string& path, uint32_t 
   std::string lower = path;
   for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   if (lower != kVwin32Path) {
-    tLastError = static_cast<uint32_t>(kErrorFileNotFound);
+    tVwin32LastError = static_cast<uint32_t>(kErrorFileNotFound);
     return kInvalidNtHandle;
   }
   if (disposition != kOpenExisting || (access & ~(kGenericRead | kGenericWrite)) != 0 || share > 7) {
-    tLastError = static_cast<uint32_t>(kErrorInvalidParameter);
+    tVwin32LastError = static_cast<uint32_t>(kErrorInvalidParameter);
     return kInvalidNtHandle;
   }
   std::lock_guard lock(mutex_);
@@ -110,7 +110,7 @@ bool SimulatedVwin32Syscalls::CloseHandle(NtHandle handle) {
   std::lock_guard lock(mutex_);
   auto found = devices_.find(handle);
   if (found == devices_.end()) {
-    tLastError = static_cast<uint32_t>(kErrorInvalidHandle);
+    tVwin32LastError = static_cast<uint32_t>(kErrorInvalidHandle);
     return false;
   }
   uint32_t error = 0;
@@ -119,7 +119,7 @@ bool SimulatedVwin32Syscalls::CloseHandle(NtHandle handle) {
     if (!drives_.CloseHandle(drive) && error == 0) error = drives_.GetLastError();
   }
   devices_.erase(found);
-  tLastError = error;
+  tVwin32LastError = error;
   return error == 0;
 }
 
@@ -130,7 +130,7 @@ bool SimulatedVwin32Syscalls::DeviceIoControl(NtHandle handle, uint32_t code, Di
   } endLoans;
   auto found = devices_.find(handle);
   if (found == devices_.end()) {
-    tLastError = static_cast<uint32_t>(kErrorInvalidHandle);
+    tVwin32LastError = static_cast<uint32_t>(kErrorInvalidHandle);
     return false;
   }
   uint16_t ax = kDosInvalidFunction;
@@ -138,7 +138,7 @@ bool SimulatedVwin32Syscalls::DeviceIoControl(NtHandle handle, uint32_t code, Di
     case kVwin32DosIoctl: ax = DeviceParameters(found->second, r); break;
     case kVwin32Int13: ax = BiosService(found->second, r); break;
     case kVwin32DriveInfo: ax = AbsoluteDiskIo(found->second, r); break;
-    default: tLastError = static_cast<uint32_t>(kErrorInvalidFunction); return false;
+    default: tVwin32LastError = static_cast<uint32_t>(kErrorInvalidFunction); return false;
   }
   r.eax = (r.eax & 0xFFFF0000u) | ax;
   r.flags = ax == 0 ? (r.flags & ~kCarryFlag) : (r.flags | kCarryFlag);

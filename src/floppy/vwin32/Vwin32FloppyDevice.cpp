@@ -14,10 +14,6 @@ constexpr uint32_t kSetMediaTypeForFormat = 0x1800;
 constexpr uint32_t kFormatSide = 0x0500;
 constexpr uint32_t kVerifySectors = 0x0400;
 
-bool PlausibleGeometry(const FloppyGeometry& disk) {
-  return disk.tracks > 0 && disk.tracks <= 255 && disk.sectorsPerTrack > 0 && disk.sectorsPerTrack <= 255;
-}
-
 // The sectors a transfer moves: those the bytes fill, never more than named. The request names sectors,
 // not bytes: the last block of a short image must not take the buffer's stale bytes beyond its end to
 // the disk, and a buffer smaller than count sectors must not be overrun.

@@ -12,13 +12,13 @@ std::unique_ptr<FormReader> OpenWhole(const std::string& path, bool) { return Op
 
 std::unique_ptr<FormWriter> NewWriter(const FormWriteOptions&) { return std::make_unique<Bzip2StreamWriter>(); }
 
-constexpr std::array<std::string_view, 1> kExtensions = {".imz"};
+constexpr std::array<std::string_view, 1> kBzip2Extensions = {".imz"};
 
 }  // namespace
 
 const ImageForm kBzip2Form = {
     .name = "bzip2",
-    .extensions = kExtensions,
+    .extensions = kBzip2Extensions,
     .description = kTextSaveFilterImz,
     .compressed = true,
     .rawSectors = false,

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::size_t kLargestCall = INT_MAX;
+constexpr std::size_t kLargestRead = INT_MAX;
 
 }  // namespace
 
@@ -23,7 +23,7 @@ bool Bzip2Reader::Open(std::FILE* file) {
 int64_t Bzip2Reader::Read(void* data, std::size_t bytes) {
   if (!stream_) return -1;
   if (ended_ || bytes == 0) return 0;
-  std::size_t piece = bytes < kLargestCall ? bytes : kLargestCall;
+  std::size_t piece = bytes < kLargestRead ? bytes : kLargestRead;
   int error = BZ_OK;
   int got = BZ2_bzRead(&error, stream_, data, static_cast<int>(piece));
   if (error == BZ_STREAM_END) {

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::size_t kLargestCall = INT_MAX;
+constexpr std::size_t kLargestWrite = INT_MAX;
 // The compressed output is handed to the file in pieces this large: few writes, little memory.
 constexpr std::size_t kOutputBytes = 64 * 1024;
 
@@ -50,7 +50,7 @@ bool Bzip2Writer::Write(const void* data, std::size_t bytes) {
   auto* stream = static_cast<bz_stream*>(stream_);
   const char* next = static_cast<const char*>(data);
   while (bytes > 0) {
-    const std::size_t piece = bytes < kLargestCall ? bytes : kLargestCall;
+    const std::size_t piece = bytes < kLargestWrite ? bytes : kLargestWrite;
     stream->next_in = const_cast<char*>(next);
     stream->avail_in = static_cast<unsigned>(piece);
     if (!Compress(BZ_RUN)) {

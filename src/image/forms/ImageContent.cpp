@@ -11,7 +11,7 @@ namespace {
 // The largest file an archive may carry: the largest image we hold, with its trailer.
 constexpr std::size_t kLargestUnpackedBytes = kImageBufferBytes + kTrailerBytes;
 // Headers, folder entries, a comment and deflate's worst case add far less than the image itself.
-constexpr uint64_t kLargestArchiveBytes = 2 * kLargestUnpackedBytes;
+constexpr uint64_t kLargestZipBytes = 2 * kLargestUnpackedBytes;
 
 class PlainReader final : public FormReader {
  public:
@@ -46,7 +46,7 @@ ImageContent::Status ImageContent::OpenArchive(const std::string& path) {
     Close();
     return Status::CannotOpen;
   }
-  if (*size > kLargestArchiveBytes) {
+  if (*size > kLargestZipBytes) {
     Close();
     return Status::TooLarge;
   }

@@ -68,13 +68,13 @@ std::unique_ptr<FormWriter> NewWriter(const FormWriteOptions& options) { return 
 
 bool Check(const std::string& path, IMessageBoxes& boxes) { return CheckArchive(kImageDisk, path, boxes); }
 
-constexpr std::array<std::string_view, 1> kExtensions = {".imd"};
+constexpr std::array<std::string_view, 1> kImdExtensions = {".imd"};
 
 }  // namespace
 
 const ImageForm kImdForm = {
     .name = "imagedisk",
-    .extensions = kExtensions,
+    .extensions = kImdExtensions,
     .description = kTextSaveFilterImd,
     .compressed = false,
     .rawSectors = false,

@@ -11,13 +11,13 @@ namespace {
 
 std::unique_ptr<FormReader> OpenStreams(const std::string& path, bool) { return OpenCaptureImage(path); }
 
-constexpr std::array<std::string_view, 1> kExtensions = {".raw"};
+constexpr std::array<std::string_view, 1> kKryoFluxExtensions = {".raw"};
 
 }  // namespace
 
 const ImageForm kKryoFluxForm = {
     .name = "kryoflux",
-    .extensions = kExtensions,
+    .extensions = kKryoFluxExtensions,
     .description = kTextFormKryoFlux,
     .compressed = false,
     .rawSectors = false,

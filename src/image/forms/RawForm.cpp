@@ -57,13 +57,13 @@ std::unique_ptr<FormReader> OpenRaw(const std::string& path, bool hasTrailer) {
 std::unique_ptr<FormWriter> NewRawWriter(const FormWriteOptions&) { return std::make_unique<RawWriter>(); }
 
 // .ima and .flp are the names other tools give the same raw images.
-constexpr std::array<std::string_view, 3> kExtensions = {".img", ".ima", ".flp"};
+constexpr std::array<std::string_view, 3> kRawExtensions = {".img", ".ima", ".flp"};
 
 }  // namespace
 
 const ImageForm kRawForm = {
     .name = "raw",
-    .extensions = kExtensions,
+    .extensions = kRawExtensions,
     .description = kTextSaveFilterImg,
     .compressed = false,
     .rawSectors = true,

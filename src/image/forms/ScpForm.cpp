@@ -10,13 +10,13 @@ namespace {
 
 std::unique_ptr<FormReader> OpenScp(const std::string& path, bool) { return OpenCaptureImage(path); }
 
-constexpr std::array<std::string_view, 1> kExtensions = {".scp"};
+constexpr std::array<std::string_view, 1> kScpExtensions = {".scp"};
 
 }  // namespace
 
 const ImageForm kScpForm = {
     .name = "scp",
-    .extensions = kExtensions,
+    .extensions = kScpExtensions,
     .description = kTextFormScp,
     .compressed = false,
     .rawSectors = false,

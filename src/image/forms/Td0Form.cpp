@@ -18,13 +18,13 @@ std::unique_ptr<FormReader> Open(const std::string& path, bool) { return OpenArc
 
 bool Check(const std::string& path, IMessageBoxes& boxes) { return CheckArchive(kTeledisk, path, boxes); }
 
-constexpr std::array<std::string_view, 1> kExtensions = {".td0"};
+constexpr std::array<std::string_view, 1> kTd0Extensions = {".td0"};
 
 }  // namespace
 
 const ImageForm kTd0Form = {
     .name = "teledisk",
-    .extensions = kExtensions,
+    .extensions = kTd0Extensions,
     .description = kTextFormTd0,
     .compressed = false,
     .rawSectors = false,

@@ -27,13 +27,13 @@ bool CheckArchive(const std::string& path, IMessageBoxes& boxes) {
   return true;
 }
 
-constexpr std::array<std::string_view, 1> kExtensions = {".imz"};
+constexpr std::array<std::string_view, 1> kZipExtensions = {".imz"};
 
 }  // namespace
 
 const ImageForm kZipForm = {
     .name = "zip",
-    .extensions = kExtensions,
+    .extensions = kZipExtensions,
     .description = kTextFormZipImz,
     .compressed = true,
     .rawSectors = false,
