@@ -49,23 +49,23 @@ TEST_F(PosixFiles, SavesFollowLinksKeepModesAndRefuseWhatIsNoFile) {
   } cases[] = {
       {"new file", [](const std::string&) {}, FileSave::Start::Ready, "target"},
       {"link to a file: the file is updated, the link stays",
-       [&](const std::string& t) { Write(Path("real"), "old"); ::symlink("real", t.c_str()); },
+       [&](const std::string& t) { Write(Path("real"), "old"); ASSERT_EQ(::symlink("real", t.c_str()), 0); },
        FileSave::Start::Ready, "real"},
       {"link to a link in another folder",
        [&](const std::string& t) {
          std::filesystem::create_directory(dir / "sub");
          Write(Path("sub/real"), "old");
-         ::symlink("real", Path("sub/link").c_str());
-         ::symlink((dir / "sub/link").c_str(), t.c_str());
+         ASSERT_EQ(::symlink("real", Path("sub/link").c_str()), 0);
+         ASSERT_EQ(::symlink((dir / "sub/link").c_str(), t.c_str()), 0);
        },
        FileSave::Start::Ready, "sub/real"},
-      {"dangling link: its target is created", [&](const std::string& t) { ::symlink("made", t.c_str()); },
-       FileSave::Start::Ready, "made"},
-      {"FIFO", [](const std::string& t) { ::mkfifo(t.c_str(), 0600); }, FileSave::Start::NotRegular, ""},
-      {"link to a device", [](const std::string& t) { ::symlink("/dev/null", t.c_str()); },
+      {"dangling link: its target is created",
+       [&](const std::string& t) { ASSERT_EQ(::symlink("made", t.c_str()), 0); }, FileSave::Start::Ready, "made"},
+      {"FIFO", [](const std::string& t) { ASSERT_EQ(::mkfifo(t.c_str(), 0600), 0); }, FileSave::Start::NotRegular, ""},
+      {"link to a device", [](const std::string& t) { ASSERT_EQ(::symlink("/dev/null", t.c_str()), 0); },
        FileSave::Start::NotRegular, ""},
       {"folder", [](const std::string& t) { std::filesystem::create_directory(t); }, FileSave::Start::NotRegular, ""},
-      {"read-only file", [&](const std::string& t) { Write(t, "old"); ::chmod(t.c_str(), 0444); },
+      {"read-only file", [&](const std::string& t) { Write(t, "old"); ASSERT_EQ(::chmod(t.c_str(), 0444), 0); },
        FileSave::Start::ReadOnly, ""},
   };
   for (const Case& c : cases) {

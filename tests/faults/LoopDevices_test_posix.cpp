@@ -29,8 +29,12 @@ class LoopDevice {
     }
   }
   ~LoopDevice() {
-    // Partitions added by hand outlive the detach and would come back with the node's next file.
-    if (!node_.empty()) std::system(("partx -d " + node_ + " >/dev/null 2>&1; losetup -d " + node_ + " 2>/dev/null").c_str());
+    // Partitions added by hand outlive the detach and would come back with the node's next file. Best
+    // effort: the test has ended, and what it saw stands.
+    if (node_.empty()) return;
+    const std::string detach = "partx -d " + node_ + " >/dev/null 2>&1; losetup -d " + node_ + " 2>/dev/null";
+    const int detached = std::system(detach.c_str());
+    static_cast<void>(detached);
   }
   const std::string& Node() const { return node_; }
   bool PartitionsFailed() const { return partitionsFailed_; }
