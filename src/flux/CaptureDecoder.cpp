@@ -8,7 +8,6 @@
 
 namespace {
 
-
 void AddKnownIds(const TrackReading& reading, std::vector<SectorId>& ids) {
   for (const SectorCopy& copy : reading.copies) ids.push_back(copy.id);
 }

@@ -4,11 +4,6 @@
 #include <map>
 #include <utility>
 
-namespace {
-
-
-}  // namespace
-
 DiskLayout RecogniseLayout(const std::vector<SectorId>& ids) {
   DiskLayout layout;
   // The highest sector number of each track side; the one most sides share is the format's (a side whose

@@ -5,7 +5,7 @@
 
 namespace {
 
-HANDLE AsVwin32Handle(NtHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE AsHandle(NtHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
 
@@ -20,7 +20,7 @@ bool WindowsVwin32Syscalls::DeviceIoControl(NtHandle device, uint32_t code, Dioc
   std::array<uint8_t, kDiocRegistersBytes> in = EncodeRegisters(registers);
   std::array<uint8_t, kDiocRegistersBytes> out = in;
   DWORD returned = 0;
-  BOOL ok = ::DeviceIoControl(AsVwin32Handle(device), code, in.data(), kDiocRegistersBytes, out.data(), kDiocRegistersBytes,
+  BOOL ok = ::DeviceIoControl(AsHandle(device), code, in.data(), kDiocRegistersBytes, out.data(), kDiocRegistersBytes,
                               &returned, nullptr);
   registers = DecodeRegisters(out.data());
   return ok != FALSE;
@@ -31,6 +31,6 @@ uint32_t WindowsVwin32Syscalls::AddressOf(const void* data, uint32_t) {
   return static_cast<uint32_t>(reinterpret_cast<std::uintptr_t>(data));
 }
 
-bool WindowsVwin32Syscalls::CloseHandle(NtHandle handle) { return ::CloseHandle(AsVwin32Handle(handle)) != FALSE; }
+bool WindowsVwin32Syscalls::CloseHandle(NtHandle handle) { return ::CloseHandle(AsHandle(handle)) != FALSE; }
 
 uint32_t WindowsVwin32Syscalls::GetLastError() { return ::GetLastError(); }
