@@ -95,4 +95,7 @@ class IFloppyDeviceFactory {
  public:
   virtual ~IFloppyDeviceFactory() = default;
   virtual std::unique_ptr<IFloppyDevice> Create(const DeviceContext& context) = 0;
+  // Whether a path named for a drive letter is one of this system's drives rather than a virtual floppy
+  // file. None is, but on Linux.
+  virtual bool IsDrive(const std::string&) const { return false; }
 };

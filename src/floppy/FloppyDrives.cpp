@@ -8,7 +8,7 @@
 
 std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment, char letter) {
   std::optional<std::string> path = environment(std::string("DISKELLE_DRIVE_") + letter);
-  if (path && (path->empty() || IsDriveNode(*path))) return std::nullopt;
+  if (path && path->empty()) return std::nullopt;
   return path;
 }
 
@@ -39,7 +39,7 @@ FloppyDrives::FloppyDrives(const EnvironmentLookup& environment, std::unique_ptr
 std::unique_ptr<IFloppyDevice> FloppyDrives::Create(const DeviceContext& context) {
   char letter = DriveLetterOf(context.settings);
   std::optional<std::string> named = DriveNodeFor(environment_, context.settings, letter);
-  if (named && !IsDriveNode(*named)) {
+  if (named && !systemDrives_->IsDrive(*named)) {
     // Attached at the first job that reaches the letter; a job's devices are gone before the next job starts.
     std::lock_guard lock(mutex_);
     if (attached_[letter] != *named) {

@@ -15,11 +15,8 @@
 #include "floppy/virtual/SimulatedNtSyscalls.h"
 #include "floppy/vwin32/Vwin32Syscalls.h"
 
-// Whether a path named for a letter is a real drive rather than a virtual floppy: a block device, or a
-// missing node under /dev (Linux). Never on Windows.
-bool IsDriveNode(const std::string& path);
-
-// The virtual floppy file that the environment names for a drive letter ('A' or 'B'), if any.
+// The path that the environment names for a drive letter ('A' or 'B'), if any: on Windows, where no path is a
+// drive, the virtual floppy file that stands in for it.
 std::optional<std::string> VirtualDriveFile(const EnvironmentLookup& environment, char letter);
 
 // $DISKELLE_DRIVE_DELAY_MS, a whole number from 1 to 10000: every read, write and format request of a virtual

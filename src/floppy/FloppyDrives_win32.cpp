@@ -4,8 +4,6 @@
 #include "floppy/nt/WindowsNtSyscalls.h"
 #include "floppy/vwin32/WindowsVwin32Syscalls.h"
 
-bool IsDriveNode(const std::string&) { return false; }
-
 std::unique_ptr<IFloppyDeviceFactory> SystemFloppyDevices(DevicePath path) {
   if (path == DevicePath::Windows9x) {
     return std::make_unique<Vwin32FloppyDeviceFactory>(std::make_unique<WindowsVwin32Syscalls>());

@@ -21,7 +21,7 @@ EnvironmentLookup EnvironmentOf(std::map<std::string, std::string> values) {
   };
 }
 
-// Stands for the system's drives: counts the devices it is asked for.
+// Stands for the system's drives, of which /dev/sdb is one: counts the devices it is asked for.
 class CountingFactory : public IFloppyDeviceFactory {
  public:
   explicit CountingFactory(int& created) : created_(created) {}
@@ -29,6 +29,7 @@ class CountingFactory : public IFloppyDeviceFactory {
     ++created_;
     return std::make_unique<NtFloppyDevice>(absent_, context);
   }
+  bool IsDrive(const std::string& path) const override { return path == "/dev/sdb"; }
 
  private:
   int& created_;
@@ -77,6 +78,7 @@ TEST_F(DriveSelection, TheEnvironmentThenTheSettingsNameVirtualFloppiesPerLetter
       {{}, {80, 9}, {40, 9}, 0, "A720", "B360"},
       {{{"DISKELLE_DRIVE_A", "B360"}}, {40, 9}, {0, 0}, 1, "A720"},  // the environment wins
       {{{"DISKELLE_DRIVE_A", ""}}, {80, 9}, {0, 0}, 1, "A720"},
+      {{{"DISKELLE_DRIVE_A", "/dev/sdb"}}, {0, 0}, {0, 0}, 2},  // the system's drive, not a file
   };
   std::string a720 = Floppy("a.vfd", {80, 9}), b360 = Floppy("b.vfd", {40, 9});
   for (Case& c : cases) {

@@ -352,6 +352,11 @@ VolumeSpace LinuxFloppyDevice::QueryVolumeSpace() {
   return {true, low(space->totalBytes), low(space->freeBytes)};
 }
 
+bool LinuxFloppyDeviceFactory::IsDrive(const std::string& path) const {
+  LinuxNode node = os_->Stat(path);
+  return node.blockDevice || (!node.exists && path.starts_with("/dev/"));
+}
+
 std::unique_ptr<IFloppyDevice> LinuxFloppyDeviceFactory::Create(const DeviceContext& context) {
   char letter = DriveLetterOf(context.settings);
   std::optional<std::string> named = DriveNodeFor(environment_, context.settings, letter);

@@ -93,6 +93,8 @@ class LinuxFloppyDeviceFactory final : public IFloppyDeviceFactory {
       EnvironmentLookup environment = [](const std::string&) { return std::optional<std::string>(); })
       : os_(std::move(os)), environment_(std::move(environment)) {}
   std::unique_ptr<IFloppyDevice> Create(const DeviceContext& context) override;
+  // A block device, or a missing node under /dev: a drive that is not plugged in, not a virtual floppy to make.
+  bool IsDrive(const std::string& path) const override;
 
  private:
   std::unique_ptr<ILinuxSyscalls> os_;

@@ -2,13 +2,7 @@
 
 #include <bzlib.h>
 
-#include <climits>
-
-namespace {
-
-constexpr std::size_t kLargestRead = INT_MAX;
-
-}  // namespace
+#include "image/forms/Bzip2Calls.h"
 
 bool Bzip2Reader::Open(std::FILE* file) {
   Close();
@@ -23,7 +17,7 @@ bool Bzip2Reader::Open(std::FILE* file) {
 int64_t Bzip2Reader::Read(void* data, std::size_t bytes) {
   if (!stream_) return -1;
   if (ended_ || bytes == 0) return 0;
-  std::size_t piece = bytes < kLargestRead ? bytes : kLargestRead;
+  std::size_t piece = bytes < kLargestBzip2Call ? bytes : kLargestBzip2Call;
   int error = BZ_OK;
   int got = BZ2_bzRead(&error, stream_, data, static_cast<int>(piece));
   if (error == BZ_STREAM_END) {

@@ -2,11 +2,10 @@
 
 #include <bzlib.h>
 
-#include <climits>
+#include "image/forms/Bzip2Calls.h"
 
 namespace {
 
-constexpr std::size_t kLargestWrite = INT_MAX;
 // The compressed output is handed to the file in pieces this large: few writes, little memory.
 constexpr std::size_t kOutputBytes = 64 * 1024;
 
@@ -50,7 +49,7 @@ bool Bzip2Writer::Write(const void* data, std::size_t bytes) {
   auto* stream = static_cast<bz_stream*>(stream_);
   const char* next = static_cast<const char*>(data);
   while (bytes > 0) {
-    const std::size_t piece = bytes < kLargestWrite ? bytes : kLargestWrite;
+    const std::size_t piece = bytes < kLargestBzip2Call ? bytes : kLargestBzip2Call;
     stream->next_in = const_cast<char*>(next);
     stream->avail_in = static_cast<unsigned>(piece);
     if (!Compress(BZ_RUN)) {

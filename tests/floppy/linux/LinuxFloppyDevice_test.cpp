@@ -139,6 +139,15 @@ TEST_F(LinuxDevice, OpeningRefusalsSayWhatToDo) {
   EXPECT_NE(boxes.Boxes()[0].text.find("$DISKELLE_DRIVE_A"), std::string::npos);
 }
 
+// A path named for a letter is a drive when it is a block device, or a node under /dev not plugged in; any
+// other path is a virtual floppy file.
+TEST_F(LinuxDevice, BlockDevicesAndUnpluggedNodesAreDrives) {
+  Insert("/dev/sdb", PatternedFloppy({80, 18}), LinuxDriveKind::Usb);
+  const std::pair<const char*, bool> cases[] = {
+      {"/dev/sdb", true}, {"/dev/sdc", true}, {"/home/user/sdb", false}, {"disk.vfd", false}};
+  for (const auto& [path, drive] : cases) EXPECT_EQ(drives.IsDrive(path), drive) << path;
+}
+
 TEST_F(LinuxDevice, ASettingNamesAnotherNodeForALetter) {
   Insert("/dev/sdb", PatternedFloppy({80, 18}), LinuxDriveKind::Usb);
   settings.m_fdLetter = "B:";
