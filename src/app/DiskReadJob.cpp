@@ -2,6 +2,7 @@
 #include "app/DiskReadJob.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "base/BadSectorMarker.h"
@@ -50,8 +51,7 @@ int CDiskReadJob::Run() {
   // The data phase names tracks in its messages by the record's sectors per track, known only now.
   device_ = NewDevice();
   if (device_->Open(DeviceAccess::Read) != 0) return -1;
-  position_ = 0;
-  if (!previous_.empty() && CheckSameDisk() != 0) return -1;
+  if (PlanSameDiskCheck() != 0) return -1;
   writer_ = std::make_unique<ImageWriter>(environment_.boxes, WriteOptions());
   if (writer_->Open(image_.m_path) != 0) return -1;
 
@@ -63,6 +63,8 @@ int CDiskReadJob::Run() {
       if (ReadSide(track, head, done) != 0) return -1;
     }
   }
+  position_ = disk_.TotalBytes();  // the sweep has moved the device over the whole disk
+  if (CompareRemainingRegions(position_) != 0) return -1;
   if (settings.m_emergency && RetryBadSectors() != 0) return -1;
   if (device_->Close() != 0) return -1;
   if (!settings.m_emergency) {
@@ -75,36 +77,95 @@ int CDiskReadJob::Run() {
   return SaveRescue(bad_.size(), '+', [&] { return writer_->Finish(image_); });
 }
 
-// Re-reads sectors the image holds as read and compares: another disk in the drive would otherwise fill the
-// gaps of this one's image. Four runs of four sectors spread over the disk (the first from the boot sector):
-// a run costs one seek and one wait for its first sector, so the check stays a small part of a resume.
-int CDiskReadJob::CheckSameDisk() {
-  std::vector<int64_t> good;
+// A resume takes sectors from the image only while the drive holds the disk that the image was read from;
+// another disk would otherwise fill this one's gaps. Sectors the image holds are read again and compared:
+// the first (the boot sector, where disks of one kind differ most) before anything else, then a run in each
+// quarter of them, so that two disks alike in one part (the system area of one machine's disks) still
+// differ. A run is read straight after a sector that the resume reads anyway on the same track side (no seek,
+// no wait for the disk to turn); the quarters without one get their runs at the first checkpoint or the end
+// of the sweep, whichever comes first: nothing is saved before every quarter has been compared.
+int CDiskReadJob::PlanSameDiskCheck() {
+  regionFirst_.clear();
+  regionCompared_.clear();
+  std::vector<int64_t> held;
   for (std::size_t i = 0; i < previousMap_.size(); ++i) {
-    if (PreviouslyRead(i)) good.push_back(static_cast<int64_t>(i));
+    if (PreviouslyRead(i)) held.push_back(static_cast<int64_t>(i));
   }
-  constexpr std::size_t kRuns = 4;
-  constexpr std::size_t kRunSectors = 4;
-  std::vector<int64_t> samples;
-  for (std::size_t run = 0; run < kRuns && !good.empty(); ++run) {
-    const std::size_t first = run * good.size() / kRuns;
-    for (std::size_t k = first; k < std::min(first + kRunSectors, good.size()); ++k) {
-      if (samples.empty() || good[k] > samples.back()) samples.push_back(good[k]);
+  if (held.empty()) return 0;
+  for (std::size_t region = 0; region < kSameDiskRegions; ++region) {
+    int64_t first = held[region * held.size() / kSameDiskRegions];
+    if (!regionFirst_.empty() && first == regionFirst_.back()) continue;
+    regionFirst_.push_back(first);
+  }
+  regionCompared_.assign(regionFirst_.size(), false);
+  position_ = 0;
+  if (CompareWithPrevious({held.front()}) != 0) return -1;
+  MoveTo(0);
+  return 0;
+}
+
+bool CDiskReadJob::SameDiskConfirmed() const {
+  return std::find(regionCompared_.begin(), regionCompared_.end(), false) == regionCompared_.end();
+}
+
+std::size_t CDiskReadJob::RegionOf(int64_t sector) const {
+  auto after = std::upper_bound(regionFirst_.begin(), regionFirst_.end(), sector);
+  return after == regionFirst_.begin() ? 0 : static_cast<std::size_t>(after - regionFirst_.begin() - 1);
+}
+
+// After sector has been read (the device at the sector that follows it): the sectors that follow it on its
+// track side, as long as the image holds them, when its quarter has not been compared yet.
+int CDiskReadJob::CompareAfter(int64_t sector) {
+  if (SameDiskConfirmed()) return 0;
+  std::size_t region = RegionOf(sector);
+  if (regionCompared_[region]) return 0;
+  std::vector<int64_t> run;
+  for (int64_t next = sector + 1; next % disk_.sectorsPerTrack != 0 && run.size() < kSameDiskRunSectors &&
+                                  next < disk_.TotalSectors() && PreviouslyRead(static_cast<std::size_t>(next));
+       ++next) {
+    run.push_back(next);
+  }
+  if (run.empty()) return 0;
+  position_ = (sector + 1) * kSectorBytes;
+  if (CompareWithPrevious(run) != 0) return -1;
+  regionCompared_[region] = true;
+  MoveTo((sector + 1) * kSectorBytes);
+  return 0;
+}
+
+// The quarters that the sweep has given no run so far: the first sectors of each. The device is left where
+// it was, at offset.
+int CDiskReadJob::CompareRemainingRegions(int64_t offset) {
+  if (SameDiskConfirmed()) return 0;
+  position_ = offset;
+  for (std::size_t region = 0; region < regionFirst_.size(); ++region) {
+    if (regionCompared_[region]) continue;
+    std::vector<int64_t> run;
+    for (int64_t sector = regionFirst_[region]; sector < disk_.TotalSectors() && run.size() < kSameDiskRunSectors;
+         ++sector) {
+      if (PreviouslyRead(static_cast<std::size_t>(sector))) run.push_back(sector);
     }
+    if (CompareWithPrevious(run) != 0) return -1;
+    regionCompared_[region] = true;
   }
-  for (int64_t sector : samples) {
+  MoveTo(offset);
+  return 0;
+}
+
+int CDiskReadJob::CompareWithPrevious(const std::vector<int64_t>& sectors) {
+  std::array<uint8_t, kSectorBytes> sample;  // the job's buffer may hold the sector the sweep is at
+  for (int64_t sector : sectors) {
     MoveTo(sector * kSectorBytes);
     uint32_t transferred = 0;
-    int read = device_->Read(buffer_.data(), kSectorBytes, transferred, sector, 1);
+    int read = device_->Read(sample.data(), kSectorBytes, transferred, sector, 1);
     if (read == kDiskChangedDuringJob) return -1;
     if (read != 0) continue;  // a sector that fails now tells nothing
     position_ += kSectorBytes;
-    if (std::memcmp(buffer_.data(), &previous_[static_cast<std::size_t>(sector) * kSectorBytes], kSectorBytes) != 0) {
+    if (std::memcmp(sample.data(), &previous_[static_cast<std::size_t>(sector) * kSectorBytes], kSectorBytes) != 0) {
       ShowError(environment_.boxes, kTextRescueOtherDisk, {image_.m_path, sector + 1});
       return -1;
     }
   }
-  MoveTo(0);
   return 0;
 }
 
@@ -117,7 +178,6 @@ void CDiskReadJob::MoveTo(int64_t offset) {
 // takes the head to the far half of the disk and back before each try: a sector that fails from one side
 // sometimes reads after the head has settled anew.
 int CDiskReadJob::RetryBadSectors() {
-  position_ = disk_.TotalBytes();  // the first pass has moved the device over the whole disk
   int cylinderSectors = disk_.sectorsPerTrack * kHeads;
   for (int pass = 1; pass <= static_cast<int>(environment_.settings.m_retryPasses); ++pass) {
     std::vector<int64_t> sectors;
@@ -157,6 +217,8 @@ int CDiskReadJob::RetryBadSectors() {
 int CDiskReadJob::Checkpoint(std::size_t tried, char status) {
   int64_t now = environment_.clock.NowSeconds();
   if (now - lastCheckpoint_ < kCheckpointSeconds) return 0;
+  // Only the sweep checkpoints before the check is done: the device is at the first sector not tried.
+  if (CompareRemainingRegions(static_cast<int64_t>(tried) * kSectorBytes) != 0) return -1;
   lastCheckpoint_ = now;
   return SaveRescue(tried, status, [&] {
     ImageWriter checkpoint(environment_.boxes, WriteOptions());
@@ -282,7 +344,7 @@ int CDiskReadJob::ReadSector(int64_t sector, uint64_t done) {
   }
   uint32_t transferred = 0;
   int read = device_->Read(buffer_.data(), kSectorBytes, transferred, sector, 1);
-  if (read == 0) return 0;
+  if (read == 0) return CompareAfter(sector);
   if (read == kDiskChangedDuringJob) return -1;
   progress_.badSectorOffsets.push_back(static_cast<uint32_t>(done));
   bad_[index] = true;
@@ -292,7 +354,7 @@ int CDiskReadJob::ReadSector(int64_t sector, uint64_t done) {
   } else {
     FillBadSectorMarker(buffer_.data());
   }
-  return 0;
+  return CompareAfter(sector);
 }
 
 void CDiskReadJob::Close(bool failed) {

@@ -30,7 +30,14 @@ class CDiskReadJob : public DiskJob {
   void Close(bool failed) override;
   JobKind Kind() const override { return JobKind::Read; }
   int OpenPrevious();
-  int CheckSameDisk();
+  int PlanSameDiskCheck();
+  bool SameDiskConfirmed() const;
+  std::size_t RegionOf(int64_t sector) const;
+  int CompareAfter(int64_t sector);
+  int CompareRemainingRegions(int64_t offset);
+  // Reads the sectors again and compares them with the resumed image: -1 when one differs (shown) or the
+  // disk changed. A sector that cannot be read now is passed over.
+  int CompareWithPrevious(const std::vector<int64_t>& sectors);
   int ReadSide(int track, int head, uint64_t& done);
   int ReadSector(int64_t sector, uint64_t done);
   int RetryBadSectors();
@@ -55,5 +62,10 @@ class CDiskReadJob : public DiskJob {
   std::vector<uint8_t> rescued_;   // the new image's data, markers where nothing was read yet
   int64_t lastCheckpoint_ = 0;
   FileLock imageLock_;
+  // The same-disk check of a resume: the first held sector of each region, and whether it was compared.
+  static constexpr std::size_t kSameDiskRegions = 4;
+  static constexpr std::size_t kSameDiskRunSectors = 4;
+  std::vector<int64_t> regionFirst_;
+  std::vector<bool> regionCompared_;
   int64_t position_ = 0;                   // of the device, where its reads begin (NT moves by transfers)
 };

@@ -315,6 +315,30 @@ TEST_F(Rescue, AMapOrImageThatDoesNotFitTheDiskStopsTheResume) {
   }
 }
 
+// A resume compares the disk with the image as it goes; a checkpoint due before every part has been compared
+// compares the rest first. Another disk that differs only where nothing is read again is refused before the
+// checkpoint could put its sectors in place.
+TEST_F(Rescue, AResumeSavesNothingBeforeTheWholeDiskIsCompared) {
+  const FloppyGeometry geometry{80, 18};
+  std::string path = Path("compared.img");
+  Insert(DamagedFloppy(geometry, {37, 1500}));
+  ASSERT_EQ(Read(path, ResumePolicy::Never), OperationOutcome::Succeeded);
+  std::string image = ReadWhole(path);
+  std::string map = ReadWhole(RescueMapPathOf(path));
+
+  VirtualFloppy alike = PatternedFloppy(geometry);  // reads 37 and 1500; its last quarter is another disk's
+  for (int64_t sector = 2160; sector < 2880; ++sector) alike.SlotData(alike.SlotOfSector(sector))[0] ^= 0xFF;
+  Insert(alike);
+  boxes.Clear();
+  auto checkpointDue = [&](int event) {
+    if (event == 100) clock.now += CDiskReadJob::kCheckpointSeconds;  // sector 37 read again by then
+  };
+  EXPECT_EQ(Read(path, ResumePolicy::Always, -1, checkpointDue), OperationOutcome::Failed);
+  EXPECT_EQ(boxes.Ids(), std::vector<int>{kTextRescueOtherDisk});
+  EXPECT_EQ(ReadWhole(path), image);
+  EXPECT_EQ(ReadWhole(RescueMapPathOf(path)), map);
+}
+
 // Without a choice of the user (the POSIX program without --resume, the Windows program under /s), a read
 // never replaces a rescue: it is refused, image and map untouched; with neither there, --resume reads anew.
 TEST_F(Rescue, NoReadReplacesARescueUnasked) {
