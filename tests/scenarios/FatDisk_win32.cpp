@@ -20,9 +20,9 @@ std::optional<FatDisk> MakeFatDisk(Workspace& workspace) {
       "cd \"$0\" && mformat -C -f 1440 -v RESCUED -i part.img :: && mmd -i part.img ::DOCS && "
       "mcopy -i part.img README.TXT :: && mcopy -i part.img BIG.BIN ::DOCS/ && "
       "mshowfat -i part.img ::DOCS/BIG.BIN > fat.txt && mv part.img disk.img";
-  if (!StartUnixProgram({"/bin/sh", "-c", script, UnixPathOf(folder)})) return std::nullopt;
+  if (!RunUnixProgram({"/bin/sh", "-c", script, UnixPathOf(folder)})) return std::nullopt;
   const std::string image = folder + "\\disk.img";
-  if (!WaitUntil([&] { return FileExists(image); })) return std::nullopt;
+  if (!FileExists(image)) return std::nullopt;
   // "::/DOCS/BIG.BIN <13-18>"
   const std::string fat = ReadWhole(folder + "\\fat.txt");
   const std::size_t open = fat.find('<');

@@ -1,5 +1,5 @@
 #pragma once
-// A floppy's FAT volume as another tool makes it: mtools (through Wine's start /unix) formats a 1.44 MB
+// A floppy's FAT volume as another tool makes it: mtools (run through Wine) formats a 1.44 MB
 // image with the label RESCUED and copies README.TXT (5000 bytes of 'r') to the root and BIG.BIN (3000 bytes
 // of 'b') into DOCS/.
 

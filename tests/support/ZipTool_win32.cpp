@@ -4,13 +4,20 @@
 
 #include "base/File.h"
 #include "base/Wide_win32.h"
-#include "support/Robot_win32.h"
 
-// From Wine's own kernel32 export.
+namespace {
+
+// Wine's own exports: kernel32 names a file by its Linux path; ntdll runs a Linux program, and with wait
+// set waits for it and returns its exit status (negative when it could not start).
+template <typename Function>
+Function WineExport(const wchar_t* module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(module), name)));
+}
+
+}  // namespace
+
 std::string UnixPathOf(const std::string& path) {
-  using ToUnix = char* (*)(const wchar_t*);
-  auto toUnix = reinterpret_cast<ToUnix>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  auto toUnix = WineExport<char* (*)(const wchar_t*)>(L"kernel32.dll", "wine_get_unix_file_name");
   if (!toUnix) return {};
   char* unix = toUnix(Wide(path).c_str());
   if (!unix) return {};
@@ -19,16 +26,17 @@ std::string UnixPathOf(const std::string& path) {
   return result;
 }
 
-bool StartUnixProgram(const std::vector<std::string>& arguments) {
-  std::vector<std::wstring> wide{L"/unix"};
-  for (const std::string& argument : arguments) wide.push_back(Wide(argument));
-  wchar_t system[MAX_PATH] = {};
-  ::GetSystemDirectoryW(system, MAX_PATH);
-  std::optional<robot::Process> start = robot::Process::Start(std::wstring(system) + L"\\start.exe", wide);
-  if (!start) return false;
-  std::optional<DWORD> code = start->WaitForExit();
-  if (code != 0u) start->Kill();
-  return code == 0u;
+bool RunUnixProgram(const std::vector<std::string>& arguments) {
+  auto spawn = WineExport<LONG(WINAPI*)(char* const*, int)>(L"ntdll.dll", "__wine_unix_spawnvp");
+  if (!spawn || arguments.empty()) return false;
+  for (const std::string& argument : arguments) {
+    if (argument.empty()) return false;  // a path Wine could not name
+  }
+  std::vector<std::string> owned = arguments;
+  std::vector<char*> argv;
+  for (std::string& argument : owned) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  return spawn(argv.data(), TRUE) == 0;
 }
 
 bool RunZipTool(const std::vector<std::string>& options, const std::string& archive,
@@ -38,9 +46,5 @@ bool RunZipTool(const std::vector<std::string>& options, const std::string& arch
   arguments.insert(arguments.end(), options.begin(), options.end());
   arguments.push_back(UnixPathOf(archive));
   for (const std::string& path : members) arguments.push_back(UnixPathOf(path));
-  if (!StartUnixProgram(arguments)) return false;
-  // Wine cannot wait for a Linux process, and its exit code never arrives. zip writes a temporary file and
-  // renames it to the archive once complete: a non-empty archive is its successful end. (It first makes and
-  // removes an empty file of the archive's name to see that it may: a loaded machine shows that one too.)
-  return robot::WaitUntil([&] { return FileSize(archive).value_or(0) > 0; });
+  return RunUnixProgram(arguments) && FileExists(archive);
 }
