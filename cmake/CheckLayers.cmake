@@ -1,8 +1,10 @@
 # Fails when a file under src/ includes a header of a layer above its own (docs/architecture.md). The
 # arrows: front ends (cli, win32) -> operations and engine (app) -> image, device (floppy), internet (net)
 # -> settings, the file system (filesystem) -> base; flux captures (flux) sit on base alone, below image; the
-# dialog toolkit (ui) sits below the Windows front end and above base only. A file in a subfolder belongs to the layer of its top folder.
+# dialog toolkit (ui) sits below the Windows front end and above base only; libraries (POSIX: the compression
+# libraries opened when first called) stands alone beneath the core. A file in a subfolder belongs to the layer of its top folder.
 set(allowed_base "base")
+set(allowed_libraries "libraries")
 set(allowed_settings "base|settings")
 set(allowed_filesystem "base|filesystem")
 set(allowed_flux "base|flux")
