@@ -98,10 +98,7 @@ int CDiskReadJob::PlanSameDiskCheck() {
     regionFirst_.push_back(first);
   }
   regionCompared_.assign(regionFirst_.size(), false);
-  position_ = 0;
-  if (CompareWithPrevious({held.front()}) != 0) return -1;
-  MoveTo(0);
-  return 0;
+  return CompareWithPrevious({held.front()}, 0);
 }
 
 bool CDiskReadJob::SameDiskConfirmed() const {
@@ -126,33 +123,32 @@ int CDiskReadJob::CompareAfter(int64_t sector) {
     run.push_back(next);
   }
   if (run.empty()) return 0;
-  position_ = (sector + 1) * kSectorBytes;
-  if (CompareWithPrevious(run) != 0) return -1;
+  if (CompareWithPrevious(run, (sector + 1) * kSectorBytes) != 0) return -1;
   regionCompared_[region] = true;
-  MoveTo((sector + 1) * kSectorBytes);
   return 0;
 }
 
-// The quarters that the sweep has given no run so far: the first sectors of each. The device is left where
-// it was, at offset.
+// The quarters that the sweep has given no run so far: the first sectors of each, the device at offset.
 int CDiskReadJob::CompareRemainingRegions(int64_t offset) {
-  if (SameDiskConfirmed()) return 0;
-  position_ = offset;
+  std::vector<int64_t> runs;
   for (std::size_t region = 0; region < regionFirst_.size(); ++region) {
     if (regionCompared_[region]) continue;
-    std::vector<int64_t> run;
-    for (int64_t sector = regionFirst_[region]; sector < disk_.TotalSectors() && run.size() < kSameDiskRunSectors;
+    std::size_t length = 0;
+    for (int64_t sector = regionFirst_[region]; sector < disk_.TotalSectors() && length < kSameDiskRunSectors;
          ++sector) {
-      if (PreviouslyRead(static_cast<std::size_t>(sector))) run.push_back(sector);
+      if (!PreviouslyRead(static_cast<std::size_t>(sector))) continue;
+      runs.push_back(sector);
+      ++length;
     }
-    if (CompareWithPrevious(run) != 0) return -1;
-    regionCompared_[region] = true;
   }
-  MoveTo(offset);
+  if (runs.empty()) return 0;
+  if (CompareWithPrevious(runs, offset) != 0) return -1;
+  regionCompared_.assign(regionCompared_.size(), true);
   return 0;
 }
 
-int CDiskReadJob::CompareWithPrevious(const std::vector<int64_t>& sectors) {
+int CDiskReadJob::CompareWithPrevious(const std::vector<int64_t>& sectors, int64_t deviceAt) {
+  position_ = deviceAt;
   std::array<uint8_t, kSectorBytes> sample;  // the job's buffer may hold the sector the sweep is at
   for (int64_t sector : sectors) {
     MoveTo(sector * kSectorBytes);
@@ -166,6 +162,7 @@ int CDiskReadJob::CompareWithPrevious(const std::vector<int64_t>& sectors) {
       return -1;
     }
   }
+  MoveTo(deviceAt);
   return 0;
 }
 

@@ -35,9 +35,9 @@ class CDiskReadJob : public DiskJob {
   std::size_t RegionOf(int64_t sector) const;
   int CompareAfter(int64_t sector);
   int CompareRemainingRegions(int64_t offset);
-  // Reads the sectors again and compares them with the resumed image: -1 when one differs (shown) or the
-  // disk changed. A sector that cannot be read now is passed over.
-  int CompareWithPrevious(const std::vector<int64_t>& sectors);
+  // Reads the sectors again and compares them with the resumed image, the device at deviceAt before and
+  // after: -1 when one differs (shown) or the disk changed. A sector that cannot be read now is passed over.
+  int CompareWithPrevious(const std::vector<int64_t>& sectors, int64_t deviceAt);
   int ReadSide(int track, int head, uint64_t& done);
   int ReadSector(int64_t sector, uint64_t done);
   int RetryBadSectors();
