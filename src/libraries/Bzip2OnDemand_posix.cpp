@@ -6,7 +6,7 @@
 
 namespace {
 
-enum Function { kReadOpen, kRead, kReadClose, kCompressInit, kCompress, kCompressEnd, kFunctions };
+enum Index { kReadOpen, kRead, kReadClose, kCompressInit, kCompress, kCompressEnd, kFunctions };
 
 void* const* Library() {
   static void* slots[kFunctions] = {};
@@ -18,6 +18,13 @@ void* const* Library() {
   return opened ? slots : nullptr;
 }
 
+// The library's own function, or null when it could not be opened.
+template <typename Function>
+Function Real(Index index) {
+  void* const* library = Library();
+  return library ? Slot<Function>(library[index]) : nullptr;
+}
+
 void SetError(int* error, int value) {
   if (error) *error = value;
 }
@@ -25,46 +32,35 @@ void SetError(int* error, int value) {
 }  // namespace
 
 BZFILE* BZ2_bzReadOpen(int* error, FILE* file, int verbosity, int small, void* unused, int unusedBytes) {
-  void* const* library = Library();
-  if (!library) {
-    SetError(error, BZ_CONFIG_ERROR);
-    return nullptr;
+  if (auto real = Real<decltype(&BZ2_bzReadOpen)>(kReadOpen)) {
+    return real(error, file, verbosity, small, unused, unusedBytes);
   }
-  return Slot<decltype(&BZ2_bzReadOpen)>(library[kReadOpen])(error, file, verbosity, small, unused, unusedBytes);
+  SetError(error, BZ_CONFIG_ERROR);
+  return nullptr;
 }
 
 int BZ2_bzRead(int* error, BZFILE* stream, void* buffer, int bytes) {
-  void* const* library = Library();
-  if (!library) {
-    SetError(error, BZ_CONFIG_ERROR);
-    return 0;
-  }
-  return Slot<decltype(&BZ2_bzRead)>(library[kRead])(error, stream, buffer, bytes);
+  if (auto real = Real<decltype(&BZ2_bzRead)>(kRead)) return real(error, stream, buffer, bytes);
+  SetError(error, BZ_CONFIG_ERROR);
+  return 0;
 }
 
 void BZ2_bzReadClose(int* error, BZFILE* stream) {
-  void* const* library = Library();
-  if (!library) {
-    SetError(error, BZ_CONFIG_ERROR);
-    return;
-  }
-  Slot<decltype(&BZ2_bzReadClose)>(library[kReadClose])(error, stream);
+  if (auto real = Real<decltype(&BZ2_bzReadClose)>(kReadClose)) return real(error, stream);
+  SetError(error, BZ_CONFIG_ERROR);
 }
 
 int BZ2_bzCompressInit(bz_stream* stream, int blockSize100k, int verbosity, int workFactor) {
-  void* const* library = Library();
-  if (!library) return BZ_CONFIG_ERROR;
-  return Slot<decltype(&BZ2_bzCompressInit)>(library[kCompressInit])(stream, blockSize100k, verbosity, workFactor);
+  auto real = Real<decltype(&BZ2_bzCompressInit)>(kCompressInit);
+  return real ? real(stream, blockSize100k, verbosity, workFactor) : BZ_CONFIG_ERROR;
 }
 
 int BZ2_bzCompress(bz_stream* stream, int action) {
-  void* const* library = Library();
-  if (!library) return BZ_CONFIG_ERROR;
-  return Slot<decltype(&BZ2_bzCompress)>(library[kCompress])(stream, action);
+  auto real = Real<decltype(&BZ2_bzCompress)>(kCompress);
+  return real ? real(stream, action) : BZ_CONFIG_ERROR;
 }
 
 int BZ2_bzCompressEnd(bz_stream* stream) {
-  void* const* library = Library();
-  if (!library) return BZ_CONFIG_ERROR;
-  return Slot<decltype(&BZ2_bzCompressEnd)>(library[kCompressEnd])(stream);
+  auto real = Real<decltype(&BZ2_bzCompressEnd)>(kCompressEnd);
+  return real ? real(stream) : BZ_CONFIG_ERROR;
 }

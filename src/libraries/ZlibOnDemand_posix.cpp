@@ -6,7 +6,7 @@
 
 namespace {
 
-enum Function { kInflateInit, kInflate, kInflateEnd, kFunctions };
+enum Index { kInflateInit, kInflate, kInflateEnd, kFunctions };
 
 void* const* Library() {
   static void* slots[kFunctions] = {};
@@ -14,22 +14,26 @@ void* const* Library() {
   return opened ? slots : nullptr;
 }
 
+// The library's own function, or null when it could not be opened.
+template <typename Function>
+Function Real(Index index) {
+  void* const* library = Library();
+  return library ? Slot<Function>(library[index]) : nullptr;
+}
+
 }  // namespace
 
 int inflateInit2_(z_streamp stream, int windowBits, const char* version, int streamSize) {
-  void* const* library = Library();
-  if (!library) return Z_VERSION_ERROR;
-  return Slot<decltype(&inflateInit2_)>(library[kInflateInit])(stream, windowBits, version, streamSize);
+  auto real = Real<decltype(&inflateInit2_)>(kInflateInit);
+  return real ? real(stream, windowBits, version, streamSize) : Z_VERSION_ERROR;
 }
 
 int inflate(z_streamp stream, int flush) {
-  void* const* library = Library();
-  if (!library) return Z_STREAM_ERROR;
-  return Slot<decltype(&inflate)>(library[kInflate])(stream, flush);
+  auto real = Real<decltype(&inflate)>(kInflate);
+  return real ? real(stream, flush) : Z_STREAM_ERROR;
 }
 
 int inflateEnd(z_streamp stream) {
-  void* const* library = Library();
-  if (!library) return Z_STREAM_ERROR;
-  return Slot<decltype(&inflateEnd)>(library[kInflateEnd])(stream);
+  auto real = Real<decltype(&inflateEnd)>(kInflateEnd);
+  return real ? real(stream) : Z_STREAM_ERROR;
 }
