@@ -1,12 +1,12 @@
 #include "base/File.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstring>
 #include <string_view>
 #include <utility>
 
 #include "base/FileSystem.h"
+#include "base/RandomBits.h"
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -93,14 +93,8 @@ void UnregisterUnfinished(const std::string& path) {
   }
 }
 
-// Distinct in every process and every call, without a global generator behind a lock.
 std::string RandomTag() {
-  static std::atomic<uint64_t> state{static_cast<uint64_t>(
-      std::chrono::high_resolution_clock::now().time_since_epoch().count()) ^ reinterpret_cast<uintptr_t>(&state)};
-  uint64_t x = state.fetch_add(0x9E3779B97F4A7C15ull) + 0x9E3779B97F4A7C15ull;
-  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-  x ^= x >> 31;
+  uint64_t x = RandomBits();
   static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
   std::string tag;
   for (int i = 0; i < 8; ++i, x /= 36) tag += kDigits[x % 36];

@@ -40,7 +40,7 @@ std::optional<Fat12Space> MeasureFat12(const SectorReader& read, int64_t sectorC
   return Fat12Space{static_cast<uint64_t>(clusters) * clusterBytes, static_cast<uint64_t>(freeClusters) * clusterBytes};
 }
 
-std::vector<uint8_t> BlankFat12Volume(const FloppyGeometry& geometry) {
+std::vector<uint8_t> BlankFat12Volume(const FloppyGeometry& geometry, uint32_t serial) {
   const std::optional<FatLayout> found = BlankFatLayout(geometry);
   if (!found) return {};
   const FatLayout& layout = *found;
@@ -60,6 +60,7 @@ std::vector<uint8_t> BlankFat12Volume(const FloppyGeometry& geometry) {
   PutLe16(boot + 24, static_cast<uint16_t>(geometry.sectorsPerTrack));
   PutLe16(boot + 26, static_cast<uint16_t>(kHeads));
   boot[38] = 0x29;  // extended boot signature: serial, label and type follow
+  PutLe32(boot + 39, serial);
   std::memcpy(boot + 43, "NO NAME    FAT12   ", 19);
   boot[510] = 0x55;
   boot[511] = 0xAA;

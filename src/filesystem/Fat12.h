@@ -21,6 +21,6 @@ using SectorReader = std::function<const uint8_t*(int64_t sector)>;
 // FAT can be read. Every field is checked: the disk is untrusted.
 std::optional<Fat12Space> MeasureFat12(const SectorReader& read, int64_t sectorCount);
 
-// An empty FAT12 volume for one of the known formats: boot sector, both FATs, empty root directory, and
-// zeros everywhere else. Empty for a geometry not in the format table.
-std::vector<uint8_t> BlankFat12Volume(const FloppyGeometry& geometry);
+// An empty FAT12 volume for one of the known formats: boot sector (with serial as its volume serial number),
+// both FATs, empty root directory, and zeros everywhere else. Empty for a geometry not in the format table.
+std::vector<uint8_t> BlankFat12Volume(const FloppyGeometry& geometry, uint32_t serial = 0);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/BadSectorMarker.h"
+#include "base/RandomBits.h"
 #include "base/Texts.h"
 #include "filesystem/Fat12.h"
 #include "image/forms/ImageForm.h"
@@ -33,6 +34,13 @@ int64_t BadSectorsOf(const std::string& path, const ImageBuffer& buffer) {
     for (std::size_t s = 0; s < sectors && s < map->size(); ++s) bad[s] = bad[s] || (*map)[s] != '+';
   }
   return std::count(bad.begin(), bad.end(), true);
+}
+
+// A volume serial number no other new disk shares, as a format gives one: DOS tells a changed disk in a
+// drive by it, so two disks with one number risk one disk's cached FAT being written onto the other.
+uint32_t NewVolumeSerial() {
+  const auto serial = static_cast<uint32_t>(RandomBits());
+  return serial != 0 ? serial : 1;  // 0 is a volume without one
 }
 
 }  // namespace
@@ -85,7 +93,7 @@ ChangeOpen ImageChange::New(const std::string& path, const FloppyGeometry& geome
   info_.m_tracks = geometry.tracks;
   info_.m_sectorsPerTrack = geometry.sectorsPerTrack;
   info_.m_description.clear();
-  sectors_ = BlankFat12Volume(geometry);
+  sectors_ = BlankFat12Volume(geometry, NewVolumeSerial());
   created_ = true;
   return sectors_.empty() ? ChangeOpen::Unusable : ChangeOpen::Ready;
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "support/ProgramsFixture_posix.h"
 #include "support/ZipTool.h"
@@ -171,6 +172,29 @@ TEST_F(ImageChanges, ChangesOneAfterAnotherKeepTheDiskSound) {
   ASSERT_EQ(Diskelle({"--label", image, ""}).exitCode, 0);
   EXPECT_FALSE(Contains(Diskelle({"--files", image}).out, "卷标"));
   ExpectDiskHolds(image, Path("model"));
+}
+
+// DOS tells a changed disk by its serial number, so blank disks made one after another must not share one,
+// and changing the files keeps it.
+TEST_F(ImageChanges, EveryNewDiskHasItsOwnSerialNumber) {
+  Sh("printf x > x.txt");
+  const auto serialOf = [&](const std::string& image) {
+    const std::string listing = Sh("mdir -i '" + image + "' ::");
+    const std::size_t at = listing.find("Serial Number is ");
+    return at == std::string::npos ? std::string("none") : listing.substr(at + 17, 9);
+  };
+  std::set<std::string> serials;
+  for (const char* format : {"360", "1440", "1440", "1680"}) {
+    const std::string image = Path("serial" + std::to_string(serials.size()) + ".img");
+    ASSERT_EQ(Diskelle({"--new", image, "--format", format}).exitCode, 0);
+    const std::string serial = serialOf(image);
+    EXPECT_NE(serial, "0000-0000");
+    serials.insert(serial);
+    ASSERT_EQ(Diskelle({"--add", image, Path("x.txt")}).exitCode, 0);
+    ASSERT_EQ(Diskelle({"--label", image, "kept"}).exitCode, 0);
+    EXPECT_EQ(serialOf(image), serial);
+  }
+  EXPECT_EQ(serials.size(), 4u);
 }
 
 TEST_F(ImageChanges, RefusalsSayWhyAndLeaveTheImageAsItWas) {
