@@ -32,9 +32,10 @@ class ImageChange {
   // its message.
   ChangeOpen Open(const std::string& path, IMessageBoxes& boxes,
                   std::chrono::milliseconds wait = std::chrono::milliseconds(0));
-  // A new image at path holding the blank volume this program formats a disk of geometry with, replacing a
-  // file there only when replace is set: Ready, Exists, Busy (the file there is being changed) or Unusable
-  // (a path no save takes, a geometry with no blank volume), each after its message.
+  // A new image at path holding the blank volume this program formats a disk of geometry with, under a
+  // volume serial number of its own, replacing a file there only when replace is set: Ready, Exists, Busy
+  // (the file there is being changed) or Unusable (a path no save takes, a geometry with no blank volume),
+  // each after its message.
   ChangeOpen New(const std::string& path, const FloppyGeometry& geometry, bool replace, IMessageBoxes& boxes);
 
   const std::string& Path() const { return info_.m_path; }
