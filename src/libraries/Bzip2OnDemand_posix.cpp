@@ -18,13 +18,6 @@ void* const* Library() {
   return opened ? slots : nullptr;
 }
 
-// The library's own function, or null when it could not be opened.
-template <typename Function>
-Function Real(Index index) {
-  void* const* library = Library();
-  return library ? Slot<Function>(library[index]) : nullptr;
-}
-
 void SetError(int* error, int value) {
   if (error) *error = value;
 }
@@ -32,7 +25,7 @@ void SetError(int* error, int value) {
 }  // namespace
 
 BZFILE* BZ2_bzReadOpen(int* error, FILE* file, int verbosity, int small, void* unused, int unusedBytes) {
-  if (auto real = Real<decltype(&BZ2_bzReadOpen)>(kReadOpen)) {
+  if (auto real = SlotFunction<decltype(&BZ2_bzReadOpen)>(Library(), kReadOpen)) {
     return real(error, file, verbosity, small, unused, unusedBytes);
   }
   SetError(error, BZ_CONFIG_ERROR);
@@ -40,27 +33,27 @@ BZFILE* BZ2_bzReadOpen(int* error, FILE* file, int verbosity, int small, void* u
 }
 
 int BZ2_bzRead(int* error, BZFILE* stream, void* buffer, int bytes) {
-  if (auto real = Real<decltype(&BZ2_bzRead)>(kRead)) return real(error, stream, buffer, bytes);
+  if (auto real = SlotFunction<decltype(&BZ2_bzRead)>(Library(), kRead)) return real(error, stream, buffer, bytes);
   SetError(error, BZ_CONFIG_ERROR);
   return 0;
 }
 
 void BZ2_bzReadClose(int* error, BZFILE* stream) {
-  if (auto real = Real<decltype(&BZ2_bzReadClose)>(kReadClose)) return real(error, stream);
+  if (auto real = SlotFunction<decltype(&BZ2_bzReadClose)>(Library(), kReadClose)) return real(error, stream);
   SetError(error, BZ_CONFIG_ERROR);
 }
 
 int BZ2_bzCompressInit(bz_stream* stream, int blockSize100k, int verbosity, int workFactor) {
-  auto real = Real<decltype(&BZ2_bzCompressInit)>(kCompressInit);
+  auto real = SlotFunction<decltype(&BZ2_bzCompressInit)>(Library(), kCompressInit);
   return real ? real(stream, blockSize100k, verbosity, workFactor) : BZ_CONFIG_ERROR;
 }
 
 int BZ2_bzCompress(bz_stream* stream, int action) {
-  auto real = Real<decltype(&BZ2_bzCompress)>(kCompress);
+  auto real = SlotFunction<decltype(&BZ2_bzCompress)>(Library(), kCompress);
   return real ? real(stream, action) : BZ_CONFIG_ERROR;
 }
 
 int BZ2_bzCompressEnd(bz_stream* stream) {
-  auto real = Real<decltype(&BZ2_bzCompressEnd)>(kCompressEnd);
+  auto real = SlotFunction<decltype(&BZ2_bzCompressEnd)>(Library(), kCompressEnd);
   return real ? real(stream) : BZ_CONFIG_ERROR;
 }

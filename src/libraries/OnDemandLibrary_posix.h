@@ -6,12 +6,13 @@
 
 #include <initializer_list>
 
-// Opens soname once and looks up each name into the matching slot; false (said once on stderr) when the
-// library or a function is missing, and every later call is then false at once.
+// Opens soname and looks up each name into the matching slot; false (said on stderr) when the library or a
+// function is missing. Callers keep the outcome, so that each library is opened, or refused, once.
 bool OpenOnDemand(const char* soname, std::initializer_list<const char*> names, void** slots);
 
-// A function pointer of the library's, typed as its declaration in the library's header.
+// The library's function in slots[index], typed as its declaration in the library's header; null when the
+// library could not be opened (slots null).
 template <typename Function>
-Function Slot(void* slot) {
-  return reinterpret_cast<Function>(slot);
+Function SlotFunction(void* const* slots, int index) {
+  return slots ? reinterpret_cast<Function>(slots[index]) : nullptr;
 }

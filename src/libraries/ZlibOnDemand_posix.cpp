@@ -14,26 +14,19 @@ void* const* Library() {
   return opened ? slots : nullptr;
 }
 
-// The library's own function, or null when it could not be opened.
-template <typename Function>
-Function Real(Index index) {
-  void* const* library = Library();
-  return library ? Slot<Function>(library[index]) : nullptr;
-}
-
 }  // namespace
 
 int inflateInit2_(z_streamp stream, int windowBits, const char* version, int streamSize) {
-  auto real = Real<decltype(&inflateInit2_)>(kInflateInit);
+  auto real = SlotFunction<decltype(&inflateInit2_)>(Library(), kInflateInit);
   return real ? real(stream, windowBits, version, streamSize) : Z_VERSION_ERROR;
 }
 
 int inflate(z_streamp stream, int flush) {
-  auto real = Real<decltype(&inflate)>(kInflate);
+  auto real = SlotFunction<decltype(&inflate)>(Library(), kInflate);
   return real ? real(stream, flush) : Z_STREAM_ERROR;
 }
 
 int inflateEnd(z_streamp stream) {
-  auto real = Real<decltype(&inflateEnd)>(kInflateEnd);
+  auto real = SlotFunction<decltype(&inflateEnd)>(Library(), kInflateEnd);
   return real ? real(stream) : Z_STREAM_ERROR;
 }

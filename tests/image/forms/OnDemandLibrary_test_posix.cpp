@@ -11,7 +11,7 @@ TEST(OnDemandLibrary, OpensWhatExistsAndNamesWhatDoesNot) {
   void* slots[2] = {};
   ASSERT_TRUE(OpenOnDemand("libz.so.1", {"inflate", "zlibVersion"}, slots));
   EXPECT_NE(slots[0], nullptr);
-  EXPECT_STREQ(Slot<const char* (*)()>(slots[1])(), ZLIB_VERSION);  // the header's own library
+  EXPECT_STREQ(SlotFunction<const char* (*)()>(slots, 1)(), ZLIB_VERSION);  // the header's own library
 
   struct Case {
     const char* soname;
